@@ -1,0 +1,200 @@
+#include "framework/IniFile.h"
+
+#include <gtest/gtest.h>
+#include <windows.h>
+
+#include <fstream>
+#include <iterator>
+
+namespace {
+
+// A fresh folder under the temporary folder, removed with what it holds.
+class TempFolder {
+public:
+    TempFolder()
+    {
+        char base[MAX_PATH];
+        GetTempPathA(MAX_PATH, base);
+        for (unsigned n = 0;; ++n) {
+            FPath = Format("%stapstorm-ini-%lu-%u", base, GetCurrentProcessId(), n);
+            if (CreateDirectoryA(FPath.c_str(), nullptr)) break;
+        }
+    }
+    ~TempFolder()
+    {
+        WIN32_FIND_DATAA entry;
+        HANDLE find = FindFirstFileA((FPath + "\\*").c_str(), &entry);
+        if (find != INVALID_HANDLE_VALUE) {
+            do {
+                AnsiString name = entry.cFileName;
+                if (name == "." || name == "..") continue;
+                if (entry.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) RemoveDirectoryA(Path(name).c_str());
+                else DeleteFileA(Path(name).c_str());
+            } while (FindNextFileA(find, &entry));
+            FindClose(find);
+        }
+        RemoveDirectoryA(FPath.c_str());
+    }
+    AnsiString Path(const AnsiString& name) const { return FPath + "\\" + name; }
+
+private:
+    AnsiString FPath;
+};
+
+void WriteBytes(const AnsiString& path, const AnsiString& bytes)
+{
+    std::ofstream(path, std::ios::binary) << bytes;
+}
+
+AnsiString ReadBytes(const AnsiString& path)
+{
+    std::ifstream in(path, std::ios::binary);
+    return AnsiString(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+}
+
+bool Exists(const AnsiString& path)
+{
+    return GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES;
+}
+
+TEST(IniFileTest, ReadsBackWhatItWrites)
+{
+    TempFolder folder;
+    TIniFile ini(folder.Path("a.ini"));
+    EXPECT_EQ(folder.Path("a.ini"), ini.FileName());
+
+    ini.WriteString("Text", "Name", "連打 speed");
+    ini.WriteInteger("Numbers", "Negative", -5);
+    ini.WriteInteger("Numbers", "Lowest", -2147483647 - 1);
+    ini.WriteBool("Flags", "On", true);
+    ini.WriteBool("Flags", "Off", false);
+
+    EXPECT_EQ("連打 speed", ini.ReadString("Text", "Name", ""));
+    EXPECT_EQ("-5", ini.ReadString("Numbers", "Negative", ""));
+    EXPECT_EQ(-5, ini.ReadInteger("Numbers", "Negative", 0));
+    EXPECT_EQ("-2147483648", ini.ReadString("Numbers", "Lowest", ""));
+    EXPECT_EQ(-2147483647 - 1, ini.ReadInteger("Numbers", "Lowest", 0));
+    EXPECT_EQ("1", ini.ReadString("Flags", "On", ""));
+    EXPECT_EQ("0", ini.ReadString("Flags", "Off", ""));
+    EXPECT_TRUE(ini.ReadBool("Flags", "On", false));
+    EXPECT_FALSE(ini.ReadBool("Flags", "Off", true));
+}
+
+TEST(IniFileTest, MissingFileGivesDefaultsAndIsNotCreated)
+{
+    TempFolder folder;
+    TIniFile ini(folder.Path("none.ini"));
+    EXPECT_EQ("fallback", ini.ReadString("S", "K", "fallback"));
+    EXPECT_EQ(77, ini.ReadInteger("S", "K", 77));
+    EXPECT_TRUE(ini.ReadBool("S", "K", true));
+    EXPECT_FALSE(ini.ReadBool("S", "K", false));
+    EXPECT_FALSE(Exists(ini.FileName()));
+}
+
+TEST(IniFileTest, ReadStringStopsAtItsBuffer)
+{
+    TempFolder folder;
+    WriteBytes(folder.Path("long.ini"), "[S]\r\nK=" + AnsiString(3000, 'a') + "\r\n");
+    EXPECT_EQ(AnsiString(2047, 'a'), TIniFile(folder.Path("long.ini")).ReadString("S", "K", ""));
+}
+
+struct StoredCase {
+    const char* line;  // the key's line as it stands in the file, or nullptr for no line
+    int integer;       // ReadInteger with default -1
+    bool boolean;      // ReadBool with default false
+};
+
+void PrintTo(const StoredCase& c, std::ostream* os)
+{
+    *os << (c.line ? c.line : "(no line)");
+}
+
+class IniFileStoredTest : public ::testing::TestWithParam<StoredCase> {};
+
+TEST_P(IniFileStoredTest, ReadsIntegerAndBool)
+{
+    const StoredCase& c = GetParam();
+    TempFolder folder;
+    AnsiString path = folder.Path("values.ini");
+    WriteBytes(path, AnsiString("[Option]\r\nOther=9\r\n") + (c.line ? c.line : "") + "\r\n");
+    TIniFile ini(path);
+    EXPECT_EQ(c.integer, ini.ReadInteger("Option", "Value", -1));
+    EXPECT_EQ(c.boolean, ini.ReadBool("Option", "Value", false));
+    // A default of true survives whatever is not a number.
+    EXPECT_EQ(c.integer == -1 ? true : c.integer != 0, ini.ReadBool("Option", "Value", true));
+}
+
+const StoredCase StoredCases[] = {
+    {"Value=500", 500, true},
+    {"Value=0", 0, false},
+    {"Value=2", 2, true},
+    {"Value=-12", -12, true},
+    {"Value=0x1F4", 500, true},
+    {"Value=0X1F4", 500, true},
+    {"Value=$1F4", 500, true},
+    {"Value=0x0", 0, false},
+    {"Value=0xFFFFFFFE", -2, true},
+    {"Value= 250", 250, true},
+    {"value = 250  ", 250, true},
+    {"Value=0x", -1, false},
+    {"Value=250ms", -1, false},
+    {"Value=yes", -1, false},
+    {"Value=", -1, false},
+    {nullptr, -1, false},
+};
+
+INSTANTIATE_TEST_SUITE_P(Table, IniFileStoredTest, ::testing::ValuesIn(StoredCases));
+
+TEST(IniFileTest, FailedWriteRaisesTheFullPath)
+{
+    TempFolder folder;
+    CreateDirectoryA(folder.Path("folder.ini").c_str(), nullptr);
+    const AnsiString targets[] = {
+        folder.Path("folder.ini"),              // a folder where the file should be
+        folder.Path("missing\\settings.ini"),   // a folder that does not exist
+    };
+    for (const AnsiString& path : targets) {
+        SCOPED_TRACE(path);
+        TIniFile ini(path);
+        try {
+            ini.WriteInteger("Window", "Left", 1);
+            ADD_FAILURE() << "no exception";
+        } catch (const EIniFileException& e) {
+            EXPECT_EQ(path + " に書き込めません", e.Message());
+        }
+        EXPECT_THROW(ini.WriteBool("Option", "CursorLock", true), Exception);
+    }
+}
+
+TEST(IniFileTest, WritesLeaveUnknownContentAlone)
+{
+    TempFolder folder;
+    AnsiString path = folder.Path("keep.ini");
+    WriteBytes(path,
+               "[Mine]\r\n"
+               "Note=keep me\r\n"
+               "[Option]\r\n"
+               "Extra=1\r\n"
+               "Interval1=300\r\n"
+               "Tail=x\r\n"
+               "[Last]\r\n"
+               "A=b\r\n");
+    TIniFile ini(path);
+    ini.WriteInteger("Option", "Interval1", 500);
+    ini.WriteInteger("Option", "LockKey", 3);
+    ini.WriteInteger("Window", "Left", -20);
+    EXPECT_EQ("[Mine]\r\n"
+              "Note=keep me\r\n"
+              "[Option]\r\n"
+              "Extra=1\r\n"
+              "Interval1=500\r\n"
+              "Tail=x\r\n"
+              "LockKey=3\r\n"
+              "[Last]\r\n"
+              "A=b\r\n"
+              "[Window]\r\n"
+              "Left=-20\r\n",
+              ReadBytes(path));
+}
+
+} // namespace
