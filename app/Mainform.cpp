@@ -1,0 +1,155 @@
+#include "app/Mainform.h"
+
+#include "app/Engine.h"
+#include "app/InputPort.h"
+
+TMForm* MForm = nullptr;
+
+namespace {
+const char* const WindowFontName = "ＭＳ Ｐゴシック";
+constexpr int WindowFontHeight = -12;
+
+void SetWindowFont(TFont* font)
+{
+    font->SetName(WindowFontName);
+    font->SetHeight(WindowFontHeight);
+    font->SetCharset(SHIFTJIS_CHARSET);
+    font->SetColor(clWindowText);
+    font->SetStyle(0);
+}
+
+template <class T>
+T* Place(TMForm* form, const char* name, int left, int top, int width, int height)
+{
+    T* control = new T(form);
+    control->SetName(name);
+    control->SetBounds(left, top, width, height);
+    control->SetParent(form);
+    return control;
+}
+}  // namespace
+
+TMForm::TMForm(TComponent* owner) : TForm(owner)
+{
+    MForm = this;
+    SetName("MForm");
+
+    // 1. The window and its controls.
+    SetCaption("Tapstorm");
+    SetBorderStyle(bsSingle);
+    SetBorderIcons(biSystemMenu | biMinimize);
+    SetPosition(poDefaultPosOnly);
+    SetBounds(379, 136, GetWidth(), GetHeight());
+    SetClientWidth(188);
+    SetClientHeight(224);
+    SetColor(clBtnFace);
+    SetWindowFont(GetFont());
+    OnDestroy = [this](TObject* sender) { FormDestroy(sender); };
+    HandleNeeded();
+    CreateControls();
+
+    // 2. The stored settings.
+    LoadSettings();
+    // 3. The pace, once, whether or not loading moved the track bar.
+    MainControl(RendaSpeed);
+    // 4. The lock key.
+    RegisterLockKey(GetHandle(), LockKey->GetItemIndex());
+}
+
+void TMForm::CreateControls()
+{
+    Label1 = Place<TLabel>(this, "Label1", 8, 8, 109, 12);
+    Label1->SetCaption("連打するマウスボタン");
+
+    Label2 = Place<TLabel>(this, "Label2", 8, 56, 48, 12);
+    Label2->SetCaption("連打速度");
+
+    Speed = Place<TLabel>(this, "Speed", 104, 56, 57, 12);
+    Speed->SetCaption("500 m-sec.");
+
+    SiteURL = Place<TLabel>(this, "SiteURL", 8, 176, 172, 24);
+    SiteURL->SetCursor(crHandPoint);
+    SiteURL->SetWordWrap(true);
+    SiteURL->SetCaption("Tapstorm - a free rapid-fire clicker");
+    SiteURL->GetFont()->SetColor(clBlue);
+
+    Label3 = Place<TLabel>(this, "Label3", 8, 112, 53, 12);
+    Label3->SetCaption("ロックキー");
+
+    Renda = new TComboBox(this);
+    Renda->SetName("Renda");
+    Renda->SetStyle(csDropDownList);
+    Renda->SetBounds(8, 24, 172, 20);
+    Renda->SetItemHeight(12);
+    Renda->SetItems({"左クリック", "右クリック", "マウスホイール"});
+    Renda->SetParent(this);
+
+    StatusBar1 = new TStatusBar(this);
+    StatusBar1->SetName("StatusBar1");
+    StatusBar1->AddPanel("Ver 1.0.0J", 70);
+    StatusBar1->AddPanel("", 50);
+    StatusBar1->SetBounds(0, 205, 188, 19);
+    StatusBar1->SetParent(this);
+
+    RendaSpeed = new TTrackBar(this);
+    RendaSpeed->SetName("RendaSpeed");
+    RendaSpeed->SetTag(1);
+    RendaSpeed->SetBounds(8, 72, 172, 30);
+    RendaSpeed->SetTickMarks(tmBoth);
+    RendaSpeed->SetTickStyle(tsAuto);
+    RendaSpeed->SetRange(1, 5000);
+    RendaSpeed->SetPosition(500);
+    RendaSpeed->SetPageSize(100);
+    RendaSpeed->SetLineSize(1);
+    RendaSpeed->SetFrequency(1000);
+    RendaSpeed->SetThumbLength(10);
+    RendaSpeed->SetParent(this);
+    RendaSpeed->OnChange = [this](TObject* sender) { MainControl(sender); };
+
+    LockKey = new TComboBox(this);
+    LockKey->SetName("LockKey");
+    LockKey->SetTag(2);
+    LockKey->SetStyle(csDropDownList);
+    LockKey->SetBounds(8, 128, 172, 20);
+    LockKey->SetItemHeight(12);
+    LockKey->SetDropDownCount(20);
+    LockKey->SetItems({"F1", "F2", "F3", "F4", "F5", "F6", "F7", "F8", "F9", "F10", "F11", "F12", "Home", "End",
+                       "PageUp", "PageDown", "ScrollLock", "Pause"});
+    LockKey->SetParent(this);
+    LockKey->OnChange = [this](TObject* sender) { MainControl(sender); };
+
+    CursorLock = Place<TCheckBox>(this, "CursorLock", 8, 152, 169, 17);
+    CursorLock->SetCaption("マウスカーソルをロックする");
+
+    Timer1 = new TTimer(this);
+    Timer1->SetName("Timer1");
+    Timer1->SetTag(3);
+    Timer1->SetEnabled(false);
+    Timer1->SetOnTimer([this](TObject* sender) { MainControl(sender); });
+
+    Timer2 = new TTimer(this);
+    Timer2->SetName("Timer2");
+    Timer2->SetInterval(100);
+    Timer2->SetOnTimer([this](TObject* sender) { Timer2Timer(sender); });
+
+    Timer3 = new TTimer(this);
+    Timer3->SetName("Timer3");
+    Timer3->SetTag(3);
+    Timer3->SetEnabled(false);
+    Timer3->SetOnTimer([this](TObject* sender) { MainControl(sender); });
+}
+
+void TMForm::FormDestroy(TObject* sender)
+{
+    SaveSettings();
+    Input()->UnregisterHotKey(GetHandle(), HotKeyId);
+}
+
+void TMForm::Dispatch(TMessage& message)
+{
+    if (message.Msg == WM_HOTKEY) {
+        WMHotKey(message);
+        return;
+    }
+    TForm::Dispatch(message);
+}

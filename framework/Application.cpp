@@ -1,0 +1,154 @@
+#include "framework/Application.h"
+
+#include <commctrl.h>
+
+namespace {
+TApplication TheApplication;
+
+LRESULT CALLBACK ApplicationWndProc(HWND window, UINT msg, WPARAM wParam, LPARAM lParam)
+{
+    return DefWindowProcA(window, msg, wParam, lParam);
+}
+}  // namespace
+
+TApplication* Application = &TheApplication;
+
+TApplication::TApplication() : TComponent(nullptr) {}
+
+TApplication::~TApplication()
+{
+    if (FHandle != nullptr)
+        DestroyWindow(FHandle);
+}
+
+void TApplication::Initialize()
+{
+    INITCOMMONCONTROLSEX icc = {sizeof(icc), ICC_WIN95_CLASSES | ICC_BAR_CLASSES | ICC_STANDARD_CLASSES};
+    InitCommonControlsEx(&icc);
+    GetHandle();
+}
+
+HWND TApplication::GetHandle()
+{
+    if (FHandle == nullptr) {
+        HINSTANCE instance = GetModuleHandleA(nullptr);
+        WNDCLASSA wc = {};
+        wc.lpfnWndProc = ApplicationWndProc;
+        wc.hInstance = instance;
+        wc.hIcon = LoadIconA(instance, MAKEINTRESOURCEA(1));
+        wc.lpszClassName = "TApplication";
+        RegisterClassA(&wc);
+        FHandle = CreateWindowExA(0, "TApplication", FTitle.c_str(), WS_POPUP | WS_CAPTION | WS_SYSMENU, 0, 0, 0, 0,
+                                  nullptr, nullptr, instance, nullptr);
+    }
+    return FHandle;
+}
+
+void TApplication::SetTitle(const AnsiString& title)
+{
+    FTitle = title;
+    if (FHandle != nullptr)
+        SetWindowTextA(FHandle, title.c_str());
+}
+
+void TApplication::Run()
+{
+    FTerminated = false;
+    if (FMainForm != nullptr)
+        FMainForm->Show();
+    while (!FTerminated)
+        HandleMessage();
+}
+
+bool TApplication::ProcessMessage(MSG& msg)
+{
+    if (msg.message == WM_QUIT) {
+        FTerminated = true;
+        return false;
+    }
+    // Tab and arrow navigation between the controls of a framework form.
+    HWND root = GetAncestor(msg.hwnd, GA_ROOT);
+    if (root != nullptr && dynamic_cast<TForm*>(TWinControl::FindControl(root)) != nullptr &&
+        IsDialogMessageA(root, &msg))
+        return true;
+    TranslateMessage(&msg);
+    DispatchMessageA(&msg);
+    return true;
+}
+
+void TApplication::HandleMessage()
+{
+    MSG msg;
+    BOOL got = GetMessageA(&msg, nullptr, 0, 0);
+    if (got == -1)
+        return;
+    if (got == 0) {
+        FTerminated = true;
+        return;
+    }
+    ProcessMessage(msg);
+}
+
+void TApplication::ProcessMessages()
+{
+    MSG msg;
+    while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) {
+        if (!ProcessMessage(msg))
+            break;
+    }
+}
+
+void TApplication::Terminate()
+{
+    PostQuitMessage(0);
+}
+
+void TApplication::DestroyForms()
+{
+    while (ComponentCount() > 0) {
+        TComponent* component = Components(ComponentCount() - 1);
+        RemoveComponent(component);
+        delete component;
+    }
+}
+
+void TApplication::Notification(TComponent* component, TOperation operation)
+{
+    TComponent::Notification(component, operation);
+    if (operation == opRemove && component == FMainForm)
+        FMainForm = nullptr;
+}
+
+void TApplication::HandleException(TObject* sender)
+{
+    AnsiString message;
+    try {
+        throw;
+    } catch (const std::exception& e) {
+        message = e.what();
+    } catch (...) {
+        message = "Unknown exception";
+    }
+    if (OnException)
+        OnException(sender, message);
+    else
+        ShowException(message);
+}
+
+AnsiString TApplication::ExceptionBoxText(const AnsiString& message)
+{
+    if (message.empty())
+        return message;
+    // Compare the first byte of the last character, so a double-byte character counts whole.
+    size_t last = message.size() - 1;
+    if (IsTrailByte(message, last))
+        --last;
+    if (static_cast<unsigned char>(message[last]) > static_cast<unsigned char>('.'))
+        return message + ".";
+    return message;
+}
+
+void TApplication::ShowException(const AnsiString& message)
+{
+    MessageBoxA(GetHandle(), ExceptionBoxText(message).c_str(), FTitle.c_str(), MB_OK | MB_ICONSTOP);
+}

@@ -1,0 +1,68 @@
+// The application object: the message loop, the main form and the standard exception box.
+#pragma once
+
+#include "framework/Forms.h"
+
+class TApplication : public TComponent {
+public:
+    TApplication();
+    ~TApplication() override;
+
+    const char* ClassName() const override { return "TApplication"; }
+
+    // Prepares the common controls and the application's hidden window.
+    void Initialize();
+
+    // The task-bar text; also the caption of the exception box.
+    const AnsiString& GetTitle() const { return FTitle; }
+    void SetTitle(const AnsiString& title);
+
+    // The application's hidden top-level window (owner of message boxes and shell calls).
+    HWND GetHandle();
+    TForm* GetMainForm() const { return FMainForm; }
+
+    // Creates a form owned by the application; the first one becomes the main form.
+    template <class T>
+    void CreateForm(T*& reference)
+    {
+        T* form = new T(this);
+        reference = form;
+        if (FMainForm == nullptr) {
+            form->HandleNeeded();
+            FMainForm = form;
+        }
+    }
+
+    // Shows the main form and runs the message loop until Terminate.
+    void Run();
+    // Handles every message now waiting in this thread's queue, then returns.
+    void ProcessMessages();
+    // Waits for one message and handles it.
+    void HandleMessage();
+    void Terminate();
+    bool GetTerminated() const { return FTerminated; }
+    // Frees the forms the application owns (at program exit).
+    void DestroyForms();
+
+    // Shows the exception being handled; call from inside a catch block.
+    void HandleException(TObject* sender);
+    void ShowException(const AnsiString& message);
+    // The text the exception box shows for `message`.
+    static AnsiString ExceptionBoxText(const AnsiString& message);
+
+    // Replaces the exception box (tests use it to observe what would be shown).
+    std::function<void(TObject* sender, const AnsiString& message)> OnException;
+
+protected:
+    void Notification(TComponent* component, TOperation operation) override;
+
+private:
+    bool ProcessMessage(MSG& msg);
+
+    AnsiString FTitle;
+    HWND FHandle = nullptr;
+    TForm* FMainForm = nullptr;
+    bool FTerminated = false;
+};
+
+extern TApplication* Application;

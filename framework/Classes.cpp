@@ -1,0 +1,123 @@
+#include "framework/Classes.h"
+
+#include <algorithm>
+
+void TPersistent::Assign(TPersistent* source)
+{
+    if (source != nullptr) {
+        source->AssignTo(this);
+        return;
+    }
+    AssignError(nullptr);
+}
+
+void TPersistent::AssignTo(TPersistent* dest)
+{
+    dest->AssignError(this);
+}
+
+void TPersistent::AssignError(TPersistent* source)
+{
+    const char* sourceName = source != nullptr ? source->ClassName() : "nil";
+    throw EConvertError(Format("Cannot assign a %s to a %s", sourceName, ClassName()));
+}
+
+TComponent::TComponent(TComponent* owner)
+{
+    if (owner != nullptr)
+        owner->InsertComponent(this);
+}
+
+TComponent::~TComponent()
+{
+    Destroying();
+    DestroyComponents();
+    if (FOwner != nullptr)
+        FOwner->RemoveComponent(this);
+}
+
+void TComponent::Destroying()
+{
+    FComponentState |= csDestroying;
+    if (FNotifiedFree)
+        return;
+    FNotifiedFree = true;
+    // Newest watcher first; each one takes itself off the list as it is told.
+    while (!FFreeNotifies.empty()) {
+        TComponent* watcher = FFreeNotifies.back();
+        watcher->Notification(this, opRemove);
+        // A watcher that does not call the inherited Notification is dropped here.
+        if (!FFreeNotifies.empty() && FFreeNotifies.back() == watcher)
+            RemoveFreeNotification(watcher);
+    }
+}
+
+void TComponent::DestroyComponents()
+{
+    while (!FComponents.empty()) {
+        TComponent* child = FComponents.back();
+        RemoveComponent(child);
+        delete child;
+    }
+}
+
+void TComponent::InsertComponent(TComponent* component)
+{
+    if (component->FOwner != nullptr)
+        component->FOwner->RemoveComponent(component);
+    component->FOwner = this;
+    FComponents.push_back(component);
+    Notification(component, opInsert);
+}
+
+void TComponent::RemoveComponent(TComponent* component)
+{
+    auto it = std::find(FComponents.begin(), FComponents.end(), component);
+    if (it == FComponents.end())
+        return;
+    Notification(component, opRemove);
+    it = std::find(FComponents.begin(), FComponents.end(), component);
+    if (it != FComponents.end())
+        FComponents.erase(it);
+    component->FOwner = nullptr;
+}
+
+void TComponent::FreeNotification(TComponent* component)
+{
+    if (component == nullptr || component == this)
+        return;
+    // Siblings of one owner hear of each other through the owner already.
+    if (FOwner == nullptr || component->FOwner != FOwner) {
+        if (std::find(FFreeNotifies.begin(), FFreeNotifies.end(), component) == FFreeNotifies.end()) {
+            FFreeNotifies.push_back(component);
+            component->FreeNotification(this);
+        }
+    }
+    FComponentState |= csFreeNotification;
+}
+
+void TComponent::RemoveFreeNotification(TComponent* component)
+{
+    if (component == nullptr)
+        return;
+    RemoveNotification(component);
+    component->RemoveNotification(this);
+}
+
+void TComponent::RemoveNotification(TComponent* component)
+{
+    auto it = std::find(FFreeNotifies.begin(), FFreeNotifies.end(), component);
+    if (it != FFreeNotifies.end())
+        FFreeNotifies.erase(it);
+}
+
+void TComponent::Notification(TComponent* component, TOperation operation)
+{
+    if (operation == opRemove && component != nullptr)
+        RemoveFreeNotification(component);
+    // Pass it on to the owned components, newest first; the list may shrink meanwhile.
+    for (size_t i = FComponents.size(); i > 0; --i) {
+        if (i - 1 < FComponents.size())
+            FComponents[i - 1]->Notification(component, operation);
+    }
+}

@@ -1,0 +1,85 @@
+// Objects, persistent assignment and components with ownership and free notification.
+#pragma once
+
+#include "framework/SysUtils.h"
+
+#include <functional>
+#include <vector>
+
+class TObject {
+public:
+    virtual ~TObject() = default;
+    // The class name the framework shows for this object (also used as a window class name).
+    virtual const char* ClassName() const { return "TObject"; }
+};
+
+// Event handlers take the sending object first.
+using TNotifyEvent = std::function<void(TObject* sender)>;
+
+class TPersistent : public TObject {
+public:
+    const char* ClassName() const override { return "TPersistent"; }
+    // Copies `source` into this object; classes that know the source override it.
+    virtual void Assign(TPersistent* source);
+
+protected:
+    // Lets the source copy itself into `dest` when `dest` does not know it.
+    virtual void AssignTo(TPersistent* dest);
+
+private:
+    [[noreturn]] void AssignError(TPersistent* source);
+};
+
+enum TOperation { opInsert, opRemove };
+
+enum TComponentStateFlag : unsigned {
+    csLoading = 0x01,
+    csDestroying = 0x08,
+    csFreeNotification = 0x200,
+};
+
+class TComponent : public TPersistent {
+public:
+    explicit TComponent(TComponent* owner);
+    ~TComponent() override;
+    TComponent(const TComponent&) = delete;
+    TComponent& operator=(const TComponent&) = delete;
+
+    const char* ClassName() const override { return "TComponent"; }
+
+    TComponent* GetOwner() const { return FOwner; }
+    int ComponentCount() const { return static_cast<int>(FComponents.size()); }
+    TComponent* Components(int index) const { return FComponents[static_cast<size_t>(index)]; }
+
+    const AnsiString& GetName() const { return FName; }
+    void SetName(const AnsiString& name) { FName = name; }
+    int GetTag() const { return FTag; }
+    void SetTag(int tag) { FTag = tag; }
+    unsigned ComponentState() const { return FComponentState; }
+
+    // Asks `component` to tell this object (through Notification) when it is freed, and the reverse.
+    void FreeNotification(TComponent* component);
+    void RemoveFreeNotification(TComponent* component);
+
+    void InsertComponent(TComponent* component);
+    void RemoveComponent(TComponent* component);
+
+protected:
+    // Told when `component` is inserted into or removed from this owner, or a watched one is freed.
+    virtual void Notification(TComponent* component, TOperation operation);
+    // Marks the component as being destroyed and tells everyone watching it. Runs once; a
+    // derived destructor may call it early, while the object is still whole.
+    void Destroying();
+
+private:
+    void RemoveNotification(TComponent* component);
+    void DestroyComponents();
+
+    TComponent* FOwner = nullptr;
+    AnsiString FName;
+    int FTag = 0;
+    unsigned FComponentState = 0;
+    std::vector<TComponent*> FComponents;
+    std::vector<TComponent*> FFreeNotifies;
+    bool FNotifiedFree = false;
+};

@@ -1,0 +1,665 @@
+#include "framework/Controls.h"
+
+#include "framework/Application.h"
+
+#include <algorithm>
+#include <map>
+#include <windowsx.h>
+
+namespace {
+// The window property that ties a window to its framework object.
+const char* const ControlProp = "TapstormControl";
+
+// The control whose window is being created right now, so the first message can attach it.
+thread_local TWinControl* CreationControl = nullptr;
+
+// Window procedures of the platform classes that framework classes are built on.
+std::map<ATOM, WNDPROC>& BaseProcs()
+{
+    static std::map<ATOM, WNDPROC> procs;
+    return procs;
+}
+
+TShiftState KeysToShiftState(WPARAM keys)
+{
+    TShiftState shift = 0;
+    if (keys & MK_SHIFT) shift |= ssShift;
+    if (keys & MK_CONTROL) shift |= ssCtrl;
+    if (keys & MK_LBUTTON) shift |= ssLeft;
+    if (keys & MK_RBUTTON) shift |= ssRight;
+    if (keys & MK_MBUTTON) shift |= ssMiddle;
+    if (GetKeyState(VK_MENU) < 0) shift |= ssAlt;
+    return shift;
+}
+}  // namespace
+
+// ---------------------------------------------------------------------------------------------
+// TControl
+
+TControl::TControl(TComponent* owner) : TComponent(owner), FFont(new TFont)
+{
+    FFont->OnChange = [this](TObject*) {
+        if (!FSyncingFont)
+            FParentFont = false;
+        FontChanged();
+    };
+}
+
+TControl::~TControl()
+{
+    Destroying();
+    if (FParent != nullptr)
+        FParent->RemoveControl(this);
+    delete FFont;
+}
+
+void TControl::SetParent(TWinControl* parent)
+{
+    if (parent == FParent)
+        return;
+    if (FParent != nullptr)
+        FParent->RemoveControl(this);
+    if (parent != nullptr)
+        parent->InsertControl(this);
+}
+
+int TControl::GetLeft() const { return FLeft; }
+int TControl::GetTop() const { return FTop; }
+int TControl::GetWidth() const { return FWidth; }
+int TControl::GetHeight() const { return FHeight; }
+
+void TControl::SetLeft(int value) { SetBounds(value, GetTop(), GetWidth(), GetHeight()); }
+void TControl::SetTop(int value) { SetBounds(GetLeft(), value, GetWidth(), GetHeight()); }
+void TControl::SetWidth(int value) { SetBounds(GetLeft(), GetTop(), value, GetHeight()); }
+void TControl::SetHeight(int value) { SetBounds(GetLeft(), GetTop(), GetWidth(), value); }
+
+void TControl::SetBounds(int left, int top, int width, int height)
+{
+    FLeft = left;
+    FTop = top;
+    FWidth = width;
+    FHeight = height;
+}
+
+RECT TControl::GetBoundsRect() const
+{
+    RECT r = {GetLeft(), GetTop(), GetLeft() + GetWidth(), GetTop() + GetHeight()};
+    return r;
+}
+
+void TControl::SetBoundsRect(const RECT& rect)
+{
+    SetBounds(rect.left, rect.top, rect.right - rect.left, rect.bottom - rect.top);
+}
+
+RECT TControl::GetClientRect() const
+{
+    RECT r = {0, 0, GetWidth(), GetHeight()};
+    return r;
+}
+
+AnsiString TControl::GetText() const { return FText; }
+void TControl::SetText(const AnsiString& value) { FText = value; }
+void TControl::SetEnabled(bool value) { FEnabled = value; }
+void TControl::SetVisible(bool value) { FVisible = value; }
+
+void TControl::SetParentFont(bool value)
+{
+    FParentFont = value;
+    if (value)
+        ParentFontChanged();
+}
+
+void TControl::SetColor(TColor value)
+{
+    FParentColor = false;
+    if (value == FColor)
+        return;
+    FColor = value;
+    ColorChanged();
+}
+
+void TControl::ParentFontChanged()
+{
+    if (!FParentFont || FParent == nullptr)
+        return;
+    FSyncingFont = true;
+    FFont->Assign(FParent->GetFont());
+    FSyncingFont = false;
+}
+
+void TControl::ParentColorChanged()
+{
+    if (!FParentColor || FParent == nullptr || FParent->GetColor() == FColor)
+        return;
+    FColor = FParent->GetColor();
+    ColorChanged();
+}
+
+void TControl::FontChanged() {}
+
+LRESULT TControl::Perform(UINT msg, WPARAM wParam, LPARAM lParam)
+{
+    TMessage message = {msg, wParam, lParam, 0};
+    WndProc(message);
+    return message.Result;
+}
+
+void TControl::WndProc(TMessage& message)
+{
+    Dispatch(message);
+}
+
+void TControl::Dispatch(TMessage& message)
+{
+    switch (message.Msg) {
+    case CM_MOUSEENTER:
+    case CM_MOUSELEAVE:
+        // Tell the parent which of its controls the pointer came to or left.
+        if (FParent != nullptr)
+            FParent->Perform(message.Msg, 0, message.LParam != 0 ? message.LParam : reinterpret_cast<LPARAM>(this));
+        break;
+    default:
+        DefaultHandler(message);
+        break;
+    }
+}
+
+void TControl::DefaultHandler(TMessage& message) {}
+
+void TControl::MouseDown(TMouseButton button, TShiftState shift, int x, int y)
+{
+    if (OnMouseDown)
+        OnMouseDown(this, button, shift, x, y);
+}
+
+void TControl::MouseUp(TMouseButton button, TShiftState shift, int x, int y)
+{
+    if (OnMouseUp)
+        OnMouseUp(this, button, shift, x, y);
+}
+
+void TControl::Click()
+{
+    if (OnClick)
+        OnClick(this);
+}
+
+// ---------------------------------------------------------------------------------------------
+// TWinControl
+
+TWinControl::TWinControl(TComponent* owner) : TControl(owner) {}
+
+TWinControl::~TWinControl()
+{
+    Destroying();
+    // Children this control does not own lose their parent before the window goes.
+    while (!FControls.empty())
+        FControls.back()->SetParent(nullptr);
+    DestroyHandle();
+    if (FBrush != nullptr)
+        DeleteObject(FBrush);
+}
+
+HWND TWinControl::GetHandle()
+{
+    if (FHandle == nullptr)
+        CreateWnd();
+    return FHandle;
+}
+
+void TWinControl::CreateParams(TCreateParams& params)
+{
+    params.Caption = FText;
+    params.Style = WS_CHILD | WS_CLIPSIBLINGS;
+    if (FVisible)
+        params.Style |= WS_VISIBLE;
+    if (!FEnabled)
+        params.Style |= WS_DISABLED;
+    if (FTabStop)
+        params.Style |= WS_TABSTOP;
+    params.X = FLeft;
+    params.Y = FTop;
+    params.Width = FWidth;
+    params.Height = FHeight;
+    params.WndParent = FParent != nullptr ? FParent->GetHandle() : nullptr;
+    params.WinClassName = ClassName();
+}
+
+void TWinControl::CreateWnd()
+{
+    TCreateParams params;
+    CreateParams(params);
+    if ((params.Style & WS_CHILD) && params.WndParent == nullptr)
+        throw Exception(Format("Control '%s' has no parent window", GetName().c_str()));
+
+    HINSTANCE instance = GetModuleHandleA(nullptr);
+    const bool platformClass = !params.BaseClassName.empty() && params.BaseClassName == params.WinClassName;
+    if (!platformClass) {
+        WNDCLASSEXA existing = {};
+        existing.cbSize = sizeof(existing);
+        if (!GetClassInfoExA(instance, params.WinClassName.c_str(), &existing)) {
+            WNDCLASSEXA wc = {};
+            wc.cbSize = sizeof(wc);
+            WNDPROC baseProc = DefWindowProcA;
+            if (!params.BaseClassName.empty()) {
+                // A platform class under a name of our own: same look and behaviour, our procedure.
+                if (!GetClassInfoExA(nullptr, params.BaseClassName.c_str(), &wc))
+                    throw Exception(Format("Window class %s not found", params.BaseClassName.c_str()));
+                wc.cbSize = sizeof(wc);
+                baseProc = wc.lpfnWndProc;
+            } else {
+                wc.hCursor = LoadCursor(nullptr, IDC_ARROW);
+                wc.hIcon = LoadIconA(instance, MAKEINTRESOURCEA(1));
+                wc.style = params.ClassStyle;
+            }
+            wc.lpfnWndProc = StdWndProc;
+            wc.hInstance = instance;
+            wc.lpszClassName = params.WinClassName.c_str();
+            ATOM atom = RegisterClassExA(&wc);
+            if (atom == 0)
+                throw Exception(Format("Cannot register window class %s", params.WinClassName.c_str()));
+            BaseProcs()[atom] = baseProc;
+        }
+        CreationControl = this;
+    }
+
+    HMENU id = nullptr;
+    if (params.Style & WS_CHILD)
+        id = reinterpret_cast<HMENU>(static_cast<INT_PTR>(100 + (FParent ? FParent->ControlCount() : 0)));
+    HWND window = CreateWindowExA(params.ExStyle, params.WinClassName.c_str(), params.Caption.c_str(), params.Style,
+                                  params.X, params.Y, params.Width, params.Height, params.WndParent, id, instance,
+                                  nullptr);
+    CreationControl = nullptr;
+    if (window == nullptr)
+        throw Exception(Format("Cannot create window of class %s", params.WinClassName.c_str()));
+    if (platformClass) {
+        Attach(window);
+        FDefWndProc = reinterpret_cast<WNDPROC>(
+            SetWindowLongPtrA(window, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&TWinControl::StdWndProc)));
+        FSubclassed = true;
+    }
+    InitializeHandle();
+    CreateChildHandles();
+}
+
+void TWinControl::Attach(HWND window)
+{
+    FHandle = window;
+    SetPropA(window, ControlProp, this);
+    if (!FSubclassed) {
+        auto it = BaseProcs().find(static_cast<ATOM>(GetClassLongPtrA(window, GCW_ATOM)));
+        FDefWndProc = it != BaseProcs().end() ? it->second : DefWindowProcA;
+    }
+}
+
+void TWinControl::Detach()
+{
+    if (FHandle == nullptr)
+        return;
+    RemovePropA(FHandle, ControlProp);
+    if (FSubclassed && GetWindowLongPtrA(FHandle, GWLP_WNDPROC) == reinterpret_cast<LONG_PTR>(&TWinControl::StdWndProc))
+        SetWindowLongPtrA(FHandle, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(FDefWndProc));
+    FSubclassed = false;
+    FHandle = nullptr;
+}
+
+void TWinControl::InitializeHandle()
+{
+    SendMessageA(FHandle, WM_SETFONT, reinterpret_cast<WPARAM>(FFont->GetHandle()), FALSE);
+}
+
+void TWinControl::CreateChildHandles()
+{
+    for (TControl* control : FControls) {
+        if (auto* child = dynamic_cast<TWinControl*>(control))
+            child->HandleNeeded();
+    }
+}
+
+void TWinControl::DestroyHandle()
+{
+    if (FHandle == nullptr)
+        return;
+    // Stop dispatching to this object and take the subclass off while the window is valid,
+    // then destroy it: the object is already partly gone when this runs from a destructor.
+    HWND window = FHandle;
+    Detach();
+    DestroyWindow(window);
+}
+
+TWinControl* TWinControl::FindControl(HWND window)
+{
+    if (window == nullptr)
+        return nullptr;
+    return static_cast<TWinControl*>(GetPropA(window, ControlProp));
+}
+
+LRESULT CALLBACK TWinControl::StdWndProc(HWND window, UINT msg, WPARAM wParam, LPARAM lParam)
+{
+    TWinControl* control = FindControl(window);
+    if (control == nullptr) {
+        if (CreationControl == nullptr) {
+            auto it = BaseProcs().find(static_cast<ATOM>(GetClassLongPtrA(window, GCW_ATOM)));
+            WNDPROC base = it != BaseProcs().end() ? it->second : DefWindowProcA;
+            return CallWindowProcA(base, window, msg, wParam, lParam);
+        }
+        control = CreationControl;
+        CreationControl = nullptr;
+        control->Attach(window);
+    }
+    TMessage message = {msg, wParam, lParam, 0};
+    try {
+        control->WndProc(message);
+    } catch (...) {
+        // Nothing may cross the platform's window procedure boundary.
+        Application->HandleException(control);
+    }
+    if (msg == WM_NCDESTROY && FindControl(window) == control)
+        control->Detach();
+    return message.Result;
+}
+
+void TWinControl::DefaultHandler(TMessage& message)
+{
+    if (FHandle == nullptr || (message.Msg >= CM_BASE && message.Msg < 0xC000)) {
+        message.Result = 0;
+        return;
+    }
+    message.Result = CallWindowProcA(FDefWndProc != nullptr ? FDefWndProc : DefWindowProcA, FHandle, message.Msg,
+                                     message.WParam, message.LParam);
+}
+
+void TWinControl::Dispatch(TMessage& message)
+{
+    switch (message.Msg) {
+    case WM_COMMAND:
+    case WM_HSCROLL:
+    case WM_VSCROLL:
+    case WM_CTLCOLORSTATIC:
+    case WM_CTLCOLORBTN:
+    case WM_CTLCOLOREDIT:
+    case WM_CTLCOLORLISTBOX:
+        // Reflect a control's notification to the control it concerns.
+        if (TWinControl* child = FindControl(reinterpret_cast<HWND>(message.LParam)); child != nullptr && child != this) {
+            message.Result = child->Perform(CN_BASE + message.Msg, message.WParam, message.LParam);
+            return;
+        }
+        DefaultHandler(message);
+        return;
+    case WM_NOTIFY:
+        if (TWinControl* child = FindControl(reinterpret_cast<NMHDR*>(message.LParam)->hwndFrom);
+            child != nullptr && child != this) {
+            message.Result = child->Perform(CN_NOTIFY, message.WParam, message.LParam);
+            return;
+        }
+        DefaultHandler(message);
+        return;
+    case CN_CTLCOLORSTATIC:
+    case CN_CTLCOLORBTN:
+    case CN_CTLCOLOREDIT:
+    case CN_CTLCOLORLISTBOX:
+        ControlColor(message);
+        return;
+    case WM_SETCURSOR:
+        if (reinterpret_cast<HWND>(message.WParam) == FHandle && LOWORD(message.LParam) == HTCLIENT &&
+            FCursor != crDefault) {
+            ::SetCursor(LoadCursor(nullptr, FCursor == crHandPoint ? IDC_HAND : IDC_ARROW));
+            message.Result = TRUE;
+            return;
+        }
+        DefaultHandler(message);
+        return;
+    case WM_LBUTTONDOWN:
+    case WM_RBUTTONDOWN:
+    case WM_MBUTTONDOWN: {
+        DefaultHandler(message);
+        TMouseButton button = message.Msg == WM_LBUTTONDOWN ? mbLeft : message.Msg == WM_RBUTTONDOWN ? mbRight : mbMiddle;
+        if (button == mbLeft)
+            FClicked = true;
+        if (FCaptureMouse)
+            SetCapture(FHandle);
+        MouseDown(button, KeysToShiftState(message.WParam), GET_X_LPARAM(message.LParam), GET_Y_LPARAM(message.LParam));
+        return;
+    }
+    case WM_LBUTTONUP:
+    case WM_RBUTTONUP:
+    case WM_MBUTTONUP: {
+        DefaultHandler(message);
+        TMouseButton button = message.Msg == WM_LBUTTONUP ? mbLeft : message.Msg == WM_RBUTTONUP ? mbRight : mbMiddle;
+        POINT pt = {GET_X_LPARAM(message.LParam), GET_Y_LPARAM(message.LParam)};
+        if (FCaptureMouse && GetCapture() == FHandle && (message.WParam & (MK_LBUTTON | MK_RBUTTON | MK_MBUTTON)) == 0)
+            ReleaseCapture();
+        if (button == mbLeft && FClicked) {
+            FClicked = false;
+            RECT client = GetClientRect();
+            if (PtInRect(&client, pt))
+                Click();
+        }
+        if (FHandle != nullptr)
+            MouseUp(button, KeysToShiftState(message.WParam), pt.x, pt.y);
+        UpdateMouseInside();
+        return;
+    }
+    case WM_MOUSEMOVE:
+        DefaultHandler(message);
+        UpdateMouseInside();
+        return;
+    case WM_MOUSELEAVE:
+        FTracking = false;
+        DefaultHandler(message);
+        UpdateMouseInside();
+        return;
+    case WM_CAPTURECHANGED:
+        FClicked = false;
+        DefaultHandler(message);
+        return;
+    default:
+        TControl::Dispatch(message);
+        return;
+    }
+}
+
+void TWinControl::UpdateMouseInside()
+{
+    if (FHandle == nullptr)
+        return;
+    POINT pt;
+    GetCursorPos(&pt);
+    bool inside = WindowFromPoint(pt) == FHandle || (GetCapture() == FHandle && [&] {
+        RECT r;
+        GetWindowRect(FHandle, &r);
+        return PtInRect(&r, pt) != FALSE;
+    }());
+    if (inside && !FTracking) {
+        TRACKMOUSEEVENT tme = {sizeof(tme), TME_LEAVE, FHandle, 0};
+        FTracking = TrackMouseEvent(&tme) != FALSE;
+    }
+    if (inside == FMouseInControl)
+        return;
+    FMouseInControl = inside;
+    Perform(inside ? CM_MOUSEENTER : CM_MOUSELEAVE, 0, 0);
+}
+
+void TWinControl::ControlColor(TMessage& message)
+{
+    HDC dc = reinterpret_cast<HDC>(message.WParam);
+    SetTextColor(dc, ColorToRGB(FFont->GetColor()));
+    SetBkColor(dc, ColorToRGB(FColor));
+    message.Result = reinterpret_cast<LRESULT>(ColorBrush());
+}
+
+HBRUSH TWinControl::ColorBrush()
+{
+    if (FBrush == nullptr || FBrushColor != FColor) {
+        if (FBrush != nullptr)
+            DeleteObject(FBrush);
+        FBrush = CreateSolidBrush(ColorToRGB(FColor));
+        FBrushColor = FColor;
+    }
+    return FBrush;
+}
+
+void TWinControl::FontChanged()
+{
+    if (FHandle != nullptr) {
+        SendMessageA(FHandle, WM_SETFONT, reinterpret_cast<WPARAM>(FFont->GetHandle()), TRUE);
+        InvalidateRect(FHandle, nullptr, TRUE);
+    }
+    for (TControl* control : FControls)
+        control->ParentFontChanged();
+}
+
+void TWinControl::ColorChanged()
+{
+    if (FHandle != nullptr)
+        InvalidateRect(FHandle, nullptr, TRUE);
+    for (TControl* control : FControls)
+        control->ParentColorChanged();
+}
+
+void TWinControl::InsertControl(TControl* control)
+{
+    FControls.push_back(control);
+    control->FParent = this;
+    control->ParentFontChanged();
+    control->ParentColorChanged();
+    auto* win = dynamic_cast<TWinControl*>(control);
+    if (win == nullptr)
+        return;
+    if (win->FHandle != nullptr) {
+        ::SetParent(win->FHandle, FHandle != nullptr ? FHandle : GetHandle());
+    } else if (FHandle != nullptr) {
+        win->HandleNeeded();
+    }
+}
+
+void TWinControl::RemoveControl(TControl* control)
+{
+    auto it = std::find(FControls.begin(), FControls.end(), control);
+    if (it != FControls.end())
+        FControls.erase(it);
+    control->FParent = nullptr;
+    auto* win = dynamic_cast<TWinControl*>(control);
+    if (win != nullptr && win->FHandle != nullptr && (GetWindowLongA(win->FHandle, GWL_STYLE) & WS_CHILD))
+        win->DestroyHandle();
+}
+
+void TWinControl::SetParent(TWinControl* parent)
+{
+    TControl::SetParent(parent);
+}
+
+int TWinControl::GetLeft() const
+{
+    if (FHandle == nullptr)
+        return FLeft;
+    RECT r;
+    GetWindowRect(FHandle, &r);
+    if (HWND parent = ::GetParent(FHandle); parent != nullptr && (GetWindowLongA(FHandle, GWL_STYLE) & WS_CHILD))
+        MapWindowPoints(nullptr, parent, reinterpret_cast<POINT*>(&r), 2);
+    return r.left;
+}
+
+int TWinControl::GetTop() const
+{
+    if (FHandle == nullptr)
+        return FTop;
+    RECT r;
+    GetWindowRect(FHandle, &r);
+    if (HWND parent = ::GetParent(FHandle); parent != nullptr && (GetWindowLongA(FHandle, GWL_STYLE) & WS_CHILD))
+        MapWindowPoints(nullptr, parent, reinterpret_cast<POINT*>(&r), 2);
+    return r.top;
+}
+
+int TWinControl::GetWidth() const
+{
+    if (FHandle == nullptr)
+        return FWidth;
+    RECT r;
+    GetWindowRect(FHandle, &r);
+    return r.right - r.left;
+}
+
+int TWinControl::GetHeight() const
+{
+    if (FHandle == nullptr)
+        return FHeight;
+    RECT r;
+    GetWindowRect(FHandle, &r);
+    return r.bottom - r.top;
+}
+
+void TWinControl::SetBounds(int left, int top, int width, int height)
+{
+    TControl::SetBounds(left, top, width, height);
+    if (FHandle != nullptr)
+        SetWindowPos(FHandle, nullptr, left, top, width, height, SWP_NOZORDER | SWP_NOACTIVATE);
+}
+
+RECT TWinControl::GetClientRect() const
+{
+    if (FHandle == nullptr)
+        return TControl::GetClientRect();
+    RECT r;
+    ::GetClientRect(FHandle, &r);
+    return r;
+}
+
+AnsiString TWinControl::GetText() const
+{
+    if (FHandle == nullptr)
+        return FText;
+    int length = GetWindowTextLengthA(FHandle);
+    AnsiString text(static_cast<size_t>(length) + 1, '\0');
+    int copied = GetWindowTextA(FHandle, &text[0], length + 1);
+    text.resize(static_cast<size_t>(copied > 0 ? copied : 0));
+    return text;
+}
+
+void TWinControl::SetText(const AnsiString& value)
+{
+    FText = value;
+    if (FHandle != nullptr)
+        SetWindowTextA(FHandle, value.c_str());
+}
+
+void TWinControl::SetEnabled(bool value)
+{
+    if (value == FEnabled)
+        return;
+    FEnabled = value;
+    if (FHandle != nullptr)
+        EnableWindow(FHandle, value ? TRUE : FALSE);
+}
+
+void TWinControl::SetVisible(bool value)
+{
+    FVisible = value;
+    if (FHandle != nullptr)
+        ShowWindow(FHandle, value ? SW_SHOW : SW_HIDE);
+}
+
+void TWinControl::SetColor(TColor value)
+{
+    TControl::SetColor(value);
+}
+
+void TWinControl::SetTabStop(bool value)
+{
+    FTabStop = value;
+    if (FHandle != nullptr) {
+        LONG style = GetWindowLongA(FHandle, GWL_STYLE);
+        SetWindowLongA(FHandle, GWL_STYLE, value ? style | WS_TABSTOP : style & ~WS_TABSTOP);
+    }
+}
+
+bool TWinControl::Focused() const
+{
+    return FHandle != nullptr && GetFocus() == FHandle;
+}
+
+void TWinControl::SetFocus()
+{
+    ::SetFocus(GetHandle());
+}

@@ -1,0 +1,222 @@
+// Controls: the base of everything with a window, its window procedure and message dispatch.
+#pragma once
+
+#include "framework/Classes.h"
+#include "framework/Graphics.h"
+
+#include <windows.h>
+
+struct TMessage {
+    UINT Msg;
+    WPARAM WParam;
+    LPARAM LParam;
+    LRESULT Result;
+};
+
+// Framework notifications sent to controls (not platform messages).
+constexpr UINT CM_BASE = 0xB000;
+constexpr UINT CM_MOUSEENTER = CM_BASE + 19;  // 0xB013
+constexpr UINT CM_MOUSELEAVE = CM_BASE + 20;  // 0xB014
+// Control notifications reflected from the parent back to the control they concern.
+constexpr UINT CN_BASE = 0xBC00;
+constexpr UINT CN_COMMAND = CN_BASE + WM_COMMAND;
+constexpr UINT CN_NOTIFY = CN_BASE + WM_NOTIFY;
+constexpr UINT CN_HSCROLL = CN_BASE + WM_HSCROLL;
+constexpr UINT CN_VSCROLL = CN_BASE + WM_VSCROLL;
+constexpr UINT CN_CTLCOLORSTATIC = CN_BASE + WM_CTLCOLORSTATIC;
+constexpr UINT CN_CTLCOLORBTN = CN_BASE + WM_CTLCOLORBTN;
+constexpr UINT CN_CTLCOLOREDIT = CN_BASE + WM_CTLCOLOREDIT;
+constexpr UINT CN_CTLCOLORLISTBOX = CN_BASE + WM_CTLCOLORLISTBOX;
+
+enum TMouseButton { mbLeft, mbRight, mbMiddle };
+
+enum TShiftStateFlag : unsigned {
+    ssShift = 0x01, ssAlt = 0x02, ssCtrl = 0x04, ssLeft = 0x08, ssRight = 0x10, ssMiddle = 0x20,
+};
+using TShiftState = unsigned;
+
+using TCursor = int;
+constexpr TCursor crDefault = 0;
+constexpr TCursor crHandPoint = -21;
+
+using TMouseEvent = std::function<void(TObject* sender, TMouseButton button, TShiftState shift, int x, int y)>;
+
+struct TCreateParams {
+    AnsiString Caption;
+    DWORD Style = 0;
+    DWORD ExStyle = 0;
+    int X = 0, Y = 0, Width = 0, Height = 0;
+    HWND WndParent = nullptr;
+    // The class the window is registered under, and the platform class it is built on (empty:
+    // a class of the framework's own). When both name the same class, the platform class is
+    // used as it is and subclassed after creation.
+    AnsiString WinClassName;
+    AnsiString BaseClassName;
+    UINT ClassStyle = CS_DBLCLKS;
+};
+
+class TWinControl;
+
+// A control with bounds, caption, font, colour and mouse handling. Every control here has a
+// window of its own (TWinControl); this layer keeps what does not depend on the handle.
+class TControl : public TComponent {
+public:
+    explicit TControl(TComponent* owner);
+    ~TControl() override;
+
+    const char* ClassName() const override { return "TControl"; }
+
+    TWinControl* GetParent() const { return FParent; }
+    virtual void SetParent(TWinControl* parent);
+
+    virtual int GetLeft() const;
+    virtual int GetTop() const;
+    virtual int GetWidth() const;
+    virtual int GetHeight() const;
+    void SetLeft(int value);
+    void SetTop(int value);
+    void SetWidth(int value);
+    void SetHeight(int value);
+    virtual void SetBounds(int left, int top, int width, int height);
+    RECT GetBoundsRect() const;
+    void SetBoundsRect(const RECT& rect);
+    virtual RECT GetClientRect() const;
+
+    AnsiString GetCaption() const { return GetText(); }
+    void SetCaption(const AnsiString& value) { SetText(value); }
+    virtual AnsiString GetText() const;
+    virtual void SetText(const AnsiString& value);
+
+    bool GetEnabled() const { return FEnabled; }
+    virtual void SetEnabled(bool value);
+    bool GetVisible() const { return FVisible; }
+    virtual void SetVisible(bool value);
+    void Show() { SetVisible(true); }
+    void Hide() { SetVisible(false); }
+
+    TFont* GetFont() const { return FFont; }
+    void SetFont(TFont* value) { FFont->Assign(value); }
+    bool GetParentFont() const { return FParentFont; }
+    void SetParentFont(bool value);
+    TColor GetColor() const { return FColor; }
+    virtual void SetColor(TColor value);
+    bool GetParentColor() const { return FParentColor; }
+    TCursor GetCursor() const { return FCursor; }
+    void SetCursor(TCursor value) { FCursor = value; }
+
+    // Sends a message straight to this control's own handling (not through the platform).
+    LRESULT Perform(UINT msg, WPARAM wParam, LPARAM lParam);
+
+    // The virtual window procedure: WndProc -> Dispatch -> DefaultHandler.
+    virtual void WndProc(TMessage& message);
+    virtual void Dispatch(TMessage& message);
+    virtual void DefaultHandler(TMessage& message);
+
+    TNotifyEvent OnClick;
+    TMouseEvent OnMouseDown;
+    TMouseEvent OnMouseUp;
+
+protected:
+    virtual void MouseDown(TMouseButton button, TShiftState shift, int x, int y);
+    virtual void MouseUp(TMouseButton button, TShiftState shift, int x, int y);
+    virtual void Click();
+    virtual void FontChanged();
+    virtual void ColorChanged() {}
+    // A parent's font or colour changed: follow it where this control takes its parent's.
+    void ParentFontChanged();
+    void ParentColorChanged();
+
+    int FLeft = 0, FTop = 0, FWidth = 0, FHeight = 0;
+    TWinControl* FParent = nullptr;
+    AnsiString FText;
+    bool FEnabled = true;
+    bool FVisible = true;
+    TFont* FFont;
+    bool FParentFont = true;
+    TColor FColor = clBtnFace;
+    bool FParentColor = true;
+    TCursor FCursor = crDefault;
+    bool FSyncingFont = false;
+    bool FMouseInControl = false;
+
+    friend class TWinControl;
+};
+
+// A control backed by a platform window.
+class TWinControl : public TControl {
+public:
+    explicit TWinControl(TComponent* owner);
+    ~TWinControl() override;
+
+    const char* ClassName() const override { return "TWinControl"; }
+
+    // The window handle, created on first use.
+    HWND GetHandle();
+    HWND Handle() { return GetHandle(); }
+    bool HandleAllocated() const { return FHandle != nullptr; }
+    void HandleNeeded() { GetHandle(); }
+
+    void SetParent(TWinControl* parent) override;
+    int GetLeft() const override;
+    int GetTop() const override;
+    int GetWidth() const override;
+    int GetHeight() const override;
+    void SetBounds(int left, int top, int width, int height) override;
+    RECT GetClientRect() const override;
+    AnsiString GetText() const override;
+    void SetText(const AnsiString& value) override;
+    void SetEnabled(bool value) override;
+    void SetVisible(bool value) override;
+    void SetColor(TColor value) override;
+
+    bool GetTabStop() const { return FTabStop; }
+    void SetTabStop(bool value);
+    bool Focused() const;
+    virtual void SetFocus();
+
+    int ControlCount() const { return static_cast<int>(FControls.size()); }
+    TControl* Controls(int index) const { return FControls[static_cast<size_t>(index)]; }
+
+    // The framework object attached to a window, if any.
+    static TWinControl* FindControl(HWND window);
+
+    void Dispatch(TMessage& message) override;
+    void DefaultHandler(TMessage& message) override;
+
+protected:
+    virtual void CreateParams(TCreateParams& params);
+    virtual void CreateWnd();
+    // Called once the handle exists: push the stored state into the window.
+    virtual void InitializeHandle();
+    void DestroyHandle();
+    HBRUSH ColorBrush();
+    void FontChanged() override;
+    void ColorChanged() override;
+    // Paints a reflected WM_CTLCOLOR* for this control: its font colour on its background.
+    void ControlColor(TMessage& message);
+
+    HWND FHandle = nullptr;
+    WNDPROC FDefWndProc = nullptr;
+    bool FTabStop = false;
+    // Keep the mouse while a button is held on this control (labels), so the release arrives.
+    bool FCaptureMouse = false;
+
+private:
+    static LRESULT CALLBACK StdWndProc(HWND window, UINT msg, WPARAM wParam, LPARAM lParam);
+    void Attach(HWND window);
+    void Detach();
+    void InsertControl(TControl* control);
+    void RemoveControl(TControl* control);
+    void CreateChildHandles();
+    // Raises CM_MOUSEENTER / CM_MOUSELEAVE when the pointer comes onto or leaves this window.
+    void UpdateMouseInside();
+
+    std::vector<TControl*> FControls;
+    HBRUSH FBrush = nullptr;
+    TColor FBrushColor = 0;
+    bool FSubclassed = false;
+    bool FTracking = false;
+    bool FClicked = false;
+
+    friend class TControl;
+};

@@ -1,0 +1,146 @@
+#include "framework/Graphics.h"
+
+#include <cstring>
+
+namespace {
+// The attributes every new font starts with.
+const char* const DefaultFontName = "Tahoma";
+constexpr int DefaultFontHeight = -11;
+
+int ScreenPixelsPerInch()
+{
+    HDC dc = GetDC(nullptr);
+    int ppi = GetDeviceCaps(dc, LOGPIXELSY);
+    ReleaseDC(nullptr, dc);
+    return ppi > 0 ? ppi : 96;
+}
+}  // namespace
+
+COLORREF ColorToRGB(TColor color)
+{
+    if (color < 0)
+        return GetSysColor(color & 0xFF);
+    return static_cast<COLORREF>(color);
+}
+
+TFont::TFont() : FName(DefaultFontName), FHeight(DefaultFontHeight), FCharset(DEFAULT_CHARSET), FColor(clWindowText) {}
+
+TFont::~TFont()
+{
+    FreeHandle();
+}
+
+void TFont::Assign(TPersistent* source)
+{
+    if (auto* font = dynamic_cast<TFont*>(source)) {
+        if (font == this)
+            return;
+        FName = font->FName;
+        FHeight = font->FHeight;
+        FCharset = font->FCharset;
+        FColor = font->FColor;
+        FStyle = font->FStyle;
+        FPitch = font->FPitch;
+        Changed();
+        return;
+    }
+    TPersistent::Assign(source);
+}
+
+void TFont::SetName(const AnsiString& name)
+{
+    if (name.empty() || name == FName)
+        return;
+    FName = name;
+    Changed();
+}
+
+void TFont::SetHeight(int height)
+{
+    if (height == FHeight)
+        return;
+    FHeight = height;
+    Changed();
+}
+
+int TFont::GetSize() const
+{
+    return -MulDiv(FHeight, 72, ScreenPixelsPerInch());
+}
+
+void TFont::SetSize(int points)
+{
+    SetHeight(-MulDiv(points, ScreenPixelsPerInch(), 72));
+}
+
+void TFont::SetCharset(BYTE charset)
+{
+    if (charset == FCharset)
+        return;
+    FCharset = charset;
+    Changed();
+}
+
+void TFont::SetColor(TColor color)
+{
+    if (color == FColor)
+        return;
+    FColor = color;
+    Changed();
+}
+
+void TFont::SetStyle(TFontStyles style)
+{
+    if (style == FStyle)
+        return;
+    FStyle = style;
+    Changed();
+}
+
+void TFont::SetPitch(TFontPitch pitch)
+{
+    if (pitch == FPitch)
+        return;
+    FPitch = pitch;
+    Changed();
+}
+
+HFONT TFont::GetHandle()
+{
+    if (FHandle == nullptr) {
+        LOGFONTA lf = {};
+        lf.lfHeight = FHeight;
+        lf.lfWeight = (FStyle & fsBold) ? FW_BOLD : FW_NORMAL;
+        lf.lfItalic = (FStyle & fsItalic) ? TRUE : FALSE;
+        lf.lfUnderline = (FStyle & fsUnderline) ? TRUE : FALSE;
+        lf.lfStrikeOut = (FStyle & fsStrikeOut) ? TRUE : FALSE;
+        lf.lfCharSet = FCharset;
+        lf.lfOutPrecision = OUT_DEFAULT_PRECIS;
+        lf.lfClipPrecision = CLIP_DEFAULT_PRECIS;
+        lf.lfQuality = DEFAULT_QUALITY;
+        lf.lfPitchAndFamily = FPitch == fpFixed ? FIXED_PITCH : FPitch == fpVariable ? VARIABLE_PITCH : DEFAULT_PITCH;
+        strncpy(lf.lfFaceName, FName.c_str(), LF_FACESIZE - 1);
+        FHandle = CreateFontIndirectA(&lf);
+    }
+    return FHandle;
+}
+
+void TFont::FreeHandle()
+{
+    if (FHandle != nullptr) {
+        DeleteObject(FHandle);
+        FHandle = nullptr;
+    }
+}
+
+void TFont::Changed()
+{
+    // Controls may still hold the old handle until OnChange gives them the new one, so the
+    // old handle is freed only after they have been told.
+    HFONT old = FHandle;
+    FHandle = nullptr;
+    if (OnChange)
+        OnChange(this);
+    if (old != nullptr)
+        DeleteObject(old);
+}

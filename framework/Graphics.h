@@ -1,0 +1,69 @@
+// Colours and fonts.
+#pragma once
+
+#include "framework/Classes.h"
+
+#include <windows.h>
+
+// A colour: 0x00BBGGRR, or 0x80000000 | a system colour index.
+using TColor = int;
+
+constexpr TColor clBlack = 0x000000;
+constexpr TColor clBlue = 0xFF0000;
+constexpr TColor clRed = 0x0000FF;
+constexpr TColor clWhite = 0xFFFFFF;
+constexpr TColor clBtnFace = static_cast<TColor>(0x80000000u | COLOR_BTNFACE);
+constexpr TColor clWindowText = static_cast<TColor>(0x80000000u | COLOR_WINDOWTEXT);
+constexpr TColor clWindow = static_cast<TColor>(0x80000000u | COLOR_WINDOW);
+
+// The RGB value a colour stands for now (system colours are looked up).
+COLORREF ColorToRGB(TColor color);
+
+enum TFontStyle { fsBold = 1, fsItalic = 2, fsUnderline = 4, fsStrikeOut = 8 };
+using TFontStyles = unsigned;  // a set of TFontStyle bits
+
+enum TFontPitch { fpDefault, fpVariable, fpFixed };
+
+// A logical font with a lazily made GDI handle; OnChange fires after every change.
+class TFont : public TPersistent {
+public:
+    TFont();
+    ~TFont() override;
+    TFont(const TFont&) = delete;
+    TFont& operator=(const TFont&) = delete;
+
+    const char* ClassName() const override { return "TFont"; }
+    void Assign(TPersistent* source) override;
+
+    const AnsiString& GetName() const { return FName; }
+    void SetName(const AnsiString& name);
+    int GetHeight() const { return FHeight; }
+    void SetHeight(int height);
+    // Size in points at the screen's resolution (derived from Height).
+    int GetSize() const;
+    void SetSize(int points);
+    BYTE GetCharset() const { return FCharset; }
+    void SetCharset(BYTE charset);
+    TColor GetColor() const { return FColor; }
+    void SetColor(TColor color);
+    TFontStyles GetStyle() const { return FStyle; }
+    void SetStyle(TFontStyles style);
+    TFontPitch GetPitch() const { return FPitch; }
+    void SetPitch(TFontPitch pitch);
+
+    HFONT GetHandle();
+
+    TNotifyEvent OnChange;
+
+private:
+    void Changed();
+    void FreeHandle();
+
+    AnsiString FName;
+    int FHeight;
+    BYTE FCharset;
+    TColor FColor;
+    TFontStyles FStyle = 0;
+    TFontPitch FPitch = fpDefault;
+    HFONT FHandle = nullptr;
+};

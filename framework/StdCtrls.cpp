@@ -1,0 +1,211 @@
+#include "framework/StdCtrls.h"
+
+#include <commctrl.h>
+
+// ---------------------------------------------------------------------------------------------
+// TLabel
+
+TLabel::TLabel(TComponent* owner) : TWinControl(owner)
+{
+    FCaptureMouse = true;
+}
+
+void TLabel::CreateParams(TCreateParams& params)
+{
+    TWinControl::CreateParams(params);
+    params.WinClassName = params.BaseClassName = "STATIC";
+    // SS_NOTIFY: the label takes part in mouse input (enter, leave, press, click).
+    params.Style |= SS_NOTIFY | (FWordWrap ? SS_LEFT : SS_LEFTNOWORDWRAP);
+}
+
+void TLabel::SetWordWrap(bool value)
+{
+    FWordWrap = value;
+    if (FHandle != nullptr) {
+        LONG style = GetWindowLongA(FHandle, GWL_STYLE) & ~SS_TYPEMASK;
+        SetWindowLongA(FHandle, GWL_STYLE, style | (value ? SS_LEFT : SS_LEFTNOWORDWRAP));
+        InvalidateRect(FHandle, nullptr, TRUE);
+    }
+}
+
+void TLabel::FontChanged()
+{
+    TWinControl::FontChanged();
+    // A STATIC paints its text in full on the next paint; the colour change needs one too.
+    if (FHandle != nullptr)
+        UpdateWindow(FHandle);
+}
+
+void TLabel::ColorChanged()
+{
+    TWinControl::ColorChanged();
+    if (FHandle != nullptr)
+        UpdateWindow(FHandle);
+}
+
+// ---------------------------------------------------------------------------------------------
+// TComboBox
+
+TComboBox::TComboBox(TComponent* owner) : TWinControl(owner)
+{
+    FTabStop = true;
+    FColor = clWindow;
+    FParentColor = false;
+}
+
+void TComboBox::CreateParams(TCreateParams& params)
+{
+    TWinControl::CreateParams(params);
+    params.WinClassName = params.BaseClassName = "COMBOBOX";
+    params.Style |= WS_VSCROLL | CBS_AUTOHSCROLL;
+    switch (FStyle) {
+    case csDropDown: params.Style |= CBS_DROPDOWN; break;
+    case csSimple: params.Style |= CBS_SIMPLE; break;
+    case csDropDownList: params.Style |= CBS_DROPDOWNLIST; break;
+    }
+}
+
+void TComboBox::InitializeHandle()
+{
+    TWinControl::InitializeHandle();
+    for (const AnsiString& item : FItems)
+        SendMessageA(FHandle, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(item.c_str()));
+    if (FItemHeight > 0)
+        SendMessageA(FHandle, CB_SETITEMHEIGHT, 0, FItemHeight);
+    SendMessageA(FHandle, CB_SETCURSEL, static_cast<WPARAM>(FItemIndex), 0);
+    ApplyDropDownHeight();
+}
+
+void TComboBox::AddItem(const AnsiString& item)
+{
+    FItems.push_back(item);
+    if (FHandle != nullptr)
+        SendMessageA(FHandle, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(item.c_str()));
+}
+
+void TComboBox::SetItems(const std::vector<AnsiString>& items)
+{
+    FItems.clear();
+    FItemIndex = -1;
+    if (FHandle != nullptr)
+        SendMessageA(FHandle, CB_RESETCONTENT, 0, 0);
+    for (const AnsiString& item : items)
+        AddItem(item);
+}
+
+int TComboBox::ItemCount() const
+{
+    return static_cast<int>(FItems.size());
+}
+
+AnsiString TComboBox::Item(int index) const
+{
+    return FItems.at(static_cast<size_t>(index));
+}
+
+int TComboBox::GetItemIndex() const
+{
+    if (FHandle != nullptr)
+        return static_cast<int>(SendMessageA(FHandle, CB_GETCURSEL, 0, 0));
+    return FItemIndex;
+}
+
+void TComboBox::SetItemIndex(int value)
+{
+    if (value == GetItemIndex())
+        return;
+    // Outside the list (including -1) leaves no item selected.
+    FItemIndex = value >= 0 && value < ItemCount() ? value : -1;
+    if (FHandle != nullptr)
+        SendMessageA(FHandle, CB_SETCURSEL, static_cast<WPARAM>(FItemIndex), 0);
+}
+
+void TComboBox::SetItemHeight(int value)
+{
+    FItemHeight = value;
+    if (FHandle != nullptr && value > 0) {
+        SendMessageA(FHandle, CB_SETITEMHEIGHT, 0, value);
+        ApplyDropDownHeight();
+    }
+}
+
+void TComboBox::SetDropDownCount(int value)
+{
+    FDropDownCount = value;
+    ApplyDropDownHeight();
+}
+
+void TComboBox::ApplyDropDownHeight()
+{
+    if (FHandle == nullptr)
+        return;
+    // The window height of a drop-down combo box is the height of its open list.
+    SendMessageA(FHandle, CB_SETMINVISIBLE, static_cast<WPARAM>(FDropDownCount), 0);
+    int itemHeight = static_cast<int>(SendMessageA(FHandle, CB_GETITEMHEIGHT, 0, 0));
+    int fieldHeight = static_cast<int>(SendMessageA(FHandle, CB_GETITEMHEIGHT, static_cast<WPARAM>(-1), 0));
+    int listHeight = fieldHeight + 8 + itemHeight * FDropDownCount;
+    RECT r;
+    GetWindowRect(FHandle, &r);
+    SetWindowPos(FHandle, nullptr, 0, 0, r.right - r.left, listHeight, SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+}
+
+void TComboBox::Dispatch(TMessage& message)
+{
+    if (message.Msg == CN_COMMAND && HIWORD(message.WParam) == CBN_SELCHANGE) {
+        FItemIndex = static_cast<int>(SendMessageA(FHandle, CB_GETCURSEL, 0, 0));
+        Change();
+        return;
+    }
+    TWinControl::Dispatch(message);
+}
+
+void TComboBox::Change()
+{
+    if (OnChange)
+        OnChange(this);
+}
+
+// ---------------------------------------------------------------------------------------------
+// TCheckBox
+
+TCheckBox::TCheckBox(TComponent* owner) : TWinControl(owner)
+{
+    FTabStop = true;
+}
+
+void TCheckBox::CreateParams(TCreateParams& params)
+{
+    TWinControl::CreateParams(params);
+    params.WinClassName = params.BaseClassName = "BUTTON";
+    params.Style |= BS_AUTOCHECKBOX;
+}
+
+void TCheckBox::InitializeHandle()
+{
+    TWinControl::InitializeHandle();
+    SendMessageA(FHandle, BM_SETCHECK, FChecked ? BST_CHECKED : BST_UNCHECKED, 0);
+}
+
+bool TCheckBox::GetChecked() const
+{
+    if (FHandle != nullptr)
+        return SendMessageA(FHandle, BM_GETCHECK, 0, 0) == BST_CHECKED;
+    return FChecked;
+}
+
+void TCheckBox::SetChecked(bool value)
+{
+    FChecked = value;
+    if (FHandle != nullptr)
+        SendMessageA(FHandle, BM_SETCHECK, value ? BST_CHECKED : BST_UNCHECKED, 0);
+}
+
+void TCheckBox::Dispatch(TMessage& message)
+{
+    if (message.Msg == CN_COMMAND && HIWORD(message.WParam) == BN_CLICKED) {
+        FChecked = GetChecked();
+        Click();
+        return;
+    }
+    TWinControl::Dispatch(message);
+}

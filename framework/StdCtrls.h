@@ -1,0 +1,86 @@
+// Standard controls: label, drop-down list, check box.
+#pragma once
+
+#include "framework/Controls.h"
+
+#include <vector>
+
+// A text label (a STATIC window that reports the mouse).
+class TLabel : public TWinControl {
+public:
+    explicit TLabel(TComponent* owner);
+    const char* ClassName() const override { return "TLabel"; }
+
+    bool GetWordWrap() const { return FWordWrap; }
+    void SetWordWrap(bool value);
+
+protected:
+    void CreateParams(TCreateParams& params) override;
+    void FontChanged() override;
+    void ColorChanged() override;
+
+private:
+    bool FWordWrap = false;
+};
+
+enum TComboBoxStyle { csDropDown, csSimple, csDropDownList };
+
+// A drop-down list. Setting ItemIndex from the program raises no OnChange; a user's choice does.
+class TComboBox : public TWinControl {
+public:
+    explicit TComboBox(TComponent* owner);
+    const char* ClassName() const override { return "TComboBox"; }
+
+    void SetStyle(TComboBoxStyle style) { FStyle = style; }
+    TComboBoxStyle GetStyle() const { return FStyle; }
+
+    void AddItem(const AnsiString& item);
+    void SetItems(const std::vector<AnsiString>& items);
+    int ItemCount() const;
+    AnsiString Item(int index) const;
+
+    int GetItemIndex() const;
+    void SetItemIndex(int value);
+
+    int GetItemHeight() const { return FItemHeight; }
+    void SetItemHeight(int value);
+    int GetDropDownCount() const { return FDropDownCount; }
+    void SetDropDownCount(int value);
+
+    void Dispatch(TMessage& message) override;
+
+    TNotifyEvent OnChange;
+
+protected:
+    void CreateParams(TCreateParams& params) override;
+    void InitializeHandle() override;
+    virtual void Change();
+
+private:
+    void ApplyDropDownHeight();
+
+    TComboBoxStyle FStyle = csDropDown;
+    std::vector<AnsiString> FItems;
+    int FItemIndex = -1;
+    int FItemHeight = 0;
+    int FDropDownCount = 8;
+};
+
+// A check box.
+class TCheckBox : public TWinControl {
+public:
+    explicit TCheckBox(TComponent* owner);
+    const char* ClassName() const override { return "TCheckBox"; }
+
+    bool GetChecked() const;
+    void SetChecked(bool value);
+
+    void Dispatch(TMessage& message) override;
+
+protected:
+    void CreateParams(TCreateParams& params) override;
+    void InitializeHandle() override;
+
+private:
+    bool FChecked = false;
+};

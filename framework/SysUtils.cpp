@@ -1,0 +1,40 @@
+#include "framework/SysUtils.h"
+
+#include <windows.h>
+
+#include <cstdarg>
+#include <cstdio>
+#include <vector>
+
+AnsiString Format(const char* format, ...)
+{
+    va_list args;
+    va_start(args, format);
+    va_list copy;
+    va_copy(copy, args);
+    int length = std::vsnprintf(nullptr, 0, format, copy);
+    va_end(copy);
+    AnsiString result;
+    if (length > 0) {
+        std::vector<char> buffer(static_cast<size_t>(length) + 1);
+        std::vsnprintf(buffer.data(), buffer.size(), format, args);
+        result.assign(buffer.data(), static_cast<size_t>(length));
+    }
+    va_end(args);
+    return result;
+}
+
+AnsiString IntToStr(int value)
+{
+    return std::to_string(value);
+}
+
+bool IsTrailByte(const AnsiString& text, size_t index)
+{
+    // Walk from the start: only a forward scan knows where each character begins.
+    size_t i = 0;
+    while (i < index) {
+        i += IsDBCSLeadByte(static_cast<BYTE>(text[i])) && i + 1 < text.size() ? 2 : 1;
+    }
+    return i != index;
+}

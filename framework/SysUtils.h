@@ -1,0 +1,37 @@
+// Strings, the framework's exception family and small text helpers.
+#pragma once
+
+#include <exception>
+#include <string>
+
+// Bytes in the system's ANSI code page (Shift-JIS for the Japanese texts).
+using AnsiString = std::string;
+
+// Root of the framework's exception family: every error meant for the user carries a message.
+class Exception : public std::exception {
+public:
+    explicit Exception(AnsiString message) : FMessage(std::move(message)) {}
+    const AnsiString& Message() const { return FMessage; }
+    const char* what() const noexcept override { return FMessage.c_str(); }
+
+private:
+    AnsiString FMessage;
+};
+
+// Raised when an object cannot take the value it is given (assignment between unrelated classes).
+class EConvertError : public Exception {
+public:
+    using Exception::Exception;
+};
+
+// printf-style formatting into an AnsiString.
+AnsiString Format(const char* format, ...);
+
+// Decimal text of an integer ("-" for negatives, no leading zeros).
+AnsiString IntToStr(int value);
+
+// The framework's string-to-integer with default: blanks, "$"/"x"/"0x" hex, sign, 32-bit range.
+int StrToIntDef(const AnsiString& text, int defaultValue);
+
+// True when `index` is the second byte of a double-byte character in `text` (ANSI code page).
+bool IsTrailByte(const AnsiString& text, size_t index);

@@ -1,0 +1,87 @@
+#include "framework/Timer.h"
+
+#include "framework/Application.h"
+
+namespace {
+const char* const TimerWindowClass = "TTimerWindow";
+constexpr UINT_PTR TimerId = 1;
+}  // namespace
+
+TTimer::TTimer(TComponent* owner) : TComponent(owner)
+{
+    HINSTANCE instance = GetModuleHandleA(nullptr);
+    WNDCLASSA wc = {};
+    if (!GetClassInfoA(instance, TimerWindowClass, &wc)) {
+        wc.lpfnWndProc = TimerWndProc;
+        wc.hInstance = instance;
+        wc.lpszClassName = TimerWindowClass;
+        RegisterClassA(&wc);
+    }
+    FWindow = CreateWindowExA(0, TimerWindowClass, "", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr, instance, nullptr);
+    SetWindowLongPtrA(FWindow, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(this));
+}
+
+TTimer::~TTimer()
+{
+    Destroying();
+    if (FWindow != nullptr) {
+        KillTimer(FWindow, TimerId);
+        SetWindowLongPtrA(FWindow, GWLP_USERDATA, 0);
+        DestroyWindow(FWindow);
+    }
+}
+
+void TTimer::SetEnabled(bool value)
+{
+    if (value == FEnabled)
+        return;
+    FEnabled = value;
+    UpdateTimer();
+}
+
+void TTimer::SetInterval(unsigned value)
+{
+    if (value == FInterval)
+        return;
+    FInterval = value;
+    UpdateTimer();
+}
+
+void TTimer::SetOnTimer(TNotifyEvent handler)
+{
+    OnTimer = std::move(handler);
+    UpdateTimer();
+}
+
+void TTimer::UpdateTimer()
+{
+    KillTimer(FWindow, TimerId);
+    if (FEnabled && FInterval != 0 && OnTimer)
+        SetTimer(FWindow, TimerId, FInterval, nullptr);
+}
+
+void TTimer::Timer()
+{
+    if (OnTimer)
+        OnTimer(this);
+}
+
+LRESULT CALLBACK TTimer::TimerWndProc(HWND window, UINT msg, WPARAM wParam, LPARAM lParam)
+{
+    if (msg == WM_TIMER) {
+        auto* timer = reinterpret_cast<TTimer*>(GetWindowLongPtrA(window, GWLP_USERDATA));
+        // A tick that falls due while this timer's own handler runs (it may process messages)
+        // is dropped, so handlers never nest into themselves.
+        if (timer != nullptr && !timer->FInTimer) {
+            timer->FInTimer = true;
+            try {
+                timer->Timer();
+            } catch (...) {
+                Application->HandleException(timer);
+            }
+            timer->FInTimer = false;
+        }
+        return 0;
+    }
+    return DefWindowProcA(window, msg, wParam, lParam);
+}
