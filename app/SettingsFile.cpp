@@ -1,8 +1,14 @@
 #include "app/SettingsFile.h"
 
+#include "app/Mainform.h"
+#include "framework/IniFile.h"
+
 #include <windows.h>
 
 namespace {
+
+const char* const WindowSection = "Window";
+const char* const OptionSection = "Option";
 
 // The module file name is read into a buffer of the classic path length.
 const DWORD ModulePathSize = 260;
@@ -59,4 +65,33 @@ AnsiString SettingsFileName()
 void SetSettingsFileOverride(const AnsiString& path)
 {
     SettingsFileOverride() = path;
+}
+
+// Reads the stored choices into the window as it is being built. The lists take an index
+// silently (the lock key is registered by the caller), the track bar clamps the pace.
+void TMForm::LoadSettings()
+{
+    TIniFile ini(SettingsFileName());
+    SetLeft(ini.ReadInteger(WindowSection, "Left", 0));
+    SetTop(ini.ReadInteger(WindowSection, "Top", 0));
+    Renda->SetItemIndex(ini.ReadInteger(OptionSection, "MouseButton", 0));
+    RendaSpeed->SetPosition(ini.ReadInteger(OptionSection, "Interval1", 500));
+    LockKey->SetItemIndex(ini.ReadInteger(OptionSection, "LockKey", 0));
+    CursorLock->SetChecked(ini.ReadBool(OptionSection, "CursorLock", false));
+    // A negative poll interval keeps its bit pattern: far beyond the platform's longest timer,
+    // so the hold poll simply never comes round, and it is written back as it was read.
+    Timer2->SetInterval(static_cast<unsigned>(ini.ReadInteger(OptionSection, "Interval2", 100)));
+}
+
+// Writes the window's place and the choices key by key; a failed write stops at that key.
+void TMForm::SaveSettings()
+{
+    TIniFile ini(SettingsFileName());
+    ini.WriteInteger(WindowSection, "Left", GetLeft());
+    ini.WriteInteger(WindowSection, "Top", GetTop());
+    ini.WriteInteger(OptionSection, "MouseButton", Renda->GetItemIndex());
+    ini.WriteInteger(OptionSection, "Interval1", RendaSpeed->GetPosition());
+    ini.WriteInteger(OptionSection, "LockKey", LockKey->GetItemIndex());
+    ini.WriteBool(OptionSection, "CursorLock", CursorLock->GetChecked());
+    ini.WriteInteger(OptionSection, "Interval2", static_cast<int>(Timer2->GetInterval()));
 }

@@ -1,7 +1,16 @@
 #include "app/SettingsFile.h"
 
+#include "app/InputPort.h"
+#include "app/Mainform.h"
+#include "framework/Application.h"
+#include "framework/IniFile.h"
+
 #include <gtest/gtest.h>
 #include <windows.h>
+
+#include <fstream>
+#include <iterator>
+#include <memory>
 
 namespace {
 
@@ -54,5 +63,278 @@ TEST(SettingsFileNameTest, FollowsTheRunningExecutableUnlessOverridden)
     SetSettingsFileOverride("");
     EXPECT_EQ(SettingsFileName(module), SettingsFileName());
 }
+
+// A fresh folder under the temporary folder, removed with what it holds.
+class TempFolder {
+public:
+    TempFolder()
+    {
+        char base[MAX_PATH];
+        GetTempPathA(MAX_PATH, base);
+        for (unsigned n = 0;; ++n) {
+            FPath = Format("%stapstorm-settings-%lu-%u", base, GetCurrentProcessId(), n);
+            if (CreateDirectoryA(FPath.c_str(), nullptr)) break;
+        }
+    }
+    ~TempFolder()
+    {
+        WIN32_FIND_DATAA entry;
+        HANDLE find = FindFirstFileA((FPath + "\\*").c_str(), &entry);
+        if (find != INVALID_HANDLE_VALUE) {
+            do {
+                AnsiString name = entry.cFileName;
+                if (name == "." || name == "..") continue;
+                if (entry.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) RemoveDirectoryA(Path(name).c_str());
+                else DeleteFileA(Path(name).c_str());
+            } while (FindNextFileA(find, &entry));
+            FindClose(find);
+        }
+        RemoveDirectoryA(FPath.c_str());
+    }
+    AnsiString Path(const AnsiString& name) const { return FPath + "\\" + name; }
+
+private:
+    AnsiString FPath;
+};
+
+void WriteBytes(const AnsiString& path, const AnsiString& bytes)
+{
+    std::ofstream(path, std::ios::binary) << bytes;
+}
+
+AnsiString ReadBytes(const AnsiString& path)
+{
+    std::ifstream in(path, std::ios::binary);
+    return AnsiString(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+}
+
+// Stands in for the system's input: no hot keys taken, no key held, and a count of polls.
+class QuietInput : public TInputPort {
+public:
+    BOOL RegisterHotKey(HWND, int, UINT, UINT) override { return TRUE; }
+    BOOL UnregisterHotKey(HWND, int) override { ++Unregistered; return TRUE; }
+    BOOL GetCursorPos(POINT* point) override { point->x = point->y = 0; return TRUE; }
+    BOOL SetCursorPos(int, int) override { return TRUE; }
+    void MouseEvent(DWORD, DWORD, DWORD, DWORD, ULONG_PTR) override {}
+    SHORT GetAsyncKeyState(int) override { ++KeyStateQueries; return 0; }
+
+    int Unregistered = 0;
+    int KeyStateQueries = 0;
+};
+
+// A main window whose settings live in a temporary folder; the window is freed (and so saves)
+// when the test frees it or at the end.
+class SettingsFormTest : public ::testing::Test {
+protected:
+    SettingsFormTest() : FPrevious(SetInput(&FInput)) { SetSettingsFileOverride(SettingsPath()); }
+    ~SettingsFormTest() override
+    {
+        Form.reset();
+        SetSettingsFileOverride("");
+        SetInput(FPrevious);
+        Application->OnException = nullptr;
+    }
+
+    AnsiString SettingsPath() const { return FFolder.Path("tapstorm.ini"); }
+    void CreateForm() { Form.reset(new TMForm(nullptr)); }
+    // Frees the window: FormDestroy writes the settings.
+    void Close() { Form.reset(); }
+
+    TempFolder FFolder;
+    QuietInput FInput;
+    std::unique_ptr<TMForm> Form;
+
+private:
+    TInputPort* FPrevious;
+};
+
+TEST_F(SettingsFormTest, NoFileGivesDefaultsAndCloseWritesTheSevenKeysInOrder)
+{
+    CreateForm();
+    EXPECT_EQ(0, Form->GetLeft());
+    EXPECT_EQ(0, Form->GetTop());
+    EXPECT_EQ(0, Form->Renda->GetItemIndex());
+    EXPECT_EQ(500, Form->RendaSpeed->GetPosition());
+    EXPECT_EQ(0, Form->LockKey->GetItemIndex());
+    EXPECT_FALSE(Form->CursorLock->GetChecked());
+    EXPECT_EQ(100u, Form->Timer2->GetInterval());
+    EXPECT_EQ(INVALID_FILE_ATTRIBUTES, GetFileAttributesA(SettingsPath().c_str())) << "nothing written at start";
+
+    Close();
+    EXPECT_EQ("[Window]\r\n"
+              "Left=0\r\n"
+              "Top=0\r\n"
+              "[Option]\r\n"
+              "MouseButton=0\r\n"
+              "Interval1=500\r\n"
+              "LockKey=0\r\n"
+              "CursorLock=0\r\n"
+              "Interval2=100\r\n",
+              ReadBytes(SettingsPath()));
+}
+
+// What the window holds after loading, which is also what closing writes back.
+struct Stored {
+    int left, top, mouseButton, interval1, lockKey;
+    bool cursorLock;
+    unsigned interval2;
+};
+
+struct LoadCase {
+    const char* name;
+    const char* file;
+    Stored loaded;
+};
+
+void PrintTo(const LoadCase& c, std::ostream* os)
+{
+    *os << c.name;
+}
+
+class SettingsLoadTest : public SettingsFormTest, public ::testing::WithParamInterface<LoadCase> {};
+
+TEST_P(SettingsLoadTest, AppliesAndWritesBack)
+{
+    const LoadCase& c = GetParam();
+    const Stored& s = c.loaded;
+    WriteBytes(SettingsPath(), c.file);
+    CreateForm();
+    EXPECT_EQ(s.left, Form->GetLeft());
+    EXPECT_EQ(s.top, Form->GetTop());
+    EXPECT_EQ(s.mouseButton, Form->Renda->GetItemIndex());
+    EXPECT_EQ(s.interval1, Form->RendaSpeed->GetPosition());
+    EXPECT_EQ(Format("%d m-sec.", s.interval1), Form->Speed->GetCaption());
+    EXPECT_EQ(static_cast<unsigned>(s.interval1), Form->Timer1->GetInterval());
+    EXPECT_EQ(static_cast<unsigned>(s.interval1), Form->Timer3->GetInterval());
+    EXPECT_EQ(s.lockKey, Form->LockKey->GetItemIndex());
+    EXPECT_EQ(s.cursorLock, Form->CursorLock->GetChecked());
+    EXPECT_EQ(s.interval2, Form->Timer2->GetInterval());
+
+    Close();
+    TIniFile ini(SettingsPath());
+    EXPECT_EQ(IntToStr(s.left), ini.ReadString("Window", "Left", "?"));
+    EXPECT_EQ(IntToStr(s.top), ini.ReadString("Window", "Top", "?"));
+    EXPECT_EQ(IntToStr(s.mouseButton), ini.ReadString("Option", "MouseButton", "?"));
+    EXPECT_EQ(IntToStr(s.interval1), ini.ReadString("Option", "Interval1", "?"));
+    EXPECT_EQ(IntToStr(s.lockKey), ini.ReadString("Option", "LockKey", "?"));
+    EXPECT_EQ(s.cursorLock ? "1" : "0", ini.ReadString("Option", "CursorLock", "?"));
+    EXPECT_EQ(IntToStr(static_cast<int>(s.interval2)), ini.ReadString("Option", "Interval2", "?"));
+}
+
+const LoadCase LoadCases[] = {
+    {"every key set",
+     "[Window]\r\nLeft=120\r\nTop=64\r\n[Option]\r\nMouseButton=1\r\nInterval1=50\r\n"
+     "LockKey=12\r\nCursorLock=1\r\nInterval2=250\r\n",
+     {120, 64, 1, 50, 12, true, 250}},
+    {"names in another case, off-screen place",
+     "[window]\r\nleft=-300\r\nTOP=-40\r\n[OPTION]\r\nmousebutton=2\r\nLOCKKEY=17\r\n",
+     {-300, -40, 2, 500, 17, false, 100}},
+    {"garbage gives the defaults",
+     "[Window]\r\nLeft=abc\r\nTop=\r\n[Option]\r\nMouseButton=x\r\nInterval1=250ms\r\n"
+     "LockKey=F1\r\nCursorLock=yes\r\nInterval2=fast\r\n",
+     {0, 0, 0, 500, 0, false, 100}},
+    {"hexadecimal and blanks", "[Option]\r\nMouseButton=0x1\r\nInterval1=0x1F4\r\nLockKey=$d\r\nInterval2= 250\r\n",
+     {0, 0, 1, 500, 13, false, 250}},
+    {"dollar pace", "[Option]\r\nInterval1=$1F4\r\n", {0, 0, 0, 500, 0, false, 100}},
+    {"blank before the pace", "[Option]\r\nInterval1= 250\r\n", {0, 0, 0, 250, 0, false, 100}},
+    {"pace 0 is 1", "[Option]\r\nInterval1=0\r\n", {0, 0, 0, 1, 0, false, 100}},
+    {"negative pace is 1", "[Option]\r\nInterval1=-20\r\n", {0, 0, 0, 1, 0, false, 100}},
+    {"pace 9999 is 5000", "[Option]\r\nInterval1=9999\r\n", {0, 0, 0, 5000, 0, false, 100}},
+    {"button and key out of range", "[Option]\r\nMouseButton=7\r\nLockKey=18\r\n", {0, 0, -1, 500, -1, false, 100}},
+    {"negative button and key", "[Option]\r\nMouseButton=-1\r\nLockKey=-5\r\n", {0, 0, -1, 500, -1, false, 100}},
+    {"cursor lock 2 is on", "[Option]\r\nCursorLock=2\r\n", {0, 0, 0, 500, 0, true, 100}},
+    {"cursor lock yes is off", "[Option]\r\nCursorLock=yes\r\n", {0, 0, 0, 500, 0, false, 100}},
+    {"poll 0", "[Option]\r\nInterval2=0\r\n", {0, 0, 0, 500, 0, false, 0}},
+    {"negative poll kept as its bit pattern", "[Option]\r\nInterval2=-1\r\n", {0, 0, 0, 500, 0, false, 0xFFFFFFFFu}},
+};
+
+INSTANTIATE_TEST_SUITE_P(Table, SettingsLoadTest, ::testing::ValuesIn(LoadCases));
+
+TEST_F(SettingsFormTest, WhatTheProgramDoesNotUseSurvives)
+{
+    const AnsiString unknownBefore = "; kept by hand\r\n[Other]\r\nName=表示\r\n";
+    const AnsiString unknownAfter = "[Last]\r\nA=b\r\n";
+    WriteBytes(SettingsPath(), unknownBefore +
+                                   "[Option]\r\nMine=1\r\nInterval1=300\r\nLockKey=2\r\n"
+                                   "[Window]\r\nTop=5\r\nLeft=10\r\nWidth=99\r\n" +
+                                   unknownAfter);
+    CreateForm();
+    Form->Renda->SetItemIndex(2);
+    Close();
+    EXPECT_EQ(unknownBefore +
+                  "[Option]\r\nMine=1\r\nInterval1=300\r\nLockKey=2\r\n"
+                  "MouseButton=2\r\nCursorLock=0\r\nInterval2=100\r\n"
+                  "[Window]\r\nTop=5\r\nLeft=10\r\nWidth=99\r\n" +
+                  unknownAfter,
+              ReadBytes(SettingsPath()));
+}
+
+TEST_F(SettingsFormTest, FailedWriteAtCloseReachesTheExceptionBox)
+{
+    // A folder in the file's place cannot be written as a file.
+    CreateDirectoryA(SettingsPath().c_str(), nullptr);
+    AnsiString shown;
+    int boxes = 0;
+    Application->OnException = [&](TObject*, const AnsiString& message) {
+        shown = message;
+        ++boxes;
+    };
+    CreateForm();
+    EXPECT_EQ(500, Form->RendaSpeed->GetPosition());
+    Close();
+    EXPECT_EQ(1, boxes);
+    EXPECT_EQ(SettingsPath() + " に書き込めません", shown);
+    // The rest of FormDestroy is skipped.
+    EXPECT_EQ(0, FInput.Unregistered);
+}
+
+TEST_F(SettingsFormTest, SaveStopsAtTheKeyThatFails)
+{
+    CreateForm();
+    SetSettingsFileOverride(FFolder.Path("missing\\tapstorm.ini"));
+    try {
+        Form->SaveSettings();
+        ADD_FAILURE() << "no exception";
+    } catch (const Exception& e) {
+        EXPECT_EQ(FFolder.Path("missing\\tapstorm.ini") + " に書き込めません", e.Message());
+    }
+    SetSettingsFileOverride(SettingsPath());
+}
+
+// Counts the hold-mode polls over a third of a second with the given Interval2 text.
+struct PollCase {
+    const char* interval2;
+    bool polls;
+};
+
+void PrintTo(const PollCase& c, std::ostream* os)
+{
+    *os << "Interval2=" << c.interval2;
+}
+
+class SettingsPollTest : public SettingsFormTest, public ::testing::WithParamInterface<PollCase> {};
+
+TEST_P(SettingsPollTest, OnlyAPositiveIntervalPolls)
+{
+    WriteBytes(SettingsPath(), AnsiString("[Option]\r\nInterval2=") + GetParam().interval2 + "\r\n");
+    CreateForm();
+    DWORD start = GetTickCount();
+    while (GetTickCount() - start < 350) {
+        Application->ProcessMessages();
+        Sleep(5);
+    }
+    if (GetParam().polls) EXPECT_GT(FInput.KeyStateQueries, 0);
+    else EXPECT_EQ(0, FInput.KeyStateQueries);
+}
+
+const PollCase PollCases[] = {
+    {"20", true},
+    {"0", false},
+    {"-1", false},
+    {"-100", false},
+    {"-2147483648", false},
+};
+
+INSTANTIATE_TEST_SUITE_P(Table, SettingsPollTest, ::testing::ValuesIn(PollCases));
 
 } // namespace
