@@ -56,7 +56,13 @@ void TComponent::DestroyComponents()
 {
     while (!FComponents.empty()) {
         TComponent* child = FComponents.back();
-        RemoveComponent(child);
+        // Only a component that others watch needs the owner's notification on the way out.
+        if (child->FComponentState & csFreeNotification) {
+            RemoveComponent(child);
+        } else {
+            FComponents.pop_back();
+            child->FOwner = nullptr;
+        }
         delete child;
     }
 }

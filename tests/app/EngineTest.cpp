@@ -1,0 +1,280 @@
+// The clicking engine: toggle, hold, click step and lock-key rule, observed through the input port.
+#include "app/Engine.h"
+#include "app/Mainform.h"
+#include "app/SettingsFile.h"
+#include "framework/Application.h"
+#include "support/RecordingInput.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <string>
+#include <vector>
+
+namespace {
+
+using Calls = std::vector<std::string>;
+
+class EngineTest : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        char temp[MAX_PATH];
+        GetTempPathA(MAX_PATH, temp);
+        FSettings = Format("%stapstorm-engine-%lu.ini", temp, GetCurrentProcessId());
+        DeleteFileA(FSettings.c_str());
+        SetSettingsFileOverride(FSettings);
+        Form = new TMForm(Application);
+        Input().Calls.clear();
+    }
+    void TearDown() override
+    {
+        delete Form;
+        SetSettingsFileOverride("");
+        DeleteFileA(FSettings.c_str());
+    }
+
+    RecordingInput& Input() { return Scope.Input; }
+    void PressLockKey() { SendMessageA(Form->GetHandle(), WM_HOTKEY, HotKeyId, 0); }
+    void Poll(bool shift, bool control)
+    {
+        Input().ShiftDown = shift;
+        Input().ControlDown = control;
+        Form->Timer2Timer(Form->Timer2);
+    }
+    void Tick(TTimer* timer) { Form->MainControl(timer); }
+    AnsiString Panel() { return Form->StatusBar1->GetPanelText(1); }
+    // Label1, Renda, Label3, LockKey: all enabled, all disabled, or a mix.
+    int ChoicesEnabled()
+    {
+        TControl* choices[] = {Form->Label1, Form->Renda, Form->Label3, Form->LockKey};
+        int enabled = 0;
+        for (TControl* c : choices)
+            enabled += c->GetEnabled() && IsWindowEnabled(static_cast<TWinControl*>(c)->GetHandle()) ? 1 : 0;
+        return enabled;
+    }
+    void ExpectIdle()
+    {
+        EXPECT_FALSE(Form->Timer1->GetEnabled());
+        EXPECT_FALSE(Form->Timer3->GetEnabled());
+        EXPECT_EQ(4, ChoicesEnabled());
+        EXPECT_EQ("", Panel());
+    }
+    void ExpectToggle()
+    {
+        EXPECT_TRUE(Form->Timer1->GetEnabled());
+        EXPECT_FALSE(Form->Timer3->GetEnabled());
+        EXPECT_EQ(0, ChoicesEnabled());
+        EXPECT_EQ("Lock", Panel());
+    }
+    void ExpectHold()
+    {
+        EXPECT_FALSE(Form->Timer1->GetEnabled());
+        EXPECT_TRUE(Form->Timer3->GetEnabled());
+        EXPECT_EQ(0, ChoicesEnabled());
+        EXPECT_EQ("On", Panel());
+    }
+
+    InputScope Scope;
+    TMForm* Form = nullptr;
+
+private:
+    AnsiString FSettings;
+};
+
+TEST_F(EngineTest, TablesHoldTheSpecifiedCodes)
+{
+    const DWORD keys[] = {0x70, 0x71, 0x72, 0x73, 0x74, 0x75, 0x76, 0x77, 0x78,
+                          0x79, 0x7A, 0x7B, 0x24, 0x23, 0x21, 0x22, 0x91, 0x13};
+    EXPECT_TRUE(std::equal(std::begin(keys), std::end(keys), std::begin(LockKeyCodes)));
+    const DWORD down[] = {0x02, 0x08, 0x20}, up[] = {0x04, 0x10, 0x40};
+    EXPECT_TRUE(std::equal(std::begin(down), std::end(down), std::begin(ButtonDownFlags)));
+    EXPECT_TRUE(std::equal(std::begin(up), std::end(up), std::begin(ButtonUpFlags)));
+}
+
+TEST_F(EngineTest, LockKeyStartsAndStopsToggleMode)
+{
+    Input().Cursor = {123, 45};
+    PressLockKey();
+    ExpectToggle();
+    EXPECT_EQ(Calls{"GetCursorPos"}, Input().Calls);
+    EXPECT_EQ(123, LockPoint.x);
+    EXPECT_EQ(45, LockPoint.y);
+
+    Input().Calls.clear();
+    PressLockKey();
+    ExpectIdle();
+    EXPECT_TRUE(Input().Calls.empty());
+}
+
+TEST_F(EngineTest, ClickStepPressesAndReleasesTheChosenButton)
+{
+    const char* expected[][2] = {{"mouse_event 0x2 0 0 0 0", "mouse_event 0x4 0 0 0 0"},
+                                 {"mouse_event 0x8 0 0 0 0", "mouse_event 0x10 0 0 0 0"},
+                                 // the wheel item presses the middle button, never turns the wheel
+                                 {"mouse_event 0x20 0 0 0 0", "mouse_event 0x40 0 0 0 0"}};
+    for (int index = 0; index < 3; ++index) {
+        SCOPED_TRACE(index);
+        Form->Renda->SetItemIndex(index);
+        Input().Calls.clear();
+        Tick(Form->Timer1);
+        EXPECT_EQ((Calls{expected[index][0], expected[index][1], "ProcessMessages"}), Input().Calls);
+    }
+}
+
+TEST_F(EngineTest, CursorLockPutsTheCursorBackBeforeEachClick)
+{
+    Input().Cursor = {300, 200};
+    PressLockKey();
+    Form->CursorLock->SetChecked(true);
+    Input().Cursor = {10, 10};  // the user moved the mouse
+    Input().Calls.clear();
+    Tick(Form->Timer1);
+    EXPECT_EQ((Calls{"SetCursorPos 300 200", "ProcessMessages", "mouse_event 0x2 0 0 0 0", "mouse_event 0x4 0 0 0 0",
+                     "ProcessMessages"}),
+              Input().Calls);
+}
+
+TEST_F(EngineTest, ButtonIsReadAgainForTheRelease)
+{
+    // A handler run in the click step's first message pass may change the button.
+    Form->CursorLock->SetChecked(true);
+    Input().OnProcessMessages = [this] {
+        Input().OnProcessMessages = nullptr;
+        Form->Renda->SetItemIndex(1);
+    };
+    Tick(Form->Timer1);
+    EXPECT_EQ("mouse_event 0x8 0 0 0 0", Input().Calls[2]);
+    EXPECT_EQ("mouse_event 0x10 0 0 0 0", Input().Calls[3]);
+}
+
+TEST_F(EngineTest, NoButtonSelectedSendsNoClick)
+{
+    Form->Renda->SetItemIndex(-1);
+    ASSERT_EQ(-1, Form->Renda->GetItemIndex());
+    Tick(Form->Timer3);
+    EXPECT_EQ(Calls{"ProcessMessages"}, Input().Calls);
+}
+
+TEST_F(EngineTest, ShiftAndCtrlHeldRunHoldModeAndTakeTheCursorEveryPoll)
+{
+    Poll(true, false);
+    Poll(false, true);
+    ExpectIdle();  // one key alone never starts it
+    EXPECT_EQ((Calls{"GetAsyncKeyState 0x10", "GetAsyncKeyState 0x11", "GetAsyncKeyState 0x10",
+                     "GetAsyncKeyState 0x11"}),
+              Input().Calls);
+
+    Input().Cursor = {50, 60};
+    Poll(true, true);
+    ExpectHold();
+    EXPECT_EQ(50, LockPoint.x);
+    Input().Cursor = {70, 80};
+    Poll(true, true);
+    ExpectHold();
+    EXPECT_EQ(70, LockPoint.x);
+    EXPECT_EQ(80, LockPoint.y);
+
+    Poll(true, false);
+    ExpectIdle();
+}
+
+TEST_F(EngineTest, HoldEndsAToggleRunForGood)
+{
+    PressLockKey();
+    ExpectToggle();
+    Poll(true, true);
+    ExpectHold();
+    Poll(false, false);
+    ExpectIdle();
+    Poll(false, false);
+    ExpectIdle();
+}
+
+TEST_F(EngineTest, LockKeyArrivingJustAfterHoldKeepsShowingTheToggleRun)
+{
+    Poll(true, true);
+    ExpectHold();
+    PressLockKey();  // between the release and the next poll
+    EXPECT_TRUE(Form->Timer1->GetEnabled());
+    Poll(false, false);
+    ExpectToggle();
+    PressLockKey();
+    ExpectIdle();
+}
+
+TEST_F(EngineTest, PaceChangeDuringARunUpdatesCaptionAndBothTimers)
+{
+    PressLockKey();
+    Form->RendaSpeed->SetPosition(50);
+    EXPECT_EQ("50 m-sec.", Form->Speed->GetCaption());
+    EXPECT_EQ(50u, Form->Timer1->GetInterval());
+    EXPECT_EQ(50u, Form->Timer3->GetInterval());
+    EXPECT_TRUE(Form->Timer1->GetEnabled());
+    Form->RendaSpeed->SetPosition(0);
+    EXPECT_EQ("1 m-sec.", Form->Speed->GetCaption());
+    Form->RendaSpeed->SetPosition(6000);
+    EXPECT_EQ(5000u, Form->Timer3->GetInterval());
+}
+
+TEST_F(EngineTest, LockKeyChangeMovesTheHotKey)
+{
+    for (int index = 0; index < LockKeyCount; ++index) {
+        SCOPED_TRACE(index);
+        Form->LockKey->SetItemIndex(index);
+        Input().Calls.clear();
+        Form->MainControl(Form->LockKey);
+        EXPECT_EQ((Calls{"UnregisterHotKey 101", Format("RegisterHotKey 101 0x4000 0x%X", LockKeyCodes[index])}),
+                  Input().Calls);
+    }
+}
+
+TEST_F(EngineTest, HotKeyFallsBackToNoFlagsWhereNoRepeatIsRefused)
+{
+    Input().AcceptsNoRepeat = false;
+    Form->LockKey->SetItemIndex(12);
+    Form->MainControl(Form->LockKey);
+    EXPECT_EQ((Calls{"UnregisterHotKey 101", "RegisterHotKey 101 0x4000 0x24", "RegisterHotKey 101 0x0 0x24"}),
+              Input().Calls);
+}
+
+TEST_F(EngineTest, NoLockKeySelectedRegistersNothing)
+{
+    Form->LockKey->SetItemIndex(18);
+    ASSERT_EQ(-1, Form->LockKey->GetItemIndex());
+    Form->MainControl(Form->LockKey);
+    EXPECT_TRUE(Input().Calls.empty());
+}
+
+TEST_F(EngineTest, UserChoosingALockKeyRegistersIt)
+{
+    // A keyboard choice in the list is a user's choice: it raises the change event.
+    SendMessageA(Form->LockKey->GetHandle(), WM_KEYDOWN, VK_DOWN, 0);
+    EXPECT_EQ(1, Form->LockKey->GetItemIndex());
+    EXPECT_EQ((Calls{"UnregisterHotKey 101", "RegisterHotKey 101 0x4000 0x71"}), Input().Calls);
+}
+
+TEST_F(EngineTest, ClickStepsNeverNestIntoThemselvesAtTheFastestPace)
+{
+    int depth = 0, deepest = 0, clicks = 0;
+    Input().OnProcessMessages = [&] {
+        ++depth;
+        deepest = std::max(deepest, depth);
+        Application->ProcessMessages();
+        --depth;
+    };
+    Form->RendaSpeed->SetPosition(1);
+    PressLockKey();
+    DWORD start = GetTickCount();
+    while (GetTickCount() - start < 300) {
+        Application->ProcessMessages();
+        Sleep(1);
+    }
+    PressLockKey();
+    for (const std::string& call : Input().Calls)
+        clicks += call == "mouse_event 0x2 0 0 0 0" ? 1 : 0;
+    EXPECT_GT(clicks, 0);
+    EXPECT_EQ(1, deepest);
+}
+
+}  // namespace

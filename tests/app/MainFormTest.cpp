@@ -1,0 +1,247 @@
+// The main window as built: every control, its place, text, tag and state, and the timers.
+#include "app/Mainform.h"
+#include "app/SettingsFile.h"
+#include "framework/Application.h"
+#include "support/RecordingInput.h"
+
+#include <gtest/gtest.h>
+#include <commctrl.h>
+
+#include <string>
+#include <vector>
+
+namespace {
+
+std::string WindowClass(HWND window)
+{
+    char name[64] = {};
+    GetClassNameA(window, name, sizeof(name));
+    return name;
+}
+
+std::string WindowText(HWND window)
+{
+    char text[256] = {};
+    GetWindowTextA(window, text, sizeof(text));
+    return text;
+}
+
+RECT RectInParent(HWND window)
+{
+    RECT r;
+    GetWindowRect(window, &r);
+    MapWindowPoints(nullptr, GetParent(window), reinterpret_cast<POINT*>(&r), 2);
+    return r;
+}
+
+class MainFormTest : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        char temp[MAX_PATH];
+        GetTempPathA(MAX_PATH, temp);
+        FSettings = Format("%stapstorm-mainform-%lu.ini", temp, GetCurrentProcessId());
+        DeleteFileA(FSettings.c_str());
+        SetSettingsFileOverride(FSettings);
+        Form = new TMForm(Application);
+    }
+    void TearDown() override
+    {
+        delete Form;
+        SetSettingsFileOverride("");
+        DeleteFileA(FSettings.c_str());
+    }
+
+    InputScope Scope;
+    TMForm* Form = nullptr;
+
+private:
+    AnsiString FSettings;
+};
+
+TEST_F(MainFormTest, WindowIsAFixedSingleBorderFormOf188By224)
+{
+    HWND window = Form->GetHandle();
+    EXPECT_EQ("TMForm", WindowClass(window));
+    EXPECT_EQ("Tapstorm", WindowText(window));
+    RECT client;
+    GetClientRect(window, &client);
+    EXPECT_EQ(188, client.right);
+    EXPECT_EQ(224, client.bottom);
+
+    LONG style = GetWindowLongA(window, GWL_STYLE);
+    EXPECT_TRUE(style & WS_CAPTION);
+    EXPECT_TRUE(style & WS_SYSMENU);
+    EXPECT_TRUE(style & WS_MINIMIZEBOX);
+    EXPECT_FALSE(style & WS_MAXIMIZEBOX);
+    EXPECT_FALSE(style & WS_THICKFRAME);
+    // Built hidden; the message loop shows it.
+    EXPECT_FALSE(IsWindowVisible(window));
+    // No settings file: the stored-position defaults put it at the screen's corner.
+    RECT r;
+    GetWindowRect(window, &r);
+    EXPECT_EQ(0, r.left);
+    EXPECT_EQ(0, r.top);
+
+    TFont* font = Form->GetFont();
+    EXPECT_EQ("ＭＳ Ｐゴシック", font->GetName());
+    EXPECT_EQ(-12, font->GetHeight());
+    EXPECT_EQ(SHIFTJIS_CHARSET, font->GetCharset());
+    EXPECT_EQ(clWindowText, font->GetColor());
+    EXPECT_EQ(0u, font->GetStyle());
+    EXPECT_EQ(clBtnFace, Form->GetColor());
+}
+
+struct ExpectedControl {
+    const char* name;
+    const char* windowClass;
+    RECT bounds;  // height -1: the platform decides (closed drop-down lists)
+    const char* text;
+    int tag;
+};
+
+TEST_F(MainFormTest, ControlsStandInCreationOrderWithTheirPlacesTextsAndTags)
+{
+    const ExpectedControl expected[] = {
+        {"Label1", "Static", {8, 8, 117, 20}, "連打するマウスボタン", 0},
+        {"Label2", "Static", {8, 56, 56, 68}, "連打速度", 0},
+        {"Speed", "Static", {104, 56, 161, 68}, "500 m-sec.", 0},
+        {"SiteURL", "Static", {8, 176, 180, 200}, nullptr, 0},
+        {"Label3", "Static", {8, 112, 61, 124}, "ロックキー", 0},
+        {"Renda", "ComboBox", {8, 24, 180, -1}, "左クリック", 0},
+        {"StatusBar1", "msctls_statusbar32", {0, 205, 188, 224}, nullptr, 0},
+        {"RendaSpeed", "msctls_trackbar32", {8, 72, 180, 102}, nullptr, 1},
+        {"LockKey", "ComboBox", {8, 128, 180, -1}, "F1", 2},
+        {"CursorLock", "Button", {8, 152, 177, 169}, "マウスカーソルをロックする", 0},
+    };
+    HWND child = GetWindow(Form->GetHandle(), GW_CHILD);
+    for (const ExpectedControl& e : expected) {
+        SCOPED_TRACE(e.name);
+        ASSERT_NE(nullptr, child);
+        TWinControl* control = TWinControl::FindControl(child);
+        ASSERT_NE(nullptr, control);
+        EXPECT_EQ(e.name, control->GetName());
+        EXPECT_EQ(Form, control->GetOwner());
+        EXPECT_EQ(0, _stricmp(e.windowClass, WindowClass(child).c_str())) << WindowClass(child);
+        RECT r = RectInParent(child);
+        EXPECT_EQ(e.bounds.left, r.left);
+        EXPECT_EQ(e.bounds.top, r.top);
+        EXPECT_EQ(e.bounds.right, r.right);
+        if (e.bounds.bottom >= 0)
+            EXPECT_EQ(e.bounds.bottom, r.bottom);
+        if (e.text != nullptr)
+            EXPECT_EQ(e.text, WindowText(child));
+        EXPECT_EQ(e.tag, control->GetTag());
+        EXPECT_TRUE(IsWindowEnabled(child));
+        child = GetWindow(child, GW_HWNDNEXT);
+    }
+    EXPECT_EQ(nullptr, child);
+}
+
+TEST_F(MainFormTest, FocusMovesThroughTheFourChoicesInOrder)
+{
+    HWND form = Form->GetHandle();
+    HWND order[] = {Form->Renda->GetHandle(), Form->RendaSpeed->GetHandle(), Form->LockKey->GetHandle(),
+                    Form->CursorLock->GetHandle()};
+    for (size_t i = 0; i < 4; ++i)
+        EXPECT_EQ(order[(i + 1) % 4], GetNextDlgTabItem(form, order[i], FALSE)) << i;
+}
+
+TEST_F(MainFormTest, ListsHoldTheirItemsAndStartOnTheFirst)
+{
+    const char* buttons[] = {"左クリック", "右クリック", "マウスホイール"};
+    HWND renda = Form->Renda->GetHandle();
+    ASSERT_EQ(3, SendMessageA(renda, CB_GETCOUNT, 0, 0));
+    for (int i = 0; i < 3; ++i) {
+        char text[64] = {};
+        SendMessageA(renda, CB_GETLBTEXT, i, reinterpret_cast<LPARAM>(text));
+        EXPECT_STREQ(buttons[i], text);
+    }
+    const char* keys[] = {"F1", "F2", "F3", "F4", "F5", "F6", "F7", "F8", "F9", "F10", "F11", "F12",
+                          "Home", "End", "PageUp", "PageDown", "ScrollLock", "Pause"};
+    HWND lockKey = Form->LockKey->GetHandle();
+    ASSERT_EQ(18, SendMessageA(lockKey, CB_GETCOUNT, 0, 0));
+    for (int i = 0; i < 18; ++i) {
+        char text[64] = {};
+        SendMessageA(lockKey, CB_GETLBTEXT, i, reinterpret_cast<LPARAM>(text));
+        EXPECT_STREQ(keys[i], text);
+    }
+    for (HWND list : {renda, lockKey}) {
+        EXPECT_EQ(CBS_DROPDOWNLIST, GetWindowLongA(list, GWL_STYLE) & 3);
+        EXPECT_EQ(0, SendMessageA(list, CB_GETCURSEL, 0, 0));
+    }
+    // Wine keeps the font's height for the rows of a list that is not owner-drawn.
+    EXPECT_EQ(12, Form->Renda->GetItemHeight());
+    EXPECT_EQ(12, Form->LockKey->GetItemHeight());
+    EXPECT_EQ(20, Form->LockKey->GetDropDownCount());
+    EXPECT_FALSE(Form->CursorLock->GetChecked());
+}
+
+TEST_F(MainFormTest, TrackBarIsSetForThePace)
+{
+    HWND bar = Form->RendaSpeed->GetHandle();
+    EXPECT_EQ(1, SendMessageA(bar, TBM_GETRANGEMIN, 0, 0));
+    EXPECT_EQ(5000, SendMessageA(bar, TBM_GETRANGEMAX, 0, 0));
+    EXPECT_EQ(500, SendMessageA(bar, TBM_GETPOS, 0, 0));
+    EXPECT_EQ(100, SendMessageA(bar, TBM_GETPAGESIZE, 0, 0));
+    EXPECT_EQ(1, SendMessageA(bar, TBM_GETLINESIZE, 0, 0));
+    EXPECT_EQ(10, SendMessageA(bar, TBM_GETTHUMBLENGTH, 0, 0));
+    LONG style = GetWindowLongA(bar, GWL_STYLE);
+    EXPECT_EQ(TBS_BOTH, style & TBS_BOTH);
+    EXPECT_TRUE(style & TBS_AUTOTICKS);
+    EXPECT_FALSE(style & (TBS_VERT | TBS_ENABLESELRANGE));
+    EXPECT_EQ(1000, Form->RendaSpeed->GetFrequency());
+}
+
+TEST_F(MainFormTest, StatusBarShowsTheVersionAndAnEmptyModePanel)
+{
+    HWND bar = Form->StatusBar1->GetHandle();
+    int edges[4] = {};
+    ASSERT_EQ(2, SendMessageA(bar, SB_GETPARTS, 4, reinterpret_cast<LPARAM>(edges)));
+    EXPECT_EQ(70, edges[0]);
+    EXPECT_FALSE(SendMessageA(bar, SB_ISSIMPLE, 0, 0));
+    char text[64] = {};
+    SendMessageA(bar, SB_GETTEXTA, 0, reinterpret_cast<LPARAM>(text));
+    EXPECT_STREQ("Ver 1.0.0J", text);
+    SendMessageA(bar, SB_GETTEXTA, 1, reinterpret_cast<LPARAM>(text));
+    EXPECT_STREQ("", text);
+    EXPECT_EQ(50, Form->StatusBar1->GetPanelWidth(1));
+}
+
+TEST_F(MainFormTest, TimersAndHotKeyAfterConstruction)
+{
+    EXPECT_FALSE(Form->Timer1->GetEnabled());
+    EXPECT_EQ(500u, Form->Timer1->GetInterval());
+    EXPECT_EQ(3, Form->Timer1->GetTag());
+    EXPECT_TRUE(Form->Timer2->GetEnabled());
+    EXPECT_EQ(100u, Form->Timer2->GetInterval());
+    EXPECT_EQ(0, Form->Timer2->GetTag());
+    EXPECT_FALSE(Form->Timer3->GetEnabled());
+    EXPECT_EQ(500u, Form->Timer3->GetInterval());
+    EXPECT_EQ(3, Form->Timer3->GetTag());
+    EXPECT_EQ("500 m-sec.", Form->Speed->GetCaption());
+    EXPECT_EQ(MForm, Form);
+
+    // The hot key is the last step of construction: F1, identifier 101, no modifier key.
+    ASSERT_FALSE(Scope.Input.Calls.empty());
+    EXPECT_EQ("RegisterHotKey 101 0x4000 0x70", Scope.Input.Calls.back());
+}
+
+TEST_F(MainFormTest, ClosingFreesTheHotKeyAfterStoringTheSettings)
+{
+    Scope.Input.Calls.clear();
+    delete Form;
+    Form = nullptr;
+    ASSERT_EQ(1u, Scope.Input.Calls.size());
+    EXPECT_EQ("UnregisterHotKey 101", Scope.Input.Calls[0]);
+}
+
+TEST_F(MainFormTest, OnlyHotKey101ReachesTheToggle)
+{
+    SendMessageA(Form->GetHandle(), WM_HOTKEY, 102, 0);
+    EXPECT_FALSE(Form->Timer1->GetEnabled());
+    SendMessageA(Form->GetHandle(), WM_HOTKEY, 101, 0);
+    EXPECT_TRUE(Form->Timer1->GetEnabled());
+}
+
+}  // namespace

@@ -1,0 +1,188 @@
+// Components, forms and the standard controls on real windows.
+#include "framework/Application.h"
+#include "framework/ComCtrls.h"
+#include "framework/StdCtrls.h"
+
+#include <gtest/gtest.h>
+#include <commctrl.h>
+
+#include <string>
+#include <vector>
+
+namespace {
+
+class Watcher : public TComponent {
+public:
+    Watcher(TComponent* owner, std::vector<std::string>& log, const char* name) : TComponent(owner), FLog(log)
+    {
+        SetName(name);
+    }
+    ~Watcher() override { FLog.push_back("free " + GetName()); }
+
+protected:
+    void Notification(TComponent* component, TOperation operation) override
+    {
+        TComponent::Notification(component, operation);
+        if (operation == opRemove)
+            FLog.push_back(GetName() + " told of " + component->GetName());
+    }
+
+private:
+    std::vector<std::string>& FLog;
+};
+
+TEST(ComponentTest, OwnerFreesWhatItOwnsAndWatchersHearOfIt)
+{
+    std::vector<std::string> log;
+    auto* owner = new Watcher(nullptr, log, "owner");
+    new Watcher(owner, log, "a");
+    auto* b = new Watcher(owner, log, "b");
+    Watcher outsider(nullptr, log, "outsider");
+    b->FreeNotification(&outsider);
+    EXPECT_EQ(2, owner->ComponentCount());
+
+    delete b;
+    EXPECT_EQ(1, owner->ComponentCount());
+    // The outsider hears of b, and so does b's owner (which passes it to its other components).
+    EXPECT_EQ((std::vector<std::string>{"free b", "outsider told of b", "a told of b", "owner told of b"}), log);
+
+    log.clear();
+    delete owner;
+    EXPECT_EQ((std::vector<std::string>{"free owner", "free a"}), log);
+}
+
+TEST(ComponentTest, RemovedFreeNotificationIsNotSent)
+{
+    std::vector<std::string> log;
+    auto* watched = new Watcher(nullptr, log, "watched");
+    Watcher watcher(nullptr, log, "watcher");
+    watched->FreeNotification(&watcher);
+    watched->RemoveFreeNotification(&watcher);
+    delete watched;
+    EXPECT_EQ(std::vector<std::string>{"free watched"}, log);
+}
+
+TEST(ApplicationTest, ExceptionBoxAddsAFullStopOnlyAfterCharactersSortingAfterIt)
+{
+    EXPECT_EQ("", TApplication::ExceptionBoxText(""));
+    EXPECT_EQ("abc.", TApplication::ExceptionBoxText("abc"));
+    EXPECT_EQ("abc.", TApplication::ExceptionBoxText("abc."));
+    EXPECT_EQ("abc!", TApplication::ExceptionBoxText("abc!"));
+    EXPECT_EQ("a/.", TApplication::ExceptionBoxText("a/"));
+    EXPECT_EQ("C:\\tapstorm.ini に書き込めません.", TApplication::ExceptionBoxText("C:\\tapstorm.ini に書き込めません"));
+    // A double-byte character whose second byte is below '.' still counts by its first byte.
+    EXPECT_EQ("ー.", TApplication::ExceptionBoxText("ー"));
+}
+
+TEST(ApplicationTest, ExceptionInAHandlerReachesTheApplicationAndNotThePlatform)
+{
+    std::vector<std::string> shown;
+    Application->OnException = [&](TObject*, const AnsiString& message) { shown.push_back(message); };
+    TForm form(nullptr);
+    form.HandleNeeded();
+    auto* check = new TCheckBox(&form);
+    check->SetParent(&form);
+    check->OnClick = [](TObject*) { throw Exception("boom"); };
+    HWND button = check->GetHandle();
+    SendMessageA(form.GetHandle(), WM_COMMAND, MAKEWPARAM(GetDlgCtrlID(button), BN_CLICKED), reinterpret_cast<LPARAM>(button));
+    Application->OnException = nullptr;
+    EXPECT_EQ(std::vector<std::string>{"boom"}, shown);
+}
+
+class ControlTest : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        Form = new TForm(nullptr);
+        Form->SetBounds(0, 0, 300, 200);
+        Form->HandleNeeded();
+    }
+    void TearDown() override { delete Form; }
+    TForm* Form = nullptr;
+};
+
+TEST_F(ControlTest, DropDownListItemIndexRules)
+{
+    auto* list = new TComboBox(Form);
+    list->SetStyle(csDropDownList);
+    list->SetBounds(0, 0, 100, 20);
+    list->SetItems({"a", "b", "c"});
+    list->SetParent(Form);
+    int changes = 0;
+    list->OnChange = [&](TObject* sender) {
+        EXPECT_EQ(list, sender);
+        ++changes;
+    };
+    EXPECT_EQ(-1, list->GetItemIndex());
+    list->SetItemIndex(2);
+    EXPECT_EQ(2, list->GetItemIndex());
+    list->SetItemIndex(3);
+    EXPECT_EQ(-1, list->GetItemIndex());
+    list->SetItemIndex(1);
+    list->SetItemIndex(-5);
+    EXPECT_EQ(-1, list->GetItemIndex());
+    EXPECT_EQ(0, changes);  // the program's own changes raise nothing
+
+    list->SetItemIndex(0);
+    SendMessageA(list->GetHandle(), WM_KEYDOWN, VK_DOWN, 0);
+    EXPECT_EQ(1, list->GetItemIndex());
+    EXPECT_EQ(1, changes);
+}
+
+TEST_F(ControlTest, TrackBarRaisesChangeExactlyWhenThePositionChanges)
+{
+    auto* bar = new TTrackBar(Form);
+    bar->SetBounds(0, 0, 200, 30);
+    bar->SetRange(1, 5000);
+    bar->SetParent(Form);
+    std::vector<int> seen;
+    bar->OnChange = [&](TObject*) { seen.push_back(bar->GetPosition()); };
+
+    bar->SetPosition(500);
+    bar->SetPosition(500);
+    bar->SetPosition(0);
+    bar->SetPosition(1);
+    bar->SetPosition(9999);
+    EXPECT_EQ((std::vector<int>{500, 1, 5000}), seen);
+    EXPECT_EQ(5000, SendMessageA(bar->GetHandle(), TBM_GETPOS, 0, 0));
+
+    seen.clear();
+    bar->SetLineSize(1);
+    bar->SetPageSize(100);
+    SendMessageA(bar->GetHandle(), WM_KEYDOWN, VK_LEFT, 0);   // keyboard
+    SendMessageA(bar->GetHandle(), WM_KEYDOWN, VK_PRIOR, 0);  // a page
+    SendMessageA(bar->GetHandle(), WM_KEYDOWN, VK_END, 0);    // already at the end after this one
+    SendMessageA(bar->GetHandle(), WM_KEYDOWN, VK_END, 0);
+    EXPECT_EQ((std::vector<int>{4999, 4899, 5000}), seen);
+}
+
+TEST_F(ControlTest, StatusBarPanelsKeepTextAndWidth)
+{
+    auto* bar = new TStatusBar(Form);
+    bar->AddPanel("one", 70);
+    bar->AddPanel("", 50);
+    bar->SetBounds(0, 180, 300, 20);
+    bar->SetParent(Form);
+    bar->SetPanelText(1, "Lock");
+    char text[32] = {};
+    SendMessageA(bar->GetHandle(), SB_GETTEXTA, 1, reinterpret_cast<LPARAM>(text));
+    EXPECT_STREQ("Lock", text);
+    EXPECT_EQ("Lock", bar->GetPanelText(1));
+    EXPECT_EQ("one", bar->GetPanelText(0));
+}
+
+TEST_F(ControlTest, ParentFontReachesChildrenUntilTheyTakeTheirOwn)
+{
+    auto* label = new TLabel(Form);
+    label->SetParent(Form);
+    Form->GetFont()->SetHeight(-20);
+    EXPECT_EQ(-20, label->GetFont()->GetHeight());
+    label->GetFont()->SetHeight(-9);
+    EXPECT_FALSE(label->GetParentFont());
+    Form->GetFont()->SetHeight(-14);
+    EXPECT_EQ(-9, label->GetFont()->GetHeight());
+    HFONT shown = reinterpret_cast<HFONT>(SendMessageA(label->GetHandle(), WM_GETFONT, 0, 0));
+    EXPECT_EQ(label->GetFont()->GetHandle(), shown);
+}
+
+}  // namespace
