@@ -1,0 +1,327 @@
+# shellcheck shell=bash
+# Wine harness shared by scripts/run.sh, scripts/test.sh, scripts/wine-exec.sh and
+# the end-to-end tests. Source it and call harness_start; every process the
+# harness starts is ended when the sourcing shell exits.
+#
+# Run directly, it runs one command inside a harness:
+#   bash scripts/wine-env.sh ctest --test-dir build/i686 -R app_tests
+#
+# What harness_start sets up:
+#   - WINEPREFIX in the build tree (build/wineprefix), created once with
+#     `wineboot -i`; if another session holds it, a private prefix for this
+#     session (build/wineprefix.<pid>, removed at the end);
+#   - WINEDEBUG=-all, WINEDLLOVERRIDES="mscoree,mshtml=" (no Mono or Gecko
+#     prompt), LC_ALL=ja_JP.UTF-8 (ANSI code page 932);
+#   - Xvfb on a free display when DISPLAY is unset or unreachable, or when
+#     TAPSTORM_HEADLESS=1;
+#   - a persistent wineserver for the prefix, ended with `wineserver -k`.
+# A shell started inside a running harness (it sees TAPSTORM_HARNESS_PID alive)
+# joins it instead: it starts no Xvfb or wineserver and ends only its own processes.
+#
+# Settings: TAPSTORM_BUILD_ROOT (default <repo>/build), TAPSTORM_WINEPREFIX,
+# TAPSTORM_HEADLESS, TAPSTORM_WINEDEBUG (default -all), WINTOOL_EXE.
+
+TAPSTORM_ROOT=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
+: "${TAPSTORM_BUILD_ROOT:=$TAPSTORM_ROOT/build}"
+: "${WINTOOL_EXE:=$TAPSTORM_BUILD_ROOT/i686/tests/wintool.exe}"
+
+# Bumped when the prefix set-up below changes, so old prefixes are brought up to date.
+_H_PREFIX_VERSION=1
+
+_H_OWNER=0          # this shell started the harness (and stops it)
+_H_PIDS=()          # processes to end at exit
+_H_XVFB_PID=""
+_H_PRIVATE_PREFIX=""
+_H_CLAIM_FILE=""
+
+_h_log() { echo "harness: $*" >&2; }
+
+# True when this shell runs inside a harness another shell started.
+harness_active() {
+  [ -n "${TAPSTORM_HARNESS_PID:-}" ] && [ "$TAPSTORM_HARNESS_PID" != "$BASHPID" ] &&
+    kill -0 "$TAPSTORM_HARNESS_PID" 2>/dev/null && [ -n "${WINEPREFIX:-}" ] && [ -n "${DISPLAY:-}" ]
+}
+
+# Exports the Wine environment for a prefix (no process is started).
+harness_env() {
+  export WINEPREFIX=$1
+  export WINEDEBUG=${TAPSTORM_WINEDEBUG:--all}
+  export WINEDLLOVERRIDES="mscoree,mshtml="
+  export LC_ALL=ja_JP.UTF-8
+}
+
+# Registers a process to be ended when the harness stops.
+harness_track() { _H_PIDS+=("$1"); }
+
+# Forgets a process that has ended (or that the caller ends itself).
+harness_untrack() {
+  local keep=() p
+  for p in "${_H_PIDS[@]}"; do [ "$p" = "$1" ] || keep+=("$p"); done
+  _H_PIDS=("${keep[@]}")
+}
+
+# Takes the shared prefix for this session unless a live session has it.
+_h_claim_prefix() {
+  local claim=$1.owner me=$BASHPID
+  (
+    flock 9
+    if [ -s "$claim" ]; then
+      local other
+      other=$(cat "$claim")
+      if [ "$other" != "$me" ] && kill -0 "$other" 2>/dev/null; then exit 1; fi
+    fi
+    echo "$me" >"$claim"
+  ) 9>"$1.lock"
+}
+
+_h_release_prefix() {
+  [ -n "$_H_CLAIM_FILE" ] || return 0
+  if [ "$(cat "$_H_CLAIM_FILE" 2>/dev/null)" = "$BASHPID" ]; then rm -f "$_H_CLAIM_FILE"; fi
+  _H_CLAIM_FILE=""
+}
+
+_h_start_xvfb() {
+  local fdfile n i
+  fdfile=$(mktemp)
+  # -displayfd picks a free display number and reports it once the server accepts clients.
+  Xvfb -displayfd 3 -screen 0 1920x1080x24 -nolisten tcp -noreset 3>"$fdfile" >/dev/null 2>&1 &
+  _H_XVFB_PID=$!
+  for ((i = 0; i < 100; i++)); do
+    n=$(head -n1 "$fdfile" 2>/dev/null)
+    [ -n "$n" ] && break
+    kill -0 "$_H_XVFB_PID" 2>/dev/null || break
+    sleep 0.1
+  done
+  rm -f "$fdfile"
+  if [ -z "$n" ]; then
+    _h_log "Xvfb did not start"
+    return 1
+  fi
+  export DISPLAY=":$n"
+  export TAPSTORM_HARNESS_XVFB=1
+}
+
+# Font names the program asks for, mapped to the Japanese fonts installed here.
+_h_font_replacements() {
+  local reg=$WINEPREFIX/tapstorm-fonts.reg
+  printf '%s\r\n' 'Windows Registry Editor Version 5.00' '' \
+    '[HKEY_CURRENT_USER\Software\Wine\Fonts\Replacements]' \
+    '"ＭＳ Ｐゴシック"="IPAPGothic"' '"ＭＳ ゴシック"="IPAGothic"' \
+    '"MS PGothic"="IPAPGothic"' '"MS Gothic"="IPAGothic"' '"MS UI Gothic"="IPAPGothic"' |
+    iconv -f UTF-8 -t UTF-16 >"$reg"
+  wine regedit /S "$(winpath "$reg")"
+}
+
+# Creates the prefix once; a prefix without our marker is a broken earlier attempt.
+_h_prepare_prefix() {
+  local marker=$WINEPREFIX/.tapstorm-prefix
+  if [ -f "$marker" ] && [ "$(cat "$marker")" = "$_H_PREFIX_VERSION" ]; then
+    _h_start_wineserver
+    return 0
+  fi
+  local log=$WINEPREFIX/tapstorm-init.log
+  if [ ! -f "$marker" ]; then
+    if [ -n "$(ls -A "$WINEPREFIX" 2>/dev/null)" ]; then
+      case "$WINEPREFIX" in
+        "$TAPSTORM_BUILD_ROOT"/*) rm -rf "$WINEPREFIX" ;;
+        *)
+          _h_log "$WINEPREFIX exists and was not made by this harness; not touching it"
+          return 1
+          ;;
+      esac
+    fi
+    mkdir -p "$WINEPREFIX"
+    : >"$log"
+    _h_log "creating the Wine prefix $WINEPREFIX (about 15 s)"
+    _h_start_wineserver
+    if ! wineboot -i >>"$log" 2>&1; then
+      tail -n 20 "$log" >&2
+      _h_log "wineboot failed"
+      return 1
+    fi
+  else
+    _h_start_wineserver
+  fi
+  if ! _h_font_replacements >>"$log" 2>&1; then
+    tail -n 20 "$log" >&2
+    _h_log "the font set-up failed"
+    return 1
+  fi
+  echo "$_H_PREFIX_VERSION" >"$marker"
+}
+
+_h_start_wineserver() {
+  # It detaches by itself; `wineserver -k` ends it. It fails harmlessly when one
+  # is already running for the prefix (left over from an interrupted session).
+  wineserver -p >/dev/null 2>&1 || true
+}
+
+# Starts Xvfb (if needed), the prefix and the wineserver, or joins a running harness.
+harness_start() {
+  trap 'harness_stop' EXIT
+  trap 'exit 130' INT
+  trap 'exit 143' TERM
+  trap 'exit 129' HUP
+  if harness_active; then
+    return 0
+  fi
+  _H_OWNER=1
+  unset TAPSTORM_HARNESS_XVFB
+  mkdir -p "$TAPSTORM_BUILD_ROOT"
+
+  if [ "${TAPSTORM_HEADLESS:-0}" = 1 ] || [ -z "${DISPLAY:-}" ] || ! xdpyinfo >/dev/null 2>&1; then
+    [ -n "${DISPLAY:-}" ] && [ "${TAPSTORM_HEADLESS:-0}" != 1 ] && _h_log "display $DISPLAY not reachable, using Xvfb"
+    _h_start_xvfb || return 1
+  fi
+
+  local prefix=${TAPSTORM_WINEPREFIX:-$TAPSTORM_BUILD_ROOT/wineprefix}
+  mkdir -p "$(dirname "$prefix")"
+  if _h_claim_prefix "$prefix"; then
+    _H_CLAIM_FILE=$prefix.owner
+  else
+    _H_PRIVATE_PREFIX=$prefix.$BASHPID
+    _h_log "$prefix is in use by pid $(cat "$prefix.owner"); using $_H_PRIVATE_PREFIX"
+    prefix=$_H_PRIVATE_PREFIX
+  fi
+  harness_env "$prefix"
+  _h_prepare_prefix || return 1
+  export TAPSTORM_HARNESS_PID=$BASHPID
+}
+
+# Ends every process this shell started: its programs by pid, then (when this
+# shell owns the harness) the prefix's wineserver and Xvfb.
+harness_stop() {
+  local rc=$? p i
+  trap - EXIT INT TERM HUP
+  set +e  # clean up everything even when the caller runs with errexit
+  for p in "${_H_PIDS[@]}"; do kill -TERM "$p" 2>/dev/null; done
+  for p in "${_H_PIDS[@]}"; do
+    for ((i = 0; i < 50; i++)); do
+      _h_running "$p" || break
+      sleep 0.1
+    done
+    kill -KILL "$p" 2>/dev/null
+    wait "$p" 2>/dev/null
+  done
+  _H_PIDS=()
+  if [ "$_H_OWNER" = 1 ]; then
+    if [ -n "${WINEPREFIX:-}" ] && [ -d "$WINEPREFIX" ]; then
+      wineserver -k >/dev/null 2>&1
+      timeout 20 wineserver -w >/dev/null 2>&1
+    fi
+    if [ -n "$_H_XVFB_PID" ]; then
+      kill -TERM "$_H_XVFB_PID" 2>/dev/null
+      wait "$_H_XVFB_PID" 2>/dev/null
+      _H_XVFB_PID=""
+    fi
+    [ -n "$_H_PRIVATE_PREFIX" ] && rm -rf "$_H_PRIVATE_PREFIX"
+    _h_release_prefix
+    _H_OWNER=0
+    unset TAPSTORM_HARNESS_PID TAPSTORM_HARNESS_XVFB
+  fi
+  return $rc
+}
+
+# True while a process runs (a child that has exited but not been waited for does not count).
+_h_running() {
+  local state
+  state=$(sed 's/.*) //' "/proc/$1/stat" 2>/dev/null) || return 1
+  [ "${state%% *}" != Z ]
+}
+
+# ---- Windows programs ---------------------------------------------------------
+
+# The Windows form of a Unix path (drive Z: is the Unix root in every prefix).
+winpath() {
+  local p
+  p=$(realpath -m "$1")
+  echo "Z:${p//\//\\}"
+}
+
+# wine_start <exe> [args...]: starts a Windows program in the background in its
+# own folder, its output appended to $WINE_LOG (default /dev/null). Sets WINE_PID.
+# Call it directly, not in $(...), so the pid stays this shell's child.
+wine_start() {
+  local exe dir
+  exe=$(realpath "$1")
+  shift
+  dir=$(dirname "$exe")
+  (cd "$dir" && exec wine "$exe" "$@") >>"${WINE_LOG:-/dev/null}" 2>&1 </dev/null &
+  WINE_PID=$!
+  harness_track "$WINE_PID"
+}
+
+# wine_wait <pid> [seconds=30]: waits for a process wine_start started to end.
+# Sets WINE_STATUS to its exit code (the Windows exit code modulo 256).
+# Returns 1 if it is still running after the time.
+wine_wait() {
+  local pid=$1 limit=${2:-30} i
+  WINE_STATUS=""
+  for ((i = 0; i < limit * 10; i++)); do
+    _h_running "$pid" || break
+    sleep 0.1
+  done
+  _h_running "$pid" && return 1
+  if wait "$pid" 2>/dev/null; then WINE_STATUS=0; else WINE_STATUS=$?; fi
+  harness_untrack "$pid"
+  return 0
+}
+
+# wine_end <pid>: ends a program at once (no WM_CLOSE, nothing saved).
+wine_end() {
+  kill -TERM "$1" 2>/dev/null
+  wine_wait "$1" 5 || { kill -KILL "$1" 2>/dev/null; wine_wait "$1" 5; }
+}
+
+# wintool <command> <title> [arg]: the window inspector (tests/e2e/WinTool.cpp).
+wintool() {
+  wine "$WINTOOL_EXE" "$@" </dev/null
+}
+
+# window_close <title>: posts WM_CLOSE to the visible top-level window with this title.
+window_close() { wintool close "$1" >/dev/null; }
+
+# window_rect <title>: prints "window L T W H" and "client L T W H" (screen pixels).
+window_rect() { wintool rect "$1"; }
+
+# ---- X side ---------------------------------------------------------------------
+
+# wait_window <title-regex> [seconds=30]: prints the X id of the first visible
+# window whose name matches, once there is one.
+wait_window() {
+  local pattern=$1 limit=${2:-30} id i
+  for ((i = 0; i < limit * 10; i++)); do
+    id=$(xdotool search --onlyvisible --name "$pattern" 2>/dev/null | head -n1)
+    if [ -n "$id" ]; then
+      echo "$id"
+      return 0
+    fi
+    sleep 0.1
+  done
+  return 1
+}
+
+# window_geometry <x-id>: prints "X Y W H" of an X window in root coordinates.
+# Without a window manager Wine draws no frame: the X window is the client area.
+window_geometry() {
+  local WINDOW X Y WIDTH HEIGHT SCREEN
+  eval "$(xdotool getwindowgeometry --shell "$1")"
+  echo "$X $Y $WIDTH $HEIGHT"
+}
+
+# screenshot <file.png> [x-id]: the whole screen, or one window.
+screenshot() {
+  mkdir -p "$(dirname "$1")"
+  import -window "${2:-root}" "$1" 2>/dev/null
+}
+
+# Run directly: one command inside a harness.
+if [ "${BASH_SOURCE[0]}" = "$0" ]; then
+  if [ $# -eq 0 ]; then
+    echo "usage: bash scripts/wine-env.sh <command> [args...]" >&2
+    exit 2
+  fi
+  harness_start || exit 1
+  "$@"
+  exit $?
+fi
