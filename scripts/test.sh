@@ -1,0 +1,16 @@
+#!/usr/bin/env bash
+# Builds everything and runs every test under Wine: the README's test command,
+# and what CI runs (.ci/run).
+#   bash scripts/test.sh [ctest options, e.g. -R e2e]
+# Exits with CTest's status. Every process it starts is ended before it returns.
+set -uo pipefail
+cd "$(dirname "${BASH_SOURCE[0]}")/.."
+
+bash scripts/install-deps.sh || exit 1
+bash scripts/build.sh i686 || exit 1
+bash scripts/build.sh x86_64 || exit 1
+
+source scripts/wine-env.sh
+harness_start || exit 1
+ctest --test-dir build/i686 --output-on-failure "$@"
+exit $?
