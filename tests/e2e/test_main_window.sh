@@ -1,0 +1,51 @@
+#!/usr/bin/env bash
+# First start with no settings file: the main window's size and place on screen,
+# a screenshot of it, and a clean end on WM_CLOSE.
+source "$(dirname "${BASH_SOURCE[0]}")/lib.sh"
+e2e_init "$@"
+
+app_install "$SCRATCH/app"
+check "no settings file beside the program before it starts" test ! -e "$APP_INI"
+app_start
+app_wait_window 60 || fatal "no visible window titled Tapstorm within 60 s"
+
+rects=$(window_rect Tapstorm) || fatal "cannot read the window's rectangles"
+read -r _ win_left win_top win_width win_height < <(grep '^window ' <<<"$rects")
+read -r _ client_left client_top client_width client_height < <(grep '^client ' <<<"$rects")
+
+check_eq "client area size" "188x224" "${client_width}x${client_height}"
+# Left and Top are the window's outer corner: the defaults of a missing settings file.
+check_eq "window's top-left corner on screen" "0,0" "$win_left,$win_top"
+check "the frame surrounds the client area" \
+  test "$client_left" -ge "$win_left" -a "$client_top" -gt "$win_top" \
+  -a $((client_left + client_width)) -le $((win_left + win_width)) \
+  -a $((client_top + client_height)) -le $((win_top + win_height))
+
+# What X shows is the client area: Wine leaves the frame to a window manager, and
+# under the harness's Xvfb there is none, so nothing else is drawn.
+read -r x_left x_top x_width x_height < <(window_geometry "$APP_XID")
+check_eq "size of the window on the X display" "188x224" "${x_width}x${x_height}"
+if [ "${TAPSTORM_HARNESS_XVFB:-0}" = 1 ]; then
+  check_eq "X window stands where the client area is" "$client_left,$client_top" "$x_left,$x_top"
+fi
+
+sleep 0.5 # let the controls paint
+shot=$SCRATCH/main-window.png
+if screenshot "$shot" "$APP_XID"; then
+  check_eq "screenshot size" "188x224" "$(identify -format '%wx%h' "$shot")"
+  # A window whose controls never painted comes out as one or two flat colours.
+  colours=$(identify -format '%k' "$shot")
+  check "screenshot shows drawn controls ($colours colours)" test "$colours" -gt 8
+  echo "screenshot: $shot"
+else
+  fail "screenshot of the main window"
+fi
+
+if app_close 30; then
+  pass "the program ended after WM_CLOSE"
+  check_eq "exit code" 0 "$APP_STATUS"
+else
+  fail "the program still runs 30 s after WM_CLOSE"
+fi
+
+e2e_finish
