@@ -162,7 +162,7 @@ harness_start() {
   trap 'exit 130' INT
   trap 'exit 143' TERM
   trap 'exit 129' HUP
-  if harness_active; then
+  if [ "$_H_OWNER" = 1 ] || harness_active; then
     return 0
   fi
   _H_OWNER=1
