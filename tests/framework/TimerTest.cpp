@@ -1,0 +1,344 @@
+// Timers: when ticks come, what restarts them, and how they behave around their own handler.
+// Timing checks use lower bounds (a timer never ticks early) or wide bands only.
+#include "framework/Application.h"
+#include "framework/Timer.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <functional>
+#include <memory>
+
+namespace {
+
+double NowMs()
+{
+    LARGE_INTEGER frequency, counter;
+    QueryPerformanceFrequency(&frequency);
+    QueryPerformanceCounter(&counter);
+    return static_cast<double>(counter.QuadPart) * 1000.0 / static_cast<double>(frequency.QuadPart);
+}
+
+// Handles messages as the application's loop would, for `ms` or until `done` holds.
+void Pump(double ms, const std::function<bool()>& done = nullptr)
+{
+    double end = NowMs() + ms;
+    for (;;) {
+        Application->ProcessMessages();
+        if (done && done())
+            return;
+        double left = end - NowMs();
+        if (left <= 0)
+            return;
+        MsgWaitForMultipleObjects(0, nullptr, FALSE, static_cast<DWORD>(left) + 1, QS_ALLINPUT);
+    }
+}
+
+// A timer that records its ticks; `Body` (if set) runs inside each tick.
+struct CountingTimer {
+    std::unique_ptr<TTimer> Timer;
+    int Calls = 0;
+    int Depth = 0;
+    int MaxDepth = 0;
+    std::vector<double> Times;
+    std::function<void()> Body;
+
+    explicit CountingTimer(unsigned interval, bool enabled = true)
+        : Timer(new TTimer(nullptr))
+    {
+        Timer->SetEnabled(enabled);
+        Timer->SetInterval(interval);
+        Timer->SetOnTimer([this](TObject*) {
+            ++Calls;
+            Times.push_back(NowMs());
+            ++Depth;
+            MaxDepth = std::max(MaxDepth, Depth);
+            if (Body)
+                Body();
+            --Depth;
+        });
+    }
+};
+
+TEST(TimerTest, TicksOnlyWhenEnabledWithIntervalAndHandler)
+{
+    struct Case {
+        const char* name;
+        bool enabled;
+        unsigned interval;
+        bool handler;
+        bool ticks;
+    } cases[] = {
+        {"running", true, 10, true, true},
+        {"disabled", false, 10, true, false},
+        {"interval 0", true, 0, true, false},
+        {"no handler", true, 10, false, false},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        int calls = 0;
+        TTimer timer(nullptr);
+        timer.SetEnabled(c.enabled);
+        timer.SetInterval(c.interval);
+        if (c.handler)
+            timer.SetOnTimer([&](TObject* sender) {
+                EXPECT_EQ(&timer, sender);
+                ++calls;
+            });
+        Pump(150);
+        EXPECT_EQ(c.ticks, calls > 0) << calls << " ticks";
+    }
+}
+
+TEST(TimerTest, TicksRunOnTheCreatingThread)
+{
+    CountingTimer t(5);
+    DWORD thread = 0;
+    t.Body = [&] { thread = GetCurrentThreadId(); };
+    Pump(1000, [&] { return t.Calls > 0; });
+    ASSERT_GT(t.Calls, 0);
+    EXPECT_EQ(GetCurrentThreadId(), thread);
+}
+
+// A timer of 600 ms is touched 300 ms after it started. Untouched, it ticks at about 600 ms;
+// restarted, not before one full new interval after the touch.
+TEST(TimerTest, OnlyADifferentValueRestarts)
+{
+    struct Case {
+        const char* name;
+        std::function<void(TTimer&)> touch;
+        bool restarts;
+        unsigned newInterval;
+    } cases[] = {
+        {"same interval", [](TTimer& t) { t.SetInterval(600); }, false, 600},
+        {"same enabled", [](TTimer& t) { t.SetEnabled(true); }, false, 600},
+        {"other interval", [](TTimer& t) { t.SetInterval(700); }, true, 700},
+        {"off and on", [](TTimer& t) { t.SetEnabled(false); t.SetEnabled(true); }, true, 600},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        double start = NowMs();  // read before the timer starts: bounds from below stay safe
+        CountingTimer t(600);
+        Pump(300);
+        ASSERT_EQ(0, t.Calls);
+        double touched = NowMs();
+        c.touch(*t.Timer);
+        Pump(1500, [&] { return t.Calls > 0; });
+        ASSERT_EQ(1, t.Calls);
+        if (c.restarts)
+            EXPECT_GE(t.Times[0] - touched, c.newInterval - 2.0);
+        else
+            EXPECT_LT(t.Times[0] - start, 600 + 250.0);  // a restart would give 900 or more
+        EXPECT_GE(t.Times[0] - start, 600 - 2.0);
+    }
+}
+
+// A message-only window that runs `OnPosted` when a WM_APP posted to it is handled. Posted
+// messages are handled in order, so it tells what went before it in the queue.
+struct Marker {
+    std::function<void()> OnPosted;
+    HWND Window = nullptr;
+
+    Marker()
+    {
+        WNDCLASSA wc = {};
+        wc.lpfnWndProc = WndProc;
+        wc.hInstance = GetModuleHandleA(nullptr);
+        wc.lpszClassName = "TimerTestMarker";
+        RegisterClassA(&wc);
+        Window = CreateWindowExA(0, wc.lpszClassName, "", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr, wc.hInstance, nullptr);
+        SetWindowLongPtrA(Window, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(this));
+    }
+    ~Marker() { DestroyWindow(Window); }
+    void Post() { PostMessageA(Window, WM_APP, 0, 0); }
+
+    static LRESULT CALLBACK WndProc(HWND window, UINT msg, WPARAM wParam, LPARAM lParam)
+    {
+        auto* self = reinterpret_cast<Marker*>(GetWindowLongPtrA(window, GWLP_USERDATA));
+        if (msg == WM_APP && self != nullptr && self->OnPosted)
+            self->OnPosted();
+        return DefWindowProcA(window, msg, wParam, lParam);
+    }
+};
+
+// Whatever a late handler missed, it finds one tick waiting when it returns, not a queue of them.
+TEST(TimerTest, LateHandlerIsFollowedByOneTickNotABurst)
+{
+    Marker marker;
+    CountingTimer t(2);
+    int callsAtMarker = -1;
+    marker.OnPosted = [&] { callsAtMarker = t.Calls; };
+    t.Body = [&] {
+        if (t.Calls == 1) {
+            Sleep(150);  // 75 deadlines pass
+            marker.Post();
+        }
+    };
+    Pump(3000, [&] { return callsAtMarker >= 0; });
+    EXPECT_EQ(2, callsAtMarker) << "ticks handled up to the end of a 150 ms handler";
+    EXPECT_EQ(1, t.MaxDepth);
+}
+
+TEST(TimerTest, TickDueDuringOwnHandlerIsHeldAndDeliveredOnceAfterIt)
+{
+    CountingTimer t(100);
+    t.Body = [&] {
+        if (t.Calls == 1)
+            Pump(250);  // two deadlines pass while the handler processes messages
+    };
+    Pump(2000, [&] { return t.Calls >= 1; });
+    // The held tick was posted as the handler returned and went with the same pass of the loop.
+    EXPECT_EQ(2, t.Calls);
+    EXPECT_EQ(1, t.MaxDepth);
+    Pump(250);
+    EXPECT_EQ(1, t.MaxDepth);
+    EXPECT_LE(t.Calls, 5);
+}
+
+TEST(TimerTest, ProcessMessagesInsideAHandlerServicesOtherTimers)
+{
+    CountingTimer slow(10);
+    CountingTimer fast(5);
+    int fastDuringSlow = -1;
+    slow.Body = [&] {
+        if (slow.Calls == 1) {
+            int before = fast.Calls;
+            Pump(200);
+            fastDuringSlow = fast.Calls - before;
+        }
+    };
+    Pump(2000, [&] { return fastDuringSlow >= 0; });
+    EXPECT_GE(fastDuringSlow, 10);  // about 40 expected
+    EXPECT_EQ(1, slow.MaxDepth);
+    EXPECT_EQ(1, fast.MaxDepth);
+}
+
+// A tick is already waiting in the queue when the handler stops or restarts its own timer.
+TEST(TimerTest, StopOrRestartInsideTheHandlerDropsTheWaitingTick)
+{
+    struct Case {
+        const char* name;
+        std::function<void(TTimer&)> change;
+    } cases[] = {
+        {"disabled", [](TTimer& t) { t.SetEnabled(false); }},
+        {"new interval", [](TTimer& t) { t.SetInterval(400); }},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        CountingTimer t(2);
+        double changed = 0;
+        t.Body = [&] {
+            if (t.Calls == 1) {
+                Sleep(20);
+                changed = NowMs();
+                c.change(*t.Timer);
+            }
+        };
+        Pump(2000, [&] { return t.Calls >= 1; });
+        Pump(200);
+        EXPECT_EQ(1, t.Calls);
+        Pump(400);
+        if (t.Calls > 1) {
+            EXPECT_GE(t.Times[1] - changed, 400 - 2.0);
+        }
+    }
+}
+
+TEST(TimerTest, FreedTimerDeliversNothingMore)
+{
+    {
+        SCOPED_TRACE("freed inside its own handler");
+        int calls = 0;
+        auto* timer = new TTimer(nullptr);
+        timer->SetInterval(1);
+        timer->SetOnTimer([&](TObject*) {
+            ++calls;
+            Sleep(10);  // the next tick is queued before the timer goes
+            delete timer;
+        });
+        Pump(1000, [&] { return calls > 0; });
+        Pump(50);
+        EXPECT_EQ(1, calls);
+    }
+    {
+        SCOPED_TRACE("freed with a tick in the queue");
+        int calls = 0;
+        auto* timer = new TTimer(nullptr);
+        timer->SetInterval(1);
+        timer->SetOnTimer([&](TObject*) { ++calls; });
+        Sleep(20);
+        delete timer;
+        Pump(50);
+        EXPECT_EQ(0, calls);
+    }
+}
+
+TEST(TimerTest, FreedWithItsOwner)
+{
+    int calls = 0;
+    auto* owner = new TComponent(nullptr);
+    auto* timer = new TTimer(owner);
+    timer->SetInterval(1);
+    timer->SetOnTimer([&](TObject*) { ++calls; });
+    Sleep(20);
+    delete owner;
+    Pump(50);
+    EXPECT_EQ(0, calls);
+}
+
+const char* const ModalCaption = "TimerTest modal box";
+bool Rescued = false;
+
+// Closes the box if the timer under test never gets there.
+void CALLBACK RescueModalBox(HWND, UINT, UINT_PTR, DWORD)
+{
+    Rescued = true;
+    HWND box = FindWindowA("#32770", ModalCaption);
+    if (box != nullptr)
+        PostMessageA(box, WM_COMMAND, IDOK, 0);
+}
+
+TEST(TimerTest, KeepsTickingInsideAModalMessageBox)
+{
+    Rescued = false;
+    CountingTimer t(20);
+    t.Body = [&] {
+        if (t.Calls == 5) {
+            HWND box = FindWindowA("#32770", ModalCaption);
+            if (box != nullptr)
+                PostMessageA(box, WM_COMMAND, IDOK, 0);
+        }
+    };
+    UINT_PTR rescue = SetTimer(nullptr, 0, 5000, RescueModalBox);
+    MessageBoxA(nullptr, "ticking", ModalCaption, MB_OK);
+    KillTimer(nullptr, rescue);
+    EXPECT_FALSE(Rescued);
+    EXPECT_GE(t.Calls, 5);
+}
+
+// Wide bands: the point is the order of magnitude (a plain window timer gives at most about
+// 64 ticks a second) and that the count never runs ahead of the interval.
+TEST(TimerTest, HoldsItsPaceDownToOneMillisecond)
+{
+    struct Case {
+        unsigned interval;
+        double spanMs;
+        int atLeast;
+    } cases[] = {
+        {1, 500, 200},
+        {5, 500, 50},
+        {20, 1000, 35},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.interval);
+        double start = NowMs();
+        CountingTimer t(c.interval);
+        Pump(c.spanMs);
+        double span = NowMs() - start;
+        EXPECT_GE(t.Calls, c.atLeast);
+        // Deadlines lie on a grid that starts one interval after `start`: no tick runs ahead.
+        EXPECT_LE(t.Calls, static_cast<int>(span / c.interval));
+    }
+}
+
+}  // namespace
