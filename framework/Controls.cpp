@@ -412,13 +412,20 @@ void TWinControl::Dispatch(TMessage& message)
         return;
     case WM_LBUTTONDOWN:
     case WM_RBUTTONDOWN:
-    case WM_MBUTTONDOWN: {
+    case WM_MBUTTONDOWN:
+    case WM_LBUTTONDBLCLK:
+    case WM_RBUTTONDBLCLK:
+    case WM_MBUTTONDBLCLK: {
         DefaultHandler(message);
-        TMouseButton button = message.Msg == WM_LBUTTONDOWN ? mbLeft : message.Msg == WM_RBUTTONDOWN ? mbRight : mbMiddle;
-        if (button == mbLeft)
-            FClicked = true;
-        if (FCaptureMouse)
+        TMouseButton button = message.Msg == WM_LBUTTONDOWN || message.Msg == WM_LBUTTONDBLCLK   ? mbLeft
+                              : message.Msg == WM_RBUTTONDOWN || message.Msg == WM_RBUTTONDBLCLK ? mbRight
+                                                                                                 : mbMiddle;
+        // Take the mouse first: taking it raises WM_CAPTURECHANGED, which cancels a pending click.
+        if (FCaptureMouse && GetCapture() != FHandle)
             SetCapture(FHandle);
+        // The second press of a double click is a press, not the start of another click.
+        if (message.Msg == WM_LBUTTONDOWN)
+            FClicked = true;
         MouseDown(button, KeysToShiftState(message.WParam), GET_X_LPARAM(message.LParam), GET_Y_LPARAM(message.LParam));
         return;
     }
@@ -428,10 +435,13 @@ void TWinControl::Dispatch(TMessage& message)
         DefaultHandler(message);
         TMouseButton button = message.Msg == WM_LBUTTONUP ? mbLeft : message.Msg == WM_RBUTTONUP ? mbRight : mbMiddle;
         POINT pt = {GET_X_LPARAM(message.LParam), GET_Y_LPARAM(message.LParam)};
+        // Decide the click before letting the mouse go: releasing it cancels a pending click.
+        bool clicked = button == mbLeft && FClicked;
+        if (button == mbLeft)
+            FClicked = false;
         if (FCaptureMouse && GetCapture() == FHandle && (message.WParam & (MK_LBUTTON | MK_RBUTTON | MK_MBUTTON)) == 0)
             ReleaseCapture();
-        if (button == mbLeft && FClicked) {
-            FClicked = false;
+        if (clicked) {
             RECT client = GetClientRect();
             if (PtInRect(&client, pt))
                 Click();
