@@ -9,6 +9,10 @@ namespace {
 const char* const WindowFontName = "ＭＳ Ｐゴシック";
 constexpr int WindowFontHeight = -12;
 
+// The notice at the foot of the window and the page it opens.
+const char* const SiteNotice = "Tapstorm プロジェクト https://tapstorm.example/";
+const char* const SiteAddress = "https://tapstorm.example/";
+
 void SetWindowFont(TFont* font)
 {
     font->SetName(WindowFontName);
@@ -67,11 +71,31 @@ void TMForm::CreateControls()
     Speed = Place<TLabel>(this, "Speed", 104, 56, 57, 12);
     Speed->SetCaption("500 m-sec.");
 
-    SiteURL = Place<TLabel>(this, "SiteURL", 8, 176, 172, 24);
+    SiteURL = Place<TLightLabel>(this, "SiteURL", 8, 176, 172, 24);
     SiteURL->SetCursor(crHandPoint);
     SiteURL->SetWordWrap(true);
-    SiteURL->SetCaption("Tapstorm - a free rapid-fire clicker");
-    SiteURL->GetFont()->SetColor(clBlue);
+    SiteURL->SetCaption(SiteNotice);
+    SiteURL->SetJumpType(jtHome);
+    SiteURL->SetJumpTo(SiteAddress);
+    SiteURL->SetColor(clBtnFace);
+    SiteURL->SetLightColor(clBtnFace);
+    SiteURL->SetDefaultColor(clBtnFace);
+    SiteURL->SetClickColor(clBtnFace);
+    {
+        TFont look;
+        SetWindowFont(&look);
+        look.SetColor(clBlue);
+        SiteURL->SetFont(&look);
+        SiteURL->SetDefaultFont(&look);
+        look.SetStyle(fsUnderline);
+        SiteURL->SetLightFont(&look);
+        look.SetColor(clRed);
+        look.SetStyle(0);
+        SiteURL->SetClickFont(&look);
+    }
+    SiteURL->SetLightEnabled(true);
+    SiteURL->SetDefaultEnabled(true);
+    SiteURL->SetClickEnabled(true);
 
     Label3 = Place<TLabel>(this, "Label3", 8, 112, 53, 12);
     Label3->SetCaption("ロックキー");

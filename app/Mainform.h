@@ -1,6 +1,7 @@
 // The main window: the clicker's choices, its status bar and the three timers that drive it.
 #pragma once
 
+#include "controls/LtLabel.h"
 #include "framework/ComCtrls.h"
 #include "framework/Forms.h"
 #include "framework/StdCtrls.h"
@@ -15,7 +16,7 @@ public:
     TLabel* Label1;
     TLabel* Label2;
     TLabel* Speed;
-    TLabel* SiteURL;
+    TLightLabel* SiteURL;
     TLabel* Label3;
     TComboBox* Renda;
     TStatusBar* StatusBar1;
