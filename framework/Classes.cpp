@@ -92,12 +92,12 @@ void TComponent::FreeNotification(TComponent* component)
 {
     if (component == nullptr || component == this)
         return;
-    // Siblings of one owner hear of each other through the owner already.
-    if (FOwner == nullptr || component->FOwner != FOwner) {
-        if (std::find(FFreeNotifies.begin(), FFreeNotifies.end(), component) == FFreeNotifies.end()) {
-            FFreeNotifies.push_back(component);
-            component->FreeNotification(this);
-        }
+    // Registered both ways even between siblings: the owner only reports a child's removal
+    // once the child's derived parts are gone, while a free notification arrives whilst the
+    // freed object is still whole (a watcher may ask what class it is).
+    if (std::find(FFreeNotifies.begin(), FFreeNotifies.end(), component) == FFreeNotifies.end()) {
+        FFreeNotifies.push_back(component);
+        component->FreeNotification(this);
     }
     FComponentState |= csFreeNotification;
 }

@@ -222,7 +222,7 @@ void TWinControl::CreateParams(TCreateParams& params)
     params.Y = FTop;
     params.Width = FWidth;
     params.Height = FHeight;
-    params.WndParent = FParent != nullptr ? FParent->GetHandle() : nullptr;
+    params.WndParent = FParent != nullptr ? FParent->GetHandle() : FParentWindow;
     params.WinClassName = ClassName();
 }
 
@@ -265,8 +265,10 @@ void TWinControl::CreateWnd()
     }
 
     HMENU id = nullptr;
-    if (params.Style & WS_CHILD)
-        id = reinterpret_cast<HMENU>(static_cast<INT_PTR>(100 + (FParent ? FParent->ControlCount() : 0)));
+    // A control put into a window of someone else's takes no identifier that could clash
+    // with that window's own controls.
+    if ((params.Style & WS_CHILD) && FParent != nullptr)
+        id = reinterpret_cast<HMENU>(static_cast<INT_PTR>(100 + FParent->ControlCount()));
     HWND window = CreateWindowExA(params.ExStyle, params.WinClassName.c_str(), params.Caption.c_str(), params.Style,
                                   params.X, params.Y, params.Width, params.Height, params.WndParent, id, instance,
                                   nullptr);
@@ -404,7 +406,7 @@ void TWinControl::Dispatch(TMessage& message)
     case WM_SETCURSOR:
         if (reinterpret_cast<HWND>(message.WParam) == FHandle && LOWORD(message.LParam) == HTCLIENT &&
             FCursor != crDefault) {
-            ::SetCursor(LoadCursor(nullptr, FCursor == crHandPoint ? IDC_HAND : IDC_ARROW));
+            ::SetCursor(LoadCursor(nullptr, FCursor == crHandPoint ? IDC_HAND : FCursor == crSizeNWSE ? IDC_SIZENWSE : IDC_ARROW));
             message.Result = TRUE;
             return;
         }
@@ -558,6 +560,15 @@ void TWinControl::RemoveControl(TControl* control)
 void TWinControl::SetParent(TWinControl* parent)
 {
     TControl::SetParent(parent);
+}
+
+void TWinControl::SetParentWindow(HWND value)
+{
+    if (FParent != nullptr || value == FParentWindow)
+        return;
+    FParentWindow = value;
+    if (FHandle != nullptr)
+        ::SetParent(FHandle, value);
 }
 
 int TWinControl::GetLeft() const

@@ -38,6 +38,7 @@ using TShiftState = unsigned;
 using TCursor = int;
 constexpr TCursor crDefault = 0;
 constexpr TCursor crHandPoint = -21;
+constexpr TCursor crSizeNWSE = -8;
 
 using TMouseEvent = std::function<void(TObject* sender, TMouseButton button, TShiftState shift, int x, int y)>;
 
@@ -157,6 +158,9 @@ public:
     void HandleNeeded() { GetHandle(); }
 
     void SetParent(TWinControl* parent) override;
+    // A platform window to live in when the control has no framework parent.
+    HWND GetParentWindow() const { return FParentWindow; }
+    virtual void SetParentWindow(HWND value);
     int GetLeft() const override;
     int GetTop() const override;
     int GetWidth() const override;
@@ -196,6 +200,7 @@ protected:
     void ControlColor(TMessage& message);
 
     HWND FHandle = nullptr;
+    HWND FParentWindow = nullptr;
     WNDPROC FDefWndProc = nullptr;
     bool FTabStop = false;
     // Keep the mouse while a button is held on this control (labels), so the release arrives.

@@ -1,6 +1,7 @@
 #include "framework/Forms.h"
 
 #include "framework/Application.h"
+#include "framework/Screen.h"
 
 TForm::TForm(TComponent* owner) : TWinControl(owner)
 {
@@ -66,6 +67,11 @@ void TForm::CreateParams(TCreateParams& params)
         }
     }
     params.WndParent = nullptr;
+    if (FParentWindow != nullptr) {
+        // Embedded in a window of someone else's: a child with the same frame.
+        params.Style = (params.Style & ~WS_POPUP) | WS_CHILD;
+        params.WndParent = FParentWindow;
+    }
     if (FClientWidth >= 0 || FClientHeight >= 0) {
         RECT r = {0, 0, FClientWidth >= 0 ? FClientWidth : 0, FClientHeight >= 0 ? FClientHeight : 0};
         AdjustWindowRectEx(&r, params.Style, FALSE, params.ExStyle);
@@ -132,12 +138,84 @@ void TForm::ApplyClientSize()
 
 void TForm::SetBorderStyle(TBorderStyle value)
 {
+    if (value == FBorderStyle)
+        return;
     FBorderStyle = value;
+    ApplyStyles();
 }
 
 void TForm::SetBorderIcons(TBorderIcons value)
 {
+    if (value == FBorderIcons)
+        return;
     FBorderIcons = value;
+    ApplyStyles();
+}
+
+void TForm::ApplyStyles()
+{
+    if (FHandle == nullptr)
+        return;
+    TCreateParams params;
+    CreateParams(params);
+    // Keep what the window's state owns: shown, disabled, minimised, maximised.
+    const DWORD stateBits = WS_VISIBLE | WS_DISABLED | WS_MINIMIZE | WS_MAXIMIZE;
+    DWORD style = (params.Style & ~stateBits) | (static_cast<DWORD>(GetWindowLongA(FHandle, GWL_STYLE)) & stateBits);
+    SetWindowLongA(FHandle, GWL_STYLE, static_cast<LONG>(style));
+    SetWindowLongA(FHandle, GWL_EXSTYLE, static_cast<LONG>(params.ExStyle));
+    // The outer size stays; the frame and with it the client area change.
+    SetWindowPos(FHandle, nullptr, 0, 0, 0, 0,
+                 SWP_NOMOVE | SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE | SWP_FRAMECHANGED);
+}
+
+void TForm::SetParentWindow(HWND value)
+{
+    if (FParent != nullptr || value == FParentWindow)
+        return;
+    FParentWindow = value;
+    if (FHandle == nullptr)
+        return;
+    // A child gets its child style before it moves in; a window leaving gets it after.
+    if (value != nullptr) {
+        ApplyStyles();
+        ::SetParent(FHandle, value);
+    } else {
+        ::SetParent(FHandle, nullptr);
+        ApplyStyles();
+    }
+}
+
+TWindowState TForm::GetWindowState() const
+{
+    if (FHandle == nullptr || !IsWindowVisible(FHandle))
+        return FWindowState;
+    if (IsIconic(FHandle))
+        return wsMinimized;
+    if (IsZoomed(FHandle))
+        return wsMaximized;
+    return wsNormal;
+}
+
+void TForm::SetWindowState(TWindowState value)
+{
+    FWindowState = value;
+    if (FHandle == nullptr)
+        return;
+    if (IsWindowVisible(FHandle)) {
+        ShowWindow(FHandle, value == wsMinimized ? SW_MINIMIZE : value == wsMaximized ? SW_MAXIMIZE : SW_RESTORE);
+    } else if (value == wsNormal && (IsIconic(FHandle) || IsZoomed(FHandle))) {
+        // A hidden window cannot be restored without showing it; keep that as short as can be.
+        ShowWindow(FHandle, SW_SHOWNOACTIVATE);
+        ShowWindow(FHandle, SW_RESTORE);
+        ShowWindow(FHandle, SW_HIDE);
+    }
+}
+
+TMonitor* TForm::GetMonitor() const
+{
+    if (FHandle == nullptr)
+        return Screen->Monitors(0);
+    return Screen->MonitorFromWindow(FHandle);
 }
 
 void TForm::SetVisible(bool value)
@@ -145,8 +223,16 @@ void TForm::SetVisible(bool value)
     FVisible = value;
     if (value)
         HandleNeeded();
-    if (FHandle != nullptr)
-        ShowWindow(FHandle, value ? SW_SHOW : SW_HIDE);
+    if (FHandle == nullptr)
+        return;
+    if (!value) {
+        FWindowState = GetWindowState();
+        ShowWindow(FHandle, SW_HIDE);
+    }
+    else
+        ShowWindow(FHandle, FWindowState == wsMinimized   ? SW_SHOWMINIMIZED
+                            : FWindowState == wsMaximized ? SW_SHOWMAXIMIZED
+                                                          : SW_SHOW);
 }
 
 void TForm::Close()

@@ -3,6 +3,8 @@
 
 #include "framework/Controls.h"
 
+class TMonitor;
+
 enum TBorderStyle { bsNone, bsSingle, bsSizeable, bsDialog, bsToolWindow, bsSizeToolWin };
 enum TBorderIconFlag : unsigned { biSystemMenu = 1, biMinimize = 2, biMaximize = 4, biHelp = 8 };
 using TBorderIcons = unsigned;
@@ -29,6 +31,14 @@ public:
     TPosition GetPosition() const { return FPosition; }
     void SetPosition(TPosition value) { FPosition = value; }
 
+    // Minimised or maximised state; a hidden form takes it when it is shown.
+    TWindowState GetWindowState() const;
+    void SetWindowState(TWindowState value);
+    // Embeds the form in a platform window (a child window), or makes it top-level again.
+    void SetParentWindow(HWND value) override;
+    // The monitor the form is on (the primary one before it has a window).
+    TMonitor* GetMonitor() const;
+
     void SetVisible(bool value) override;
     // Closes the form: the main form ends the application, any other form hides.
     void Close();
@@ -46,10 +56,13 @@ protected:
 
 private:
     void ApplyClientSize();
+    // Gives a live window the styles the current properties ask for.
+    void ApplyStyles();
 
     TBorderStyle FBorderStyle = bsSizeable;
     TBorderIcons FBorderIcons = biSystemMenu | biMinimize | biMaximize;
     TPosition FPosition = poDesigned;
+    TWindowState FWindowState = wsNormal;
     int FClientWidth = -1;
     int FClientHeight = -1;
     bool FDestroyed = false;

@@ -1,0 +1,91 @@
+#include "framework/Screen.h"
+
+#include <algorithm>
+
+namespace {
+TScreen TheScreen;
+
+BOOL CALLBACK CollectMonitor(HMONITOR monitor, HDC, LPRECT, LPARAM param)
+{
+    reinterpret_cast<std::vector<HMONITOR>*>(param)->push_back(monitor);
+    return TRUE;
+}
+}  // namespace
+
+TScreen* Screen = &TheScreen;
+
+RECT TMonitor::Bounds() const
+{
+    MONITORINFO info = {};
+    info.cbSize = sizeof(info);
+    if (!GetMonitorInfoA(FHandle, &info))
+        return RECT{0, 0, 0, 0};
+    return info.rcMonitor;
+}
+
+RECT TMonitor::GetWorkareaRect() const
+{
+    MONITORINFO info = {};
+    info.cbSize = sizeof(info);
+    if (!GetMonitorInfoA(FHandle, &info))
+        return RECT{0, 0, 0, 0};
+    return info.rcWork;
+}
+
+void TScreen::Refresh()
+{
+    std::vector<HMONITOR> handles;
+    EnumDisplayMonitors(nullptr, nullptr, CollectMonitor, reinterpret_cast<LPARAM>(&handles));
+    // The primary monitor comes first.
+    auto primary = std::find_if(handles.begin(), handles.end(), [](HMONITOR m) {
+        MONITORINFO info = {};
+        info.cbSize = sizeof(info);
+        return GetMonitorInfoA(m, &info) && (info.dwFlags & MONITORINFOF_PRIMARY);
+    });
+    if (primary != handles.end())
+        std::rotate(handles.begin(), primary, primary + 1);
+    bool same = handles.size() == FMonitors.size();
+    for (size_t i = 0; same && i < handles.size(); ++i)
+        same = FMonitors[i]->GetHandle() == handles[i];
+    if (same)
+        return;
+    // Keep the objects of monitors that stay, so pointers handed out earlier remain valid.
+    std::vector<std::unique_ptr<TMonitor>> monitors;
+    for (HMONITOR handle : handles) {
+        auto it = std::find_if(FMonitors.begin(), FMonitors.end(),
+                               [handle](const std::unique_ptr<TMonitor>& m) { return m && m->GetHandle() == handle; });
+        monitors.push_back(it != FMonitors.end() ? std::move(*it) : std::make_unique<TMonitor>(handle));
+    }
+    FMonitors = std::move(monitors);
+}
+
+int TScreen::MonitorCount()
+{
+    Refresh();
+    return static_cast<int>(FMonitors.size());
+}
+
+TMonitor* TScreen::Monitors(int index)
+{
+    Refresh();
+    if (index < 0 || index >= static_cast<int>(FMonitors.size()))
+        throw Exception(Format("List index out of bounds (%d)", index));
+    return FMonitors[static_cast<size_t>(index)].get();
+}
+
+TMonitor* TScreen::Find(HMONITOR handle)
+{
+    for (auto& monitor : FMonitors) {
+        if (monitor->GetHandle() == handle)
+            return monitor.get();
+    }
+    return nullptr;
+}
+
+TMonitor* TScreen::MonitorFromWindow(HWND window)
+{
+    HMONITOR handle = ::MonitorFromWindow(window, MONITOR_DEFAULTTONEAREST);
+    Refresh();
+    TMonitor* monitor = Find(handle);
+    return monitor != nullptr ? monitor : Monitors(0);
+}
