@@ -1,0 +1,703 @@
+#include "dialogs/DlgsCust.h"
+
+#include "framework/Application.h"
+#include "framework/Screen.h"
+#include "framework/WndThunk.h"
+
+#include <algorithm>
+#include <memory>
+
+namespace CustDlgs {
+
+namespace {
+// What the child-window enumeration needs: the unit (for the dialog and the sub form) and
+// the list to fill.
+struct TChildControls {
+    TChildControls(TCustomDlgsUnit* unit, TList* list) : Unit(unit), List(list) {}
+    TCustomDlgsUnit* Unit;
+    TList* List;
+};
+
+int RectWidth(const RECT& r) { return r.right - r.left; }
+int RectHeight(const RECT& r) { return r.bottom - r.top; }
+}  // namespace
+
+// ---------------------------------------------------------------------------------------------
+// TDialogGrip
+
+TDialogGrip::TDialogGrip(TComponent* owner) : TWinControl(owner)
+{
+    // The platform's size box does its own mouse work: no capture, no clicks of ours.
+    FCaptureMouse = false;
+    FWidth = 16;
+    FHeight = 16;
+    SetCursor(crSizeNWSE);
+    SetColor(clBtnFace);
+}
+
+void TDialogGrip::CreateParams(TCreateParams& params)
+{
+    TWinControl::CreateParams(params);
+    // The platform's scroll bar under this class's own name.
+    params.WinClassName = ClassName();
+    params.BaseClassName = "SCROLLBAR";
+    params.Style = WS_CHILD | WS_VISIBLE | SBS_SIZEBOX | SBS_SIZEGRIP;
+}
+
+// ---------------------------------------------------------------------------------------------
+// TDialogCustomizer
+
+TDialogCustomizer::TDialogCustomizer()
+{
+    FObjectInstance = MakeObjectInstance([this](TMessage& message) { MainWndProc(message); });
+}
+
+TDialogCustomizer::~TDialogCustomizer()
+{
+    ReleaseWindow();
+    FreeObjectInstance(FObjectInstance);
+}
+
+void TDialogCustomizer::ReleaseWindow()
+{
+    if (FState == 0)
+        return;
+    // Still attached (the owner goes while its dialog is open): leave the window and the sub
+    // form as they were, so nothing reaches this object or hangs on the dialog afterwards.
+    if (FDlgsUnit != nullptr)
+        FDlgsUnit->DialogDestroy(this);
+    RestoreSubFormProperties();
+    if (FOldWndProc != nullptr)
+        UnhookObjectInstance(FHandle, FObjectInstance, FOldWndProc);
+    FState = 0;
+}
+
+void TDialogCustomizer::RegistDialog(HWND window, TCustomDlgsUnit& unit)
+{
+    FHandle = window;
+    FDlgsUnit = &unit;
+    FEmbeddedForm = nullptr;
+    FState = 1;
+    FOnSizeChanged = nullptr;
+    SaveSubFormProperties();
+    InitializeDialog();
+}
+
+void TDialogCustomizer::InitializeDialog()
+{
+    RECT window, client;
+    GetWindowRect(FHandle, &window);
+    GetClientRect(FHandle, &client);
+    FInitDialogSize = TPoint{RectWidth(window), RectHeight(window)};
+    FInitClientSize = TPoint{RectWidth(client), RectHeight(client)};
+    FMinDialogSize = FInitDialogSize;
+    FOldWndProc = reinterpret_cast<WNDPROC>(
+        SetWindowLongPtrA(FHandle, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(FObjectInstance)));
+}
+
+void TDialogCustomizer::UpdateProperty()
+{
+    // A form on its way out is never touched again.
+    if (FEmbeddedForm != nullptr && (FEmbeddedForm->ComponentState() & csDestroying))
+        FEmbeddedForm = nullptr;
+}
+
+void TDialogCustomizer::StartCustomize(const TPoint& position, const TPoint& size)
+{
+    if (FHandle == nullptr)
+        return;
+    FState = 2;
+    FOnSizeChanged = [this](const TPoint& clientSize) { ChangedDialogSize(clientSize); };
+    ResizeDialog(&size);
+
+    int x = position.x;
+    int y = position.y;
+    if (x == -1 || y == -1) {
+        TForm* mainForm = Application->GetMainForm();
+        TMonitor* monitor = mainForm != nullptr ? mainForm->GetMonitor() : Screen->Monitors(0);
+        RECT r;
+        GetWindowRect(FHandle, &r);
+        if (x == -1)
+            x = (monitor->GetWidth() - RectWidth(r)) / 2 + monitor->GetLeft();
+        if (y == -1)
+            y = (monitor->GetHeight() - RectHeight(r)) / 3 + monitor->GetTop();
+    }
+    SetWindowPos(FHandle, nullptr, x, y, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+    FState = 3;
+}
+
+void TDialogCustomizer::ResizeDialog(const TPoint* size)
+{
+    TForm* subForm = FDlgsUnit->GetSubForm();
+    if (FEmbeddedForm != nullptr && FEmbeddedForm != subForm)
+        RestoreSubFormProperties();
+    if (subForm != nullptr) {
+        SaveSubFormProperties();
+        if (subForm->GetParentWindow() != FHandle) {
+            subForm->SetParent(nullptr);
+            subForm->SetParentWindow(FHandle);
+        }
+    }
+    GetMinDialogSize();
+
+    RECT target;
+    if (size == nullptr || (size->x == -1 && size->y == -1))
+        GetWindowRect(FHandle, &target);
+    else
+        target = RECT{0, 0, size->x, size->y};
+    // A frame change always reports the client size, even when the size stays.
+    SetWindowPos(FHandle, nullptr, 0, 0, RectWidth(target), RectHeight(target),
+                 SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE | SWP_FRAMECHANGED);
+    if (subForm != nullptr) {
+        subForm->SetVisible(true);
+        subForm->SetFocus();
+    }
+    ::SetFocus(FHandle);
+}
+
+void TDialogCustomizer::GetMinDialogSize()
+{
+    FMinDialogSize = FInitDialogSize;
+    if (FDlgsUnit == nullptr || FDlgsUnit->GetSubForm() == nullptr)
+        return;
+    const TPoint frame = {FInitDialogSize.x - FInitClientSize.x, FInitDialogSize.y - FInitClientSize.y};
+    const TPoint& s = FSubFormClientSize;
+    switch (FDlgsUnit->GetSubFormPos()) {
+    case fpLeft:
+    case fpRight:
+        FMinDialogSize.x += s.x;
+        FMinDialogSize.y = std::max<LONG>(FMinDialogSize.y, s.y + frame.y);
+        break;
+    case fpTop:
+    case fpBottom:
+        FMinDialogSize.y += s.y;
+        FMinDialogSize.x = std::max<LONG>(FMinDialogSize.x, s.x + frame.x);
+        break;
+    case fpClient: {
+        const TDialogEdgeSpace* m = FDlgsUnit->GetMinEdgeSpace();
+        FMinDialogSize.x += static_cast<int>(m->GetLeftSpace() + m->GetRightSpace());
+        FMinDialogSize.y += static_cast<int>(m->GetTopSpace() + m->GetBottomSpace());
+        if (m->GetTopSpace() != 0 || m->GetBottomSpace() != 0)
+            FMinDialogSize.x = std::max<LONG>(FMinDialogSize.x, s.x + frame.x);
+        if (m->GetLeftSpace() != 0 || m->GetRightSpace() != 0)
+            FMinDialogSize.y = std::max<LONG>(FMinDialogSize.y, s.y + frame.y);
+        break;
+    }
+    }
+}
+
+void TDialogCustomizer::SaveSubFormProperties()
+{
+    TForm* form = FDlgsUnit != nullptr ? FDlgsUnit->GetSubForm() : nullptr;
+    if (form == nullptr || FEmbeddedForm != nullptr)
+        return;
+    // The client size is only exact once the form has its window.
+    form->HandleNeeded();
+    FOldVisible = form->GetVisible();
+    form->SetVisible(false);
+    FOldParent = form->GetParent();
+    FOldParentWindow = form->GetParentWindow();
+    FOldBoundsRect = form->GetBoundsRect();
+    RECT client = form->GetClientRect();
+    FSubFormClientSize = TPoint{RectWidth(client), RectHeight(client)};
+    FOldBorderStyle = form->GetBorderStyle();
+    FOldWindowState = form->GetWindowState();
+    form->SetBorderStyle(bsNone);
+    form->SetWindowState(wsNormal);
+    // Without a border the outer size becomes the former client size.
+    form->SetBounds(form->GetLeft(), form->GetTop(), FSubFormClientSize.x, FSubFormClientSize.y);
+    FEmbeddedForm = form;
+}
+
+void TDialogCustomizer::RestoreSubFormProperties()
+{
+    TForm* form = FEmbeddedForm;
+    if (form == nullptr)
+        return;
+    form->SetVisible(false);
+    form->SetParentWindow(FOldParentWindow);
+    form->SetParent(FOldParent);
+    form->SetBorderStyle(FOldBorderStyle);
+    form->SetBoundsRect(FOldBoundsRect);
+    form->SetWindowState(FOldWindowState);
+    form->SetVisible(FOldVisible);
+    FEmbeddedForm = nullptr;
+}
+
+void TDialogCustomizer::GetControlsandSubFormRect(const TPoint& clientSize, TRect* controlsRect, TRect* subFormRect)
+{
+    const int w = clientSize.x;
+    const int h = clientSize.y;
+    const TPoint& init = FInitClientSize;
+    TForm* subForm = FDlgsUnit->GetSubForm();
+    const TSubFormPos pos = FDlgsUnit->GetSubFormPos();
+
+    int l = 0, t = 0, r = 0, b = 0;
+    if (subForm != nullptr) {
+        switch (pos) {
+        case fpClient: {
+            const TDialogEdgeSpace* m = FDlgsUnit->GetMinEdgeSpace();
+            l = static_cast<int>(m->GetLeftSpace());
+            t = static_cast<int>(m->GetTopSpace());
+            r = static_cast<int>(m->GetRightSpace());
+            b = static_cast<int>(m->GetBottomSpace());
+            break;
+        }
+        case fpLeft: l = FSubFormClientSize.x; break;
+        case fpRight: r = FSubFormClientSize.x; break;
+        case fpTop: t = FSubFormClientSize.y; break;
+        case fpBottom: b = FSubFormClientSize.y; break;
+        }
+        // Short of room: the controls keep their initial size and the spaces share the rest
+        // in proportion. A client smaller than the controls leaves no space at all (the
+        // minimum size keeps this from happening while the dialog is customized).
+        if (w - (l + r) < init.x && l + r != 0) {
+            const int d = std::max<int>(0, w - init.x);
+            l = static_cast<int>(static_cast<long long>(d) * l / (l + r));
+            r = d - l;
+        }
+        if (h - (t + b) < init.y && t + b != 0) {
+            const int d = std::max<int>(0, h - init.y);
+            t = static_cast<int>(static_cast<long long>(d) * t / (t + b));
+            b = d - t;
+        }
+    }
+
+    const TRect controls = {l, t, w - r, h - b};
+    TRect sub = {0, 0, 0, 0};
+    if (subForm != nullptr) {
+        sub = TRect{0, 0, w, h};
+        switch (pos) {
+        case fpLeft: sub.right = controls.left; break;
+        case fpRight: sub.left = controls.right; break;
+        case fpTop: sub.bottom = controls.top; break;
+        case fpBottom: sub.top = controls.bottom; break;
+        case fpClient: break;
+        }
+    }
+    if (controlsRect != nullptr)
+        *controlsRect = controls;
+    if (subFormRect != nullptr)
+        *subFormRect = sub;
+    FDlgsUnit->GetNowEdgeSpace()->SetAllEdgeSpace(static_cast<unsigned>(l), static_cast<unsigned>(t),
+                                                  static_cast<unsigned>(r), static_cast<unsigned>(b));
+}
+
+void TDialogCustomizer::GetDlgControlsHandle(TList* list)
+{
+    if (list == nullptr)
+        return;
+    list->SetCount(0);
+    TChildControls pair(FDlgsUnit, list);
+    EnumChildWindows(FHandle, DlgControlsProc, reinterpret_cast<LPARAM>(&pair));
+}
+
+BOOL CALLBACK TDialogCustomizer::DlgControlsProc(HWND window, LPARAM param)
+{
+    auto* pair = reinterpret_cast<TChildControls*>(param);
+    // The enumeration visits every descendant; only the dialog's own children count.
+    if (GetParent(window) != pair->Unit->GetHandle())
+        return TRUE;
+    if (TForm* subForm = pair->Unit->GetSubForm();
+        subForm != nullptr && subForm->HandleAllocated() && subForm->GetHandle() == window)
+        return TRUE;
+    char className[20] = {};
+    GetClassNameA(window, className, sizeof(className));
+    if ((lstrcmpiA(className, "scrollbar") == 0 || lstrcmpA(className, "TDialogGrip") == 0) &&
+        (GetWindowLongA(window, GWL_STYLE) & SBS_SIZEGRIP))
+        return TRUE;
+    pair->List->Add(window);
+    return TRUE;
+}
+
+void TDialogCustomizer::MainWndProc(TMessage& message)
+{
+    try {
+        WndProc(message);
+    } catch (...) {
+        Application->HandleException(FDlgsUnit);
+    }
+}
+
+void TDialogCustomizer::WndProc(TMessage& message)
+{
+    switch (message.Msg) {
+    case WM_DESTROY:
+        WMDestroy(message);
+        break;
+    case WM_NCCALCSIZE:
+        WMNCCalcSize(message);
+        break;
+    case WM_GETMINMAXINFO:
+        if (FState >= 2) {
+            message.Result = CallWindowProcA(FOldWndProc, FHandle, message.Msg, message.WParam, message.LParam);
+            WMGetMinMaxInfo(message);
+            return;
+        }
+        break;
+    default:
+        break;
+    }
+    // Passing WM_DESTROY on may free this object (the component's close notification): only
+    // the message record is written after the call.
+    if (FHandle != nullptr)
+        message.Result = CallWindowProcA(FOldWndProc, FHandle, message.Msg, message.WParam, message.LParam);
+}
+
+void TDialogCustomizer::WMNCCalcSize(TMessage& message)
+{
+    message.Result = 0;
+    if (message.WParam == 0 || !FOnSizeChanged)
+        return;
+    const auto* params = reinterpret_cast<const NCCALCSIZE_PARAMS*>(message.LParam);
+    const RECT& newWindow = params->rgrc[0];
+    const RECT& oldWindow = params->rgrc[1];
+    const RECT& oldClient = params->rgrc[2];
+    // The client size the window will have if its frame keeps its thickness.
+    const TPoint clientSize = {RectWidth(newWindow) - RectWidth(oldWindow) + RectWidth(oldClient),
+                               RectHeight(newWindow) - RectHeight(oldWindow) + RectHeight(oldClient)};
+    TSizeChangedEvent callback = FOnSizeChanged;
+    callback(clientSize);
+}
+
+void TDialogCustomizer::WMGetMinMaxInfo(TMessage& message)
+{
+    message.Result = 0;
+    auto* info = reinterpret_cast<MINMAXINFO*>(message.LParam);
+    info->ptMinTrackSize.x = std::min<LONG>(FMinDialogSize.x, info->ptMaxTrackSize.x);
+    info->ptMinTrackSize.y = std::min<LONG>(FMinDialogSize.y, info->ptMaxTrackSize.y);
+}
+
+void TDialogCustomizer::WMDestroy(TMessage& message)
+{
+    if (FDlgsUnit != nullptr)
+        FDlgsUnit->DialogDestroy(this);
+    RestoreSubFormProperties();
+    UnhookObjectInstance(FHandle, FObjectInstance, FOldWndProc);
+    FState = 0;
+}
+
+// ---------------------------------------------------------------------------------------------
+// TSizingDialogCustomizer
+
+TSizingDialogCustomizer::~TSizingDialogCustomizer() = default;
+
+void TSizingDialogCustomizer::InitializeDialog()
+{
+    TDialogCustomizer::InitializeDialog();
+    FOnSizeChanged = [this](const TPoint& clientSize) { InitializeDialogSize(clientSize); };
+    try {
+        KeepInitializeDialogSize();
+    } catch (...) {
+        FOnSizeChanged = nullptr;
+        throw;
+    }
+    FOnSizeChanged = nullptr;
+}
+
+void TSizingDialogCustomizer::KeepInitializeDialogSize()
+{
+    TForm* subForm = FDlgsUnit->GetSubForm();
+    if (subForm == nullptr)
+        return;
+    int w = FInitDialogSize.x;
+    int h = FInitDialogSize.y;
+    switch (FDlgsUnit->GetSubFormPos()) {
+    case fpLeft:
+    case fpRight:
+        w += subForm->GetClientWidth();
+        break;
+    case fpTop:
+    case fpBottom:
+        h += subForm->GetClientHeight();
+        break;
+    case fpClient: {
+        const TDialogEdgeSpace* m = FDlgsUnit->GetMinEdgeSpace();
+        w += static_cast<int>(m->GetLeftSpace() + m->GetRightSpace());
+        h += static_cast<int>(m->GetTopSpace() + m->GetBottomSpace());
+        break;
+    }
+    }
+    SetWindowPos(FHandle, nullptr, 0, 0, w, h, SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+}
+
+void TSizingDialogCustomizer::InitializeDialogSize(const TPoint& clientSize)
+{
+    TRect controls;
+    TDialogCustomizer::GetControlsandSubFormRect(clientSize, &controls, nullptr);
+    if (controls.left == 0 && controls.top == 0)
+        return;
+    auto list = std::make_unique<TList>();
+    GetDlgControlsHandle(list.get());
+    POINT origin = {0, 0};
+    ClientToScreen(FHandle, &origin);
+    for (int i = 0; i < list->Count(); ++i) {
+        HWND control = static_cast<HWND>(list->Items(i));
+        RECT r;
+        GetWindowRect(control, &r);
+        SetWindowPos(control, nullptr, r.left + controls.left - origin.x, r.top + controls.top - origin.y, 0, 0,
+                     SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+    }
+}
+
+void TSizingDialogCustomizer::ResizeDialog(const TPoint* size)
+{
+    // The dialog keeps the size registration gave it.
+    TDialogCustomizer::ResizeDialog(nullptr);
+}
+
+void TSizingDialogCustomizer::ChangedDialogSize(const TPoint& clientSize)
+{
+    TForm* subForm = FDlgsUnit->GetSubForm();
+    if (subForm == nullptr)
+        return;
+    TRect rect;
+    TDialogCustomizer::GetControlsandSubFormRect(clientSize, nullptr, &rect);
+    UINT flags = SWP_NOZORDER | SWP_NOACTIVATE;
+    if (!FAlwaysMoveSubForm && FState == 3)
+        flags |= SWP_NOMOVE;
+    SetWindowPos(subForm->GetHandle(), nullptr, rect.left, rect.top, RectWidth(rect), RectHeight(rect), flags);
+}
+
+// ---------------------------------------------------------------------------------------------
+// TFixedDialogCustomizer
+
+TFixedDialogCustomizer::~TFixedDialogCustomizer()
+{
+    // While this class's part is still whole, so the unit sees what kind of dialog it was.
+    ReleaseWindow();
+    delete FGrip;
+    FGrip = nullptr;
+}
+
+void TFixedDialogCustomizer::InitializeDialog()
+{
+    if (FDlgsUnit->GetDialogSizing()) {
+        LONG style = GetWindowLongA(FHandle, GWL_STYLE);
+        SetWindowLongA(FHandle, GWL_STYLE, style | WS_THICKFRAME | WS_CLIPCHILDREN);
+
+        // A menu without a size entry becomes the default one, offering move, size and close.
+        HMENU menu = GetSystemMenu(FHandle, FALSE);
+        if (GetMenuState(menu, SC_SIZE, MF_BYCOMMAND) == 0xFFFFFFFF) {
+            GetSystemMenu(FHandle, TRUE);
+            menu = GetSystemMenu(FHandle, FALSE);
+            DeleteMenu(menu, SC_MINIMIZE, MF_BYCOMMAND);
+            DeleteMenu(menu, SC_MAXIMIZE, MF_BYCOMMAND);
+            DeleteMenu(menu, SC_RESTORE, MF_BYCOMMAND);
+        }
+
+        // The same client area under the thicker frame.
+        RECT r;
+        GetClientRect(FHandle, &r);
+        AdjustWindowRectEx(&r, static_cast<DWORD>(GetWindowLongA(FHandle, GWL_STYLE)), FALSE,
+                           static_cast<DWORD>(GetWindowLongA(FHandle, GWL_EXSTYLE)));
+        SetWindowPos(FHandle, nullptr, 0, 0, RectWidth(r), RectHeight(r), SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+
+        FGrip = new TDialogGrip(FDlgsUnit);
+        FGrip->SetParentWindow(FHandle);
+    }
+    TDialogCustomizer::InitializeDialog();
+    FControlsRect = TRect{0, 0, FInitClientSize.x, FInitClientSize.y};
+}
+
+void TFixedDialogCustomizer::ResizeDialog(const TPoint* size)
+{
+    // A remembered size only applies to a dialog the user can resize.
+    TDialogCustomizer::ResizeDialog(FDlgsUnit->GetDialogSizing() ? size : nullptr);
+}
+
+void TFixedDialogCustomizer::UpdateProperty()
+{
+    TDialogCustomizer::UpdateProperty();
+    ResizeDialog(nullptr);
+}
+
+void TFixedDialogCustomizer::WndProc(TMessage& message)
+{
+    if (message.Msg == WM_DESTROY)
+        WMDestroy(message);
+    else if (message.Msg == WM_WINDOWPOSCHANGING && FState >= 2 && !FDlgsUnit->GetDialogSizing())
+        WMWindowPosChanging(message);
+    TDialogCustomizer::WndProc(message);
+}
+
+void TFixedDialogCustomizer::WMDestroy(TMessage& message)
+{
+    delete FGrip;
+    FGrip = nullptr;
+}
+
+void TFixedDialogCustomizer::WMWindowPosChanging(TMessage& message)
+{
+    auto* pos = reinterpret_cast<WINDOWPOS*>(message.LParam);
+    if (pos->flags & SWP_NOSIZE)
+        return;
+    pos->cx = std::max<int>(pos->cx, FMinDialogSize.x);
+    pos->cy = std::max<int>(pos->cy, FMinDialogSize.y);
+    pos->cx = std::min(pos->cx, GetSystemMetrics(SM_CXMAXTRACK));
+    pos->cy = std::min(pos->cy, GetSystemMetrics(SM_CYMAXTRACK));
+}
+
+bool TFixedDialogCustomizer::GetDialogControlRect(HWND window, TRect& rect)
+{
+    if (window == nullptr)
+        return false;
+    GetWindowRect(window, &rect);
+    return true;
+}
+
+HDWP TFixedDialogCustomizer::SetDialogControlRect(HDWP batch, HWND window, int x, int y, int width, int height,
+                                                  UINT flags)
+{
+    if (batch == nullptr || (flags & (SWP_NOSIZE | SWP_NOMOVE)) == (SWP_NOSIZE | SWP_NOMOVE))
+        return batch;
+    return DeferWindowPos(batch, window, nullptr, x, y, width, height, flags);
+}
+
+void TFixedDialogCustomizer::GetControlsandSubFormRect(const TPoint& clientSize, TRect* controlsRect,
+                                                       TRect* subFormRect)
+{
+    TRect controls, sub;
+    TDialogCustomizer::GetControlsandSubFormRect(clientSize, &controls, &sub);
+    if (FDlgsUnit->GetSubForm() != nullptr) {
+        const TDialogEdgeSpace* now = FDlgsUnit->GetNowEdgeSpace();
+        int l = static_cast<int>(now->GetLeftSpace());
+        int t = static_cast<int>(now->GetTopSpace());
+        int r = static_cast<int>(now->GetRightSpace());
+        int b = static_cast<int>(now->GetBottomSpace());
+        const TPoint frame = {FInitDialogSize.x - FInitClientSize.x, FInitDialogSize.y - FInitClientSize.y};
+        const TSubFormAnchors anchors = FDlgsUnit->GetSubFormAnchors();
+
+        // Growth beyond the minimum goes to the free (unanchored, non-empty) spaces, shared in
+        // proportion when both are free; otherwise the controls take it.
+        auto grow = [](int extra, int& first, bool firstFree, int& second, bool secondFree) {
+            if (extra <= 0)
+                return;
+            if (first > 0 && firstFree && second > 0 && secondFree) {
+                const int share = static_cast<int>(static_cast<long long>(extra) * first / (first + second));
+                first += share;
+                second += extra - share;
+            } else if (first > 0 && firstFree) {
+                first += extra;
+            } else if (second > 0 && secondFree) {
+                second += extra;
+            }
+        };
+        grow(clientSize.x + frame.x - FMinDialogSize.x, l, !HasAnchor(anchors, faLeft), r,
+             !HasAnchor(anchors, faRight));
+        grow(clientSize.y + frame.y - FMinDialogSize.y, t, !HasAnchor(anchors, faTop), b,
+             !HasAnchor(anchors, faBottom));
+
+        controls = TRect{l, t, clientSize.x - r, clientSize.y - b};
+        switch (FDlgsUnit->GetSubFormPos()) {
+        case fpLeft: sub.right = controls.left; break;
+        case fpRight: sub.left = controls.right; break;
+        case fpTop: sub.bottom = controls.top; break;
+        case fpBottom: sub.top = controls.bottom; break;
+        case fpClient: break;
+        }
+        FDlgsUnit->GetNowEdgeSpace()->SetAllEdgeSpace(static_cast<unsigned>(l), static_cast<unsigned>(t),
+                                                      static_cast<unsigned>(r), static_cast<unsigned>(b));
+    }
+    if (controlsRect != nullptr)
+        *controlsRect = controls;
+    if (subFormRect != nullptr)
+        *subFormRect = sub;
+}
+
+void TFixedDialogCustomizer::ChangedDialogSize(const TPoint& clientSize)
+{
+    TRect controls, sub;
+    GetControlsandSubFormRect(clientSize, &controls, &sub);
+
+    TForm* subForm = FDlgsUnit->GetSubForm();
+    UINT subFlags = SWP_NOSIZE | SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE;
+    if (subForm != nullptr) {
+        if (subForm->GetLeft() != sub.left || subForm->GetTop() != sub.top)
+            subFlags &= ~SWP_NOMOVE;
+        if (subForm->GetWidth() != RectWidth(sub) || subForm->GetHeight() != RectHeight(sub))
+            subFlags &= ~SWP_NOSIZE;
+    }
+    const bool moveSubForm = (subFlags & (SWP_NOSIZE | SWP_NOMOVE)) != (SWP_NOSIZE | SWP_NOMOVE);
+
+    std::unique_ptr<TList> list;
+    if (!EqualRect(&controls, &FControlsRect)) {
+        list = std::make_unique<TList>();
+        GetDlgControlsHandle(list.get());
+    }
+    if (!moveSubForm && !list && FGrip == nullptr)
+        return;
+
+    // Every move of this pass in one batch, so the dialog repaints once.
+    const int count = (list ? list->Count() : 0) + (moveSubForm ? 1 : 0) + (FGrip != nullptr ? 1 : 0);
+    HDWP batch = BeginDeferWindowPos(count);
+    if (batch != nullptr && FGrip != nullptr)
+        batch = DeferWindowPos(batch, FGrip->GetHandle(), HWND_TOP, clientSize.x - FGrip->GetWidth(),
+                               clientSize.y - FGrip->GetHeight(), 0, 0, SWP_NOSIZE | SWP_NOACTIVATE);
+    if (batch != nullptr && moveSubForm)
+        batch = DeferWindowPos(batch, subForm->GetHandle(), HWND_BOTTOM, sub.left, sub.top, RectWidth(sub),
+                               RectHeight(sub), subFlags);
+    if (batch != nullptr && list)
+        batch = DeferDialogControlsPos(batch, list.get(), controls);
+    if (batch != nullptr)
+        EndDeferWindowPos(batch);
+}
+
+HDWP TFixedDialogCustomizer::DeferDialogControlsPos(HDWP batch, TList* controls, const TRect& newRect)
+{
+    const int dx = newRect.left - FControlsRect.left;
+    const int dy = newRect.top - FControlsRect.top;
+    int dw = RectWidth(newRect) - RectWidth(FControlsRect);
+    int dh = RectHeight(newRect) - RectHeight(FControlsRect);
+    FControlsRect = newRect;
+    TPoint centre = {0, 0};
+    // Without a split point the controls only follow the shift of the whole rectangle.
+    if ((dw != 0 || dh != 0) && !CalcDialogCenterLine(centre)) {
+        dw = 0;
+        dh = 0;
+    }
+    return SetDialogControlsPosition(batch, controls, centre, dx, dy, dw, dh);
+}
+
+HDWP TFixedDialogCustomizer::SetDialogControlsPosition(HDWP batch, TList* controls, const TPoint& centre, int dx,
+                                                       int dy, int dw, int dh)
+{
+    POINT origin = {0, 0};
+    ClientToScreen(FHandle, &origin);
+    for (int i = 0; i < controls->Count(); ++i) {
+        HWND window = static_cast<HWND>(controls->Items(i));
+        TRect r;
+        if (!GetDialogControlRect(window, r))
+            continue;
+        UINT flags = SWP_NOSIZE | SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE;
+        if (dw != 0) {
+            if (r.left < centre.x && centre.x < r.right) {
+                r.right += dw;
+                flags &= ~SWP_NOSIZE;
+            } else if (centre.x <= r.left) {
+                r.left += dw;
+                r.right += dw;
+                flags &= ~SWP_NOMOVE;
+            }
+        }
+        if (dh != 0) {
+            if (r.top < centre.y && centre.y < r.bottom) {
+                r.bottom += dh;
+                flags &= ~SWP_NOSIZE;
+            } else if (centre.y <= r.top) {
+                r.top += dh;
+                r.bottom += dh;
+                flags &= ~SWP_NOMOVE;
+            }
+        }
+        if (dx != 0 || dy != 0) {
+            OffsetRect(&r, dx, dy);
+            flags &= ~SWP_NOMOVE;
+        }
+        batch = SetDialogControlRect(batch, window, r.left - origin.x, r.top - origin.y, RectWidth(r), RectHeight(r),
+                                     flags);
+    }
+    return batch;
+}
+
+}  // namespace CustDlgs

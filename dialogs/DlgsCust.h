@@ -1,0 +1,161 @@
+// Customizers: objects that take over one open dialog window for as long as it exists, embed
+// the caller's sub form, size the window and lay out its controls; and the size grip.
+#pragma once
+
+#include "dialogs/DlgsUnit.h"
+#include "framework/Lists.h"
+
+#include <functional>
+
+namespace CustDlgs {
+
+// The bottom-right size grip put on fixed dialogs that are made resizable.
+class TDialogGrip : public TWinControl {
+public:
+    explicit TDialogGrip(TComponent* owner);
+
+    const char* ClassName() const override { return "TDialogGrip"; }
+
+protected:
+    void CreateParams(TCreateParams& params) override;
+};
+
+using TSizeChangedEvent = std::function<void(const TPoint& clientSize)>;
+
+// The base of every customizer. One customizer serves exactly one dialog window.
+class TDialogCustomizer {
+public:
+    TDialogCustomizer();
+    TDialogCustomizer(const TDialogCustomizer&) = delete;
+    TDialogCustomizer& operator=(const TDialogCustomizer&) = delete;
+
+    // The order of these virtual operations is part of the class's contract; keep it.
+    virtual void InitializeDialog();
+    // May property changes be applied while the dialog is open?
+    virtual bool GetCanChangeProperties() const = 0;
+    virtual void WndProc(TMessage& message);
+    // Embeds the current sub form and gives the window its starting size.
+    virtual void ResizeDialog(const TPoint* size);
+    // The client area is about to take `clientSize`: move the sub form (and controls).
+    virtual void ChangedDialogSize(const TPoint& clientSize) = 0;
+    virtual ~TDialogCustomizer();
+    // A setting changed while the dialog is open.
+    virtual void UpdateProperty();
+
+    // Records the window, saves and prepares the sub form and subclasses the window.
+    void RegistDialog(HWND window, TCustomDlgsUnit& unit);
+    // Sizes the dialog for the sub form and places it (-1 in a coordinate: automatic place).
+    void StartCustomize(const TPoint& position, const TPoint& size);
+
+    HWND GetHandle() const { return FHandle; }
+    TCustomDlgsUnit* GetDlgsUnit() const { return FDlgsUnit; }
+    int GetState() const { return FState; }
+    TPoint GetInitDialogSize() const { return FInitDialogSize; }
+    TPoint GetInitClientSize() const { return FInitClientSize; }
+    TPoint GetMinDialogSizeValue() const { return FMinDialogSize; }
+    TForm* GetEmbeddedForm() const { return FEmbeddedForm; }
+
+    // Fills `list` with the dialog's own controls: direct children other than the sub form
+    // and size grips.
+    void GetDlgControlsHandle(TList* list);
+    // Recomputes the minimum outer size.
+    void GetMinDialogSize();
+    void SaveSubFormProperties();
+    void RestoreSubFormProperties();
+    // For a client area of `clientSize`: where the dialog's controls and the sub form go, in
+    // client coordinates; records the edge spaces in the unit. Either pointer may be null.
+    void GetControlsandSubFormRect(const TPoint& clientSize, TRect* controlsRect, TRect* subFormRect);
+
+    // The thunk's entry: exceptions stop here and go to the application's handler.
+    void MainWndProc(TMessage& message);
+
+protected:
+    static BOOL CALLBACK DlgControlsProc(HWND window, LPARAM param);
+
+    void WMDestroy(TMessage& message);
+    void WMNCCalcSize(TMessage& message);
+    void WMGetMinMaxInfo(TMessage& message);
+    // Puts the window back as it was when the customizer goes while still attached.
+    void ReleaseWindow();
+
+    HWND FHandle = nullptr;
+    TCustomDlgsUnit* FDlgsUnit = nullptr;
+    TForm* FEmbeddedForm = nullptr;
+    TWinControl* FOldParent = nullptr;
+    HWND FOldParentWindow = nullptr;
+    bool FOldVisible = false;
+    TRect FOldBoundsRect = {0, 0, 0, 0};
+    TPoint FSubFormClientSize = {0, 0};
+    TBorderStyle FOldBorderStyle = bsNone;
+    TWindowState FOldWindowState = wsNormal;
+    TPoint FInitDialogSize = {0, 0};
+    TPoint FInitClientSize = {0, 0};
+    TPoint FMinDialogSize = {0, 0};
+    TSizeChangedEvent FOnSizeChanged;
+    int FState = 0;
+    void* FObjectInstance = nullptr;
+    WNDPROC FOldWndProc = nullptr;
+};
+
+// For dialogs that lay out their own controls when resized: makes room for the sub form once
+// at registration and afterwards only keeps the sub form in its place.
+class TSizingDialogCustomizer : public TDialogCustomizer {
+public:
+    TSizingDialogCustomizer() = default;
+
+    void InitializeDialog() override;
+    bool GetCanChangeProperties() const override { return false; }
+    void ResizeDialog(const TPoint* size) override;
+    void ChangedDialogSize(const TPoint& clientSize) override;
+    ~TSizingDialogCustomizer() override;
+    // Enlarges the dialog by the sub form's room.
+    virtual void KeepInitializeDialogSize();
+
+    // The size-changed callback during registration: shifts the dialog's controls once.
+    void InitializeDialogSize(const TPoint& clientSize);
+
+    bool GetAlwaysMoveSubForm() const { return FAlwaysMoveSubForm; }
+
+protected:
+    bool FAlwaysMoveSubForm = false;
+};
+
+// For dialogs with a fixed layout: lays out the dialog's controls and the sub form itself on
+// every size change, optionally makes the dialog resizable with a size grip.
+class TFixedDialogCustomizer : public TDialogCustomizer {
+public:
+    TFixedDialogCustomizer() = default;
+
+    void InitializeDialog() override;
+    bool GetCanChangeProperties() const override { return true; }
+    void WndProc(TMessage& message) override;
+    void ResizeDialog(const TPoint* size) override;
+    void ChangedDialogSize(const TPoint& clientSize) override;
+    ~TFixedDialogCustomizer() override;
+    void UpdateProperty() override;
+    // The split point in screen coordinates: controls spanning it widen, those after it move.
+    virtual bool CalcDialogCenterLine(TPoint& point) = 0;
+    // One dialog control's rectangle in screen coordinates.
+    virtual bool GetDialogControlRect(HWND window, TRect& rect);
+    // Queues one control's new place (client coordinates) in the batch.
+    virtual HDWP SetDialogControlRect(HDWP batch, HWND window, int x, int y, int width, int height, UINT flags);
+
+    // The fixed layout: the base rectangles, with growth beyond the minimum size handed to the
+    // edge spaces of the sides that are not anchored.
+    void GetControlsandSubFormRect(const TPoint& clientSize, TRect* controlsRect, TRect* subFormRect);
+    HDWP DeferDialogControlsPos(HDWP batch, TList* controls, const TRect& newRect);
+    HDWP SetDialogControlsPosition(HDWP batch, TList* controls, const TPoint& centre, int dx, int dy, int dw,
+                                   int dh);
+
+    TDialogGrip* GetGrip() const { return FGrip; }
+    TRect GetControlsRect() const { return FControlsRect; }
+
+protected:
+    void WMDestroy(TMessage& message);
+    void WMWindowPosChanging(TMessage& message);
+
+    TDialogGrip* FGrip = nullptr;
+    TRect FControlsRect = {0, 0, 0, 0};
+};
+
+}  // namespace CustDlgs

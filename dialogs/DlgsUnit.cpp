@@ -1,0 +1,276 @@
+#include "dialogs/DlgsUnit.h"
+
+#include "dialogs/DlgsCust.h"
+
+namespace CustDlgs {
+
+// ---------------------------------------------------------------------------------------------
+// TDialogEdgeSpace
+
+TDialogEdgeSpace::TDialogEdgeSpace(unsigned left, unsigned top, unsigned right, unsigned bottom)
+{
+    SetAllEdgeSpace(left, top, right, bottom);
+}
+
+void TDialogEdgeSpace::SetEdgeSpace(int index, unsigned value)
+{
+    switch (index) {
+    case 0: FLeftSpace = value; break;
+    case 1: FTopSpace = value; break;
+    case 2: FRightSpace = value; break;
+    case 3: FBottomSpace = value; break;
+    default: break;
+    }
+}
+
+void TDialogEdgeSpace::SetAllEdgeSpace(unsigned left, unsigned top, unsigned right, unsigned bottom)
+{
+    FLeftSpace = left;
+    FTopSpace = top;
+    FRightSpace = right;
+    FBottomSpace = bottom;
+}
+
+void TDialogEdgeSpace::Assign(TPersistent* source)
+{
+    if (auto* space = dynamic_cast<TDialogEdgeSpace*>(source)) {
+        SetAllEdgeSpace(space->FLeftSpace, space->FTopSpace, space->FRightSpace, space->FBottomSpace);
+        return;
+    }
+    TPersistent::Assign(source);
+}
+
+// ---------------------------------------------------------------------------------------------
+// TDialogMinEdgeSpace
+
+TDialogMinEdgeSpace::TDialogMinEdgeSpace(TCustomDlgsUnit* owner) : FOwner(owner) {}
+
+void TDialogMinEdgeSpace::SetEdgeSpace(int index, unsigned value)
+{
+    // One side goes through the same vetting as all four.
+    unsigned spaces[4] = {FLeftSpace, FTopSpace, FRightSpace, FBottomSpace};
+    if (index >= 0 && index < 4)
+        spaces[index] = value;
+    SetAllEdgeSpace(spaces[0], spaces[1], spaces[2], spaces[3]);
+}
+
+void TDialogMinEdgeSpace::SetAllEdgeSpace(unsigned left, unsigned top, unsigned right, unsigned bottom)
+{
+    if (FOwner == nullptr)
+        return;
+    if (FOwner->GetHandle() == nullptr) {
+        TDialogEdgeSpace::SetAllEdgeSpace(left, top, right, bottom);
+        return;
+    }
+    TDialogCustomizer* customizer = FOwner->GetCustomizer();
+    if (!customizer->GetCanChangeProperties())
+        return;
+    TDialogEdgeSpace::SetAllEdgeSpace(left, top, right, bottom);
+    customizer->UpdateProperty();
+}
+
+// ---------------------------------------------------------------------------------------------
+// TCustomDlgsUnit
+
+TCustomDlgsUnit::TCustomDlgsUnit(TComponent* owner) : TComponent(owner)
+{
+    FIcon = new TIcon;
+    FIcon->OnChange = [this](TObject* sender) { SysIconChange(sender); };
+    FMinEdgeSpace = new TDialogMinEdgeSpace(this);
+    FNowEdgeSpace = new TDialogEdgeSpace;
+    FPosition = TPoint{-1, -1};
+    FDialogSize = TPoint{-1, -1};
+}
+
+TCustomDlgsUnit::~TCustomDlgsUnit()
+{
+    delete FIcon;
+    FIcon = nullptr;
+    delete FMinEdgeSpace;
+    FMinEdgeSpace = nullptr;
+    delete FNowEdgeSpace;
+    FNowEdgeSpace = nullptr;
+    FCaption.clear();
+}
+
+void TCustomDlgsUnit::RegistDialog(HWND window, TDialogCustomizer* customizer)
+{
+    if (window == nullptr)
+        return;
+    FCustomizer = customizer;
+    if (FCustomizer != nullptr)
+        FCustomizer->RegistDialog(window, *this);
+    SysIconChange(FIcon);
+}
+
+void TCustomDlgsUnit::StartCustomize()
+{
+    if (FCustomizer != nullptr)
+        FCustomizer->StartCustomize(FPosition, FDialogSize);
+    if (!FCaption.empty() && GetHandle() != nullptr)
+        SetWindowTextA(GetHandle(), FCaption.c_str());
+}
+
+HWND TCustomDlgsUnit::GetHandle() const
+{
+    return FCustomizer != nullptr ? FCustomizer->GetHandle() : nullptr;
+}
+
+void TCustomDlgsUnit::DialogDestroy(TDialogCustomizer* customizer)
+{
+    if (customizer != FCustomizer)
+        return;
+    FNowEdgeSpace->SetAllEdgeSpace(0, 0, 0, 0);
+    RECT r;
+    if (HWND window = GetHandle(); window != nullptr && GetWindowRect(window, &r)) {
+        FPosition = TPoint{r.left, r.top};
+        // A dialog the user could not resize keeps no size.
+        if (dynamic_cast<TFixedDialogCustomizer*>(customizer) != nullptr && !FDialogSizing) {
+            FCustomizer = nullptr;
+            return;
+        }
+        FDialogSize = TPoint{r.right - r.left, r.bottom - r.top};
+    }
+    FCustomizer = nullptr;
+}
+
+void TCustomDlgsUnit::SetSubForm(TForm* value)
+{
+    SetSubFormAllProperties(value, FSubFormPos, FSubFormAnchors);
+}
+
+void TCustomDlgsUnit::SetSubFormPos(TSubFormPos value)
+{
+    SetSubFormAllProperties(FSubForm, value, FSubFormAnchors);
+}
+
+void TCustomDlgsUnit::SetSubFormAnchors(TSubFormAnchors value)
+{
+    SetSubFormAllProperties(FSubForm, FSubFormPos, value);
+}
+
+void TCustomDlgsUnit::SetSubFormAllProperties(TForm* form, TSubFormPos pos, TSubFormAnchors anchors)
+{
+    if (form == FSubForm && pos == FSubFormPos && anchors == FSubFormAnchors)
+        return;
+    if (GetHandle() != nullptr && !FCustomizer->GetCanChangeProperties())
+        return;
+    FSubFormAnchors = anchors;
+    FSubFormPos = pos;
+    if (FSubForm == nullptr && form == nullptr)
+        return;
+    if (form != FSubForm) {
+        if (FSubForm != nullptr)
+            FSubForm->RemoveFreeNotification(this);
+        if (form != nullptr)
+            form->FreeNotification(this);
+        FSubForm = form;
+    }
+    if (GetHandle() != nullptr)
+        FCustomizer->UpdateProperty();
+}
+
+void TCustomDlgsUnit::Notification(TComponent* component, TOperation operation)
+{
+    TComponent::Notification(component, operation);
+    if (operation != opRemove || component == nullptr || component != FSubForm)
+        return;
+    if (dynamic_cast<TForm*>(component) == nullptr)
+        return;
+    FSubForm = nullptr;
+    if (GetHandle() != nullptr)
+        FCustomizer->UpdateProperty();
+}
+
+void TCustomDlgsUnit::SetDialogSizing(bool value)
+{
+    if (GetHandle() == nullptr)
+        FDialogSizing = value;
+}
+
+void TCustomDlgsUnit::SetMinEdgeSpace(TDialogEdgeSpace* value)
+{
+    FMinEdgeSpace->Assign(value);
+}
+
+TPoint TCustomDlgsUnit::GetPosition() const
+{
+    if (HWND window = GetHandle(); window != nullptr) {
+        RECT r;
+        GetWindowRect(window, &r);
+        return TPoint{r.left, r.top};
+    }
+    return FPosition;
+}
+
+void TCustomDlgsUnit::SetPosition(const TPoint& value)
+{
+    if (value.x == FPosition.x && value.y == FPosition.y)
+        return;
+    if (HWND window = GetHandle(); window != nullptr) {
+        // The stored place follows when the window closes.
+        SetWindowPos(window, nullptr, value.x, value.y, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+        return;
+    }
+    FPosition = value;
+}
+
+void TCustomDlgsUnit::SetLeft(int value)
+{
+    SetPosition(TPoint{value, GetTop()});
+}
+
+void TCustomDlgsUnit::SetTop(int value)
+{
+    SetPosition(TPoint{GetLeft(), value});
+}
+
+AnsiString TCustomDlgsUnit::GetCaption() const
+{
+    HWND window = GetHandle();
+    if (window == nullptr)
+        return FCaption;
+    int length = GetWindowTextLengthA(window);
+    AnsiString text(static_cast<size_t>(length) + 1, '\0');
+    int copied = GetWindowTextA(window, &text[0], length + 1);
+    text.resize(static_cast<size_t>(copied > 0 ? copied : 0));
+    return text;
+}
+
+void TCustomDlgsUnit::SetCaption(const AnsiString& value)
+{
+    if (value == FCaption)
+        return;
+    FCaption = value;
+    if (HWND window = GetHandle(); window != nullptr)
+        SetWindowTextA(window, value.c_str());
+}
+
+void TCustomDlgsUnit::SetIcon(TIcon* value)
+{
+    FIcon->Assign(value);
+}
+
+void TCustomDlgsUnit::SysIconChange(TObject* sender)
+{
+    HWND window = GetHandle();
+    if (window == nullptr || FIcon == nullptr)
+        return;
+    HICON classIcon = reinterpret_cast<HICON>(GetClassLongPtrA(window, GCLP_HICON));
+    if (classIcon == nullptr) {
+        if (FIcon->Empty())
+            return;
+        SetClassLongPtrA(window, GCLP_HICON, reinterpret_cast<LONG_PTR>(FIcon->GetHandle()));
+        DrawMenuBar(window);
+        return;
+    }
+    if (FIcon->Empty()) {
+        SetClassLongPtrA(window, GCLP_HICON, 0);
+        SendMessageA(window, WM_SETICON, ICON_BIG, 0);
+        DrawMenuBar(window);
+        return;
+    }
+    SendMessageA(window, WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(FIcon->GetHandle()));
+}
+
+}  // namespace CustDlgs

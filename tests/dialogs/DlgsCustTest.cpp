@@ -1,0 +1,662 @@
+// The customizers on a real dialog window: placing, sizing, embedding, laying out, closing.
+#include "TestDialog.h"
+
+#include "framework/Application.h"
+#include "framework/Screen.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <memory>
+#include <vector>
+
+using namespace TestDialogs;
+
+namespace {
+
+struct Opened {
+    std::unique_ptr<TCustomDlgsUnit> Unit = std::make_unique<TCustomDlgsUnit>(nullptr);
+    HWND Dialog = nullptr;
+    TDialogCustomizer* Customizer = nullptr;
+
+    ~Opened()
+    {
+        if (Dialog != nullptr && IsWindow(Dialog))
+            DestroyWindow(Dialog);
+        delete Customizer;
+    }
+    void Open(TDialogCustomizer* customizer, bool resizable, int width = 400, int height = 300)
+    {
+        Dialog = CreateTestDialog(resizable, width, height);
+        ASSERT_NE(nullptr, Dialog);
+        Customizer = customizer;
+        Unit->RegistDialog(Dialog, customizer);
+    }
+    // Closes the window as the platform does; the component frees the customizer after.
+    void Close()
+    {
+        DestroyWindow(Dialog);
+        Dialog = nullptr;
+        delete Customizer;
+        Customizer = nullptr;
+    }
+};
+
+TEST(DialogCustomizerTest, AutomaticPlaceIsCentredAcrossAndAThirdDownTheMonitor)
+{
+    TMonitor* monitor = Screen->Monitors(0);
+    ASSERT_EQ(nullptr, Application->GetMainForm());
+    struct Case {
+        TPoint Position;
+        int ExpectedX, ExpectedY;
+    };
+    const int autoX = (monitor->GetWidth() - 400) / 2 + monitor->GetLeft();
+    const int autoY = (monitor->GetHeight() - 300) / 3 + monitor->GetTop();
+    if (monitor->GetWidth() == 1920 && monitor->GetHeight() == 1080 && monitor->GetLeft() == 0) {
+        EXPECT_EQ(760, autoX);
+        EXPECT_EQ(260, autoY);
+    }
+    const Case cases[] = {
+        {{-1, -1}, autoX, autoY},
+        {{100, -1}, 100, autoY},
+        {{-1, 40}, autoX, 40},
+        {{-5000, 70}, -5000, 70},  // no clamping
+    };
+    for (const Case& c : cases) {
+        Opened opened;
+        opened.Unit->SetPosition(c.Position);
+        opened.Open(new TestFixedCustomizer, false);
+        opened.Unit->StartCustomize();
+        RECT r;
+        GetWindowRect(opened.Dialog, &r);
+        EXPECT_EQ(c.ExpectedX, r.left) << c.Position.x << "," << c.Position.y;
+        EXPECT_EQ(c.ExpectedY, r.top) << c.Position.x << "," << c.Position.y;
+        EXPECT_EQ(400, r.right - r.left);
+        EXPECT_EQ(3, opened.Customizer->GetState());
+    }
+}
+
+TEST(SizingCustomizerTest, SubFormOnTheLeftWidensTheDialogAndShiftsEveryControlOnce)
+{
+    Opened opened;
+    TForm* sub = NewSubForm(200, 150);
+    opened.Unit->SetSubFormPos(fpLeft);
+    opened.Unit->SetSubForm(sub);
+    opened.Unit->SetPosition(TPoint{30, 20});
+    // A remembered size is not applied to a dialog that sizes itself.
+    opened.Unit->RegistDialog(nullptr, nullptr);
+    HWND dialog = CreateTestDialog(true);
+    auto before = Snapshot(dialog);
+    SIZE beforeSize = WindowSize(dialog);
+    opened.Dialog = dialog;
+    opened.Customizer = new TestSizingCustomizer;
+    opened.Unit->RegistDialog(dialog, opened.Customizer);
+    EXPECT_EQ(beforeSize.cx + 200, WindowSize(dialog).cx);
+    EXPECT_EQ(beforeSize.cy, WindowSize(dialog).cy);
+    auto shifted = Snapshot(dialog);
+    for (auto& [id, r] : before) {
+        if (id == idSizeGrip)
+            continue;
+        EXPECT_EQ(r.left + 200, shifted[id].left) << id;
+        EXPECT_EQ(r.top, shifted[id].top) << id;
+        EXPECT_EQ(r.right - r.left, shifted[id].right - shifted[id].left) << id;
+    }
+    EXPECT_EQ(before[idSizeGrip].left, shifted[idSizeGrip].left);
+
+    opened.Unit->StartCustomize();
+    EXPECT_EQ(beforeSize.cx + 200, WindowSize(dialog).cx);
+    // The sub form fills the strip on the left, as a child of the dialog.
+    EXPECT_EQ(dialog, GetParent(sub->GetHandle()));
+    RECT subRect = ClientRectOfWindow(sub->GetHandle());
+    EXPECT_EQ(0, subRect.left);
+    EXPECT_EQ(200, subRect.right);
+    EXPECT_EQ(ClientSize(dialog).cy, subRect.bottom);
+    EXPECT_TRUE(GetWindowLongA(sub->GetHandle(), GWL_STYLE) & WS_VISIBLE);
+
+    // Later size changes size the sub form but neither move it nor the controls again.
+    SetWindowPos(sub->GetHandle(), nullptr, 5, 0, 0, 0, SWP_NOSIZE | SWP_NOZORDER);
+    SetWindowPos(dialog, nullptr, 0, 0, beforeSize.cx + 300, beforeSize.cy + 50, SWP_NOMOVE | SWP_NOZORDER);
+    subRect = ClientRectOfWindow(sub->GetHandle());
+    EXPECT_EQ(5, subRect.left);
+    EXPECT_EQ(ClientSize(dialog).cy, subRect.bottom - subRect.top);
+    EXPECT_EQ(shifted[idEdit].left, ClientRectOf(dialog, idEdit).left);
+
+    opened.Close();
+    delete sub;
+}
+
+
+TEST(SizingCustomizerTest, SubFormOnTheRightOrBottomShiftsNothing)
+{
+    for (TSubFormPos pos : {fpRight, fpBottom}) {
+        Opened opened;
+        TForm* sub = NewSubForm(120, 90);
+        opened.Unit->SetSubFormPos(pos);
+        opened.Unit->SetSubForm(sub);
+        HWND dialog = CreateTestDialog(true);
+        auto before = Snapshot(dialog);
+        SIZE size = WindowSize(dialog);
+        opened.Dialog = dialog;
+        opened.Customizer = new TestSizingCustomizer;
+        opened.Unit->RegistDialog(dialog, opened.Customizer);
+        opened.Unit->StartCustomize();
+        EXPECT_EQ(size.cx + (pos == fpRight ? 120 : 0), WindowSize(dialog).cx) << pos;
+        EXPECT_EQ(size.cy + (pos == fpBottom ? 90 : 0), WindowSize(dialog).cy) << pos;
+        auto after = Snapshot(dialog);
+        for (auto& [id, r] : before)
+            EXPECT_TRUE(EqualRect(&r, &after[id])) << pos << " control " << id;
+        RECT subRect = ClientRectOfWindow(sub->GetHandle());
+        SIZE client = ClientSize(dialog);
+        if (pos == fpRight)
+            EXPECT_EQ((RECT{client.cx - 120, 0, client.cx, client.cy}.left), subRect.left);
+        else
+            EXPECT_EQ(client.cy - 90, subRect.top);
+        opened.Close();
+        delete sub;
+    }
+}
+
+TEST(DialogCustomizerTest, MinimumSizeFollowsTheSubFormAndItsSide)
+{
+    TCustomDlgsUnit unit(nullptr);
+    TForm* sub = NewSubForm(50, 50);
+    unit.SetSubForm(sub);
+    TestFixedCustomizer c;
+    c.SetUnit(&unit);
+    struct Case {
+        TSubFormPos Pos;
+        TPoint SubClient;
+        unsigned Spaces[4];
+        TPoint Expected;
+    };
+    const Case cases[] = {
+        {fpLeft, {200, 150}, {0, 0, 0, 0}, {600, 300}},
+        {fpRight, {200, 280}, {0, 0, 0, 0}, {600, 310}},
+        {fpTop, {200, 150}, {0, 0, 0, 0}, {400, 450}},
+        {fpBottom, {500, 150}, {0, 0, 0, 0}, {510, 450}},
+        {fpClient, {200, 150}, {0, 0, 0, 0}, {400, 300}},
+        {fpClient, {500, 400}, {10, 0, 30, 0}, {440, 430}},
+        {fpClient, {500, 100}, {0, 5, 0, 15}, {510, 320}},
+    };
+    for (const Case& k : cases) {
+        unit.SetSubFormPos(k.Pos);
+        unit.GetMinEdgeSpace()->SetAllEdgeSpace(k.Spaces[0], k.Spaces[1], k.Spaces[2], k.Spaces[3]);
+        c.SetSizes({400, 300}, {390, 270}, k.SubClient);
+        c.GetMinDialogSize();
+        EXPECT_EQ(k.Expected.x, c.GetMinDialogSizeValue().x) << k.Pos << " " << k.SubClient.x;
+        EXPECT_EQ(k.Expected.y, c.GetMinDialogSizeValue().y) << k.Pos << " " << k.SubClient.y;
+    }
+    unit.SetSubForm(nullptr);
+    c.GetMinDialogSize();
+    EXPECT_EQ(400, c.GetMinDialogSizeValue().x);
+    delete sub;
+}
+
+TEST(DialogCustomizerTest, ControlsAndSubFormRectanglesWithTheShortfallRule)
+{
+    TCustomDlgsUnit unit(nullptr);
+    TForm* sub = NewSubForm(50, 50);
+    unit.SetSubForm(sub);
+    TestFixedCustomizer c;
+    c.SetUnit(&unit);
+    struct Case {
+        TSubFormPos Pos;
+        unsigned Spaces[4];
+        TPoint Client;
+        RECT Controls, SubForm;
+        unsigned Now[4];
+    };
+    const Case cases[] = {
+        // Room enough: the strip is the sub form's client width.
+        {fpLeft, {0, 0, 0, 0}, {590, 270}, {200, 0, 590, 270}, {0, 0, 200, 270}, {200, 0, 0, 0}},
+        // Shortfall: 500 wide, controls keep 390, the space gets the remaining 110.
+        {fpLeft, {0, 0, 0, 0}, {500, 270}, {110, 0, 500, 270}, {0, 0, 110, 270}, {110, 0, 0, 0}},
+        {fpRight, {0, 0, 0, 0}, {500, 270}, {0, 0, 390, 270}, {390, 0, 500, 270}, {0, 0, 110, 0}},
+        {fpTop, {0, 0, 0, 0}, {390, 420}, {0, 150, 390, 420}, {0, 0, 390, 150}, {0, 150, 0, 0}},
+        {fpTop, {0, 0, 0, 0}, {390, 400}, {0, 130, 390, 400}, {0, 0, 390, 130}, {0, 130, 0, 0}},
+        {fpBottom, {0, 0, 0, 0}, {390, 300}, {0, 0, 390, 270}, {0, 270, 390, 300}, {0, 0, 0, 30}},
+        // fpClient with no spaces: the controls have the whole client area.
+        {fpClient, {0, 0, 0, 0}, {390, 270}, {0, 0, 390, 270}, {0, 0, 390, 270}, {0, 0, 0, 0}},
+        // Shared in proportion: d = 20, L = 20 * 10 / 40 = 5, R = 15.
+        {fpClient, {10, 0, 30, 0}, {410, 270}, {5, 0, 395, 270}, {0, 0, 410, 270}, {5, 0, 15, 0}},
+        // Narrower than the controls themselves: no space is left on either side.
+        {fpLeft, {0, 0, 0, 0}, {300, 200}, {0, 0, 300, 200}, {0, 0, 0, 200}, {0, 0, 0, 0}},
+    };
+    for (const Case& k : cases) {
+        unit.SetSubFormPos(k.Pos);
+        unit.GetMinEdgeSpace()->SetAllEdgeSpace(k.Spaces[0], k.Spaces[1], k.Spaces[2], k.Spaces[3]);
+        c.SetSizes({400, 300}, {390, 270}, {200, 150});
+        TRect controls, subRect;
+        c.TDialogCustomizer::GetControlsandSubFormRect(k.Client, &controls, &subRect);
+        EXPECT_TRUE(EqualRect(&controls, &k.Controls))
+            << k.Pos << " " << k.Client.x << ": " << controls.left << "," << controls.top << "," << controls.right
+            << "," << controls.bottom;
+        EXPECT_TRUE(EqualRect(&subRect, &k.SubForm))
+            << k.Pos << " " << k.Client.x << ": " << subRect.left << "," << subRect.top << "," << subRect.right
+            << "," << subRect.bottom;
+        const TDialogEdgeSpace* now = unit.GetNowEdgeSpace();
+        EXPECT_EQ(k.Now[0], now->GetLeftSpace());
+        EXPECT_EQ(k.Now[1], now->GetTopSpace());
+        EXPECT_EQ(k.Now[2], now->GetRightSpace());
+        EXPECT_EQ(k.Now[3], now->GetBottomSpace());
+    }
+    // Without a sub form the controls have everything and the sub form nothing.
+    unit.SetSubForm(nullptr);
+    TRect controls, subRect;
+    c.TDialogCustomizer::GetControlsandSubFormRect({300, 200}, &controls, &subRect);
+    EXPECT_TRUE(EqualRect(&controls, std::make_unique<RECT>(RECT{0, 0, 300, 200}).get()));
+    EXPECT_TRUE(IsRectEmpty(&subRect));
+    delete sub;
+}
+
+TEST(FixedCustomizerTest, GrowthGoesToTheEdgeSpacesOfUnanchoredSides)
+{
+    TCustomDlgsUnit unit(nullptr);
+    TForm* sub = NewSubForm(50, 50);
+    unit.SetSubForm(sub);
+    TestFixedCustomizer c;
+    c.SetUnit(&unit);
+    struct Case {
+        TSubFormPos Pos;
+        TSubFormAnchors Anchors;
+        unsigned Spaces[4];
+        TPoint Grow;
+        unsigned Now[4];
+        RECT Controls;
+    };
+    // Initial window 400 x 300 with client 390 x 270; sub form client 200 x 150.
+    const Case cases[] = {
+        {fpLeft, AllSubFormAnchors, {0, 0, 0, 0}, {100, 0}, {200, 0, 0, 0}, {200, 0, 690, 270}},
+        {fpLeft, SubFormAnchors({faTop, faRight, faBottom}), {0, 0, 0, 0}, {100, 0}, {300, 0, 0, 0}, {300, 0, 690, 270}},
+        {fpClient, SubFormAnchors({faLeft, faTop}), {10, 10, 10, 10}, {40, 20}, {10, 10, 50, 30}, {10, 10, 400, 280}},
+        {fpClient, 0, {10, 0, 30, 0}, {40, 0}, {20, 0, 60, 0}, {20, 0, 410, 270}},
+        // No growth: nothing changes hands.
+        {fpClient, 0, {10, 0, 30, 0}, {0, 0}, {10, 0, 30, 0}, {10, 0, 400, 270}},
+        {fpTop, SubFormAnchors({faLeft, faRight, faBottom}), {0, 0, 0, 0}, {0, 60}, {0, 210, 0, 0}, {0, 210, 390, 480}},
+    };
+    for (const Case& k : cases) {
+        unit.SetSubFormAllProperties(sub, k.Pos, k.Anchors);
+        unit.GetMinEdgeSpace()->SetAllEdgeSpace(k.Spaces[0], k.Spaces[1], k.Spaces[2], k.Spaces[3]);
+        c.SetSizes({400, 300}, {390, 270}, {200, 150});
+        c.GetMinDialogSize();
+        TPoint min = c.GetMinDialogSizeValue();
+        TPoint client = {min.x - 10 + k.Grow.x, min.y - 30 + k.Grow.y};
+        TRect controls, subRect;
+        c.GetControlsandSubFormRect(client, &controls, &subRect);
+        const TDialogEdgeSpace* now = unit.GetNowEdgeSpace();
+        const unsigned got[4] = {now->GetLeftSpace(), now->GetTopSpace(), now->GetRightSpace(), now->GetBottomSpace()};
+        for (int i = 0; i < 4; ++i)
+            EXPECT_EQ(k.Now[i], got[i]) << "case pos " << k.Pos << " side " << i;
+        EXPECT_TRUE(EqualRect(&controls, &k.Controls))
+            << k.Pos << ": " << controls.left << "," << controls.top << "," << controls.right << "," << controls.bottom;
+        if (k.Pos == fpLeft)
+            EXPECT_EQ(controls.left, subRect.right);
+        if (k.Pos == fpTop)
+            EXPECT_EQ(controls.top, subRect.bottom);
+    }
+    delete sub;
+}
+
+TEST(DialogCustomizerTest, ChildListHasOnlyTheDialogsOwnControls)
+{
+    Opened opened;
+    TForm* sub = NewSubForm(100, 80);
+    opened.Unit->SetSubFormPos(fpLeft);
+    opened.Unit->SetSubForm(sub);
+    opened.Unit->SetDialogSizing(true);
+    auto* c = new TestFixedCustomizer;
+    opened.Open(c, false);
+    opened.Unit->StartCustomize();
+    ASSERT_NE(nullptr, c->GetGrip());
+    ASSERT_EQ(opened.Dialog, GetParent(sub->GetHandle()));
+    char name[32];
+    GetClassNameA(c->GetGrip()->GetHandle(), name, sizeof(name));
+    EXPECT_STREQ("TDialogGrip", name);
+
+    TList list;
+    list.Add(nullptr);  // emptied first
+    c->GetDlgControlsHandle(&list);
+    std::vector<int> ids;
+    for (int i = 0; i < list.Count(); ++i)
+        ids.push_back(GetDlgCtrlID(static_cast<HWND>(list.Items(i))));
+    std::sort(ids.begin(), ids.end());
+    EXPECT_EQ((std::vector<int>{idOk, idCancel, idEdit, idList, idGroup, idScroll}), ids);
+    c->GetDlgControlsHandle(nullptr);  // nothing to fill
+    opened.Close();
+    delete sub;
+}
+
+TEST(DialogCustomizerTest, MinMaxInfoIsOnlyChangedOnceCustomizingStarted)
+{
+    Opened opened;
+    TForm* sub = NewSubForm(200, 150);
+    opened.Unit->SetSubFormPos(fpLeft);
+    opened.Unit->SetSubForm(sub);
+    opened.Open(new TestSizingCustomizer, true);
+    // The platform fills the record before it asks; the handler only adjusts it.
+    auto ask = [&](LONG maxX, LONG maxY) {
+        MINMAXINFO info = {};
+        info.ptMinTrackSize = POINT{7, 9};
+        info.ptMaxTrackSize = POINT{maxX, maxY};
+        SendMessageA(opened.Dialog, WM_GETMINMAXINFO, 0, reinterpret_cast<LPARAM>(&info));
+        return info.ptMinTrackSize;
+    };
+    POINT before = ask(5000, 5000);
+    EXPECT_EQ(7, before.x);
+    EXPECT_EQ(9, before.y);
+
+    opened.Unit->StartCustomize();
+    TPoint min = opened.Customizer->GetMinDialogSizeValue();
+    EXPECT_EQ(opened.Customizer->GetInitDialogSize().x + 200, min.x);
+    POINT after = ask(5000, 5000);
+    EXPECT_EQ(min.x, after.x);
+    EXPECT_EQ(min.y, after.y);
+    // Never beyond the largest tracking size.
+    POINT capped = ask(500, 5000);
+    EXPECT_EQ(500, capped.x);
+    opened.Close();
+    delete sub;
+}
+
+TEST(FixedCustomizerTest, WithoutSizingNoGripNoStyleChangeAndNoShrinking)
+{
+    Opened opened;
+    opened.Unit->SetDialogSizing(true);
+    opened.Unit->SetDialogSizing(false);
+    HWND probe = CreateTestDialog(false);
+    LONG styleBefore = GetWindowLongA(probe, GWL_STYLE);
+    DestroyWindow(probe);
+
+    // A remembered size from an earlier opening is ignored for a dialog the user cannot size.
+    auto* first = new TestFixedCustomizer;
+    opened.Unit->SetDialogSizing(true);
+    opened.Open(first, false);
+    opened.Unit->StartCustomize();
+    SetWindowPos(opened.Dialog, nullptr, 0, 0, 520, 360, SWP_NOMOVE | SWP_NOZORDER);
+    opened.Close();
+    EXPECT_EQ(520, opened.Unit->GetDialogSize().x);
+    opened.Unit->SetDialogSizing(false);
+
+    auto* c = new TestFixedCustomizer;
+    opened.Open(c, false);
+    opened.Unit->StartCustomize();
+    EXPECT_EQ(nullptr, c->GetGrip());
+    EXPECT_EQ(styleBefore, GetWindowLongA(opened.Dialog, GWL_STYLE));
+    EXPECT_EQ(400, WindowSize(opened.Dialog).cx);
+    EXPECT_EQ(300, WindowSize(opened.Dialog).cy);
+    SetWindowPos(opened.Dialog, nullptr, 0, 0, 200, 100, SWP_NOMOVE | SWP_NOZORDER);
+    EXPECT_EQ(400, WindowSize(opened.Dialog).cx);
+    EXPECT_EQ(300, WindowSize(opened.Dialog).cy);
+    // Growing is allowed.
+    SetWindowPos(opened.Dialog, nullptr, 0, 0, 450, 320, SWP_NOMOVE | SWP_NOZORDER);
+    EXPECT_EQ(450, WindowSize(opened.Dialog).cx);
+    opened.Close();
+}
+
+TEST(FixedCustomizerTest, SizingMakesTheDialogResizableWithAGripInTheCorner)
+{
+    Opened opened;
+    opened.Unit->SetDialogSizing(true);
+    auto* c = new TestFixedCustomizer;
+    HWND dialog = CreateTestDialog(false);
+    SIZE clientBefore = ClientSize(dialog);
+    opened.Dialog = dialog;
+    opened.Customizer = c;
+    // A system menu without a size entry is rebuilt offering move, size and close only.
+    DeleteMenu(GetSystemMenu(dialog, FALSE), SC_SIZE, MF_BYCOMMAND);
+    ASSERT_EQ(0xFFFFFFFFu, GetMenuState(GetSystemMenu(dialog, FALSE), SC_SIZE, MF_BYCOMMAND));
+    opened.Unit->RegistDialog(dialog, c);
+    LONG style = GetWindowLongA(dialog, GWL_STYLE);
+    EXPECT_TRUE(style & WS_THICKFRAME);
+    EXPECT_TRUE(style & WS_CLIPCHILDREN);
+    // Same client area under the thicker frame.
+    EXPECT_EQ(clientBefore.cx, ClientSize(dialog).cx);
+    EXPECT_EQ(clientBefore.cy, ClientSize(dialog).cy);
+    HMENU menu = GetSystemMenu(dialog, FALSE);
+    EXPECT_NE(0xFFFFFFFFu, GetMenuState(menu, SC_SIZE, MF_BYCOMMAND));
+    EXPECT_NE(0xFFFFFFFFu, GetMenuState(menu, SC_MOVE, MF_BYCOMMAND));
+    EXPECT_EQ(0xFFFFFFFFu, GetMenuState(menu, SC_MINIMIZE, MF_BYCOMMAND));
+    EXPECT_EQ(0xFFFFFFFFu, GetMenuState(menu, SC_MAXIMIZE, MF_BYCOMMAND));
+    EXPECT_EQ(0xFFFFFFFFu, GetMenuState(menu, SC_RESTORE, MF_BYCOMMAND));
+    ASSERT_NE(nullptr, c->GetGrip());
+    HWND grip = c->GetGrip()->GetHandle();
+    EXPECT_EQ(dialog, GetParent(grip));
+    EXPECT_EQ(0x50000018, GetWindowLongA(grip, GWL_STYLE) & 0x5000001F);
+
+    opened.Unit->StartCustomize();
+    for (SIZE size : {SIZE{450, 330}, SIZE{600, 500}, SIZE{420, 310}}) {
+        SetWindowPos(dialog, nullptr, 0, 0, size.cx, size.cy, SWP_NOMOVE | SWP_NOZORDER);
+        SIZE client = ClientSize(dialog);
+        RECT g = ClientRectOfWindow(grip);
+        EXPECT_EQ(client.cx - 16, g.left) << size.cx;
+        EXPECT_EQ(client.cy - 16, g.top) << size.cy;
+        EXPECT_EQ(16, g.right - g.left);
+    }
+    // The size is remembered at close and applied at the next opening.
+    SetWindowPos(dialog, nullptr, 0, 0, 480, 350, SWP_NOMOVE | SWP_NOZORDER);
+    opened.Close();
+    EXPECT_EQ(480, opened.Unit->GetDialogSize().x);
+    EXPECT_EQ(350, opened.Unit->GetDialogSize().y);
+    auto* again = new TestFixedCustomizer;
+    opened.Open(again, false);
+    opened.Unit->StartCustomize();
+    EXPECT_EQ(480, WindowSize(opened.Dialog).cx);
+    EXPECT_EQ(350, WindowSize(opened.Dialog).cy);
+    RECT g = ClientRectOfWindow(again->GetGrip()->GetHandle());
+    EXPECT_EQ(ClientSize(opened.Dialog).cx - 16, g.left);
+    opened.Close();
+}
+
+TEST(FixedCustomizerTest, ControlsSpanningTheSplitWidenThoseAfterItMoveOthersStay)
+{
+    Opened opened;
+    TForm* sub = NewSubForm(200, 150);
+    opened.Unit->SetSubFormPos(fpLeft);
+    opened.Unit->SetSubForm(sub);
+    opened.Unit->SetDialogSizing(true);
+    auto* c = new TestFixedCustomizer;
+    c->CentreClient = POINT{0, 100000};  // placed below once the controls sit after the sub form
+    opened.Open(c, false);
+    opened.Unit->StartCustomize();
+    HWND dialog = opened.Dialog;
+    auto start = Snapshot(dialog);
+    // Registration put every control 200 to the right of where the template had it.
+    EXPECT_EQ(210, start[idEdit].left);
+    EXPECT_EQ(200, ClientRectOfWindow(sub->GetHandle()).right);
+
+    // Split at client x = 300 (inside the edit box, left of the group box, buttons after it).
+    c->CentreClient = POINT{300, 100000};
+    SIZE size = WindowSize(dialog);
+    SetWindowPos(dialog, nullptr, 0, 0, size.cx + 100, size.cy, SWP_NOMOVE | SWP_NOZORDER);
+    auto grown = Snapshot(dialog);
+    auto width = [](const RECT& r) { return r.right - r.left; };
+    EXPECT_EQ(start[idEdit].left, grown[idEdit].left);  // 210..410 spans 300: widens
+    EXPECT_EQ(width(start[idEdit]) + 100, width(grown[idEdit]));
+    EXPECT_EQ(start[idList].left, grown[idList].left);  // 210..350 spans it too
+    EXPECT_EQ(width(start[idList]) + 100, width(grown[idList]));
+    EXPECT_EQ(start[idGroup].left + 100, grown[idGroup].left);  // starts after it: moves
+    EXPECT_EQ(width(start[idGroup]), width(grown[idGroup]));
+    EXPECT_EQ(start[idOk].left + 100, grown[idOk].left);
+    // All anchors: the sub form keeps its width.
+    EXPECT_EQ(200, ClientRectOfWindow(sub->GetHandle()).right);
+    EXPECT_EQ(200u, opened.Unit->GetNowEdgeSpace()->GetLeftSpace());
+
+    // Without faLeft the growth goes to the left space: the controls only move right.
+    opened.Unit->SetSubFormAnchors(SubFormAnchors({faTop, faRight, faBottom}));
+    auto moved = Snapshot(dialog);
+    EXPECT_EQ(300u, opened.Unit->GetNowEdgeSpace()->GetLeftSpace());
+    EXPECT_EQ(300, ClientRectOfWindow(sub->GetHandle()).right);
+    EXPECT_EQ(start[idEdit].left + 100, moved[idEdit].left);
+    EXPECT_EQ(width(start[idEdit]), width(moved[idEdit]));
+    EXPECT_EQ(start[idGroup].left + 100, moved[idGroup].left);
+
+    // A pass in which nothing changed collects and queues nothing.
+    c->RectQueries = 0;
+    c->Queued = 0;
+    SetWindowPos(dialog, nullptr, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOZORDER | SWP_FRAMECHANGED);
+    EXPECT_EQ(0, c->RectQueries);
+    EXPECT_EQ(0, c->Queued);
+    opened.Close();
+    delete sub;
+}
+
+TEST(FixedCustomizerTest, WithoutASplitPointControlsOnlyFollowAShift)
+{
+    Opened opened;
+    TForm* sub = NewSubForm(100, 50);
+    opened.Unit->SetSubFormPos(fpTop);
+    opened.Unit->SetSubForm(sub);
+    opened.Unit->SetDialogSizing(true);
+    auto* c = new TestFixedCustomizer;
+    c->HasCentre = false;
+    opened.Open(c, false);
+    opened.Unit->StartCustomize();
+    auto start = Snapshot(opened.Dialog);
+    EXPECT_EQ(60, start[idEdit].top);  // shifted down under the 50 high strip
+    SIZE size = WindowSize(opened.Dialog);
+    SetWindowPos(opened.Dialog, nullptr, 0, 0, size.cx + 80, size.cy + 40, SWP_NOMOVE | SWP_NOZORDER);
+    auto after = Snapshot(opened.Dialog);
+    for (auto& [id, r] : start) {
+        if (id == idSizeGrip)
+            continue;
+        EXPECT_TRUE(EqualRect(&r, &after[id])) << id;
+    }
+    opened.Close();
+    delete sub;
+}
+
+TEST(DialogCustomizerTest, ClosingRestoresTheSubFormAndTheWindowProcedure)
+{
+    Opened opened;
+    TForm* sub = NewSubForm(200, 150);
+    sub->SetBounds(70, 80, sub->GetWidth(), sub->GetHeight());
+    RECT bounds = sub->GetBoundsRect();
+    opened.Unit->SetSubFormPos(fpBottom);
+    opened.Unit->SetSubForm(sub);
+    HWND dialog = CreateTestDialog(false);
+    LONG_PTR oldProc = GetWindowLongPtrA(dialog, GWLP_WNDPROC);
+    opened.Dialog = dialog;
+    auto* c = new TestFixedCustomizer;
+    opened.Customizer = c;
+    opened.Unit->RegistDialog(dialog, c);
+    EXPECT_NE(oldProc, GetWindowLongPtrA(dialog, GWLP_WNDPROC));
+    EXPECT_EQ(bsNone, sub->GetBorderStyle());
+    opened.Unit->StartCustomize();
+    EXPECT_EQ(dialog, GetParent(sub->GetHandle()));
+    EXPECT_EQ(bsNone, sub->GetBorderStyle());
+    EXPECT_EQ(ClientSize(dialog).cx, sub->GetWidth());
+    EXPECT_EQ(150, sub->GetHeight());
+    EXPECT_EQ(ClientSize(dialog).cy, ClientRectOfWindow(sub->GetHandle()).bottom);
+    SetWindowPos(dialog, nullptr, 123, 45, 0, 0, SWP_NOSIZE | SWP_NOZORDER);
+    EXPECT_NE(0u, opened.Unit->GetNowEdgeSpace()->GetBottomSpace());
+
+    bool procRestored = false;
+    // Watch the destruction from the dialog's side: by the time the platform's own procedure
+    // sees WM_NCDESTROY, ours must be out of the way.
+    DestroyWindow(dialog);
+    procRestored = !IsWindow(dialog);
+    EXPECT_TRUE(procRestored);
+    EXPECT_EQ(0, c->GetState());
+    EXPECT_EQ(nullptr, opened.Unit->GetHandle());
+    EXPECT_EQ(123, opened.Unit->GetPosition().x);
+    EXPECT_EQ(45, opened.Unit->GetPosition().y);
+    EXPECT_EQ(-1, opened.Unit->GetDialogSize().x);  // fixed and not resizable: no size
+    const TDialogEdgeSpace* now = opened.Unit->GetNowEdgeSpace();
+    EXPECT_EQ(0u, now->GetLeftSpace() + now->GetTopSpace() + now->GetRightSpace() + now->GetBottomSpace());
+    EXPECT_EQ(nullptr, GetParent(sub->GetHandle()));
+    EXPECT_FALSE(GetWindowLongA(sub->GetHandle(), GWL_STYLE) & WS_CHILD);
+    EXPECT_EQ(bsSizeable, sub->GetBorderStyle());
+    EXPECT_TRUE(GetWindowLongA(sub->GetHandle(), GWL_STYLE) & WS_THICKFRAME);
+    RECT restored = sub->GetBoundsRect();
+    EXPECT_TRUE(EqualRect(&bounds, &restored));
+    EXPECT_EQ(wsNormal, sub->GetWindowState());
+    EXPECT_FALSE(sub->GetVisible());
+    opened.Dialog = nullptr;
+    delete opened.Customizer;
+    opened.Customizer = nullptr;
+
+    // The next opening goes back to the recorded place.
+    opened.Open(new TestFixedCustomizer, false);
+    opened.Unit->StartCustomize();
+    RECT r;
+    GetWindowRect(opened.Dialog, &r);
+    EXPECT_EQ(123, r.left);
+    EXPECT_EQ(45, r.top);
+    opened.Close();
+    delete sub;
+}
+
+TEST(DialogCustomizerTest, SubFormDestroyedWhileEmbeddedIsLeftAlone)
+{
+    for (bool fixed : {true, false}) {
+        Opened opened;
+        TForm* sub = NewSubForm(200, 150);
+        opened.Unit->SetSubFormPos(fpLeft);
+        opened.Unit->SetSubForm(sub);
+        auto* fixedCustomizer = new TestFixedCustomizer;
+        fixedCustomizer->HasCentre = false;  // the controls only follow the shift
+        TDialogCustomizer* c = fixed ? static_cast<TDialogCustomizer*>(fixedCustomizer)
+                                     : static_cast<TDialogCustomizer*>(new TestSizingCustomizer);
+        if (!fixed)
+            delete fixedCustomizer;
+        opened.Open(c, !fixed);
+        opened.Unit->StartCustomize();
+        ASSERT_EQ(sub, c->GetEmbeddedForm());
+        delete sub;
+        EXPECT_EQ(nullptr, opened.Unit->GetSubForm());
+        EXPECT_EQ(nullptr, c->GetEmbeddedForm());
+        if (fixed) {
+            // Laid out again without it: the controls go back to the left edge.
+            EXPECT_EQ(10, ClientRectOf(opened.Dialog, idEdit).left);
+            EXPECT_EQ(400, c->GetMinDialogSizeValue().x);
+        }
+        SetWindowPos(opened.Dialog, nullptr, 0, 0, 500, 400, SWP_NOMOVE | SWP_NOZORDER);
+        opened.Close();  // nothing is restored on the freed form
+    }
+}
+
+TEST(DialogCustomizerTest, CustomizerFreedWhileItsDialogIsOpenPutsEverythingBack)
+{
+    Opened opened;
+    TForm* sub = NewSubForm(120, 100);
+    opened.Unit->SetSubFormPos(fpRight);
+    opened.Unit->SetSubForm(sub);
+    opened.Unit->SetDialogSizing(true);
+    HWND dialog = CreateTestDialog(false);
+    LONG_PTR oldProc = GetWindowLongPtrA(dialog, GWLP_WNDPROC);
+    opened.Dialog = dialog;
+    auto* c = new TestFixedCustomizer;
+    opened.Unit->RegistDialog(dialog, c);
+    opened.Unit->StartCustomize();
+    SetWindowPos(dialog, nullptr, 77, 66, 0, 0, SWP_NOSIZE | SWP_NOZORDER);
+    delete c;
+    EXPECT_EQ(oldProc, GetWindowLongPtrA(dialog, GWLP_WNDPROC));
+    EXPECT_EQ(nullptr, opened.Unit->GetHandle());
+    EXPECT_EQ(77, opened.Unit->GetPosition().x);
+    EXPECT_EQ(nullptr, GetParent(sub->GetHandle()));
+    EXPECT_EQ(bsSizeable, sub->GetBorderStyle());
+    // The dialog goes on without us; its messages reach nothing freed.
+    SetWindowPos(dialog, nullptr, 0, 0, 600, 500, SWP_NOMOVE | SWP_NOZORDER);
+    opened.Close();
+    delete sub;
+}
+
+TEST(DialogCustomizerTest, ExceptionInMessageHandlingGoesToTheApplicationWithTheUnit)
+{
+    struct Throwing : TestFixedCustomizer {
+        void ChangedDialogSize(const TPoint&) override { throw Exception("layout failed"); }
+    };
+    std::vector<std::pair<TObject*, AnsiString>> seen;
+    Application->OnException = [&](TObject* sender, const AnsiString& message) { seen.emplace_back(sender, message); };
+    Opened opened;
+    opened.Open(new Throwing, false);
+    opened.Unit->StartCustomize();
+    Application->OnException = nullptr;
+    ASSERT_FALSE(seen.empty());
+    EXPECT_EQ(opened.Unit.get(), seen[0].first);
+    EXPECT_EQ("layout failed", seen[0].second);
+    EXPECT_EQ(3, opened.Customizer->GetState());  // the dialog keeps running
+    opened.Close();
+}
+
+}  // namespace
