@@ -1,0 +1,346 @@
+// The settings unit: start values, setters while closed and while open, closing, the icon.
+#include "TestDialog.h"
+
+#include <gtest/gtest.h>
+
+#include <memory>
+
+using namespace TestDialogs;
+
+namespace {
+
+void ExpectSpaces(const TDialogEdgeSpace* space, unsigned l, unsigned t, unsigned r, unsigned b)
+{
+    EXPECT_EQ(l, space->GetLeftSpace());
+    EXPECT_EQ(t, space->GetTopSpace());
+    EXPECT_EQ(r, space->GetRightSpace());
+    EXPECT_EQ(b, space->GetBottomSpace());
+}
+
+TEST(DlgsUnitTest, NewUnitStartsClosedWithItsDefaults)
+{
+    TComponent owner(nullptr);
+    auto* unit = new TCustomDlgsUnit(&owner);
+    EXPECT_EQ(&owner, unit->GetOwner());
+    EXPECT_EQ(nullptr, unit->GetHandle());
+    EXPECT_EQ(nullptr, unit->GetSubForm());
+    EXPECT_EQ(fpClient, unit->GetSubFormPos());
+    EXPECT_EQ(0x0F, unit->GetSubFormAnchors());
+    EXPECT_FALSE(unit->GetDialogSizing());
+    EXPECT_EQ(-1, unit->GetPosition().x);
+    EXPECT_EQ(-1, unit->GetPosition().y);
+    EXPECT_EQ(-1, unit->GetDialogSize().x);
+    EXPECT_EQ(-1, unit->GetDialogSize().y);
+    EXPECT_EQ("", unit->GetCaption());
+    EXPECT_TRUE(unit->GetIcon()->Empty());
+    ExpectSpaces(unit->GetMinEdgeSpace(), 0, 0, 0, 0);
+    ExpectSpaces(unit->GetNowEdgeSpace(), 0, 0, 0, 0);
+    // Stored in forms: the values must not move.
+    EXPECT_EQ(0, fpLeft);
+    EXPECT_EQ(4, fpClient);
+    EXPECT_EQ(0x05, SubFormAnchors({faLeft, faRight}));
+    EXPECT_EQ(1u, sizeof(TSubFormPos));
+    EXPECT_EQ(1u, sizeof(TSubFormAnchors));
+    // Its owner frees it.
+}
+
+TEST(DlgsUnitTest, EdgeSpacesAssignAndVetting)
+{
+    TDialogEdgeSpace source(1, 2, 3, 4);
+    ExpectSpaces(&source, 1, 2, 3, 4);
+    source.SetTopSpace(20);
+    ExpectSpaces(&source, 1, 20, 3, 4);
+
+    TCustomDlgsUnit unit(nullptr);
+    unit.SetMinEdgeSpace(&source);
+    ExpectSpaces(unit.GetMinEdgeSpace(), 1, 20, 3, 4);
+    unit.GetMinEdgeSpace()->SetRightSpace(9);
+    ExpectSpaces(unit.GetMinEdgeSpace(), 1, 20, 9, 4);
+
+    // Not an edge space: the framework's assignment error, nothing changed.
+    TIcon notASpace;
+    EXPECT_THROW(unit.GetMinEdgeSpace()->Assign(&notASpace), EConvertError);
+    EXPECT_THROW(unit.GetMinEdgeSpace()->Assign(nullptr), EConvertError);
+    ExpectSpaces(unit.GetMinEdgeSpace(), 1, 20, 9, 4);
+
+    // Without an owner nothing is ever stored.
+    TDialogMinEdgeSpace orphan(nullptr);
+    orphan.SetAllEdgeSpace(5, 6, 7, 8);
+    orphan.SetLeftSpace(3);
+    orphan.Assign(&source);
+    ExpectSpaces(&orphan, 0, 0, 0, 0);
+}
+
+TEST(DlgsUnitTest, SubFormFreeNotificationFollowsTheAssignedForm)
+{
+    TCustomDlgsUnit unit(nullptr);
+    TForm* first = NewSubForm(50, 50);
+    TForm* second = NewSubForm(60, 60);
+    unit.SetSubForm(first);
+    unit.SetSubForm(second);
+    delete first;  // no longer watched: nothing changes
+    EXPECT_EQ(second, unit.GetSubForm());
+    delete second;
+    EXPECT_EQ(nullptr, unit.GetSubForm());
+
+    TForm* third = NewSubForm(60, 60);
+    unit.SetSubForm(third);
+    unit.SetSubForm(nullptr);
+    delete third;
+    EXPECT_EQ(nullptr, unit.GetSubForm());
+}
+
+TEST(DlgsUnitTest, SubFormOwnedAlongsideTheUnitIsStillDroppedWhenFreed)
+{
+    // Siblings under one owner: the unit must hear of the form while it is still a form.
+    TComponent owner(nullptr);
+    auto* unit = new TCustomDlgsUnit(&owner);
+    auto* form = new TForm(&owner);
+    unit->SetSubForm(form);
+    delete form;
+    EXPECT_EQ(nullptr, unit->GetSubForm());
+}
+
+TEST(DlgsUnitTest, SettersWhileClosedStoreOnly)
+{
+    TCustomDlgsUnit unit(nullptr);
+    unit.SetSubFormPos(fpTop);
+    unit.SetSubFormAnchors(SubFormAnchors({faBottom}));
+    unit.SetDialogSizing(true);
+    unit.SetCaption("検索");
+    unit.SetPosition(TPoint{10, 20});
+    unit.SetLeft(11);
+    unit.SetTop(22);
+    EXPECT_EQ(fpTop, unit.GetSubFormPos());
+    EXPECT_EQ(AnchorBit(faBottom), unit.GetSubFormAnchors());
+    EXPECT_TRUE(unit.GetDialogSizing());
+    EXPECT_EQ("検索", unit.GetCaption());
+    EXPECT_EQ(11, unit.GetLeft());
+    EXPECT_EQ(22, unit.GetTop());
+    // Registering no window leaves it closed.
+    TestFixedCustomizer c;
+    unit.RegistDialog(nullptr, &c);
+    EXPECT_EQ(nullptr, unit.GetHandle());
+    EXPECT_EQ(0, c.GetState());
+    unit.StartCustomize();
+}
+
+struct OpenUnit {
+    std::unique_ptr<TCustomDlgsUnit> Unit = std::make_unique<TCustomDlgsUnit>(nullptr);
+    HWND Dialog = nullptr;
+    TDialogCustomizer* Customizer = nullptr;
+    void Open(TDialogCustomizer* customizer, bool resizable)
+    {
+        Dialog = CreateTestDialog(resizable);
+        Customizer = customizer;
+        Unit->RegistDialog(Dialog, customizer);
+        Unit->StartCustomize();
+    }
+    void Close()
+    {
+        if (Dialog != nullptr)
+            DestroyWindow(Dialog);
+        Dialog = nullptr;
+        delete Customizer;
+        Customizer = nullptr;
+    }
+    ~OpenUnit() { Close(); }
+};
+
+TEST(DlgsUnitTest, SizingDialogOpenRefusesLayoutChanges)
+{
+    OpenUnit open;
+    TForm* sub = NewSubForm(100, 80);
+    TForm* other = NewSubForm(100, 80);
+    open.Unit->SetSubFormPos(fpLeft);
+    open.Unit->SetSubForm(sub);
+    auto* c = new TestSizingCustomizer;
+    open.Open(c, true);
+    open.Unit->SetSubForm(other);
+    open.Unit->SetSubFormPos(fpTop);
+    open.Unit->SetSubFormAnchors(0);
+    open.Unit->GetMinEdgeSpace()->SetAllEdgeSpace(1, 2, 3, 4);
+    open.Unit->GetMinEdgeSpace()->SetTopSpace(7);
+    open.Unit->SetDialogSizing(true);
+    EXPECT_EQ(sub, open.Unit->GetSubForm());
+    EXPECT_EQ(fpLeft, open.Unit->GetSubFormPos());
+    EXPECT_EQ(AllSubFormAnchors, open.Unit->GetSubFormAnchors());
+    ExpectSpaces(open.Unit->GetMinEdgeSpace(), 0, 0, 0, 0);
+    EXPECT_FALSE(open.Unit->GetDialogSizing());
+    EXPECT_EQ(0, c->Updates);
+    // Caption and icon still go through.
+    open.Unit->SetCaption("開く");
+    EXPECT_EQ("開く", open.Unit->GetCaption());
+    open.Close();
+    delete sub;
+    delete other;
+}
+
+TEST(DlgsUnitTest, FixedDialogOpenStoresAndLaysOutOnceForEachChange)
+{
+    OpenUnit open;
+    TForm* sub = NewSubForm(100, 80);
+    TForm* other = NewSubForm(120, 90);
+    auto* c = new TestFixedCustomizer;
+    open.Open(c, false);
+    EXPECT_EQ(0, c->Updates);
+
+    // Without a sub form the position and anchors are stored but nothing is laid out.
+    open.Unit->SetSubFormPos(fpRight);
+    open.Unit->SetSubFormAnchors(SubFormAnchors({faLeft}));
+    EXPECT_EQ(fpRight, open.Unit->GetSubFormPos());
+    EXPECT_EQ(0, c->Updates);
+
+    struct Step {
+        const char* Name;
+        std::function<void()> Change;
+        int Updates;
+    };
+    const Step steps[] = {
+        {"sub form", [&] { open.Unit->SetSubForm(sub); }, 1},
+        {"same values", [&] { open.Unit->SetSubFormAllProperties(sub, fpRight, SubFormAnchors({faLeft})); }, 0},
+        {"position", [&] { open.Unit->SetSubFormPos(fpBottom); }, 1},
+        {"anchors", [&] { open.Unit->SetSubFormAnchors(0); }, 1},
+        {"one edge", [&] { open.Unit->GetMinEdgeSpace()->SetTopSpace(12); }, 1},
+        {"all edges", [&] { open.Unit->GetMinEdgeSpace()->SetAllEdgeSpace(1, 2, 3, 4); }, 1},
+        {"other form", [&] { open.Unit->SetSubForm(other); }, 1},
+        {"no form", [&] { open.Unit->SetSubForm(nullptr); }, 1},
+        {"sizing", [&] { open.Unit->SetDialogSizing(true); }, 0},
+    };
+    for (const Step& step : steps) {
+        int before = c->Updates;
+        step.Change();
+        EXPECT_EQ(step.Updates, c->Updates - before) << step.Name;
+    }
+    EXPECT_EQ(fpBottom, open.Unit->GetSubFormPos());
+    EXPECT_EQ(0, open.Unit->GetSubFormAnchors());
+    ExpectSpaces(open.Unit->GetMinEdgeSpace(), 1, 2, 3, 4);
+    EXPECT_FALSE(open.Unit->GetDialogSizing());
+    // The last re-layout embedded `other` and then released it again.
+    EXPECT_EQ(nullptr, GetParent(other->GetHandle()));
+    EXPECT_EQ(nullptr, GetParent(sub->GetHandle()));
+    open.Close();
+    delete sub;
+    delete other;
+}
+
+TEST(DlgsUnitTest, PositionWhileOpenMovesTheWindowAndIsRecordedAtClose)
+{
+    OpenUnit open;
+    open.Unit->SetPosition(TPoint{40, 30});
+    open.Open(new TestFixedCustomizer, false);
+    EXPECT_EQ(40, open.Unit->GetPosition().x);
+    // Moved by the user; setting the stored place again does nothing.
+    SetWindowPos(open.Dialog, nullptr, 90, 80, 0, 0, SWP_NOSIZE | SWP_NOZORDER);
+    open.Unit->SetPosition(TPoint{40, 30});
+    EXPECT_EQ(90, open.Unit->GetPosition().x);
+    // Any other place moves the window; the live place is what reads back.
+    open.Unit->SetTop(150);
+    EXPECT_EQ(90, open.Unit->GetLeft());
+    EXPECT_EQ(150, open.Unit->GetTop());
+    open.Unit->SetPosition(TPoint{200, 210});
+    RECT r;
+    GetWindowRect(open.Dialog, &r);
+    EXPECT_EQ(200, r.left);
+    EXPECT_EQ(210, r.top);
+    // The caption reads the live title.
+    SetWindowTextA(open.Dialog, "live");
+    EXPECT_EQ("live", open.Unit->GetCaption());
+    open.Close();
+    EXPECT_EQ(200, open.Unit->GetPosition().x);
+    EXPECT_EQ(210, open.Unit->GetPosition().y);
+    EXPECT_EQ("", open.Unit->GetCaption());
+}
+
+TEST(DlgsUnitTest, ClosingRecordsTheSizeOnlyWhereTheDialogCouldBeResized)
+{
+    struct Case {
+        bool Fixed;
+        bool Sizing;
+        bool SizeRecorded;
+    };
+    for (const Case& k : {Case{true, false, false}, Case{true, true, true}, Case{false, false, true}}) {
+        OpenUnit open;
+        TForm* sub = NewSubForm(80, 60);
+        open.Unit->SetSubFormPos(fpRight);
+        open.Unit->SetSubForm(sub);
+        open.Unit->SetDialogSizing(k.Sizing);
+        open.Open(k.Fixed ? static_cast<TDialogCustomizer*>(new TestFixedCustomizer)
+                          : static_cast<TDialogCustomizer*>(new TestSizingCustomizer),
+                  !k.Fixed);
+        EXPECT_NE(0u, open.Unit->GetNowEdgeSpace()->GetRightSpace());
+        SetWindowPos(open.Dialog, nullptr, 33, 44, 640, 480, SWP_NOZORDER);
+        RECT r;
+        GetWindowRect(open.Dialog, &r);
+        open.Close();
+        EXPECT_EQ(33, open.Unit->GetPosition().x);
+        EXPECT_EQ(44, open.Unit->GetPosition().y);
+        EXPECT_EQ(k.SizeRecorded ? r.right - r.left : -1, open.Unit->GetDialogSize().x) << k.Fixed << k.Sizing;
+        EXPECT_EQ(k.SizeRecorded ? r.bottom - r.top : -1, open.Unit->GetDialogSize().y);
+        ExpectSpaces(open.Unit->GetNowEdgeSpace(), 0, 0, 0, 0);
+        delete sub;
+    }
+}
+
+TEST(DlgsUnitTest, CaptionIsSetAtStartOnlyWhenOneIsStored)
+{
+    OpenUnit open;
+    open.Open(new TestFixedCustomizer, false);
+    EXPECT_EQ("Test dialog", open.Unit->GetCaption());
+    open.Close();
+    open.Unit->SetCaption("置換");
+    open.Open(new TestFixedCustomizer, false);
+    char title[64];
+    GetWindowTextA(open.Dialog, title, sizeof(title));
+    EXPECT_STREQ("置換", title);
+}
+
+TEST(DlgsUnitTest, IconGoesToTheClassFirstAndIsClearedAgain)
+{
+    // A window class of its own without an icon, so no other test's windows share it.
+    WNDCLASSEXA wc = {};
+    wc.cbSize = sizeof(wc);
+    GetClassInfoExA(nullptr, "#32770", &wc);
+    wc.cbSize = sizeof(wc);
+    wc.lpszClassName = "TapstormIconTestDialog";
+    wc.hIcon = nullptr;
+    wc.hIconSm = nullptr;
+    wc.hInstance = GetModuleHandleA(nullptr);
+    ASSERT_NE(0, RegisterClassExA(&wc));
+    HWND window = CreateWindowExA(0, "TapstormIconTestDialog", "icon", WS_POPUP | WS_CAPTION | WS_SYSMENU, 0, 0, 200,
+                                  150, nullptr, nullptr, GetModuleHandleA(nullptr), nullptr);
+    ASSERT_NE(nullptr, window);
+    auto classIcon = [&] { return reinterpret_cast<HICON>(GetClassLongPtrA(window, GCLP_HICON)); };
+    auto bigIcon = [&] { return reinterpret_cast<HICON>(SendMessageA(window, WM_GETICON, ICON_BIG, 0)); };
+
+    TCustomDlgsUnit unit(nullptr);
+    auto* c = new TestFixedCustomizer;
+    unit.RegistDialog(window, c);
+    EXPECT_EQ(nullptr, classIcon());  // empty icon, no class icon: nothing happens
+
+    TIcon icon;
+    icon.SetHandle(CopyIcon(LoadIconA(nullptr, IDI_APPLICATION)));
+    unit.SetIcon(&icon);
+    ASSERT_FALSE(unit.GetIcon()->Empty());
+    EXPECT_EQ(unit.GetIcon()->GetHandle(), classIcon());
+
+    // With the class icon set, a new icon goes to the window only.
+    TIcon second;
+    second.SetHandle(CopyIcon(LoadIconA(nullptr, IDI_WARNING)));
+    HICON firstClassIcon = classIcon();
+    unit.SetIcon(&second);
+    EXPECT_EQ(unit.GetIcon()->GetHandle(), bigIcon());
+    EXPECT_EQ(firstClassIcon, classIcon());
+
+    TIcon empty;
+    unit.SetIcon(&empty);
+    EXPECT_TRUE(unit.GetIcon()->Empty());
+    EXPECT_EQ(nullptr, classIcon());
+    EXPECT_EQ(nullptr, bigIcon());
+
+    DestroyWindow(window);
+    delete c;
+    UnregisterClassA("TapstormIconTestDialog", GetModuleHandleA(nullptr));
+}
+
+}  // namespace
