@@ -363,17 +363,6 @@ TEST_F(LightLabelTest, LookFontsAreCopiesTheCallerKeepsItsOwn)
     EXPECT_EQ("Arial", Label->GetDefaultFont()->GetName());
 }
 
-TEST_F(LightLabelTest, LightAndDefaultApplyTheirLookWhateverTheSwitches)
-{
-    UseDistinctLooks();
-    Label->SetLightEnabled(false);
-    Label->SetDefaultEnabled(false);
-    Label->Light();
-    EXPECT_EQ('H', Look());
-    Label->Default();
-    EXPECT_EQ('N', Look());
-}
-
 // ---------------------------------------------------------------------------------------------
 // Jumps
 

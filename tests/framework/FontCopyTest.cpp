@@ -1,4 +1,4 @@
-// Fonts: copying carries every attribute, and the colours the framework names.
+// Fonts: copying carries every attribute.
 #include "framework/Graphics.h"
 
 #include <gtest/gtest.h>
@@ -39,27 +39,6 @@ TEST(FontCopyTest, AssignCopiesEveryAttributeAndReportsOneChange)
     EXPECT_EQ(SHIFTJIS_CHARSET, lf.lfCharSet);
     EXPECT_EQ(FW_BOLD, lf.lfWeight);
     EXPECT_TRUE(lf.lfItalic && lf.lfUnderline && lf.lfStrikeOut);
-}
-
-TEST(FontCopyTest, AssigningAFontToItselfChangesNothing)
-{
-    TFont font;
-    font.SetName("Arial");
-    int changes = 0;
-    font.OnChange = [&](TObject*) { ++changes; };
-    font.Assign(&font);
-    EXPECT_EQ(0, changes);
-    EXPECT_EQ("Arial", font.GetName());
-}
-
-TEST(FontCopyTest, NamedColours)
-{
-    EXPECT_EQ(static_cast<TColor>(0x8000000F), clBtnFace);
-    EXPECT_EQ(0x00FF0000, clBlue);
-    EXPECT_EQ(0x000000FF, clRed);
-    EXPECT_EQ(GetSysColor(COLOR_BTNFACE), ColorToRGB(clBtnFace));
-    EXPECT_EQ(static_cast<COLORREF>(RGB(0, 0, 255)), ColorToRGB(clBlue));
-    EXPECT_EQ(static_cast<COLORREF>(RGB(255, 0, 0)), ColorToRGB(clRed));
 }
 
 }  // namespace
