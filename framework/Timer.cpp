@@ -154,6 +154,9 @@ private:
 
     [[noreturn]] void Run()
     {
+        // Waking on time matters more here than anywhere else in the program, and the thread
+        // does next to nothing once awake.
+        SetThreadPriority(GetCurrentThread(), THREAD_PRIORITY_TIME_CRITICAL);
         bool fineResolution = false;
         for (;;) {
             LONGLONG next = 0;

@@ -1,0 +1,273 @@
+#!/usr/bin/env bash
+# How closely Tapstorm keeps its pace under Wine, side by side with the same program built on
+# plain window timers (SetTimer) and with `xdotool click` as an X11 peer. For each pace it
+# clicks into the click target for a fixed span and reads the target's log: clicks per second
+# against the ideal 1000 / pace, and the median and 95th percentile of the intervals between
+# presses. Then the CPU use of the idle program and of the hold mode (Shift+Ctrl held).
+#
+#   bash scripts/benchmark.sh [--paces "1 2 5 10 16 50 100 500"] [--span SECONDS]
+#                             [--idle SECONDS] [--csv FILE] [--build-dir DIR]
+#
+# Prints a table and writes a CSV (default build/bench/benchmark.csv). These are figures, not
+# a test: nothing here passes or fails on a timing.
+set -uo pipefail
+cd "$(dirname "${BASH_SOURCE[0]}")/.." || exit 1
+ROOT=$PWD
+
+paces="1 2 5 10 16 50 100 500"
+span=3
+idle_span=10
+csv=$ROOT/build/bench/benchmark.csv
+build_dir=""
+while [ $# -gt 0 ]; do
+  case $1 in
+    --paces) paces=$2; shift 2 ;;
+    --span) span=$2; shift 2 ;;
+    --idle) idle_span=$2; shift 2 ;;
+    --csv) csv=$(realpath -m "$2"); shift 2 ;;
+    --build-dir) build_dir=$(realpath -m "$2"); shift 2 ;;
+    -h | --help) sed -n '2,13s/^# \{0,1\}//p' "$0"; exit 0 ;;
+    *) echo "benchmark.sh: unknown option $1 (try --help)" >&2; exit 2 ;;
+  esac
+done
+
+# --build-dir: programs already built there (tapstorm, tapstorm_plaintimer, clicktarget, wintool).
+if [ -z "$build_dir" ]; then
+  bash scripts/install-deps.sh || exit 1
+  bash scripts/build.sh i686 --target tapstorm tapstorm_plaintimer clicktarget wintool || exit 1
+  build_dir=$ROOT/build/i686
+fi
+find_exe() { find "$build_dir" -name "$1" -type f -print -quit; }
+# CLICKTARGET_EXE and WINTOOL_EXE are the names the end-to-end helpers use.
+program_exe=$(find_exe tapstorm.exe)
+plain_exe=$(find_exe tapstorm_plaintimer.exe)
+CLICKTARGET_EXE=$(find_exe clicktarget.exe)
+WINTOOL_EXE=$(find_exe wintool.exe)
+for f in program_exe plain_exe CLICKTARGET_EXE WINTOOL_EXE; do
+  [ -n "${!f}" ] || { echo "benchmark.sh: no $f under $build_dir" >&2; exit 1; }
+done
+
+source tests/e2e/lib.sh
+SCRATCH=$ROOT/build/bench
+mkdir -p "$SCRATCH" "$(dirname "$csv")"
+harness_start || { echo "benchmark.sh: the Wine harness did not start" >&2; exit 1; }
+echo "benchmark: display $DISPLAY, prefix $WINEPREFIX, span ${span} s per pace" >&2
+
+# The click target sits right of the program's window; the cursor waits in its middle.
+TARGET_X=700 TARGET_Y=300 TARGET_W=400 TARGET_H=300
+CURSOR_X=900 CURSOR_Y=450
+
+# ---- measuring ----------------------------------------------------------------------
+
+# lines_in <file>: how many lines the file has now.
+lines_in() { wc -l <"$1" | tr -d ' '; }
+
+# press_times <from line>: the times of the left presses the target logged after that line.
+press_times() { tail -n +"$(($1 + 1))" "$TARGET_LOG" | awk '$1 == "LDOWN" { print $2 }'; }
+
+# interval_stats: reads press times (ms), prints "clicks cps median_ms p95_ms" ("-" when too few).
+interval_stats() {
+  cat >"$SCRATCH/presses"
+  awk 'NR > 1 { print $1 - last } { last = $1 }' "$SCRATCH/presses" >"$SCRATCH/intervals"
+  local clicks n median p95
+  clicks=$(lines_in "$SCRATCH/presses")
+  n=$(lines_in "$SCRATCH/intervals")
+  if [ "$n" -lt 2 ]; then
+    echo "$clicks - - -"
+    return
+  fi
+  sort -g "$SCRATCH/intervals" >"$SCRATCH/intervals.sorted"
+  median=$(sed -n "$(((n + 1) / 2))p" "$SCRATCH/intervals.sorted")
+  p95=$(sed -n "$(((n * 95 + 99) / 100))p" "$SCRATCH/intervals.sorted")
+  awk -v n="$n" -v clicks="$clicks" -v median="$median" -v p95="$p95" '
+    { sum += $1 }
+    END { printf "%d %.1f %.3f %.3f\n", clicks, n * 1000 / sum, median, p95 }' "$SCRATCH/intervals"
+}
+
+# cpu_ticks <pid>: user plus system clock ticks the process has used so far.
+cpu_ticks() { awk '{ sub(/.*\) /, ""); print $12 + $13 }' "/proc/$1/stat" 2>/dev/null || echo 0; }
+
+# The wineserver of this prefix: it works in a directory named after the prefix's device and inode.
+wineserver_pid() {
+  local dev inode dir p
+  read -r dev inode < <(stat -L -c '%d %i' "$WINEPREFIX")
+  dir=$(printf 'server-%x-%x' "$dev" "$inode")
+  for p in $(pgrep -u "$(id -u)" '^wineserver'); do
+    case $(readlink "/proc/$p/cwd" 2>/dev/null) in */"$dir") echo "$p"; return ;; esac
+  done
+}
+
+# The Linux process that runs the Windows program started as <pid> (the loader may sit between).
+program_pid() {
+  local p=$1 child
+  for _ in 1 2 3; do
+    grep -q 'tapstorm.exe' "/proc/$p/cmdline" 2>/dev/null && { echo "$p"; return; }
+    child=$(pgrep -P "$p" | head -n1)
+    [ -n "$child" ] || break
+    p=$child
+  done
+  echo "$1"
+}
+
+CLK_TCK=$(getconf CLK_TCK)
+CPU_PIDS=()
+CPU_START=()
+CPU_T0=0
+cpu_begin() {
+  local p
+  CPU_PIDS=("$@")
+  CPU_START=()
+  for p in "${CPU_PIDS[@]}"; do CPU_START+=("$(cpu_ticks "$p")"); done
+  CPU_T0=$(date +%s.%N)
+}
+# cpu_end: prints the CPU use of each process since cpu_begin, in percent of one core.
+cpu_end() {
+  local t1 i out=()
+  t1=$(date +%s.%N)
+  for i in "${!CPU_PIDS[@]}"; do
+    out+=("$(awk -v a="${CPU_START[$i]}" -v b="$(cpu_ticks "${CPU_PIDS[$i]}")" -v hz="$CLK_TCK" \
+      -v t0="$CPU_T0" -v t1="$t1" 'BEGIN { printf "%.2f", (b - a) * 100 / hz / (t1 - t0) }')")
+  done
+  echo "${out[*]}"
+}
+
+# ---- the programs -------------------------------------------------------------------
+
+# start_clicker <exe> <pace>: a fresh copy with its settings file (lock key F1, left button).
+start_clicker() {
+  TAPSTORM_EXE=$1
+  app_install "$SCRATCH/app"
+  printf '%s\r\n' '[Window]' 'Left=0' 'Top=0' '[Option]' 'MouseButton=0' "Interval1=$2" 'LockKey=0' \
+    'CursorLock=0' 'Interval2=100' >"$APP_INI"
+  app_start
+  app_wait_window 60 || { echo "benchmark.sh: no Tapstorm window" >&2; return 1; }
+  APP_LINUX_PID=$(program_pid "$APP_PID")
+  xdotool mousemove "$CURSOR_X" "$CURSOR_Y"
+  sleep 0.5
+}
+
+stop_clicker() {
+  app_close 30 || wine_end "$APP_PID"
+}
+
+# settled: the target's log no longer grows.
+settled() {
+  local before
+  before=$(lines_in "$TARGET_LOG")
+  sleep 0.5
+  [ "$(lines_in "$TARGET_LOG")" = "$before" ]
+}
+
+# span_for <pace>: the run's length in seconds, at least a dozen intervals.
+span_for() { awk -v s="$span" -v p="$1" 'BEGIN { m = p * 12 / 1000; printf "%g", (m > s ? m : s) }'; }
+
+ROWS=()
+# row <clicker> <scenario> <pace> <clicks cps median p95> <program cpu> <wineserver cpu>
+row() {
+  local clicker=$1 scenario=$2 pace=$3 clicks=$4 cps=$5 median=$6 p95=$7 cpu=$8 server=$9
+  local ideal="-" pct="-"
+  if [ "$pace" != "-" ]; then
+    ideal=$(awk -v p="$pace" 'BEGIN { printf "%.1f", 1000 / p }')
+    [ "$cps" != "-" ] && pct=$(awk -v c="$cps" -v i="$ideal" 'BEGIN { printf "%.1f", c * 100 / i }')
+  fi
+  ROWS+=("$clicker,$scenario,$pace,$ideal,$clicks,$cps,$pct,$median,$p95,$cpu,$server")
+}
+
+# run_clicker <name> <exe> <pace>: toggle mode with F1 for the span.
+run_clicker() {
+  local name=$1 exe=$2 pace=$3 mark secs stats cpu
+  start_clicker "$exe" "$pace" || { row "$name" pace "$pace" - - - - - -; return; }
+  secs=$(span_for "$pace")
+  mark=$(lines_in "$TARGET_LOG")
+  xdotool key F1
+  cpu_begin "$APP_LINUX_PID" "$SERVER_PID"
+  sleep "$secs"
+  cpu=$(cpu_end)
+  xdotool key F1
+  wait_until 10 settled
+  stats=$(press_times "$mark" | interval_stats)
+  stop_clicker
+  # shellcheck disable=SC2086
+  row "$name" pace "$pace" $stats $cpu
+  echo "  $name at $pace ms: $stats (clicks cps median p95), cpu $cpu" >&2
+}
+
+# run_xdotool <pace>: the X server's own clicks, as many as the span holds at that pace.
+run_xdotool() {
+  local pace=$1 mark secs count stats
+  secs=$(span_for "$pace")
+  count=$(awk -v s="$secs" -v p="$pace" 'BEGIN { printf "%d", s * 1000 / p }')
+  xdotool mousemove "$CURSOR_X" "$CURSOR_Y"
+  sleep 0.3
+  mark=$(lines_in "$TARGET_LOG")
+  xdotool click --repeat "$count" --delay "$pace" 1
+  wait_until 10 settled
+  stats=$(press_times "$mark" | interval_stats)
+  # shellcheck disable=SC2086
+  row xdotool pace "$pace" $stats - -
+  echo "  xdotool at $pace ms: $stats" >&2
+}
+
+# run_idle <name> <exe>: the program waiting, with only its 100 ms Shift+Ctrl poll running.
+run_idle() {
+  local cpu
+  start_clicker "$2" 500 || return
+  sleep 1
+  cpu_begin "$APP_LINUX_PID" "$SERVER_PID"
+  sleep "$idle_span"
+  cpu=$(cpu_end)
+  stop_clicker
+  # shellcheck disable=SC2086
+  row "$1" idle - - - - - $cpu
+  echo "  $1 idle: cpu $cpu" >&2
+}
+
+# run_hold <name> <exe> <pace>: Shift+Ctrl held over the target.
+run_hold() {
+  local mark cpu stats
+  start_clicker "$2" "$3" || return
+  mark=$(lines_in "$TARGET_LOG")
+  xdotool keydown shift ctrl
+  cpu_begin "$APP_LINUX_PID" "$SERVER_PID"
+  sleep "$idle_span"
+  cpu=$(cpu_end)
+  xdotool keyup shift ctrl
+  wait_until 10 settled
+  stats=$(press_times "$mark" | interval_stats)
+  stop_clicker
+  # shellcheck disable=SC2086
+  row "$1" hold "$3" $stats $cpu
+  echo "  $1 hold at $3 ms: $stats, cpu $cpu" >&2
+}
+
+# ---- the run ------------------------------------------------------------------------
+
+target_start "$TARGET_X" "$TARGET_Y" "$TARGET_W" "$TARGET_H" ||
+  { echo "benchmark.sh: the click target did not come up" >&2; exit 1; }
+SERVER_PID=$(wineserver_pid)
+[ -n "$SERVER_PID" ] || SERVER_PID=$$  # not found: the column then shows about 0
+
+for pace in $paces; do
+  run_clicker tapstorm "$program_exe" "$pace"
+  run_clicker settimer "$plain_exe" "$pace"
+  run_xdotool "$pace"
+done
+run_idle tapstorm "$program_exe"
+run_idle settimer "$plain_exe"
+run_hold tapstorm "$program_exe" 100
+run_hold tapstorm "$program_exe" 1
+target_stop
+
+header="clicker,scenario,pace_ms,ideal_cps,clicks,cps,percent_of_ideal,median_interval_ms,p95_interval_ms,program_cpu_percent,wineserver_cpu_percent"
+{
+  echo "$header"
+  printf '%s\n' "${ROWS[@]}"
+} >"$csv"
+
+echo
+printf '%-9s %-8s %7s %9s %7s %8s %7s %10s %10s %8s %8s\n' clicker scenario pace_ms ideal/s clicks clicks/s "%ideal" median_ms p95_ms cpu% server%
+printf '%s\n' "${ROWS[@]}" | sort -t, -k2,2r -k3,3n -k1,1 -s | awk -F, '{
+  printf "%-9s %-8s %7s %9s %7s %8s %7s %10s %10s %8s %8s\n", $1, $2, $3, $4, $5, $6, $7, $8, $9, $10, $11 }'
+echo
+echo "cpu%: the program's process, server%: the prefix's wineserver, in percent of one core."
+echo "CSV: $csv"
