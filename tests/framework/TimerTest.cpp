@@ -286,6 +286,30 @@ TEST(TimerTest, FreedWithItsOwner)
     EXPECT_EQ(0, calls);
 }
 
+TEST(TimerTest, ExceptionFromTheHandlerGoesToTheApplicationAndTicksGoOn)
+{
+    std::vector<AnsiString> messages;
+    std::vector<TObject*> senders;
+    auto saved = Application->OnException;
+    Application->OnException = [&](TObject* sender, const AnsiString& message) {
+        senders.push_back(sender);
+        messages.push_back(message);
+    };
+    int calls = 0;
+    TTimer timer(nullptr);
+    timer.SetInterval(5);
+    timer.SetOnTimer([&](TObject*) {
+        if (++calls == 1)
+            throw Exception("tick failed");
+    });
+    Pump(2000, [&] { return calls >= 3; });
+    Application->OnException = saved;
+    EXPECT_GE(calls, 3);
+    ASSERT_EQ(1u, messages.size());
+    EXPECT_EQ("tick failed", messages[0]);
+    EXPECT_EQ(&timer, senders[0]);
+}
+
 const char* const ModalCaption = "TimerTest modal box";
 bool Rescued = false;
 
