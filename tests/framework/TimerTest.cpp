@@ -310,34 +310,53 @@ TEST(TimerTest, ExceptionFromTheHandlerGoesToTheApplicationAndTicksGoOn)
     EXPECT_EQ(&timer, senders[0]);
 }
 
-const char* const ModalCaption = "TimerTest modal box";
+// The modal loop under test ends when Leave() runs: at the fifth tick, or by a plain window
+// timer after 5 s if the ticks stop coming.
+std::function<void()> Leave;
 bool Rescued = false;
 
-// Closes the box if the timer under test never gets there.
-void CALLBACK RescueModalBox(HWND, UINT, UINT_PTR, DWORD)
+void CALLBACK RescueModalLoop(HWND, UINT, UINT_PTR, DWORD)
 {
     Rescued = true;
-    HWND box = FindWindowA("#32770", ModalCaption);
-    if (box != nullptr)
-        PostMessageA(box, WM_COMMAND, IDOK, 0);
+    if (Leave)
+        Leave();
 }
 
-TEST(TimerTest, KeepsTickingInsideAModalMessageBox)
+TEST(TimerTest, KeepsTickingInsideModalLoops)
 {
-    Rescued = false;
-    CountingTimer t(20);
-    t.Body = [&] {
-        if (t.Calls == 5) {
-            HWND box = FindWindowA("#32770", ModalCaption);
-            if (box != nullptr)
-                PostMessageA(box, WM_COMMAND, IDOK, 0);
-        }
+    const char* const caption = "TimerTest modal loop";
+    HWND mover = CreateWindowExA(0, "STATIC", caption, WS_OVERLAPPEDWINDOW | WS_VISIBLE, 100, 100, 300, 200,
+                                 nullptr, nullptr, nullptr, nullptr);
+    struct Case {
+        const char* name;
+        std::function<void()> enter;
+        std::function<void()> leave;
+    } cases[] = {
+        {"message box", [&] { MessageBoxA(nullptr, "ticking", caption, MB_OK); },
+         [&] { PostMessageA(FindWindowA("#32770", caption), WM_COMMAND, IDOK, 0); }},
+        {"window move", [&] { SendMessageA(mover, WM_SYSCOMMAND, SC_MOVE, 0); },
+         [&] { PostMessageA(mover, WM_KEYDOWN, VK_ESCAPE, 0); }},
     };
-    UINT_PTR rescue = SetTimer(nullptr, 0, 5000, RescueModalBox);
-    MessageBoxA(nullptr, "ticking", ModalCaption, MB_OK);
-    KillTimer(nullptr, rescue);
-    EXPECT_FALSE(Rescued);
-    EXPECT_GE(t.Calls, 5);
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        Rescued = false;
+        Leave = c.leave;
+        CountingTimer t(20);
+        t.Body = [&] {
+            if (t.Calls == 5)
+                c.leave();
+        };
+        UINT_PTR rescue = SetTimer(nullptr, 0, 5000, RescueModalLoop);
+        double start = NowMs();
+        c.enter();
+        double inside = NowMs() - start;
+        KillTimer(nullptr, rescue);
+        EXPECT_FALSE(Rescued);
+        EXPECT_GE(t.Calls, 5);
+        EXPECT_GE(inside, 5 * 20 - 2.0);  // the loop really held the thread while it ticked
+    }
+    Leave = nullptr;
+    DestroyWindow(mover);
 }
 
 // Wide bands: the point is the order of magnitude (a plain window timer gives at most about
