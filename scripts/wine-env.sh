@@ -185,6 +185,10 @@ harness_start() {
   fi
   harness_env "$prefix"
   _h_prepare_prefix || return 1
+  # The first program in a prefix starts Wine's services, which live as long as the
+  # wineserver and keep the standard handles they inherit. Start them here with
+  # none, or CTest would wait for the output pipe of the first test to close.
+  wine cmd.exe /c exit 0 </dev/null >/dev/null 2>&1
   export TAPSTORM_HARNESS_PID=$BASHPID
 }
 
