@@ -127,10 +127,12 @@ TEST_F(MainFormTest, ControlsStandInCreationOrderWithTheirPlacesTextsAndTags)
         EXPECT_EQ(e.bounds.left, r.left);
         EXPECT_EQ(e.bounds.top, r.top);
         EXPECT_EQ(e.bounds.right, r.right);
-        if (e.bounds.bottom >= 0)
+        if (e.bounds.bottom >= 0) {
             EXPECT_EQ(e.bounds.bottom, r.bottom);
-        if (e.text != nullptr)
+        }
+        if (e.text != nullptr) {
             EXPECT_EQ(e.text, WindowText(child));
+        }
         EXPECT_EQ(e.tag, control->GetTag());
         EXPECT_TRUE(IsWindowEnabled(child));
         child = GetWindow(child, GW_HWNDNEXT);

@@ -289,10 +289,12 @@ TEST(FixedCustomizerTest, GrowthGoesToTheEdgeSpacesOfUnanchoredSides)
             EXPECT_EQ(k.Now[i], got[i]) << "case pos " << k.Pos << " side " << i;
         EXPECT_TRUE(EqualRect(&controls, &k.Controls))
             << k.Pos << ": " << controls.left << "," << controls.top << "," << controls.right << "," << controls.bottom;
-        if (k.Pos == fpLeft)
+        if (k.Pos == fpLeft) {
             EXPECT_EQ(controls.left, subRect.right);
-        if (k.Pos == fpTop)
+        }
+        if (k.Pos == fpTop) {
             EXPECT_EQ(controls.top, subRect.bottom);
+        }
     }
     delete sub;
 }
