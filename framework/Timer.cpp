@@ -200,7 +200,7 @@ private:
                 continue;
             LONGLONG remainingMs = remaining * 1000 / CounterFrequency();
             if (remainingMs > FineSpanMs)
-                WaitForSingleObject(FWake, static_cast<DWORD>(remainingMs - FineSpanMs + 1));
+                WaitForSingleObject(FWake, static_cast<DWORD>(std::min<LONGLONG>(remainingMs - FineSpanMs + 1, MAXLONG)));
             else
                 PreciseSleep(std::min(remaining, MsToCounts(1)));
         }
