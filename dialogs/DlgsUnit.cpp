@@ -228,13 +228,7 @@ void TCustomDlgsUnit::SetTop(int value)
 AnsiString TCustomDlgsUnit::GetCaption() const
 {
     HWND window = GetHandle();
-    if (window == nullptr)
-        return FCaption;
-    int length = GetWindowTextLengthA(window);
-    AnsiString text(static_cast<size_t>(length) + 1, '\0');
-    int copied = GetWindowTextA(window, &text[0], length + 1);
-    text.resize(static_cast<size_t>(copied > 0 ? copied : 0));
-    return text;
+    return window != nullptr ? WindowText(window) : FCaption;
 }
 
 void TCustomDlgsUnit::SetCaption(const AnsiString& value)

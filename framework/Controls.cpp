@@ -33,6 +33,15 @@ TShiftState KeysToShiftState(WPARAM keys)
 }
 }  // namespace
 
+AnsiString WindowText(HWND window)
+{
+    int length = GetWindowTextLengthA(window);
+    AnsiString text(static_cast<size_t>(length) + 1, '\0');
+    int copied = GetWindowTextA(window, &text[0], length + 1);
+    text.resize(static_cast<size_t>(copied > 0 ? copied : 0));
+    return text;
+}
+
 // ---------------------------------------------------------------------------------------------
 // TControl
 
@@ -571,26 +580,23 @@ void TWinControl::SetParentWindow(HWND value)
         ::SetParent(FHandle, value);
 }
 
-int TWinControl::GetLeft() const
+RECT TWinControl::WindowRectInParent() const
 {
-    if (FHandle == nullptr)
-        return FLeft;
     RECT r;
     GetWindowRect(FHandle, &r);
     if (HWND parent = ::GetParent(FHandle); parent != nullptr && (GetWindowLongA(FHandle, GWL_STYLE) & WS_CHILD))
         MapWindowPoints(nullptr, parent, reinterpret_cast<POINT*>(&r), 2);
-    return r.left;
+    return r;
+}
+
+int TWinControl::GetLeft() const
+{
+    return FHandle != nullptr ? WindowRectInParent().left : FLeft;
 }
 
 int TWinControl::GetTop() const
 {
-    if (FHandle == nullptr)
-        return FTop;
-    RECT r;
-    GetWindowRect(FHandle, &r);
-    if (HWND parent = ::GetParent(FHandle); parent != nullptr && (GetWindowLongA(FHandle, GWL_STYLE) & WS_CHILD))
-        MapWindowPoints(nullptr, parent, reinterpret_cast<POINT*>(&r), 2);
-    return r.top;
+    return FHandle != nullptr ? WindowRectInParent().top : FTop;
 }
 
 int TWinControl::GetWidth() const
@@ -629,13 +635,7 @@ RECT TWinControl::GetClientRect() const
 
 AnsiString TWinControl::GetText() const
 {
-    if (FHandle == nullptr)
-        return FText;
-    int length = GetWindowTextLengthA(FHandle);
-    AnsiString text(static_cast<size_t>(length) + 1, '\0');
-    int copied = GetWindowTextA(FHandle, &text[0], length + 1);
-    text.resize(static_cast<size_t>(copied > 0 ? copied : 0));
-    return text;
+    return FHandle != nullptr ? WindowText(FHandle) : FText;
 }
 
 void TWinControl::SetText(const AnsiString& value)

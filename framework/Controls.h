@@ -58,6 +58,9 @@ struct TCreateParams {
 
 class TWinControl;
 
+// A window's title text.
+AnsiString WindowText(HWND window);
+
 // A control with bounds, caption, font, colour and mouse handling. Every control here has a
 // window of its own (TWinControl); this layer keeps what does not depend on the handle.
 class TControl : public TComponent {
@@ -213,6 +216,8 @@ private:
     void InsertControl(TControl* control);
     void RemoveControl(TControl* control);
     void CreateChildHandles();
+    // The window rectangle, in the parent's client coordinates for a child window.
+    RECT WindowRectInParent() const;
     // Raises CM_MOUSEENTER / CM_MOUSELEAVE when the pointer comes onto or leaves this window.
     void UpdateMouseInside();
 

@@ -76,6 +76,26 @@ void TComboBox::InitializeHandle()
     ApplyDropDownHeight();
 }
 
+void TComboBox::ApplyFieldHeight()
+{
+    // The closed list is as tall as its selection field; let the field take up the difference
+    // so the control stands at the height it was placed with.
+    // Platforms differ in what the field height they report counts (Wine reports two pixels more
+    // than it was given), so measure, correct by what the last setting did, and measure again.
+    int offset = 0;
+    for (int attempt = 0; attempt < 3 && FHeight > 0; ++attempt) {
+        RECT r;
+        GetWindowRect(FHandle, &r);
+        int difference = FHeight - (r.bottom - r.top);
+        int field = static_cast<int>(SendMessageA(FHandle, CB_GETITEMHEIGHT, static_cast<WPARAM>(-1), 0));
+        int value = field + difference - offset;
+        if (difference == 0 || value <= 0)
+            return;
+        SendMessageA(FHandle, CB_SETITEMHEIGHT, static_cast<WPARAM>(-1), value);
+        offset = static_cast<int>(SendMessageA(FHandle, CB_GETITEMHEIGHT, static_cast<WPARAM>(-1), 0)) - value;
+    }
+}
+
 void TComboBox::AddItem(const AnsiString& item)
 {
     FItems.push_back(item);
@@ -147,6 +167,7 @@ void TComboBox::ApplyDropDownHeight()
     RECT r;
     GetWindowRect(FHandle, &r);
     SetWindowPos(FHandle, nullptr, 0, 0, r.right - r.left, listHeight, SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+    ApplyFieldHeight();
 }
 
 void TComboBox::Dispatch(TMessage& message)

@@ -58,6 +58,7 @@ protected:
 
 private:
     void ApplyDropDownHeight();
+    void ApplyFieldHeight();
 
     TComboBoxStyle FStyle = csDropDown;
     std::vector<AnsiString> FItems;

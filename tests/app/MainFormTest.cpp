@@ -19,13 +19,6 @@ std::string WindowClass(HWND window)
     return name;
 }
 
-std::string WindowText(HWND window)
-{
-    char text[256] = {};
-    GetWindowTextA(window, text, sizeof(text));
-    return text;
-}
-
 RECT RectInParent(HWND window)
 {
     RECT r;
@@ -95,7 +88,7 @@ TEST_F(MainFormTest, WindowIsAFixedSingleBorderFormOf188By224)
 struct ExpectedControl {
     const char* name;
     const char* windowClass;
-    RECT bounds;  // height -1: the platform decides (closed drop-down lists)
+    RECT bounds;
     const char* text;
     int tag;
 };
@@ -108,10 +101,10 @@ TEST_F(MainFormTest, ControlsStandInCreationOrderWithTheirPlacesTextsAndTags)
         {"Speed", "Static", {104, 56, 161, 68}, "500 m-sec.", 0},
         {"SiteURL", "Static", {8, 176, 180, 200}, nullptr, 0},
         {"Label3", "Static", {8, 112, 61, 124}, "ロックキー", 0},
-        {"Renda", "ComboBox", {8, 24, 180, -1}, "左クリック", 0},
+        {"Renda", "ComboBox", {8, 24, 180, 44}, "左クリック", 0},
         {"StatusBar1", "msctls_statusbar32", {0, 205, 188, 224}, nullptr, 0},
         {"RendaSpeed", "msctls_trackbar32", {8, 72, 180, 102}, nullptr, 1},
-        {"LockKey", "ComboBox", {8, 128, 180, -1}, "F1", 2},
+        {"LockKey", "ComboBox", {8, 128, 180, 148}, "F1", 2},
         {"CursorLock", "Button", {8, 152, 177, 169}, "マウスカーソルをロックする", 0},
     };
     HWND child = GetWindow(Form->GetHandle(), GW_CHILD);
