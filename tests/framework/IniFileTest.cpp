@@ -1,5 +1,7 @@
 #include "framework/IniFile.h"
 
+#include "support/TempFolder.h"
+
 #include <gtest/gtest.h>
 #include <windows.h>
 
@@ -7,50 +9,6 @@
 #include <iterator>
 
 namespace {
-
-// A fresh folder under the temporary folder, removed with what it holds.
-class TempFolder {
-public:
-    TempFolder()
-    {
-        char base[MAX_PATH];
-        GetTempPathA(MAX_PATH, base);
-        for (unsigned n = 0;; ++n) {
-            FPath = Format("%stapstorm-ini-%lu-%u", base, GetCurrentProcessId(), n);
-            if (CreateDirectoryA(FPath.c_str(), nullptr)) break;
-        }
-    }
-    ~TempFolder()
-    {
-        WIN32_FIND_DATAA entry;
-        HANDLE find = FindFirstFileA((FPath + "\\*").c_str(), &entry);
-        if (find != INVALID_HANDLE_VALUE) {
-            do {
-                AnsiString name = entry.cFileName;
-                if (name == "." || name == "..") continue;
-                if (entry.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) RemoveDirectoryA(Path(name).c_str());
-                else DeleteFileA(Path(name).c_str());
-            } while (FindNextFileA(find, &entry));
-            FindClose(find);
-        }
-        RemoveDirectoryA(FPath.c_str());
-    }
-    AnsiString Path(const AnsiString& name) const { return FPath + "\\" + name; }
-
-private:
-    AnsiString FPath;
-};
-
-void WriteBytes(const AnsiString& path, const AnsiString& bytes)
-{
-    std::ofstream(path, std::ios::binary) << bytes;
-}
-
-AnsiString ReadBytes(const AnsiString& path)
-{
-    std::ifstream in(path, std::ios::binary);
-    return AnsiString(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
-}
 
 bool Exists(const AnsiString& path)
 {

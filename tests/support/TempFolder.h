@@ -1,0 +1,61 @@
+// Scratch files for tests: a fresh folder under the temporary folder, and whole-file reads and
+// writes that keep every byte.
+#pragma once
+
+#include "framework/SysUtils.h"
+
+#include <windows.h>
+
+#include <fstream>
+#include <iterator>
+
+// A fresh folder under the temporary folder, removed with what it holds.
+class TempFolder {
+public:
+    explicit TempFolder(const char* prefix = "tapstorm-test")
+    {
+        char base[MAX_PATH];
+        GetTempPathA(MAX_PATH, base);
+        for (unsigned n = 0;; ++n) {
+            FPath = Format("%s%s-%lu-%u", base, prefix, GetCurrentProcessId(), n);
+            if (CreateDirectoryA(FPath.c_str(), nullptr))
+                break;
+        }
+    }
+    ~TempFolder()
+    {
+        WIN32_FIND_DATAA entry;
+        HANDLE find = FindFirstFileA((FPath + "\\*").c_str(), &entry);
+        if (find != INVALID_HANDLE_VALUE) {
+            do {
+                AnsiString name = entry.cFileName;
+                if (name == "." || name == "..")
+                    continue;
+                if (entry.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)
+                    RemoveDirectoryA(Path(name).c_str());
+                else
+                    DeleteFileA(Path(name).c_str());
+            } while (FindNextFileA(find, &entry));
+            FindClose(find);
+        }
+        RemoveDirectoryA(FPath.c_str());
+    }
+    TempFolder(const TempFolder&) = delete;
+    TempFolder& operator=(const TempFolder&) = delete;
+
+    AnsiString Path(const AnsiString& name) const { return FPath + "\\" + name; }
+
+private:
+    AnsiString FPath;
+};
+
+inline void WriteBytes(const AnsiString& path, const AnsiString& bytes)
+{
+    std::ofstream(path, std::ios::binary) << bytes;
+}
+
+inline AnsiString ReadBytes(const AnsiString& path)
+{
+    std::ifstream in(path, std::ios::binary);
+    return AnsiString(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+}
