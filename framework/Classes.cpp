@@ -38,7 +38,7 @@ TComponent::~TComponent()
 
 void TComponent::Destroying()
 {
-    FComponentState |= csDestroying;
+    MarkDestroying();
     if (FNotifiedFree)
         return;
     FNotifiedFree = true;
@@ -50,6 +50,17 @@ void TComponent::Destroying()
         if (!FFreeNotifies.empty() && FFreeNotifies.back() == watcher)
             RemoveFreeNotification(watcher);
     }
+}
+
+void TComponent::MarkDestroying()
+{
+    if (FComponentState & csDestroying)
+        return;
+    FComponentState |= csDestroying;
+    // What this object owns goes with it: the owner tells its other components of each one
+    // before that one's own destructor runs, and by then it must already read as going.
+    for (TComponent* child : FComponents)
+        child->MarkDestroying();
 }
 
 void TComponent::DestroyComponents()

@@ -72,6 +72,8 @@ protected:
     void Destroying();
 
 private:
+    // Sets csDestroying on this object and everything it owns, at any depth.
+    void MarkDestroying();
     void RemoveNotification(TComponent* component);
     void DestroyComponents();
 

@@ -4,6 +4,8 @@
 #include <gtest/gtest.h>
 
 #include <memory>
+#include <utility>
+#include <vector>
 
 using namespace TestDialogs;
 
@@ -71,23 +73,99 @@ TEST(DlgsUnitTest, EdgeSpacesAssignAndVetting)
     ExpectSpaces(&orphan, 0, 0, 0, 0);
 }
 
+// A unit that records each removal it is told of, and whether the component read as being
+// destroyed at that moment.
+class WatchingUnit : public TCustomDlgsUnit {
+public:
+    using TCustomDlgsUnit::TCustomDlgsUnit;
+    std::vector<std::pair<TComponent*, bool>> Removals;
+
+protected:
+    void Notification(TComponent* component, TOperation operation) override
+    {
+        if (operation == opRemove)
+            Removals.emplace_back(component, (component->ComponentState() & csDestroying) != 0);
+        TCustomDlgsUnit::Notification(component, operation);
+    }
+};
+
 TEST(DlgsUnitTest, SubFormFreeNotificationFollowsTheAssignedForm)
 {
-    TCustomDlgsUnit unit(nullptr);
+    WatchingUnit unit(nullptr);
     TForm* first = NewSubForm(50, 50);
     TForm* second = NewSubForm(60, 60);
     unit.SetSubForm(first);
     unit.SetSubForm(second);
-    delete first;  // no longer watched: nothing changes
+    delete first;  // no longer watched: not heard of
+    EXPECT_TRUE(unit.Removals.empty());
     EXPECT_EQ(second, unit.GetSubForm());
     delete second;
     EXPECT_EQ(nullptr, unit.GetSubForm());
+    ASSERT_EQ(1u, unit.Removals.size());
+    EXPECT_EQ(second, unit.Removals[0].first);
+    EXPECT_TRUE(unit.Removals[0].second);
 
+    unit.Removals.clear();
     TForm* third = NewSubForm(60, 60);
     unit.SetSubForm(third);
     unit.SetSubForm(nullptr);
     delete third;
+    EXPECT_TRUE(unit.Removals.empty());
     EXPECT_EQ(nullptr, unit.GetSubForm());
+}
+
+TEST(DlgsUnitTest, SubFormFreedWithItsOwnerWhileEmbeddedIsLetGo)
+{
+    // One owner holds a dialog component (which frees its customizer when it goes) and the sub
+    // form. The owner tells the unit of the form before the form's own destructor runs; the form
+    // must already read as being destroyed then, so that the customizer never restores it.
+    struct Seen {
+        int Updates = -1;
+        TForm* Embedded = nullptr;
+        bool FormWasGoing = false;
+    } seen;
+    struct DialogComponent : TComponent {
+        WatchingUnit* Unit;
+        TestSizingCustomizer* Customizer = nullptr;
+        Seen& Record;
+        DialogComponent(TComponent* owner, Seen& record) : TComponent(owner), Unit(new WatchingUnit(this)), Record(record)
+        {
+        }
+        ~DialogComponent() override
+        {
+            for (const auto& removal : Unit->Removals)
+                Record.FormWasGoing = Record.FormWasGoing || removal.second;
+            Record.Updates = Customizer->Updates;
+            Record.Embedded = Customizer->GetEmbeddedForm();
+            if (Record.Embedded != nullptr)
+                Customizer->ForgetEmbeddedForm();
+            delete Customizer;
+        }
+    };
+    auto* owner = new TComponent(nullptr);
+    auto* component = new DialogComponent(owner, seen);
+    auto* sub = new TForm(owner);  // the newest: freed first
+    sub->SetClientWidth(200);
+    sub->SetClientHeight(150);
+    sub->HandleNeeded();
+    component->Unit->SetSubFormPos(fpLeft);
+    component->Unit->SetSubForm(sub);
+    HWND dialog = CreateTestDialog(true);
+    LONG_PTR oldProc = GetWindowLongPtrA(dialog, GWLP_WNDPROC);
+    component->Customizer = new TestSizingCustomizer;
+    component->Unit->RegistDialog(dialog, component->Customizer);
+    component->Unit->StartCustomize();
+    ASSERT_EQ(sub, component->Customizer->GetEmbeddedForm());
+    ASSERT_EQ(dialog, GetParent(sub->GetHandle()));
+
+    delete owner;
+    EXPECT_TRUE(seen.FormWasGoing);
+    EXPECT_EQ(1, seen.Updates);
+    EXPECT_EQ(nullptr, seen.Embedded);
+    // The dialog outlives its customizer with its own window procedure back.
+    EXPECT_TRUE(IsWindow(dialog));
+    EXPECT_EQ(oldProc, GetWindowLongPtrA(dialog, GWLP_WNDPROC));
+    DestroyWindow(dialog);
 }
 
 TEST(DlgsUnitTest, SubFormOwnedAlongsideTheUnitIsStillDroppedWhenFreed)
@@ -268,6 +346,11 @@ TEST(DlgsUnitTest, ClosingRecordsTheSizeOnlyWhereTheDialogCouldBeResized)
         open.Open(k.Fixed ? static_cast<TDialogCustomizer*>(new TestFixedCustomizer)
                           : static_cast<TDialogCustomizer*>(new TestSizingCustomizer),
                   !k.Fixed);
+        EXPECT_NE(0u, open.Unit->GetNowEdgeSpace()->GetRightSpace());
+        // Only the registered customizer closes the unit.
+        TestFixedCustomizer stranger;
+        open.Unit->DialogDestroy(&stranger);
+        EXPECT_EQ(open.Dialog, open.Unit->GetHandle());
         EXPECT_NE(0u, open.Unit->GetNowEdgeSpace()->GetRightSpace());
         SetWindowPos(open.Dialog, nullptr, 33, 44, 640, 480, SWP_NOZORDER);
         RECT r;

@@ -113,6 +113,8 @@ public:
         FSubFormClientSize = subFormClient;
     }
     void SetUnit(TCustomDlgsUnit* unit) { FDlgsUnit = unit; }
+    // Lets go of the embedded form without restoring it (a failing test must not touch a freed one).
+    void ForgetEmbeddedForm() { FEmbeddedForm = nullptr; }
 };
 
 // A sub form with a given client size, owned by nobody.
