@@ -100,7 +100,9 @@ void TCustomDlgsUnit::RegistDialog(HWND window, TDialogCustomizer* customizer)
     FCustomizer = customizer;
     if (FCustomizer != nullptr)
         FCustomizer->RegistDialog(window, *this);
-    SysIconChange(FIcon);
+    // The icon's change handler (SysIconChange unless rebound) applies it to the window.
+    if (FIcon->OnChange)
+        FIcon->OnChange(FIcon);
 }
 
 void TCustomDlgsUnit::StartCustomize()
