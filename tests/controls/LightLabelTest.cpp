@@ -376,6 +376,7 @@ struct JumpCase {
 
 const JumpCase JumpCases[] = {
     {"NoneNeverOpens", jtNone, "https://a.example/", "caption", {}},
+    {"NoneWithOnlyACaption", jtNone, "", "https://caption.example/", {}},
     {"CustOpensJumpToUnchanged", jtCust, "https://a.example/x?y=1", "caption", {"https://a.example/x?y=1"}},
     {"CustEmpty", jtCust, "", "caption", {}},
     {"HomeOpensJumpToUnchanged", jtHome, "https://a.example/", "", {"https://a.example/"}},
@@ -559,6 +560,30 @@ TEST_F(LightLabelTest, DraggingOffThePressedLabelLeavesAndReleasingThereDoesNotJ
     SendMessageA(Label->GetHandle(), WM_LBUTTONUP, 0, MAKELPARAM(r.right - r.left + 200, 5));
     EXPECT_EQ('N', Look());
     EXPECT_TRUE(Calls.empty());
+    SetCursorPos(1900, 1060);
+}
+
+TEST_F(LightLabelTest, DraggingOffAndBackOntoThePressedLabelStillClicksOnRelease)
+{
+    UseDistinctLooks();
+    Label->SetJumpTo("https://a.example/");
+    RECT r;
+    GetWindowRect(Label->GetHandle(), &r);
+    const int width = r.right - r.left;
+    SetCursorPos(r.left + 5, r.top + 5);
+    SendMessageA(Label->GetHandle(), WM_MOUSEMOVE, 0, MAKELPARAM(5, 5));
+    Step('D');
+    SetCursorPos(r.right + 200, r.top + 5);
+    SendMessageA(Label->GetHandle(), WM_MOUSEMOVE, MK_LBUTTON, MAKELPARAM(width + 200, 5));
+    ASSERT_FALSE(Label->GetMouseInside());
+    SetCursorPos(r.left + 6, r.top + 5);
+    SendMessageA(Label->GetHandle(), WM_MOUSEMOVE, MK_LBUTTON, MAKELPARAM(6, 5));
+    EXPECT_TRUE(Label->GetMouseInside());
+    EXPECT_EQ('H', Look());
+    Step('U');
+    EXPECT_EQ(1u, Calls.size());
+    EXPECT_EQ('H', Look());
+    EXPECT_EQ(nullptr, GetCapture());
     SetCursorPos(1900, 1060);
 }
 
