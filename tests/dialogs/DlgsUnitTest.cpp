@@ -423,6 +423,19 @@ TEST(DlgsUnitTest, IconGoesToTheClassFirstAndIsClearedAgain)
 
     DestroyWindow(window);
     delete c;
+
+    // An icon chosen while closed reaches the window class when the next window registers.
+    window = CreateWindowExA(0, "TapstormIconTestDialog", "icon", WS_POPUP | WS_CAPTION | WS_SYSMENU, 0, 0, 200, 150,
+                             nullptr, nullptr, GetModuleHandleA(nullptr), nullptr);
+    ASSERT_NE(nullptr, window);
+    TCustomDlgsUnit preset(nullptr);
+    preset.SetIcon(&icon);
+    auto* again = new TestFixedCustomizer;
+    preset.RegistDialog(window, again);
+    EXPECT_NE(nullptr, classIcon());
+    EXPECT_EQ(preset.GetIcon()->GetHandle(), classIcon());
+    DestroyWindow(window);
+    delete again;
     UnregisterClassA("TapstormIconTestDialog", GetModuleHandleA(nullptr));
 }
 
