@@ -179,6 +179,9 @@ void TForm::SetParentWindow(HWND value)
     if (value != nullptr) {
         ApplyStyles();
         ::SetParent(FHandle, value);
+        // Under the host's own controls, where a child created in it would start: a form
+        // around them must neither cover them nor take their clicks.
+        SetWindowPos(FHandle, HWND_BOTTOM, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
     } else {
         ::SetParent(FHandle, nullptr);
         ApplyStyles();

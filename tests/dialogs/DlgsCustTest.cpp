@@ -502,6 +502,138 @@ TEST(FixedCustomizerTest, ControlsSpanningTheSplitWidenThoseAfterItMoveOthersSta
     delete sub;
 }
 
+// A fixed customizer whose split point follows the dialog's controls, as the real dialogs'
+// split points do: 190 right of the edit box's left edge, 60 below the list's top edge.
+struct LiveSplitCustomizer : TestFixedCustomizer {
+    bool CalcDialogCenterLine(TPoint& point) override
+    {
+        RECT edit, list;
+        GetWindowRect(GetDlgItem(FHandle, idEdit), &edit);
+        GetWindowRect(GetDlgItem(FHandle, idList), &list);
+        point = TPoint{edit.left + 190, list.top + 60};
+        return true;
+    }
+};
+
+// Where a template control goes when the controls rectangle starts at (l0, t0), the split
+// point lies at template (200, 100), the rectangle grows by (dw, dh) and moves by (dx, dy).
+RECT ExpectedPlace(RECT r, int l0, int t0, int dx, int dy, int dw, int dh)
+{
+    OffsetRect(&r, l0, t0);
+    const int cx = 200 + l0, cy = 100 + t0;
+    if (dw != 0) {
+        if (r.left < cx && cx < r.right)
+            r.right += dw;
+        else if (cx <= r.left)
+            OffsetRect(&r, dw, 0);
+    }
+    if (dh != 0) {
+        if (r.top < cy && cy < r.bottom)
+            r.bottom += dh;
+        else if (cy <= r.top)
+            OffsetRect(&r, 0, dh);
+    }
+    OffsetRect(&r, dx, dy);
+    return r;
+}
+
+TEST(FixedCustomizerTest, EveryControlAndTheSubFormFollowTheLayoutRulesAtEveryPosition)
+{
+    struct Case {
+        TSubFormPos Pos;
+        TSubFormAnchors Anchors;
+        unsigned Min[4];
+        unsigned Start[4];  // edge spaces at the minimum size
+        unsigned Grown[4];  // after growing by 100 x 60
+    };
+    const TSubFormAnchors all = AllSubFormAnchors;
+    const Case cases[] = {
+        {fpLeft, all, {0, 0, 0, 0}, {120, 0, 0, 0}, {120, 0, 0, 0}},
+        {fpLeft, SubFormAnchors({faTop, faRight, faBottom}), {0, 0, 0, 0}, {120, 0, 0, 0}, {220, 0, 0, 0}},
+        {fpRight, all, {0, 0, 0, 0}, {0, 0, 120, 0}, {0, 0, 120, 0}},
+        {fpRight, SubFormAnchors({faLeft, faTop, faBottom}), {0, 0, 0, 0}, {0, 0, 120, 0}, {0, 0, 220, 0}},
+        {fpTop, all, {0, 0, 0, 0}, {0, 90, 0, 0}, {0, 90, 0, 0}},
+        {fpBottom, all, {0, 0, 0, 0}, {0, 0, 0, 90}, {0, 0, 0, 90}},
+        {fpBottom, SubFormAnchors({faLeft, faTop, faRight}), {0, 0, 0, 0}, {0, 0, 0, 90}, {0, 0, 0, 150}},
+        {fpClient, all, {10, 10, 10, 10}, {10, 10, 10, 10}, {10, 10, 10, 10}},
+        // 100 x 10 / 40 = 25 and 60 x 20 / 60 = 20 go left and up, the rest right and down.
+        {fpClient, 0, {10, 20, 30, 40}, {10, 20, 30, 40}, {35, 40, 105, 80}},
+    };
+    for (const Case& k : cases) {
+        SCOPED_TRACE(testing::Message() << "position " << int(k.Pos) << " anchors " << int(k.Anchors));
+        Opened opened;
+        TForm* sub = NewSubForm(120, 90);
+        opened.Unit->SetSubFormAllProperties(sub, k.Pos, k.Anchors);
+        opened.Unit->GetMinEdgeSpace()->SetAllEdgeSpace(k.Min[0], k.Min[1], k.Min[2], k.Min[3]);
+        opened.Unit->SetDialogSizing(true);
+        auto* c = new LiveSplitCustomizer;
+        opened.Open(c, false);
+        opened.Unit->StartCustomize();
+        HWND dialog = opened.Dialog;
+        TPoint min = c->GetMinDialogSizeValue();
+        ASSERT_EQ(min.x, WindowSize(dialog).cx);
+        ASSERT_EQ(min.y, WindowSize(dialog).cy);
+
+        auto check = [&](const unsigned spaces[4], int dx, int dy, int dw, int dh) {
+            const TDialogEdgeSpace* now = opened.Unit->GetNowEdgeSpace();
+            EXPECT_EQ(spaces[0], now->GetLeftSpace());
+            EXPECT_EQ(spaces[1], now->GetTopSpace());
+            EXPECT_EQ(spaces[2], now->GetRightSpace());
+            EXPECT_EQ(spaces[3], now->GetBottomSpace());
+            for (const ControlPlace& place : ControlPlaces()) {
+                if (place.Id == idSizeGrip)
+                    continue;
+                RECT want = ExpectedPlace(place.Rect, int(k.Start[0]), int(k.Start[1]), dx, dy, dw, dh);
+                RECT got = ClientRectOf(dialog, place.Id);
+                EXPECT_TRUE(EqualRect(&want, &got))
+                    << "control " << place.Id << ": " << got.left << "," << got.top << "," << got.right << ","
+                    << got.bottom << " instead of " << want.left << "," << want.top << "," << want.right << ","
+                    << want.bottom;
+            }
+            SIZE client = ClientSize(dialog);
+            RECT controls = {int(spaces[0]), int(spaces[1]), client.cx - int(spaces[2]), client.cy - int(spaces[3])};
+            RECT wantSub = {0, 0, client.cx, client.cy};
+            switch (k.Pos) {
+            case fpLeft: wantSub.right = controls.left; break;
+            case fpRight: wantSub.left = controls.right; break;
+            case fpTop: wantSub.bottom = controls.top; break;
+            case fpBottom: wantSub.top = controls.bottom; break;
+            case fpClient: break;
+            }
+            RECT gotSub = ClientRectOfWindow(sub->GetHandle());
+            EXPECT_TRUE(EqualRect(&wantSub, &gotSub)) << gotSub.left << "," << gotSub.top << "," << gotSub.right
+                                                      << "," << gotSub.bottom;
+            RECT grip = ClientRectOfWindow(c->GetGrip()->GetHandle());
+            EXPECT_EQ(client.cx - 16, grip.left);
+            EXPECT_EQ(client.cy - 16, grip.top);
+        };
+        check(k.Start, 0, 0, 0, 0);
+
+        SetWindowPos(dialog, nullptr, 0, 0, min.x + 100, min.y + 60, SWP_NOMOVE | SWP_NOZORDER);
+        const int dx = int(k.Grown[0]) - int(k.Start[0]);
+        const int dy = int(k.Grown[1]) - int(k.Start[1]);
+        const int dw = 100 - dx - (int(k.Grown[2]) - int(k.Start[2]));
+        const int dh = 60 - dy - (int(k.Grown[3]) - int(k.Start[3]));
+        check(k.Grown, dx, dy, dw, dh);
+
+        // Back to the minimum: everything returns to its first place.
+        SetWindowPos(dialog, nullptr, 0, 0, min.x, min.y, SWP_NOMOVE | SWP_NOZORDER);
+        check(k.Start, 0, 0, 0, 0);
+
+        // Closed at the grown size, opened again: the same layout in one pass.
+        SetWindowPos(dialog, nullptr, 0, 0, min.x + 100, min.y + 60, SWP_NOMOVE | SWP_NOZORDER);
+        opened.Close();
+        c = new LiveSplitCustomizer;
+        opened.Open(c, false);
+        opened.Unit->StartCustomize();
+        EXPECT_EQ(min.x + 100, WindowSize(opened.Dialog).cx);
+        dialog = opened.Dialog;
+        check(k.Grown, dx, dy, dw, dh);
+        opened.Close();
+        delete sub;
+    }
+}
+
 TEST(FixedCustomizerTest, WithoutASplitPointControlsOnlyFollowAShift)
 {
     Opened opened;
@@ -525,6 +657,38 @@ TEST(FixedCustomizerTest, WithoutASplitPointControlsOnlyFollowAShift)
     }
     opened.Close();
     delete sub;
+}
+
+TEST(DialogCustomizerTest, EmbeddedSubFormLiesUnderTheDialogsControls)
+{
+    // Around the controls (fpClient) the sub form must not cover them or take their clicks.
+    for (bool fixed : {true, false}) {
+        SCOPED_TRACE(fixed ? "fixed" : "sizing");
+        Opened opened;
+        TForm* sub = NewSubForm(120, 90);
+        opened.Unit->SetSubForm(sub);
+        opened.Unit->SetMinEdgeSpace(std::make_unique<TDialogEdgeSpace>(10, 10, 10, 10).get());
+        opened.Unit->SetDialogSizing(true);
+        if (fixed)
+            opened.Open(new TestFixedCustomizer, false);
+        else
+            opened.Open(new TestSizingCustomizer, true);
+        opened.Unit->StartCustomize();
+        ASSERT_EQ(opened.Dialog, GetParent(sub->GetHandle()));
+        for (int id : {int(idEdit), int(idList), int(idOk), int(idCancel), int(idScroll)}) {
+            RECT r = ClientRectOf(opened.Dialog, id);
+            POINT centre = {(r.left + r.right) / 2, (r.top + r.bottom) / 2};
+            EXPECT_EQ(GetDlgItem(opened.Dialog, id), ChildWindowFromPointEx(opened.Dialog, centre, CWP_SKIPINVISIBLE))
+                << id;
+        }
+        if (fixed) {
+            HWND grip = static_cast<TestFixedCustomizer*>(opened.Customizer)->GetGrip()->GetHandle();
+            RECT g = ClientRectOfWindow(grip);
+            EXPECT_EQ(grip, ChildWindowFromPointEx(opened.Dialog, POINT{g.left + 8, g.top + 8}, CWP_SKIPINVISIBLE));
+        }
+        opened.Close();
+        delete sub;
+    }
 }
 
 TEST(DialogCustomizerTest, ClosingRestoresTheSubFormAndTheWindowProcedure)

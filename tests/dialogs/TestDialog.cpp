@@ -41,7 +41,7 @@ HWND CreateTestDialog(bool resizable, int outerWidth, int outerHeight)
 {
     const TemplateItem items[] = {
         {WS_CHILD | WS_VISIBLE | WS_BORDER | ES_AUTOHSCROLL, idEdit, 0x0081, L""},
-        {WS_CHILD | WS_VISIBLE | WS_BORDER | LBS_NOTIFY, idList, 0x0083, L""},
+        {WS_CHILD | WS_VISIBLE | WS_BORDER | LBS_NOTIFY | LBS_NOINTEGRALHEIGHT, idList, 0x0083, L""},
         {WS_CHILD | WS_VISIBLE | BS_GROUPBOX, idGroup, 0x0080, L"Group"},
         {WS_CHILD | WS_VISIBLE | SBS_HORZ, idScroll, 0x0084, L""},
         {WS_CHILD | WS_VISIBLE | BS_DEFPUSHBUTTON, idOk, 0x0080, L"OK"},
