@@ -62,14 +62,16 @@ void TDialogCustomizer::ReleaseWindow()
 {
     if (FState == 0)
         return;
-    // Still attached (the owner goes while its dialog is open): leave the window and the sub
-    // form as they were, so nothing reaches this object or hangs on the dialog afterwards.
-    if (FDlgsUnit != nullptr)
-        FDlgsUnit->DialogDestroy(this);
-    RestoreSubFormProperties();
+    // Still attached (the owner goes while its dialog is open). Off the window first, so no
+    // message reaches this object while it is taken apart; then record the place as a close
+    // would, and take the sub form out of the dialog that stays behind.
+    FOnSizeChanged = nullptr;
     if (FOldWndProc != nullptr)
         UnhookObjectInstance(FHandle, FObjectInstance, FOldWndProc);
     FState = 0;
+    if (FDlgsUnit != nullptr)
+        FDlgsUnit->DialogDestroy(this);
+    RestoreSubFormProperties();
 }
 
 void TDialogCustomizer::RegistDialog(HWND window, TCustomDlgsUnit& unit)

@@ -42,6 +42,18 @@ struct Opened {
     }
 };
 
+// A subclassing layer put on the dialog before the customizer's: it notes which procedure
+// the window has when the destruction message reaches it.
+WNDPROC ProbeOldProc = nullptr;
+LONG_PTR ProbeProcAtDestroy = 0;
+
+LRESULT CALLBACK ProbeProc(HWND window, UINT msg, WPARAM wParam, LPARAM lParam)
+{
+    if (msg == WM_DESTROY)
+        ProbeProcAtDestroy = GetWindowLongPtrA(window, GWLP_WNDPROC);
+    return CallWindowProcA(ProbeOldProc, window, msg, wParam, lParam);
+}
+
 TEST(DialogCustomizerTest, AutomaticPlaceIsCentredAcrossAndAThirdDownTheMonitor)
 {
     TMonitor* monitor = Screen->Monitors(0);
@@ -79,12 +91,16 @@ TEST(DialogCustomizerTest, AutomaticPlaceIsCentredAcrossAndAThirdDownTheMonitor)
 TEST(SizingCustomizerTest, SubFormOnTheLeftWidensTheDialogAndShiftsEveryControlOnce)
 {
     Opened opened;
+    // An earlier opening leaves a size behind; a dialog that sizes itself does not take it.
+    opened.Open(new TestSizingCustomizer, true);
+    opened.Unit->StartCustomize();
+    SetWindowPos(opened.Dialog, nullptr, 0, 0, 700, 520, SWP_NOMOVE | SWP_NOZORDER);
+    opened.Close();
+    ASSERT_EQ(700, opened.Unit->GetDialogSize().x);
     TForm* sub = NewSubForm(200, 150);
     opened.Unit->SetSubFormPos(fpLeft);
     opened.Unit->SetSubForm(sub);
     opened.Unit->SetPosition(TPoint{30, 20});
-    // A remembered size is not applied to a dialog that sizes itself.
-    opened.Unit->RegistDialog(nullptr, nullptr);
     HWND dialog = CreateTestDialog(true);
     auto before = Snapshot(dialog);
     SIZE beforeSize = WindowSize(dialog);
@@ -105,6 +121,11 @@ TEST(SizingCustomizerTest, SubFormOnTheLeftWidensTheDialogAndShiftsEveryControlO
 
     opened.Unit->StartCustomize();
     EXPECT_EQ(beforeSize.cx + 200, WindowSize(dialog).cx);
+    EXPECT_EQ(beforeSize.cy, WindowSize(dialog).cy);
+    // Starting does not move the controls a second time.
+    auto started = Snapshot(dialog);
+    for (auto& [id, r] : shifted)
+        EXPECT_TRUE(EqualRect(&r, &started[id])) << id;
     // The sub form fills the strip on the left, as a child of the dialog.
     EXPECT_EQ(dialog, GetParent(sub->GetHandle()));
     RECT subRect = ClientRectOfWindow(sub->GetHandle());
@@ -700,6 +721,8 @@ TEST(DialogCustomizerTest, ClosingRestoresTheSubFormAndTheWindowProcedure)
     opened.Unit->SetSubFormPos(fpBottom);
     opened.Unit->SetSubForm(sub);
     HWND dialog = CreateTestDialog(false);
+    ProbeOldProc = reinterpret_cast<WNDPROC>(
+        SetWindowLongPtrA(dialog, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&ProbeProc)));
     LONG_PTR oldProc = GetWindowLongPtrA(dialog, GWLP_WNDPROC);
     opened.Dialog = dialog;
     auto* c = new TestFixedCustomizer;
@@ -716,12 +739,11 @@ TEST(DialogCustomizerTest, ClosingRestoresTheSubFormAndTheWindowProcedure)
     SetWindowPos(dialog, nullptr, 123, 45, 0, 0, SWP_NOSIZE | SWP_NOZORDER);
     EXPECT_NE(0u, opened.Unit->GetNowEdgeSpace()->GetBottomSpace());
 
-    bool procRestored = false;
-    // Watch the destruction from the dialog's side: by the time the platform's own procedure
-    // sees WM_NCDESTROY, ours must be out of the way.
+    // Watch the destruction from a layer under the customizer: by the time WM_DESTROY gets
+    // there, the customizer has put that layer back as the window's procedure.
+    ProbeProcAtDestroy = 0;
     DestroyWindow(dialog);
-    procRestored = !IsWindow(dialog);
-    EXPECT_TRUE(procRestored);
+    EXPECT_EQ(reinterpret_cast<LONG_PTR>(&ProbeProc), ProbeProcAtDestroy);
     EXPECT_EQ(0, c->GetState());
     EXPECT_EQ(nullptr, opened.Unit->GetHandle());
     EXPECT_EQ(123, opened.Unit->GetPosition().x);
