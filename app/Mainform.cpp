@@ -10,7 +10,7 @@ const char* const WindowFontName = "ＭＳ Ｐゴシック";
 constexpr int WindowFontHeight = -12;
 
 // The notice at the foot of the window and the page it opens.
-const char* const SiteNotice = "Tapstorm プロジェクト\r\nhttps://tapstorm.example/";
+const char* const SiteNotice = "(C) Tapstorm プロジェクト";
 const char* const SiteAddress = "https://tapstorm.example/";
 
 void SetWindowFont(TFont* font)
