@@ -7,6 +7,8 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <atomic>
+#include <thread>
 #include <memory>
 #include <vector>
 
@@ -653,6 +655,60 @@ TEST(FixedCustomizerTest, EveryControlAndTheSubFormFollowTheLayoutRulesAtEveryPo
         opened.Close();
         delete sub;
     }
+}
+
+TEST(FixedCustomizerTest, DraggingTheGripResizesTheDialogAndLaysItOut)
+{
+    Opened opened;
+    TForm* sub = NewSubForm(120, 90);
+    opened.Unit->SetSubFormPos(fpRight);
+    opened.Unit->SetSubForm(sub);
+    opened.Unit->SetDialogSizing(true);
+    auto* c = new TestFixedCustomizer;
+    c->HasCentre = false;
+    opened.Open(c, false);
+    opened.Unit->StartCustomize();
+    HWND dialog = opened.Dialog;
+    ShowWindow(dialog, SW_SHOW);
+    SetForegroundWindow(dialog);
+    Pump();
+    SIZE before = WindowSize(dialog);
+    RECT grip;
+    GetWindowRect(c->GetGrip()->GetHandle(), &grip);
+    // A hand on the mouse, from another thread: press on the grip, drag 60 right and 40 down,
+    // let go. This thread runs the platform's sizing loop meanwhile.
+    std::atomic<bool> done{false};
+    std::thread hand([&] {
+        SetCursorPos(grip.left + 8, grip.top + 8);
+        Sleep(100);
+        mouse_event(MOUSEEVENTF_LEFTDOWN, 0, 0, 0, 0);
+        for (int i = 1; i <= 4; ++i) {
+            Sleep(50);
+            SetCursorPos(grip.left + 8 + 15 * i, grip.top + 8 + 10 * i);
+        }
+        Sleep(100);
+        mouse_event(MOUSEEVENTF_LEFTUP, 0, 0, 0, 0);
+        Sleep(100);
+        done = true;
+    });
+    while (!done) {
+        Pump();
+        Sleep(10);
+    }
+    hand.join();
+    Pump();
+    SIZE after = WindowSize(dialog);
+    EXPECT_EQ(before.cx + 60, after.cx);
+    EXPECT_EQ(before.cy + 40, after.cy);
+    SIZE client = ClientSize(dialog);
+    RECT g = ClientRectOfWindow(c->GetGrip()->GetHandle());
+    EXPECT_EQ(client.cx - 16, g.left);
+    EXPECT_EQ(client.cy - 16, g.top);
+    RECT s = ClientRectOfWindow(sub->GetHandle());
+    EXPECT_EQ(client.cx - 120, s.left);
+    EXPECT_EQ(client.cy, s.bottom);
+    opened.Close();
+    delete sub;
 }
 
 TEST(FixedCustomizerTest, WithoutASplitPointControlsOnlyFollowAShift)

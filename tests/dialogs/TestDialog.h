@@ -41,7 +41,7 @@ inline const std::vector<ControlPlace>& ControlPlaces()
     return places;
 }
 
-// Builds and shows the dialog; the window is `outerWidth` x `outerHeight` at (50, 50).
+// Builds the dialog, hidden; the window is `outerWidth` x `outerHeight` at (50, 50).
 HWND CreateTestDialog(bool resizable, int outerWidth = 400, int outerHeight = 300);
 
 // A control's rectangle in the dialog's client coordinates.
