@@ -711,6 +711,45 @@ TEST(FixedCustomizerTest, DraggingTheGripResizesTheDialogAndLaysItOut)
     delete sub;
 }
 
+TEST(FixedCustomizerTest, SwappingTheSubFormWhileOpenRestoresTheOldOneAndEmbedsTheNew)
+{
+    Opened opened;
+    TForm* first = NewSubForm(120, 90);
+    TForm* second = NewSubForm(150, 60);
+    opened.Unit->SetSubFormPos(fpLeft);
+    opened.Unit->SetSubForm(first);
+    auto* c = new TestFixedCustomizer;
+    c->HasCentre = false;
+    opened.Open(c, false);
+    opened.Unit->StartCustomize();
+    HWND dialog = opened.Dialog;
+    const TPoint init = c->GetInitDialogSize();
+    EXPECT_EQ(130, ClientRectOf(dialog, idEdit).left);
+
+    opened.Unit->SetSubForm(second);
+    EXPECT_EQ(second, c->GetEmbeddedForm());
+    EXPECT_EQ(nullptr, GetParent(first->GetHandle()));
+    EXPECT_EQ(bsSizeable, first->GetBorderStyle());
+    EXPECT_FALSE(first->GetVisible());
+    EXPECT_EQ(dialog, GetParent(second->GetHandle()));
+    EXPECT_EQ(bsNone, second->GetBorderStyle());
+    EXPECT_EQ(init.x + 150, c->GetMinDialogSizeValue().x);
+    EXPECT_EQ(init.x + 150, WindowSize(dialog).cx);  // grown to its new minimum at once
+    EXPECT_EQ(160, ClientRectOf(dialog, idEdit).left);
+    RECT s = ClientRectOfWindow(second->GetHandle());
+    EXPECT_EQ(0, s.left);
+    EXPECT_EQ(150, s.right);
+
+    opened.Unit->SetSubForm(nullptr);
+    EXPECT_EQ(nullptr, c->GetEmbeddedForm());
+    EXPECT_EQ(nullptr, GetParent(second->GetHandle()));
+    EXPECT_EQ(bsSizeable, second->GetBorderStyle());
+    EXPECT_EQ(10, ClientRectOf(dialog, idEdit).left);
+    opened.Close();
+    delete first;
+    delete second;
+}
+
 TEST(FixedCustomizerTest, WithoutASplitPointControlsOnlyFollowAShift)
 {
     Opened opened;
