@@ -25,9 +25,13 @@ TEST(FormEmbeddingTest, ParentWindowMakesAFormAChildAndBackAgain)
     EXPECT_FALSE(style & (WS_THICKFRAME | WS_CAPTION));
     EXPECT_EQ(bsNone, form.GetBorderStyle());
 
+    HWND hostControl = CreateWindowExA(0, "BUTTON", "OK", WS_CHILD | WS_VISIBLE, 20, 30, 60, 20, host, nullptr,
+                                       GetModuleHandleA(nullptr), nullptr);
     form.SetParentWindow(host);
     EXPECT_EQ(host, form.GetParentWindow());
     EXPECT_EQ(host, GetParent(window));
+    // It moves in under the host's own controls.
+    EXPECT_EQ(hostControl, GetWindow(window, GW_HWNDPREV));
     style = GetWindowLongA(window, GWL_STYLE);
     EXPECT_TRUE(style & WS_CHILD);
     EXPECT_FALSE(style & WS_POPUP);
