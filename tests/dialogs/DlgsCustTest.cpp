@@ -3,6 +3,7 @@
 
 #include "framework/Application.h"
 #include "framework/Screen.h"
+#include "framework/WndThunk.h"
 
 #include <gtest/gtest.h>
 
@@ -867,6 +868,60 @@ TEST(DialogCustomizerTest, ClosingRestoresTheSubFormAndTheWindowProcedure)
     EXPECT_EQ(45, r.top);
     opened.Close();
     delete sub;
+}
+
+TEST(DialogCustomizerTest, ComponentLayerFreesTheCustomizerInsideTheDestructionMessage)
+{
+    // The components' own flow: their hook sits under the customizer's and, when WM_DESTROY
+    // reaches it, frees the customizer whose thunk is still dispatching that message.
+    for (bool fixed : {true, false}) {
+        SCOPED_TRACE(fixed ? "fixed" : "sizing");
+        Opened opened;
+        TForm* sub = NewSubForm(120, 90);
+        opened.Unit->SetSubFormPos(fpTop);
+        opened.Unit->SetSubForm(sub);
+        opened.Unit->SetDialogSizing(true);
+        HWND dialog = CreateTestDialog(!fixed);
+        struct Component {
+            WNDPROC Old = nullptr;
+            HWND Window = nullptr;
+            TDialogCustomizer** Customizer = nullptr;
+            std::vector<UINT> Seen;
+        } component;
+        component.Window = dialog;
+        component.Customizer = &opened.Customizer;
+        void* hook = MakeObjectInstance([&component](TMessage& m) {
+            if (m.Msg == WM_DESTROY || m.Msg == WM_NCDESTROY)
+                component.Seen.push_back(m.Msg);
+            if (m.Msg == WM_DESTROY) {
+                delete *component.Customizer;
+                *component.Customizer = nullptr;
+            }
+            m.Result = CallWindowProcA(component.Old, component.Window, m.Msg, m.WParam, m.LParam);
+        });
+        component.Old = reinterpret_cast<WNDPROC>(
+            SetWindowLongPtrA(dialog, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(hook)));
+        opened.Dialog = dialog;
+        opened.Customizer = fixed ? static_cast<TDialogCustomizer*>(new TestFixedCustomizer)
+                                  : static_cast<TDialogCustomizer*>(new TestSizingCustomizer);
+        opened.Unit->RegistDialog(dialog, opened.Customizer);
+        opened.Unit->StartCustomize();
+        SetWindowPos(dialog, nullptr, 210, 120, 0, 0, SWP_NOSIZE | SWP_NOZORDER);
+        SIZE size = WindowSize(dialog);
+
+        EXPECT_TRUE(DestroyWindow(dialog));
+        opened.Dialog = nullptr;
+        EXPECT_EQ(nullptr, opened.Customizer);
+        EXPECT_EQ((std::vector<UINT>{WM_DESTROY, WM_NCDESTROY}), component.Seen);
+        EXPECT_EQ(nullptr, opened.Unit->GetHandle());
+        EXPECT_EQ(210, opened.Unit->GetPosition().x);
+        EXPECT_EQ(120, opened.Unit->GetPosition().y);
+        EXPECT_EQ(size.cx, opened.Unit->GetDialogSize().x);
+        EXPECT_EQ(nullptr, GetParent(sub->GetHandle()));
+        EXPECT_EQ(bsSizeable, sub->GetBorderStyle());
+        FreeObjectInstance(hook);
+        delete sub;
+    }
 }
 
 TEST(DialogCustomizerTest, SubFormDestroyedWhileEmbeddedIsLeftAlone)
