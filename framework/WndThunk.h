@@ -16,8 +16,8 @@ void* MakeObjectInstance(TWndMethod method);
 
 // Releases a thunk. The method is never called again; the memory goes once no call through
 // the thunk is running any more (a thunk may be freed from inside the message it dispatched),
-// and not before the window is gone if the thunk is still some window's procedure (see
-// UnhookObjectInstance).
+// and, for a thunk left passing messages on under another layer (see UnhookObjectInstance),
+// not before that window is gone. Take a thunk off its window before releasing it.
 void FreeObjectInstance(void* instance);
 
 // Takes the layer `instance` off `window`, whose procedure it replaced when that procedure
