@@ -10,6 +10,7 @@
 #include <algorithm>
 #include <atomic>
 #include <thread>
+#include <map>
 #include <memory>
 #include <vector>
 
@@ -749,6 +750,54 @@ TEST(FixedCustomizerTest, SwappingTheSubFormWhileOpenRestoresTheOldOneAndEmbedsT
     opened.Close();
     delete first;
     delete second;
+}
+
+TEST(FixedCustomizerTest, SplitPointOnAControlsEdge)
+{
+    // A control that starts at the split moves; one that ends at it stays.
+    struct Case {
+        POINT Centre;  // client coordinates
+        std::map<int, RECT> Want;
+    };
+    const Case cases[] = {
+        {{160, 170},
+         {{idEdit, {10, 10, 240, 30}},
+          {idList, {10, 40, 150, 160}},
+          {idGroup, {190, 40, 330, 160}},
+          {idScroll, {10, 190, 330, 206}},
+          {idOk, {340, 10, 410, 35}},
+          {idCancel, {340, 45, 410, 70}}}},
+        {{150, 160},
+         {{idEdit, {10, 10, 240, 30}},
+          {idList, {10, 40, 150, 160}},
+          {idGroup, {190, 40, 330, 160}},
+          {idScroll, {10, 190, 330, 206}},
+          {idOk, {340, 10, 410, 35}},
+          {idCancel, {340, 45, 410, 70}}}},
+    };
+    for (const Case& k : cases) {
+        Opened opened;
+        auto* c = new TestFixedCustomizer;
+        opened.Open(c, false);
+        opened.Unit->StartCustomize();
+        TList list;
+        c->GetDlgControlsHandle(&list);
+        POINT centre = k.Centre;
+        ClientToScreen(opened.Dialog, &centre);
+        HDWP batch = BeginDeferWindowPos(list.Count());
+        batch = c->SetDialogControlsPosition(batch, &list, centre, 0, 0, 30, 20);
+        ASSERT_NE(nullptr, batch);
+        EndDeferWindowPos(batch);
+        for (const auto& [id, want] : k.Want) {
+            RECT got = ClientRectOf(opened.Dialog, id);
+            EXPECT_TRUE(EqualRect(&want, &got)) << "split " << k.Centre.x << "," << k.Centre.y << " control " << id
+                                                << ": " << got.left << "," << got.top << "," << got.right << ","
+                                                << got.bottom;
+        }
+        // Only the list box stays where it was, and only it is not queued.
+        EXPECT_EQ(5, c->Queued);
+        opened.Close();
+    }
 }
 
 TEST(FixedCustomizerTest, WithoutASplitPointControlsOnlyFollowAShift)
