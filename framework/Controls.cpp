@@ -566,11 +566,6 @@ void TWinControl::RemoveControl(TControl* control)
         win->DestroyHandle();
 }
 
-void TWinControl::SetParent(TWinControl* parent)
-{
-    TControl::SetParent(parent);
-}
-
 void TWinControl::SetParentWindow(HWND value)
 {
     if (FParent != nullptr || value == FParentWindow)
@@ -661,11 +656,6 @@ void TWinControl::SetVisible(bool value)
         ShowWindow(FHandle, value ? SW_SHOW : SW_HIDE);
 }
 
-void TWinControl::SetColor(TColor value)
-{
-    TControl::SetColor(value);
-}
-
 void TWinControl::SetTabStop(bool value)
 {
     FTabStop = value;
@@ -673,11 +663,6 @@ void TWinControl::SetTabStop(bool value)
         LONG style = GetWindowLongA(FHandle, GWL_STYLE);
         SetWindowLongA(FHandle, GWL_STYLE, value ? style | WS_TABSTOP : style & ~WS_TABSTOP);
     }
-}
-
-bool TWinControl::Focused() const
-{
-    return FHandle != nullptr && GetFocus() == FHandle;
 }
 
 void TWinControl::SetFocus()

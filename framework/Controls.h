@@ -156,11 +156,9 @@ public:
 
     // The window handle, created on first use.
     HWND GetHandle();
-    HWND Handle() { return GetHandle(); }
     bool HandleAllocated() const { return FHandle != nullptr; }
     void HandleNeeded() { GetHandle(); }
 
-    void SetParent(TWinControl* parent) override;
     // A platform window to live in when the control has no framework parent.
     HWND GetParentWindow() const { return FParentWindow; }
     virtual void SetParentWindow(HWND value);
@@ -174,11 +172,9 @@ public:
     void SetText(const AnsiString& value) override;
     void SetEnabled(bool value) override;
     void SetVisible(bool value) override;
-    void SetColor(TColor value) override;
 
     bool GetTabStop() const { return FTabStop; }
     void SetTabStop(bool value);
-    bool Focused() const;
     virtual void SetFocus();
 
     int ControlCount() const { return static_cast<int>(FControls.size()); }
