@@ -1,6 +1,7 @@
 // Objects, persistent assignment and components with ownership and free notification.
 #pragma once
 
+#include "framework/Messages.h"
 #include "framework/SysUtils.h"
 
 #include <functional>
@@ -11,6 +12,12 @@ public:
     virtual ~TObject() = default;
     // The class name the framework shows for this object (also used as a window class name).
     virtual const char* ClassName() const { return "TObject"; }
+
+    // The message map: an object that takes messages overrides Dispatch with a switch on
+    // the message number and passes what it does not handle to DefaultHandler.
+    virtual void Dispatch(TMessage& message) { DefaultHandler(message); }
+    // What happens to a message nobody handled; here, nothing.
+    virtual void DefaultHandler(TMessage& message) {}
 };
 
 // Event handlers take the sending object first.

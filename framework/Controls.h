@@ -6,28 +6,6 @@
 
 #include <windows.h>
 
-struct TMessage {
-    UINT Msg;
-    WPARAM WParam;
-    LPARAM LParam;
-    LRESULT Result;
-};
-
-// Framework notifications sent to controls (not platform messages).
-constexpr UINT CM_BASE = 0xB000;
-constexpr UINT CM_MOUSEENTER = CM_BASE + 19;  // 0xB013
-constexpr UINT CM_MOUSELEAVE = CM_BASE + 20;  // 0xB014
-// Control notifications reflected from the parent back to the control they concern.
-constexpr UINT CN_BASE = 0xBC00;
-constexpr UINT CN_COMMAND = CN_BASE + WM_COMMAND;
-constexpr UINT CN_NOTIFY = CN_BASE + WM_NOTIFY;
-constexpr UINT CN_HSCROLL = CN_BASE + WM_HSCROLL;
-constexpr UINT CN_VSCROLL = CN_BASE + WM_VSCROLL;
-constexpr UINT CN_CTLCOLORSTATIC = CN_BASE + WM_CTLCOLORSTATIC;
-constexpr UINT CN_CTLCOLORBTN = CN_BASE + WM_CTLCOLORBTN;
-constexpr UINT CN_CTLCOLOREDIT = CN_BASE + WM_CTLCOLOREDIT;
-constexpr UINT CN_CTLCOLORLISTBOX = CN_BASE + WM_CTLCOLORLISTBOX;
-
 enum TMouseButton { mbLeft, mbRight, mbMiddle };
 
 enum TShiftStateFlag : unsigned {
@@ -113,8 +91,8 @@ public:
 
     // The virtual window procedure: WndProc -> Dispatch -> DefaultHandler.
     virtual void WndProc(TMessage& message);
-    virtual void Dispatch(TMessage& message);
-    virtual void DefaultHandler(TMessage& message);
+    void Dispatch(TMessage& message) override;
+    void DefaultHandler(TMessage& message) override;
 
     TNotifyEvent OnClick;
     TMouseEvent OnMouseDown;
