@@ -26,7 +26,7 @@ TAPSTORM_ROOT=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
 : "${WINTOOL_EXE:=$TAPSTORM_BUILD_ROOT/i686/tests/wintool.exe}"
 
 # Bumped when the prefix set-up below changes, so old prefixes are brought up to date.
-_H_PREFIX_VERSION=1
+_H_PREFIX_VERSION=2
 
 _H_OWNER=0          # this shell started the harness (and stops it)
 _H_PIDS=()          # processes to end at exit
@@ -101,13 +101,15 @@ _h_start_xvfb() {
   export TAPSTORM_HARNESS_XVFB=1
 }
 
-# Font names the program asks for, mapped to the Japanese fonts installed here.
+# Font names the program asks for, mapped to the Japanese fonts installed here. The
+# window's proportional Gothic is Konatu: at 12 pixels its widths match the original's
+# (the labels are sized to them), where IPAPGothic runs wider and cuts "500 m-sec.".
 _h_font_replacements() {
   local reg=$WINEPREFIX/tapstorm-fonts.reg
   printf '%s\r\n' 'Windows Registry Editor Version 5.00' '' \
     '[HKEY_CURRENT_USER\Software\Wine\Fonts\Replacements]' \
-    '"ＭＳ Ｐゴシック"="IPAPGothic"' '"ＭＳ ゴシック"="IPAGothic"' \
-    '"MS PGothic"="IPAPGothic"' '"MS Gothic"="IPAGothic"' '"MS UI Gothic"="IPAPGothic"' |
+    '"ＭＳ Ｐゴシック"="Konatu"' '"ＭＳ ゴシック"="IPAGothic"' \
+    '"MS PGothic"="Konatu"' '"MS Gothic"="IPAGothic"' '"MS UI Gothic"="IPAPGothic"' |
     iconv -f UTF-8 -t UTF-16 >"$reg"
   wine regedit /S "$(winpath "$reg")"
 }

@@ -37,6 +37,16 @@ if screenshot "$shot" "$APP_XID"; then
   colours=$(identify -format '%k' "$shot")
   check "screenshot shows drawn controls ($colours colours)" test "$colours" -gt 8
   echo "screenshot: $shot"
+  # The pace label clips its text: shown whole, its rightmost ink is the final "." (ink in the
+  # lower half only) with clear space before the label's right edge.
+  read -r sx sy sw sh < <(wintool children Tapstorm | awk -F'\t' '$13 == "500 m-sec." { print $5, $6, $7, $8 }')
+  ink=$(convert "$shot" -crop "${sw}x${sh}+${sx}+${sy}" +repage -colorspace Gray -depth 8 gray:- | od -An -v -tu1 -w"$sw" |
+    awk '{ for (x = 1; x <= NF; x++) if ($x < 128) { if (x > last) { last = x; top = NR } else if (x == last && NR < top) top = NR } }
+         END { print last, top }')
+  read -r last_column last_top <<<"$ink"
+  echo "pace label ${sw}x${sh} at $sx,$sy: rightmost ink column ${last_column:-none}, its top row ${last_top:-none}"
+  check "the pace label's text ends inside the label with its final dot" \
+    test -n "$sw" -a "${last_column:-0}" -gt 0 -a "${last_column:-0}" -lt "${sw:-0}" -a "${last_top:-0}" -gt $((${sh:-0} / 2))
 else
   fail "screenshot of the main window"
 fi
