@@ -1,0 +1,494 @@
+#include "dialogs/CSelFDlg.h"
+
+#include "framework/Application.h"
+#include "framework/Controls.h"
+#include "framework/Dialogs.h"
+#include "framework/WndThunk.h"
+
+#include <objbase.h>
+#include <shlwapi.h>
+
+#include <cstring>
+
+namespace CustDlgs {
+
+// ---------------------------------------------------------------------------------------------
+// The shell behind the module
+
+HRESULT TShellApi::GetMalloc(IMalloc** malloc)
+{
+    return SHGetMalloc(malloc);
+}
+
+HRESULT TShellApi::GetDesktopFolder(IShellFolder** folder)
+{
+    return SHGetDesktopFolder(folder);
+}
+
+HRESULT TShellApi::GetSpecialFolderLocation(HWND owner, int folder, LPITEMIDLIST* list)
+{
+    return SHGetSpecialFolderLocation(owner, folder, list);
+}
+
+BOOL TShellApi::GetPathFromIDList(LPCITEMIDLIST list, char* path)
+{
+    return SHGetPathFromIDListA(list, path);
+}
+
+LPITEMIDLIST TShellApi::BrowseForFolder(BROWSEINFOA* info)
+{
+    return SHBrowseForFolderA(info);
+}
+
+DWORD TShellApi::ShellVersion()
+{
+    return GetShellVersion();
+}
+
+DWORD GetShellVersion()
+{
+    HMODULE library = LoadLibraryA("SHELL32.DLL");
+    if (library == nullptr)
+        return 0;
+    DWORD version = 0;
+    using TDllGetVersion = HRESULT(CALLBACK*)(DLLVERSIONINFO*);
+    auto getVersion =
+        reinterpret_cast<TDllGetVersion>(reinterpret_cast<void*>(GetProcAddress(library, "DllGetVersion")));
+    if (getVersion != nullptr) {
+        static_assert(sizeof(DLLVERSIONINFO) == 20, "the record the shell expects");
+        DLLVERSIONINFO info = {};
+        info.cbSize = sizeof(info);
+        if (SUCCEEDED(getVersion(&info)))
+            version = (static_cast<DWORD>(LOWORD(info.dwMajorVersion)) << 16) | LOWORD(info.dwMinorVersion);
+    }
+    FreeLibrary(library);
+    return version;
+}
+
+namespace {
+TShellApi RealShell;
+TShellApi* CurrentShell = &RealShell;
+
+HWND ApplicationWindow()
+{
+    return Application != nullptr ? Application->GetHandle() : nullptr;
+}
+}  // namespace
+
+TShellApi& ShellApi()
+{
+    return *CurrentShell;
+}
+
+TShellApi* SetShellApi(TShellApi* api)
+{
+    TShellApi* previous = CurrentShell;
+    CurrentShell = api != nullptr ? api : &RealShell;
+    return previous;
+}
+
+HRESULT ShellGetMalloc(IMalloc** malloc)
+{
+    return ShellApi().GetMalloc(malloc);
+}
+
+HRESULT ShellGetDesktopFolder(IShellFolder** folder)
+{
+    return ShellApi().GetDesktopFolder(folder);
+}
+
+// ---------------------------------------------------------------------------------------------
+// TSHFolderInfo
+
+LPITEMIDLIST TSHFolderInfo::GetItemIDList(const char* path)
+{
+    wchar_t wide[MAX_PATH];
+    LPITEMIDLIST list = nullptr;
+    // A path too long for the buffer is one the shell cannot parse; it never sees a cut one.
+    if (MultiByteToWideChar(CP_ACP, MB_PRECOMPOSED, path, -1, wide, MAX_PATH) != 0) {
+        ULONG eaten = 0;
+        ULONG attributes = 0;
+        if (FDesktopFolder->ParseDisplayName(ApplicationWindow(), nullptr, wide, &eaten, &list, &attributes) == S_OK &&
+            list != nullptr)
+            return list;
+    }
+    throw ESelFDlgException(AnsiString("項目識別子の取得に失敗\n") + path + "  のフォルダは存在しません。");
+}
+
+unsigned short TSHFolderInfo::ItemIDListSize(LPCITEMIDLIST list)
+{
+    const auto* bytes = reinterpret_cast<const unsigned char*>(list);
+    unsigned short length = 0;
+    for (;;) {
+        unsigned short count = 0;
+        std::memcpy(&count, bytes + length, sizeof(count));
+        length = static_cast<unsigned short>(length + count);
+        if (count == 0)
+            break;
+    }
+    return static_cast<unsigned short>(length + 2);
+}
+
+LPITEMIDLIST TSHFolderInfo::CopyItemIDList(LPCITEMIDLIST list)
+{
+    if (list == nullptr)
+        return nullptr;
+    const unsigned short size = ItemIDListSize(list);
+    void* copy = FMalloc->Alloc(size);
+    if (copy != nullptr)
+        std::memcpy(copy, list, size);
+    return static_cast<LPITEMIDLIST>(copy);
+}
+
+void TSHFolderInfo::FreeItemIDList(LPITEMIDLIST list)
+{
+    if (list != nullptr)
+        FMalloc->Free(list);
+}
+
+bool TSHFolderInfo::CompareItemIDList(LPCITEMIDLIST first, LPCITEMIDLIST second)
+{
+    return FDesktopFolder->CompareIDs(0, first, second) == S_OK;
+}
+
+// ---------------------------------------------------------------------------------------------
+// TSelectFolderDialog::spItemIDList
+
+TSelectFolderDialog::spItemIDList::spItemIDList() : FFolderInfo(new TSHFolderInfo) {}
+
+TSelectFolderDialog::spItemIDList::~spItemIDList()
+{
+    Free();
+    delete FFolderInfo;
+}
+
+void TSelectFolderDialog::spItemIDList::Free()
+{
+    LPITEMIDLIST list = FList;
+    FList = nullptr;
+    FFolderInfo->FreeItemIDList(list);
+}
+
+void TSelectFolderDialog::spItemIDList::Set(LPITEMIDLIST list)
+{
+    if (list == FList)
+        return;
+    Free();
+    FList = list;
+}
+
+void TSelectFolderDialog::spItemIDList::Copy(LPCITEMIDLIST list)
+{
+    // The source may be the list held now: copy before letting it go.
+    LPITEMIDLIST copy = FFolderInfo->CopyItemIDList(list);
+    Free();
+    FList = copy;
+}
+
+void TSelectFolderDialog::spItemIDList::SetCharToIDList(const char* path)
+{
+    Free();
+    FList = FFolderInfo->GetItemIDList(path);
+}
+
+void TSelectFolderDialog::spItemIDList::SetSpecialFolderToIDList(TSpecialFolder folder)
+{
+    Free();
+    if (folder >= sfNone)
+        return;
+    if (ShellApi().GetSpecialFolderLocation(ApplicationWindow(), SpecialFolderIds[folder], &FList) != S_OK)
+        FList = nullptr;
+}
+
+AnsiString TSelectFolderDialog::spItemIDList::GetString() const
+{
+    char path[MAX_PATH] = {};
+    if (FList == nullptr || ShellApi().GetPathFromIDList(FList, path) != TRUE)
+        return AnsiString();
+    path[MAX_PATH - 1] = '\0';
+    return AnsiString(path);
+}
+
+TSpecialFolder TSelectFolderDialog::spItemIDList::GetSpecialFolder() const
+{
+    if (FList == nullptr)
+        return sfNone;
+    for (int i = 0; i < sfNone; ++i) {
+        LPITEMIDLIST list = nullptr;
+        if (ShellApi().GetSpecialFolderLocation(ApplicationWindow(), SpecialFolderIds[i], &list) != S_OK ||
+            list == nullptr)
+            continue;
+        const bool same = FFolderInfo->CompareItemIDList(FList, list);
+        FFolderInfo->FreeItemIDList(list);
+        if (same)
+            return static_cast<TSpecialFolder>(i);
+    }
+    return sfNone;
+}
+
+// ---------------------------------------------------------------------------------------------
+// TSelectFolderDialog
+
+TSelectFolderDialog::TSelectFolderDialog(TComponent* owner) : TComponent(owner)
+{
+    // Taken once: every later run uses this owner window.
+    if (auto* control = dynamic_cast<TWinControl*>(owner))
+        FOwnerWindow = control->GetHandle();
+    else
+        FOwnerWindow = ApplicationWindow();
+    FRoot.SetSpecialFolderToIDList(sfDesktop);
+    FSelection.SetSpecialFolderToIDList(sfNone);
+    FHookProc = MakeObjectInstance([this](TMessage& message) { MainWndProc(message); });
+    FSelectionBeingSet = false;
+}
+
+TSelectFolderDialog::~TSelectFolderDialog()
+{
+    // Freed while its browser is open (from an event): the window no longer reaches this object.
+    if (FHandle != nullptr)
+        UnhookObjectInstance(FHandle, FHookProc, FPrevWndProc);
+    FreeObjectInstance(FHookProc);
+}
+
+bool TSelectFolderDialog::Execute()
+{
+    return DoExecute();
+}
+
+namespace {
+// Puts back what a run of the browser changed around it, also when the run ends by an exception.
+class TBrowseRestorer {
+public:
+    TBrowseRestorer()
+    {
+        const DWORD length = GetCurrentDirectoryA(MAX_PATH, FDirectory);
+        // A directory that did not fit was not saved and is not "restored" from garbage.
+        FDirectorySaved = length != 0 && length < MAX_PATH;
+        FActive = GetActiveWindow();
+        FDisabled = DisableTaskWindows();
+        FComResult = CoInitialize(nullptr);
+    }
+    ~TBrowseRestorer()
+    {
+        if (SUCCEEDED(FComResult))
+            CoUninitialize();
+        EnableTaskWindows(FDisabled);
+        SetActiveWindow(FActive);
+        if (FDirectorySaved)
+            SetCurrentDirectoryA(FDirectory);
+    }
+    TBrowseRestorer(const TBrowseRestorer&) = delete;
+    TBrowseRestorer& operator=(const TBrowseRestorer&) = delete;
+
+private:
+    char FDirectory[MAX_PATH] = {};
+    bool FDirectorySaved = false;
+    HWND FActive = nullptr;
+    TTaskWindowList FDisabled;
+    HRESULT FComResult = E_FAIL;
+};
+}  // namespace
+
+bool TSelectFolderDialog::DoExecute()
+{
+    char displayName[MAX_PATH] = {};
+    BROWSEINFOA info = {};
+    info.hwndOwner = FOwnerWindow;
+    info.pidlRoot = FRoot.Get();
+    info.pszDisplayName = displayName;
+    info.lpszTitle = FTitle.c_str();
+    info.ulFlags = BrowseFlags(FOptions);
+    info.lpfn = BrowseCallBack;
+    info.lParam = reinterpret_cast<LPARAM>(this);
+
+    LPITEMIDLIST chosen = nullptr;
+    {
+        TBrowseRestorer restorer;
+        chosen = ShellApi().BrowseForFolder(&info);
+    }
+    if (chosen == nullptr)
+        return false;
+    FSelection.Set(chosen);
+    displayName[MAX_PATH - 1] = '\0';
+    FDisplayName = displayName;
+    FImageIndex = info.iImage;
+    return true;
+}
+
+int CALLBACK TSelectFolderDialog::BrowseCallBack(HWND window, UINT message, LPARAM lParam, LPARAM data)
+{
+    auto* dialog = reinterpret_cast<TSelectFolderDialog*>(data);
+    // Nothing may cross the shell's code: errors of event handlers go to the application.
+    try {
+        switch (message) {
+        case BFFM_INITIALIZED:
+            dialog->FHandle = window;
+            dialog->FPrevWndProc = reinterpret_cast<WNDPROC>(
+                SetWindowLongPtrA(window, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(dialog->FHookProc)));
+            dialog->ChangeSelectFolder();
+            dialog->ChangeStatusText();
+            dialog->DoShow();
+            return 0;
+        case BFFM_SELCHANGED:
+            if (dialog->FHandle == nullptr)
+                return 0;
+            if (!dialog->FSelectionBeingSet)
+                dialog->FSelection.Copy(reinterpret_cast<LPCITEMIDLIST>(lParam));
+            dialog->DoFolderChange();
+            return 0;
+        case BFFM_VALIDATEFAILEDA:
+            return dialog->DoValidateFailed(reinterpret_cast<const char*>(lParam)) ? 0 : 1;
+        default:
+            return 0;
+        }
+    } catch (...) {
+        Application->HandleException(dialog);
+        // A rejected name whose handler failed keeps the browser open.
+        return message == BFFM_VALIDATEFAILEDA ? 1 : 0;
+    }
+}
+
+void TSelectFolderDialog::SetStatusText(const AnsiString& value)
+{
+    FStatusText = value;
+    ChangeStatusText();
+}
+
+void TSelectFolderDialog::SetSelectFolder(const AnsiString& path)
+{
+    FSelection.SetCharToIDList(path.c_str());
+    ChangeSelectFolder();
+}
+
+void TSelectFolderDialog::SetSelectSpecialFolder(TSpecialFolder value)
+{
+    FSelection.SetSpecialFolderToIDList(value);
+    ChangeSelectFolder();
+}
+
+void TSelectFolderDialog::SetEnableOK(bool value)
+{
+    if (FHandle != nullptr)
+        SendMessageA(FHandle, BFFM_ENABLEOK, 0, value ? 1 : 0);
+}
+
+void TSelectFolderDialog::ChangeSelectFolder()
+{
+    if (FHandle == nullptr || FSelection.Get() == nullptr)
+        return;
+    // The browser gets a list of its own: a handler of the change it reports may replace the
+    // selection (and free its list) while the browser is still working with the one sent.
+    spItemIDList sent;
+    sent.Copy(FSelection.Get());
+    if (sent.Get() == nullptr)
+        return;
+    // The change the browser reports meanwhile is the one being set: it is not copied back.
+    FSelectionBeingSet = true;
+    SendMessageA(FHandle, BFFM_SETSELECTIONA, FALSE, reinterpret_cast<LPARAM>(sent.Get()));
+    FSelectionBeingSet = false;
+}
+
+void TSelectFolderDialog::ChangeStatusText()
+{
+    if (FHandle == nullptr || !(FOptions & OptionBit(bifStatusText)))
+        return;
+    SendMessageA(FHandle, BFFM_SETSTATUSTEXTA, 0, reinterpret_cast<LPARAM>(FStatusText.c_str()));
+}
+
+void TSelectFolderDialog::DoShow()
+{
+    if (OnShow)
+        OnShow(this);
+}
+
+void TSelectFolderDialog::DoClose()
+{
+    if (OnClose)
+        OnClose(this);
+}
+
+bool TSelectFolderDialog::DoCanClose()
+{
+    bool canClose = true;
+    if (OnCanClose)
+        OnCanClose(this, canClose);
+    return canClose;
+}
+
+void TSelectFolderDialog::DoFolderChange()
+{
+    if (OnFolderChange)
+        OnFolderChange(this);
+}
+
+bool TSelectFolderDialog::DoValidateFailed(const char* failedFolder)
+{
+    bool canClose = true;
+    if (OnValidateFailed)
+        OnValidateFailed(this, failedFolder, canClose);
+    return canClose;
+}
+
+void TSelectFolderDialog::MainWndProc(TMessage& message)
+{
+    try {
+        WndProc(message);
+    } catch (...) {
+        Application->HandleException(this);
+    }
+}
+
+void TSelectFolderDialog::WndProc(TMessage& message)
+{
+    Dispatch(message);
+}
+
+void TSelectFolderDialog::Dispatch(TMessage& message)
+{
+    switch (message.Msg) {
+    case WM_DESTROY:
+        WMDestroy(message);
+        break;
+    case WM_NCDESTROY:
+        WMNCDestroy(message);
+        break;
+    case WM_COMMAND:
+        WMCommand(message);
+        break;
+    default:
+        DefaultHandler(message);
+        break;
+    }
+}
+
+void TSelectFolderDialog::DefaultHandler(TMessage& message)
+{
+    if (FHandle != nullptr)
+        message.Result = CallWindowProcA(FPrevWndProc, FHandle, message.Msg, message.WParam, message.LParam);
+}
+
+void TSelectFolderDialog::WMDestroy(TMessage& message)
+{
+    // The browser must see its destruction whatever the close handler does.
+    try {
+        DoClose();
+    } catch (...) {
+        Application->HandleException(this);
+    }
+    DefaultHandler(message);
+}
+
+void TSelectFolderDialog::WMNCDestroy(TMessage& message)
+{
+    DefaultHandler(message);
+    FHandle = nullptr;
+}
+
+void TSelectFolderDialog::WMCommand(TMessage& message)
+{
+    if (LOWORD(message.WParam) == IDOK && !DoCanClose())
+        return;
+    DefaultHandler(message);
+}
+
+}  // namespace CustDlgs

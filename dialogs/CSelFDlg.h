@@ -1,0 +1,263 @@
+// The folder selection dialog: shell item-ID lists and special folders, the folder browser
+// component with its events, and its customizable variant.
+#pragma once
+
+#include "dialogs/DlgsCust.h"
+#include "framework/Classes.h"
+
+#include <windows.h>
+#include <shlobj.h>
+
+#include <cstdint>
+#include <functional>
+#include <map>
+
+namespace CustDlgs {
+
+// The errors of the folder dialog library; the message is meant for the user.
+class ESelFDlgException : public Exception {
+public:
+    explicit ESelFDlgException(const AnsiString& message) : Exception(message) {}
+};
+
+// Every shell call of this module goes through here, so that a test can put a substitute
+// shell behind them. The product always runs on this class's own (real) calls.
+class TShellApi {
+public:
+    virtual ~TShellApi() = default;
+    virtual HRESULT GetMalloc(IMalloc** malloc);
+    virtual HRESULT GetDesktopFolder(IShellFolder** folder);
+    virtual HRESULT GetSpecialFolderLocation(HWND owner, int folder, LPITEMIDLIST* list);
+    virtual BOOL GetPathFromIDList(LPCITEMIDLIST list, char* path);
+    virtual LPITEMIDLIST BrowseForFolder(BROWSEINFOA* info);
+    // The shell library's version (see GetShellVersion).
+    virtual DWORD ShellVersion();
+};
+
+// The shell library's version: major in the high 16 bits, minor in the low; 0 when it cannot be
+// told. Asked anew on every call.
+DWORD GetShellVersion();
+
+// The shell in use.
+TShellApi& ShellApi();
+// Puts `api` behind the module's shell calls (null: the real shell); returns the one before.
+TShellApi* SetShellApi(TShellApi* api);
+
+// The getters the interface holders use.
+HRESULT ShellGetMalloc(IMalloc** malloc);
+HRESULT ShellGetDesktopFolder(IShellFolder** folder);
+
+// Holds one shell interface, acquired at construction through `Getter` and released once.
+template <class Interface, class GetterType, GetterType Getter>
+class SHIface {
+public:
+    SHIface()
+    {
+        if (Getter(&FInterface) != S_OK) {
+            // A getter that failed still owns nothing of ours; leave nothing to release.
+            FInterface = nullptr;
+            throw ESelFDlgException("シェルインターフェイスの取得に失敗しました。");
+        }
+    }
+    ~SHIface()
+    {
+        if (FInterface != nullptr)
+            FInterface->Release();
+    }
+    SHIface(const SHIface&) = delete;
+    SHIface& operator=(const SHIface&) = delete;
+
+    Interface* operator->() const { return FInterface; }
+
+private:
+    Interface* FInterface = nullptr;
+};
+
+using TMallocIface = SHIface<IMalloc, decltype(&ShellGetMalloc), &ShellGetMalloc>;
+using TDesktopFolderIface = SHIface<IShellFolder, decltype(&ShellGetDesktopFolder), &ShellGetDesktopFolder>;
+
+// The shell's task allocator and desktop folder, and what they do with item-ID lists.
+class TSHFolderInfo {
+public:
+    TSHFolderInfo() = default;
+
+    // A new list for `path` (system code page), owned by the caller; raises ESelFDlgException
+    // when the shell cannot parse the path.
+    LPITEMIDLIST GetItemIDList(const char* path);
+    // A new copy of `list` (null for null, or when the allocator has no memory).
+    LPITEMIDLIST CopyItemIDList(LPCITEMIDLIST list);
+    void FreeItemIDList(LPITEMIDLIST list);
+    // Do the two lists name the same place?
+    bool CompareItemIDList(LPCITEMIDLIST first, LPCITEMIDLIST second);
+
+    // Bytes of `list`, terminator included (the count is kept in 16 bits).
+    static unsigned short ItemIDListSize(LPCITEMIDLIST list);
+
+private:
+    TMallocIface FMalloc;
+    TDesktopFolderIface FDesktopFolder;
+};
+
+// The shell's special folders. The names are stored in forms; keep them and their order.
+enum TSpecialFolder : std::uint8_t {
+    sfDesktop, sfInternet, sfPrograms, sfControls, sfPrinters, sfPersonal, sfFavorites, sfStartUp,
+    sfRecent, sfSendTo, sfBitBucket, sfStartMenu, sfDesktopDirectory, sfDrives, sfNetWork, sfNetHood,
+    sfFonts, sfTemplates, sfCommonStartMenu, sfCommonPrograms, sfCommonStartUp, sfCommonDesktopDirectory,
+    sfAppData, sfPrintHood, sfLocalAppData, sfAltStartUp, sfCommonAltStartUp, sfCommonFavorites,
+    sfInternetCache, sfCookies, sfHistory, sfCommonAppData, sfWindows, sfSystem, sfProgramFiles,
+    sfMyPictures, sfProfile, sfSystemX86, sfProgramFileX86, sfProgramFilesCommon, sfProgramFilesCommonX86,
+    sfCommonTemplates, sfCommonDocuments, sfCommonAdminTools, sfAdminTools, sfConnections, sfNone
+};
+
+// The shell folder identifier of each special folder but sfNone.
+inline constexpr int SpecialFolderIds[sfNone] = {
+    0,  1,  2,  3,  4,  5,  6,  7,  8,  9,  10, 11,  // 12 to 15 are not special folders
+    16, 17, 18, 19, 20, 21, 22, 23, 24, 25, 26, 27, 28, 29, 30, 31, 32,
+    33, 34, 35, 36, 37, 38, 39, 40, 41, 42, 43, 44, 45, 46, 47, 48, 49,
+};
+
+// The browser's options; the names are stored in forms.
+enum TSFolderOption : std::uint8_t {
+    bifReturnOnlyFSDirs, bifDontGoBelowDomain, bifStatusText, bifReturnFSAncestors, bifEditBox, bifValidate,
+    bifNewDialogStyle, bifBrowseIncludeURLs, bifBrowseForComputer, bifBrowseForPrinter, bifBrowseIncludeFiles,
+    bifShareable
+};
+
+// A set of TSFolderOption in 16 bits: bit n stands for the option of value n.
+using TSFolderOptions = std::uint16_t;
+
+constexpr TSFolderOptions OptionBit(TSFolderOption option)
+{
+    return static_cast<TSFolderOptions>(1u << option);
+}
+
+// The browser flag of each option, then 0.
+inline constexpr UINT SFolderOptionFlags[13] = {
+    0x0001, 0x0002, 0x0004, 0x0008, 0x0010, 0x0020, 0x0040, 0x0080, 0x1000, 0x2000, 0x4000, 0x8000, 0,
+};
+
+// The browser flags of a set of options.
+constexpr UINT BrowseFlags(TSFolderOptions options)
+{
+    UINT flags = 0;
+    for (int i = 0; SFolderOptionFlags[i] != 0; ++i) {
+        if (options & (1u << i))
+            flags |= SFolderOptionFlags[i];
+    }
+    return flags;
+}
+
+// The shell's folder browser as a component: root, selection, title, status line and options
+// in; the chosen folder out; events while it is open.
+class TSelectFolderDialog : public TComponent {
+public:
+    // Owns at most one item-ID list and converts it from and to a path and a special folder.
+    class spItemIDList {
+    public:
+        spItemIDList();
+        ~spItemIDList();
+        spItemIDList(const spItemIDList&) = delete;
+        spItemIDList& operator=(const spItemIDList&) = delete;
+
+        void Free();
+        // Adopts `list` (null allowed) without copying.
+        void Set(LPITEMIDLIST list);
+        void Copy(LPCITEMIDLIST list);
+        void SetCharToIDList(const char* path);
+        void SetSpecialFolderToIDList(TSpecialFolder folder);
+        AnsiString GetString() const;
+        TSpecialFolder GetSpecialFolder() const;
+        LPITEMIDLIST Get() const { return FList; }
+
+    private:
+        TSHFolderInfo* FFolderInfo;
+        LPITEMIDLIST FList = nullptr;
+    };
+
+    using TCanCloseEvent = std::function<void(TObject* Sender, bool& CanClose)>;
+    using TValidateFailedEvent = std::function<void(TObject* Sender, const char* FailedFolder, bool& CanClose)>;
+
+    explicit TSelectFolderDialog(TComponent* owner);
+    ~TSelectFolderDialog() override;
+
+    const char* ClassName() const override { return "TSelectFolderDialog"; }
+
+    // Runs the browser; true when the user chose a folder.
+    bool Execute();
+
+    TSFolderOptions GetOptions() const { return FOptions; }
+    void SetOptions(TSFolderOptions value) { FOptions = value; }
+    const AnsiString& GetTitle() const { return FTitle; }
+    void SetTitle(const AnsiString& value) { FTitle = value; }
+    const AnsiString& GetStatusText() const { return FStatusText; }
+    void SetStatusText(const AnsiString& value);
+    AnsiString GetRootFolder() const { return FRoot.GetString(); }
+    void SetRootFolder(const AnsiString& path) { FRoot.SetCharToIDList(path.c_str()); }
+    TSpecialFolder GetRootSpecialFolder() const { return FRoot.GetSpecialFolder(); }
+    void SetRootSpecialFolder(TSpecialFolder value) { FRoot.SetSpecialFolderToIDList(value); }
+    AnsiString GetSelectFolder() const { return FSelection.GetString(); }
+    void SetSelectFolder(const AnsiString& path);
+    TSpecialFolder GetSelectSpecialFolder() const { return FSelection.GetSpecialFolder(); }
+    void SetSelectSpecialFolder(TSpecialFolder value);
+    // Of the folder chosen by the last successful run.
+    const AnsiString& GetDisplayName() const { return FDisplayName; }
+    int GetImageIndex() const { return FImageIndex; }
+
+    // The root and the selection as lists.
+    spItemIDList& GetRootList() { return FRoot; }
+    spItemIDList& GetSelectList() { return FSelection; }
+    // The browser window while it exists, else null.
+    HWND GetHandle() const { return FHandle; }
+    HWND GetOwnerWindow() const { return FOwnerWindow; }
+
+    // Enables or disables the open browser's OK button.
+    void SetEnableOK(bool value);
+    // Push the selection / the status text into the open browser.
+    void ChangeSelectFolder();
+    void ChangeStatusText();
+
+    // The browser's callback; `data` is the component.
+    static int CALLBACK BrowseCallBack(HWND window, UINT message, LPARAM lParam, LPARAM data);
+    // The hook procedure's entry: exceptions stop here and go to the application's handler.
+    void MainWndProc(TMessage& message);
+
+    void Dispatch(TMessage& message) override;
+    // Passes the message to the browser's own procedure while the window exists.
+    void DefaultHandler(TMessage& message) override;
+
+    TNotifyEvent OnShow;
+    TNotifyEvent OnClose;
+    TNotifyEvent OnFolderChange;
+    TCanCloseEvent OnCanClose;
+    TValidateFailedEvent OnValidateFailed;
+
+protected:
+    // The order of these virtual operations is part of the class's contract; keep it.
+    virtual bool DoExecute();
+    virtual void DoShow();
+    virtual void DoClose();
+    virtual bool DoCanClose();
+    virtual void DoFolderChange();
+    virtual bool DoValidateFailed(const char* failedFolder);
+    virtual void WndProc(TMessage& message);
+
+    void WMDestroy(TMessage& message);
+    void WMNCDestroy(TMessage& message);
+    void WMCommand(TMessage& message);
+
+private:
+    HWND FHandle = nullptr;
+    HWND FOwnerWindow = nullptr;
+    spItemIDList FRoot;
+    spItemIDList FSelection;
+    TSFolderOptions FOptions = OptionBit(bifReturnOnlyFSDirs);
+    AnsiString FTitle;
+    AnsiString FStatusText;
+    AnsiString FDisplayName;
+    int FImageIndex = 0;
+    bool FSelectionBeingSet = false;
+    WNDPROC FPrevWndProc = nullptr;
+    void* FHookProc = nullptr;
+};
+
+}  // namespace CustDlgs

@@ -1,0 +1,356 @@
+// The folder browser component on Wine's real browser, closed from its own events.
+#include "dialogs/CSelFDlg.h"
+
+#include "framework/Application.h"
+
+#include <gtest/gtest.h>
+
+#include <memory>
+#include <string>
+#include <vector>
+
+using namespace CustDlgs;
+
+namespace {
+
+const int StatusStaticId = 14147;
+
+// The real browser, with what it was handed noted; `Instead` runs in its place when set.
+class BrowserShell : public TShellApi {
+public:
+    UINT Flags = 0;
+    const char* Title = nullptr;
+    HWND Owner = nullptr;
+    int Runs = 0;
+    std::function<void()> Instead;
+
+    BrowserShell() : FPrevious(SetShellApi(this)) {}
+    ~BrowserShell() override { SetShellApi(FPrevious); }
+
+    LPITEMIDLIST BrowseForFolder(BROWSEINFOA* info) override
+    {
+        ++Runs;
+        Flags = info->ulFlags;
+        Title = info->lpszTitle;
+        Owner = info->hwndOwner;
+        if (Instead)
+            Instead();
+        return TShellApi::BrowseForFolder(info);
+    }
+
+private:
+    TShellApi* FPrevious;
+};
+
+// Notes the browser messages that pass the component's hook, and the events in order.
+class RecordingDialog : public TSelectFolderDialog {
+public:
+    std::vector<UINT> Sent;
+    std::vector<std::string> Events;
+
+    RecordingDialog() : TSelectFolderDialog(nullptr)
+    {
+        OnShow = [this](TObject*) { Events.push_back("show"); };
+        OnClose = [this](TObject*) { Events.push_back("close"); };
+        OnFolderChange = [this](TObject*) { Events.push_back("change"); };
+    }
+
+protected:
+    void WndProc(TMessage& message) override
+    {
+        // (The browser sends itself BFFM_ENABLEOK on selection changes; that is not ours.)
+        if (message.Msg == BFFM_SETSTATUSTEXTA || message.Msg == BFFM_SETSELECTIONA)
+            Sent.push_back(message.Msg);
+        TSelectFolderDialog::WndProc(message);
+    }
+};
+
+void Post(TSelectFolderDialog* dialog, int command)
+{
+    PostMessageA(dialog->GetHandle(), WM_COMMAND, static_cast<WPARAM>(command), 0);
+}
+
+// Closes a browser that a broken test left open, so the suite fails instead of hanging.
+HWND Watched = nullptr;
+void CALLBACK Watchdog(HWND, UINT, UINT_PTR, DWORD)
+{
+    if (Watched != nullptr && IsWindow(Watched)) {
+        ADD_FAILURE() << "the browser was still open";
+        EndDialog(Watched, 0);
+    }
+}
+
+bool RunWatched(TSelectFolderDialog& dialog)
+{
+    UINT_PTR timer = SetTimer(nullptr, 0, 20000, Watchdog);
+    auto show = dialog.OnShow;
+    dialog.OnShow = [&dialog, show](TObject* sender) {
+        Watched = dialog.GetHandle();
+        if (show)
+            show(sender);
+    };
+    bool result = dialog.Execute();
+    KillTimer(nullptr, timer);
+    Watched = nullptr;
+    return result;
+}
+
+const char* const FolderNames[] = {"tapstorm-browse-a", "tapstorm-browse-b", "tapstorm-browse-c",
+                                   "tapstorm-browse-d", "tapstorm-browse-e"};
+
+std::string TempFolder(const char* name)
+{
+    char base[MAX_PATH];
+    GetTempPathA(MAX_PATH, base);
+    return std::string(base) + name;
+}
+
+// Wine's browser does not find a folder made after an earlier browser in the process listed
+// its parent: the folders the tests select exist before any browser opens.
+class BrowseFolders : public testing::Environment {
+public:
+    void SetUp() override
+    {
+        for (const char* name : FolderNames)
+            CreateDirectoryA(TempFolder(name).c_str(), nullptr);
+    }
+    void TearDown() override
+    {
+        for (const char* name : FolderNames)
+            RemoveDirectoryA(TempFolder(name).c_str());
+    }
+};
+testing::Environment* const Folders = testing::AddGlobalTestEnvironment(new BrowseFolders);
+
+bool EndsWith(const std::string& text, const std::string& end)
+{
+    return text.size() >= end.size() && text.compare(text.size() - end.size(), end.size(), end) == 0;
+}
+
+std::string DialogItemText(HWND dialog, int id)
+{
+    char text[256] = {};
+    GetDlgItemTextA(dialog, id, text, sizeof(text));
+    return text;
+}
+
+TEST(SelectFolderDialogTest, NewComponentValuesAndTheFlagsTitleAndOwnerHandedToTheBrowser)
+{
+    BrowserShell shell;
+    RecordingDialog dialog;
+    EXPECT_EQ(OptionBit(bifReturnOnlyFSDirs), dialog.GetOptions());
+    EXPECT_EQ(sfDesktop, dialog.GetRootSpecialFolder());
+    EXPECT_EQ(sfNone, dialog.GetSelectSpecialFolder());
+    EXPECT_EQ("", dialog.GetSelectFolder());
+    EXPECT_EQ(0, dialog.GetImageIndex());
+    EXPECT_EQ(Application->GetHandle(), dialog.GetOwnerWindow());
+
+    struct Case {
+        TSFolderOptions Options;
+        UINT Flags;
+    };
+    const Case cases[] = {
+        {OptionBit(bifReturnOnlyFSDirs), 0x0001},
+        {static_cast<TSFolderOptions>(OptionBit(bifStatusText) | OptionBit(bifNewDialogStyle) | OptionBit(bifShareable)),
+         0x8044},
+    };
+    dialog.OnShow = [&](TObject*) { Post(&dialog, IDCANCEL); };
+    for (const Case& c : cases) {
+        dialog.SetOptions(c.Options);
+        EXPECT_FALSE(RunWatched(dialog));
+        EXPECT_EQ(c.Flags, shell.Flags);
+        ASSERT_NE(nullptr, shell.Title);  // an empty title is an empty string
+        EXPECT_STREQ("", shell.Title);
+        EXPECT_EQ(dialog.GetOwnerWindow(), shell.Owner);
+    }
+    EXPECT_EQ(nullptr, dialog.GetHandle());
+}
+
+TEST(SelectFolderDialogTest, SettingsMadeBeforeARunAreSentAtInitializationOnly)
+{
+    BrowserShell shell;
+    const std::string folder = TempFolder("tapstorm-browse-a");
+    for (bool withStatus : {true, false}) {
+        RecordingDialog dialog;
+        dialog.SetOptions(withStatus ? OptionBit(bifStatusText) : 0);
+        dialog.SetEnableOK(false);
+        dialog.SetStatusText("status line");
+        dialog.SetSelectFolder(folder);
+        std::string statusShown;
+        dialog.OnShow = [&](TObject*) {
+            dialog.Events.push_back("show");
+            statusShown = DialogItemText(dialog.GetHandle(), StatusStaticId);
+            Post(&dialog, IDOK);
+        };
+        EXPECT_TRUE(RunWatched(dialog));
+        const std::vector<UINT> expected = withStatus ? std::vector<UINT>{BFFM_SETSELECTIONA, BFFM_SETSTATUSTEXTA}
+                                                      : std::vector<UINT>{BFFM_SETSELECTIONA};
+        EXPECT_EQ(expected, dialog.Sent) << withStatus;
+        EXPECT_EQ(withStatus ? "status line" : "", statusShown);
+        // The selection sent fires a change before the show; the close comes last.
+        ASSERT_GE(dialog.Events.size(), 3u) << testing::PrintToString(dialog.Events);
+        EXPECT_EQ("change", dialog.Events.front());
+        EXPECT_EQ("close", dialog.Events.back());
+        EXPECT_EQ(folder, dialog.GetSelectFolder());
+        // Wine names the folder by its whole path.
+        EXPECT_TRUE(EndsWith(dialog.GetDisplayName(), "tapstorm-browse-a")) << dialog.GetDisplayName();
+    }
+}
+
+TEST(SelectFolderDialogTest, HandlersSteerTheOpenBrowser)
+{
+    BrowserShell shell;
+    const std::string first = TempFolder("tapstorm-browse-b");
+    const std::string second = TempFolder("tapstorm-browse-c");
+    RecordingDialog dialog;
+    dialog.SetOptions(OptionBit(bifStatusText));
+    dialog.SetSelectFolder(first);
+    bool moved = false;
+    int refusals = 0;
+    bool okEnabledAfterDisable = true;
+    std::string statusAfterSet;
+    std::vector<std::string> validated;
+    std::vector<int> validateResults;
+    dialog.OnFolderChange = [&](TObject*) {
+        dialog.Events.push_back("change");
+        if (!moved) {
+            moved = true;
+            dialog.SetSelectFolder(second);  // fires the event again, but keeps this selection
+        }
+    };
+    dialog.OnValidateFailed = [&](TObject* sender, const char* failedFolder, bool& canClose) {
+        EXPECT_EQ(&dialog, sender);
+        validated.push_back(failedFolder);
+        canClose = validated.size() == 2;
+    };
+    dialog.OnShow = [&](TObject*) {
+        HWND window = dialog.GetHandle();
+        EXPECT_EQ(second, dialog.GetSelectFolder());
+        dialog.SetEnableOK(false);
+        okEnabledAfterDisable = IsWindowEnabled(GetDlgItem(window, IDOK)) != FALSE;
+        dialog.SetEnableOK(true);
+        dialog.SetStatusText("now");
+        statusAfterSet = DialogItemText(window, StatusStaticId);
+        // Wine's browser never validates: the callback is driven as the browser would.
+        for (const char* typed : {"typed one", "typed two"})
+            validateResults.push_back(
+                TSelectFolderDialog::BrowseCallBack(window, BFFM_VALIDATEFAILEDA, reinterpret_cast<LPARAM>(typed),
+                                                    reinterpret_cast<LPARAM>(&dialog)));
+        // Clearing the selection while open sends nothing.
+        dialog.Sent.clear();
+        dialog.SetSelectSpecialFolder(sfNone);
+        EXPECT_TRUE(dialog.Sent.empty());
+        EXPECT_EQ(nullptr, dialog.GetSelectList().Get());
+        Post(&dialog, IDOK);
+    };
+    dialog.OnCanClose = [&](TObject* sender, bool& canClose) {
+        EXPECT_EQ(&dialog, sender);
+        EXPECT_TRUE(canClose);
+        if (refusals++ == 0) {
+            canClose = false;  // stays open: OK again
+            Post(&dialog, IDOK);
+        }
+    };
+    EXPECT_TRUE(RunWatched(dialog));
+    EXPECT_TRUE(moved);
+    EXPECT_EQ(2, refusals);
+    EXPECT_FALSE(okEnabledAfterDisable);
+    EXPECT_EQ("now", statusAfterSet);
+    EXPECT_EQ((std::vector<std::string>{"typed one", "typed two"}), validated);
+    EXPECT_EQ((std::vector<int>{1, 0}), validateResults);
+    ASSERT_GE(dialog.Events.size(), 3u);
+    EXPECT_EQ((std::vector<std::string>{"change", "change"}),
+              std::vector<std::string>(dialog.Events.begin(), dialog.Events.begin() + 2));
+    EXPECT_EQ(second, dialog.GetSelectFolder());
+}
+
+TEST(SelectFolderDialogTest, CancelKeepsTheLastSuccessfulResultAndTheLastSelection)
+{
+    BrowserShell shell;
+    const std::string chosen = TempFolder("tapstorm-browse-d");
+    const std::string later = TempFolder("tapstorm-browse-e");
+    RecordingDialog dialog;
+    dialog.SetSelectFolder(chosen);
+    dialog.OnShow = [&](TObject*) { Post(&dialog, IDOK); };
+    ASSERT_TRUE(RunWatched(dialog));
+    const AnsiString name = dialog.GetDisplayName();
+    const int image = dialog.GetImageIndex();
+    EXPECT_TRUE(EndsWith(name, "tapstorm-browse-d")) << name;
+
+    dialog.SetSelectFolder(later);
+    dialog.OnShow = [&](TObject*) { Post(&dialog, IDCANCEL); };
+    EXPECT_FALSE(RunWatched(dialog));
+    EXPECT_EQ(name, dialog.GetDisplayName());
+    EXPECT_EQ(image, dialog.GetImageIndex());
+    EXPECT_EQ(later, dialog.GetSelectFolder());  // what was selected while it was open
+}
+
+TEST(SelectFolderDialogTest, HandlerErrorsGoToTheApplicationAndTheBrowserGoesOn)
+{
+    BrowserShell shell;
+    std::vector<std::pair<TObject*, AnsiString>> reported;
+    Application->OnException = [&](TObject* sender, const AnsiString& text) { reported.push_back({sender, text}); };
+    RecordingDialog dialog;
+    int canCloseCalls = 0;
+    dialog.OnFolderChange = [&](TObject*) { throw Exception("change failed"); };
+    dialog.OnCanClose = [&](TObject*, bool&) {
+        if (canCloseCalls++ == 0) {
+            Post(&dialog, IDOK);
+            throw Exception("refused by error");  // the OK is dropped; the second one closes
+        }
+    };
+    dialog.OnShow = [&](TObject*) {
+        dialog.SetSelectSpecialFolder(sfWindows);
+        Post(&dialog, IDOK);
+    };
+    EXPECT_TRUE(RunWatched(dialog));
+    Application->OnException = nullptr;
+    EXPECT_EQ(2, canCloseCalls);
+    ASSERT_GE(reported.size(), 2u);
+    EXPECT_EQ(&dialog, reported.front().first);
+    EXPECT_EQ("change failed", reported.front().second);
+    EXPECT_EQ("refused by error", reported.back().second);
+    EXPECT_EQ(sfWindows, dialog.GetSelectSpecialFolder());
+}
+
+TEST(SelectFolderDialogTest, AnErrorOutOfTheBrowserStillRestoresWhatTheRunChanged)
+{
+    BrowserShell shell;
+    HWND other = CreateWindowExA(0, "STATIC", "other", WS_OVERLAPPED | WS_VISIBLE, 0, 0, 100, 100, nullptr, nullptr,
+                                 nullptr, nullptr);
+    SetActiveWindow(other);
+    char before[MAX_PATH];
+    GetCurrentDirectoryA(MAX_PATH, before);
+    bool disabledDuring = false;
+    shell.Instead = [&] {
+        disabledDuring = !IsWindowEnabled(other);
+        char windows[MAX_PATH];
+        GetWindowsDirectoryA(windows, MAX_PATH);
+        SetCurrentDirectoryA(windows);
+        SetActiveWindow(nullptr);
+        throw Exception("browser failed");
+    };
+    // Whether this thread had COM before the run (a probe that puts it back at once).
+    const HRESULT probe = CoInitialize(nullptr);
+    if (SUCCEEDED(probe))
+        CoUninitialize();
+    RecordingDialog dialog;
+    dialog.SetSelectSpecialFolder(sfWindows);
+    EXPECT_THROW(dialog.Execute(), Exception);
+    char after[MAX_PATH];
+    GetCurrentDirectoryA(MAX_PATH, after);
+    EXPECT_STREQ(before, after);
+    EXPECT_TRUE(disabledDuring);
+    EXPECT_TRUE(IsWindowEnabled(other));
+    EXPECT_EQ(other, GetActiveWindow());
+    EXPECT_EQ(sfWindows, dialog.GetSelectSpecialFolder());
+    EXPECT_EQ("", dialog.GetDisplayName());
+    // COM is left as the run found it.
+    const HRESULT com = CoInitialize(nullptr);
+    EXPECT_EQ(probe, com);
+    if (SUCCEEDED(com))
+        CoUninitialize();
+    DestroyWindow(other);
+}
+
+}  // namespace
