@@ -317,7 +317,7 @@ void TDialogCustomizer::MainWndProc(TMessage& message)
     try {
         WndProc(message);
     } catch (...) {
-        Application->HandleException(FDlgsUnit);
+        ApplicationHandleException(FDlgsUnit);
     }
 }
 
@@ -512,6 +512,11 @@ void TFixedDialogCustomizer::UpdateProperty()
 {
     TDialogCustomizer::UpdateProperty();
     ResizeDialog(nullptr);
+}
+
+bool TFixedDialogCustomizer::GetRemembersDialogSize() const
+{
+    return FDlgsUnit != nullptr && FDlgsUnit->GetDialogSizing();
 }
 
 void TFixedDialogCustomizer::WndProc(TMessage& message)

@@ -41,6 +41,9 @@ public:
     virtual ~TDialogCustomizer();
     // A setting changed while the dialog is open.
     virtual void UpdateProperty();
+    // Whether closing records the outer size for the next opening: only where the user could
+    // resize the dialog. The unit asks this instead of knowing the kinds of customizer.
+    virtual bool GetRemembersDialogSize() const { return true; }
 
     // Records the window, saves and prepares the sub form and subclasses the window.
     void RegistDialog(HWND window, TCustomDlgsUnit& unit);
@@ -133,6 +136,8 @@ public:
     void ChangedDialogSize(const TPoint& clientSize) override;
     ~TFixedDialogCustomizer() override;
     void UpdateProperty() override;
+    // Only a dialog made resizable (DialogSizing) remembers its size.
+    bool GetRemembersDialogSize() const override;
     // The split point in screen coordinates: controls spanning it widen, those after it move.
     virtual bool CalcDialogCenterLine(TPoint& point) = 0;
     // One dialog control's rectangle in screen coordinates.

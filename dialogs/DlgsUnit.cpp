@@ -127,7 +127,7 @@ void TCustomDlgsUnit::DialogDestroy(TDialogCustomizer* customizer)
     if (HWND window = GetHandle(); window != nullptr && GetWindowRect(window, &r)) {
         FPosition = TPoint{r.left, r.top};
         // A dialog the user could not resize keeps no size.
-        if (dynamic_cast<TFixedDialogCustomizer*>(customizer) != nullptr && !FDialogSizing) {
+        if (!customizer->GetRemembersDialogSize()) {
             FCustomizer = nullptr;
             return;
         }

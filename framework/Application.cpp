@@ -9,14 +9,23 @@ LRESULT CALLBACK ApplicationWndProc(HWND window, UINT msg, WPARAM wParam, LPARAM
 {
     return DefWindowProcA(window, msg, wParam, lParam);
 }
+
+void HandleThroughApplication(TObject* sender)
+{
+    Application->HandleException(sender);
+}
 }  // namespace
 
 TApplication* Application = &TheApplication;
 
-TApplication::TApplication() : TComponent(nullptr) {}
+TApplication::TApplication() : TComponent(nullptr)
+{
+    SetExceptionHook(HandleThroughApplication);
+}
 
 TApplication::~TApplication()
 {
+    SetExceptionHook(nullptr);
     if (FHandle != nullptr)
         DestroyWindow(FHandle);
 }

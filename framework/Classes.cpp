@@ -2,6 +2,23 @@
 
 #include <algorithm>
 
+namespace {
+TExceptionHook ExceptionHook = nullptr;
+}  // namespace
+
+TExceptionHook SetExceptionHook(TExceptionHook hook)
+{
+    TExceptionHook previous = ExceptionHook;
+    ExceptionHook = hook;
+    return previous;
+}
+
+void ApplicationHandleException(TObject* sender)
+{
+    if (ExceptionHook != nullptr)
+        ExceptionHook(sender);
+}
+
 void TPersistent::Assign(TPersistent* source)
 {
     if (source != nullptr) {

@@ -1,4 +1,9 @@
 // Objects, persistent assignment and components with ownership and free notification.
+//
+// Dependency rule: a framework module includes only modules of the layers below its own
+// (SysUtils, Messages, Types, Lists; Classes; Graphics, Icon, IniFile, Screen, Timer, WndThunk;
+// Controls; StdCtrls, ComCtrls; Forms and Application; Dialogs, DesignRegistry), and whatever
+// lies below Forms reaches the application only through the exception hook declared here.
 #pragma once
 
 #include "framework/Messages.h"
@@ -19,6 +24,15 @@ public:
     // What happens to a message nobody handled; here, nothing.
     virtual void DefaultHandler(TMessage& message) {}
 };
+
+// The exception hook. Code that stops exceptions at the platform's boundary (window procedures,
+// thunks, timers, dialog hooks) calls ApplicationHandleException from inside its catch block;
+// the application object installs the handler that shows them. With none installed the
+// exception is dropped, since none may cross into the platform.
+using TExceptionHook = void (*)(TObject* sender);
+// Installs `hook` (null: none) and returns the one installed before.
+TExceptionHook SetExceptionHook(TExceptionHook hook);
+void ApplicationHandleException(TObject* sender);
 
 // Event handlers take the sending object first.
 using TNotifyEvent = std::function<void(TObject* sender)>;

@@ -1,7 +1,5 @@
 #include "framework/Controls.h"
 
-#include "framework/Application.h"
-
 #include <algorithm>
 #include <map>
 #include <windowsx.h>
@@ -364,7 +362,7 @@ LRESULT CALLBACK TWinControl::StdWndProc(HWND window, UINT msg, WPARAM wParam, L
         control->WndProc(message);
     } catch (...) {
         // Nothing may cross the platform's window procedure boundary.
-        Application->HandleException(control);
+        ApplicationHandleException(control);
     }
     if (msg == WM_NCDESTROY && FindControl(window) == control)
         control->Detach();

@@ -63,7 +63,7 @@ void TCommonDialog::MainWndProc(TMessage& message)
     try {
         WndProc(message);
     } catch (...) {
-        Application->HandleException(this);
+        ApplicationHandleException(this);
     }
 }
 

@@ -29,7 +29,7 @@ void TForm::DoDestroy()
         if (OnDestroy)
             OnDestroy(this);
     } catch (...) {
-        Application->HandleException(this);
+        ApplicationHandleException(this);
     }
 }
 

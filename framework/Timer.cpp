@@ -1,7 +1,5 @@
 #include "framework/Timer.h"
 
-#include "framework/Application.h"
-
 #include <mmsystem.h>
 
 #include <algorithm>
@@ -298,7 +296,7 @@ void TTimer::Tick(WPARAM generation)
     try {
         Timer();
     } catch (...) {
-        Application->HandleException(freed ? nullptr : this);
+        ApplicationHandleException(freed ? nullptr : this);
     }
     if (freed)
         return;

@@ -1,6 +1,6 @@
 #include "framework/WndThunk.h"
 
-#include "framework/Application.h"
+#include "framework/Classes.h"
 
 namespace {
 struct ThunkState {
@@ -68,7 +68,7 @@ LRESULT CALLBACK Entry(HWND stateArg, UINT msg, WPARAM wParam, LPARAM lParam)
         try {
             state->Method(message);
         } catch (...) {
-            Application->HandleException(nullptr);
+            ApplicationHandleException(nullptr);
         }
         result = message.Result;
     }

@@ -3,7 +3,7 @@
 // layers can sit on one window and each one reaches its own object.
 #pragma once
 
-#include "framework/Controls.h"
+#include "framework/Messages.h"
 
 #include <functional>
 

@@ -332,19 +332,26 @@ TEST(DlgsUnitTest, PositionWhileOpenMovesTheWindowAndIsRecordedAtClose)
 
 TEST(DlgsUnitTest, ClosingRecordsTheSizeOnlyWhereTheDialogCouldBeResized)
 {
+    // The customizer says whether its dialog could be resized; a kind of its own may decline.
+    struct Declining : TestSizingCustomizer {
+        bool GetRemembersDialogSize() const override { return false; }
+    };
     struct Case {
         bool Fixed;
         bool Sizing;
         bool SizeRecorded;
+        bool Declines;
     };
-    for (const Case& k : {Case{true, false, false}, Case{true, true, true}, Case{false, false, true}}) {
+    for (const Case& k : {Case{true, false, false, false}, Case{true, true, true, false},
+                          Case{false, false, true, false}, Case{false, false, false, true}}) {
         OpenUnit open;
         TForm* sub = NewSubForm(80, 60);
         open.Unit->SetSubFormPos(fpRight);
         open.Unit->SetSubForm(sub);
         open.Unit->SetDialogSizing(k.Sizing);
-        open.Open(k.Fixed ? static_cast<TDialogCustomizer*>(new TestFixedCustomizer)
-                          : static_cast<TDialogCustomizer*>(new TestSizingCustomizer),
+        open.Open(k.Fixed      ? static_cast<TDialogCustomizer*>(new TestFixedCustomizer)
+                  : k.Declines ? static_cast<TDialogCustomizer*>(new Declining)
+                               : static_cast<TDialogCustomizer*>(new TestSizingCustomizer),
                   !k.Fixed);
         EXPECT_NE(0u, open.Unit->GetNowEdgeSpace()->GetRightSpace());
         // Only the registered customizer closes the unit.
