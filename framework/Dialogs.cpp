@@ -3,6 +3,8 @@
 #include "framework/Application.h"
 #include "framework/Screen.h"
 
+#include <cstring>
+
 namespace {
 const char* const HookProperty = "TCommonDialog";
 
@@ -75,6 +77,7 @@ TCommonDialog* TCommonDialog::FromHookWindow(HWND window)
 void TCommonDialog::BindHookWindow(HWND window)
 {
     SetPropA(window, HookProperty, this);
+    FHandle = window;
 }
 
 UINT_PTR CALLBACK TCommonDialog::DialogHook(HWND window, UINT msg, WPARAM wParam, LPARAM lParam)
@@ -131,5 +134,226 @@ void EnableTaskWindows(const TTaskWindowList& list)
     for (HWND window : list) {
         if (IsWindow(window))
             EnableWindow(window, TRUE);
+    }
+}
+
+// ---------------------------------------------------------------------------------------------
+// File dialogs
+
+bool NewStyleControls = LOBYTE(LOWORD(GetVersion())) > 3;
+
+DWORD OpenOptionFlags(TOpenOptions options)
+{
+    static const DWORD flags[] = {
+        OFN_READONLY,         OFN_OVERWRITEPROMPT,   OFN_HIDEREADONLY,   OFN_NOCHANGEDIR,
+        OFN_SHOWHELP,         OFN_NOVALIDATE,        OFN_ALLOWMULTISELECT, OFN_EXTENSIONDIFFERENT,
+        OFN_PATHMUSTEXIST,    OFN_FILEMUSTEXIST,     OFN_CREATEPROMPT,   OFN_SHAREAWARE,
+        OFN_NOREADONLYRETURN, OFN_NOTESTFILECREATE,  OFN_NONETWORKBUTTON, OFN_NOLONGNAMES,
+        0,                    OFN_NODEREFERENCELINKS, OFN_ENABLEINCLUDENOTIFY, OFN_ENABLESIZING,
+    };
+    static_assert(sizeof(flags) / sizeof(flags[0]) == ofEnableSizing + 1, "one flag per option");
+    DWORD result = 0;
+    for (int option = ofReadOnly; option <= ofEnableSizing; ++option) {
+        if (options.Contains(static_cast<TOpenOption>(option)))
+            result |= flags[option];
+    }
+    return result;
+}
+
+std::string FileDialogFilter(const AnsiString& filter)
+{
+    std::string list = filter;
+    for (char& c : list) {
+        if (c == '|')
+            c = '\0';
+    }
+    list.push_back('\0');
+    list.push_back('\0');
+    return list;
+}
+
+TOpenDialog::TOpenDialog(TComponent* owner) : TCommonDialog(owner) {}
+
+bool TOpenDialog::Execute()
+{
+    return DoExecute(GetOpenFileNameA) != 0;
+}
+
+bool TSaveDialog::Execute()
+{
+    return DoExecute(GetSaveFileNameA) != 0;
+}
+
+BOOL TOpenDialog::DoExecute(TFileDialogFunc function)
+{
+    std::vector<char> buffer(FileBufferLength, '\0');
+    FFileName.copy(buffer.data(), buffer.size() - 1);
+    std::string filter = FileDialogFilter(FFilter);
+
+    OPENFILENAMEA ofn = {};
+    // The size before the places bar: the Explorer look then has a plain edit for the name.
+    ofn.lStructSize = OPENFILENAME_SIZE_VERSION_400A;
+    HWND active = GetActiveWindow();
+    ofn.hwndOwner = active != nullptr ? active : Application->GetHandle();
+    ofn.lpstrFilter = FFilter.empty() ? nullptr : filter.c_str();
+    ofn.nFilterIndex = static_cast<DWORD>(FFilterIndex);
+    ofn.lpstrFile = buffer.data();
+    ofn.nMaxFile = static_cast<DWORD>(buffer.size());
+    ofn.lpstrInitialDir = FInitialDir.empty() ? nullptr : FInitialDir.c_str();
+    ofn.lpstrTitle = FTitle.empty() ? nullptr : FTitle.c_str();
+    ofn.lpstrDefExt = FDefaultExt.empty() ? nullptr : FDefaultExt.c_str();
+    FExplorer = NewStyleControls && !FOptions.Contains(ofOldStyleDialog);
+    // Without a template of ours the platform gives the hook an empty child of its own, which
+    // it never resizes: nothing of it can cover the dialog's controls.
+    ofn.Flags = OpenOptionFlags(FOptions) | OFN_ENABLEHOOK | (FExplorer ? OFN_EXPLORER : 0);
+    ofn.lpfnHook = reinterpret_cast<LPOFNHOOKPROC>(DialogHook);
+
+    TTaskWindowList disabled = DisableTaskWindows();
+    // A name refused by OnCanClose and then cancelled must not stay.
+    const AnsiString fileName = FFileName;
+    const std::vector<AnsiString> files = FFiles;
+    FRunning = &ofn;
+    BOOL result;
+    {
+        TDialogHookScope scope(this);
+        result = function(&ofn);
+    }
+    FRunning = nullptr;
+    FHandle = nullptr;
+    EnableTaskWindows(disabled);
+    if (active != nullptr && IsWindow(active))
+        SetActiveWindow(active);
+
+    FFilterIndex = static_cast<int>(ofn.nFilterIndex);
+    if (result != 0) {
+        FOptions = (ofn.Flags & OFN_READONLY) != 0 ? FOptions.Include(ofReadOnly) : FOptions.Exclude(ofReadOnly);
+        if ((ofn.Flags & OFN_EXTENSIONDIFFERENT) != 0)
+            FOptions.Include(ofExtensionDifferent);
+        else
+            FOptions.Exclude(ofExtensionDifferent);
+        FRunning = &ofn;
+        ReadFileNames();
+        FRunning = nullptr;
+    } else {
+        FFileName = fileName;
+        FFiles = files;
+    }
+    return result;
+}
+
+void TOpenDialog::ReadFileNames()
+{
+    const OPENFILENAMEA& ofn = *FRunning;
+    const char* buffer = ofn.lpstrFile;
+    const char* end = buffer + ofn.nMaxFile;
+    FFiles.clear();
+    // One name: the buffer holds its full path. Several: the folder, then each name, ended by
+    // zeros (Explorer look) or by spaces (old look).
+    const bool several = ofn.nFileOffset > 0 && ofn.nFileOffset < ofn.nMaxFile &&
+                         (buffer[ofn.nFileOffset - 1] == '\0' ||
+                          (!FExplorer && (ofn.Flags & OFN_ALLOWMULTISELECT) != 0 && buffer[ofn.nFileOffset - 1] == ' '));
+    if (!several) {
+        FFiles.push_back(AnsiString(buffer, strnlen(buffer, ofn.nMaxFile)));
+    } else {
+        const char separator = buffer[ofn.nFileOffset - 1];
+        std::vector<AnsiString> parts;
+        const char* p = buffer;
+        while (p < end && *p != '\0') {
+            const char* q = p;
+            while (q < end && *q != '\0' && *q != separator)
+                ++q;
+            parts.emplace_back(p, q);
+            if (q >= end || (*q == '\0' && separator != '\0'))
+                break;
+            p = q + 1;
+        }
+        AnsiString folder = parts.empty() ? AnsiString() : parts.front();
+        if (!folder.empty() && folder.back() != '\\')
+            folder += '\\';
+        for (size_t i = 1; i < parts.size(); ++i)
+            FFiles.push_back(folder + parts[i]);
+    }
+    FFileName = FFiles.empty() ? AnsiString() : FFiles.front();
+}
+
+bool TOpenDialog::DoCanClose()
+{
+    bool canClose = true;
+    if (OnCanClose)
+        OnCanClose(this, canClose);
+    return canClose;
+}
+
+void TOpenDialog::DoFolderChange()
+{
+    if (OnFolderChange)
+        OnFolderChange(this);
+}
+
+void TOpenDialog::DoSelectionChange()
+{
+    if (OnSelectionChange)
+        OnSelectionChange(this);
+}
+
+void TOpenDialog::DoTypeChange()
+{
+    if (OnTypeChange)
+        OnTypeChange(this);
+}
+
+void TOpenDialog::WndProc(TMessage& message)
+{
+    static const UINT fileOkMessage = RegisterWindowMessageA(FILEOKSTRINGA);
+    bool refused = false;
+    if (message.Msg == WM_INITDIALOG) {
+        // The Explorer look reports its initialisation later (CDN_INITDONE).
+        if (!FExplorer) {
+            PlaceDialog(FHandle);
+            if (FOptions.Contains(ofOldStyleDialog))
+                DoShow();
+        }
+    } else if (message.Msg == WM_NOTIFY && FExplorer) {
+        const auto* notify = reinterpret_cast<const OFNOTIFYA*>(message.LParam);
+        switch (notify->hdr.code) {
+        case CDN_INITDONE: DoShow(); break;
+        case CDN_FOLDERCHANGE: DoFolderChange(); break;
+        case CDN_SELCHANGE: DoSelectionChange(); break;
+        case CDN_TYPECHANGE:
+            if (FRunning != nullptr)
+                FFilterIndex = static_cast<int>(FRunning->nFilterIndex);
+            DoTypeChange();
+            break;
+        case CDN_FILEOK:
+            if (FRunning != nullptr)
+                ReadFileNames();
+            refused = !DoCanClose();
+            break;
+        default: break;
+        }
+    } else if (message.Msg == fileOkMessage && !FExplorer) {
+        if (FRunning != nullptr)
+            ReadFileNames();
+        refused = !DoCanClose();
+    } else if (message.Msg == WM_DESTROY) {
+        DoClose();
+    }
+    TCommonDialog::WndProc(message);
+    if (refused) {
+        // The Explorer look reads the refusal from the hook window's message result.
+        if (FExplorer)
+            SetWindowLongPtrA(FHandle, DWLP_MSGRESULT, 1);
+        message.Result = TRUE;
+    }
+}
+
+void TOpenDialog::DefaultHandler(TMessage& message)
+{
+    TCommonDialog::DefaultHandler(message);
+    if (message.Msg == WM_INITDIALOG) {
+        message.Result = TRUE;
+    } else if (message.Msg == WM_NOTIFY && FExplorer &&
+               reinterpret_cast<const NMHDR*>(message.LParam)->code == CDN_INITDONE) {
+        PlaceDialog(GetParent(FHandle));
     }
 }

@@ -5,8 +5,12 @@
 
 #include "framework/Classes.h"
 
+#include <cstdint>
+#include <initializer_list>
+#include <string>
 #include <vector>
 #include <windows.h>
+#include <commdlg.h>
 
 // A platform dialog run by a component. `Handle` is the window the framework's hook sits on
 // (the dialog itself, or the hook child of an Explorer-look file dialog), 0 while closed.
@@ -82,3 +86,158 @@ using TTaskWindowList = std::vector<HWND>;
 TTaskWindowList DisableTaskWindows(HWND except = nullptr);
 // Enables again the windows of `list` that still exist.
 void EnableTaskWindows(const TTaskWindowList& list);
+
+// ---------------------------------------------------------------------------------------------
+// File dialogs
+
+// Whether the platform offers the Explorer look of the file dialogs (major version above 3).
+// Set at start; tests may change it.
+extern bool NewStyleControls;
+
+// The options of a file dialog. The values are stored in forms; keep them.
+enum TOpenOption : std::uint8_t {
+    ofReadOnly,
+    ofOverwritePrompt,
+    ofHideReadOnly,
+    ofNoChangeDir,
+    ofShowHelp,
+    ofNoValidate,
+    ofAllowMultiSelect,
+    ofExtensionDifferent,
+    ofPathMustExist,
+    ofFileMustExist,
+    ofCreatePrompt,
+    ofShareAware,
+    ofNoReadOnlyReturn,
+    ofNoTestFileCreate,
+    ofNoNetworkButton,
+    ofNoLongNames,
+    ofOldStyleDialog,
+    ofNoDereferenceLinks,
+    ofEnableIncludeNotify,
+    ofEnableSizing,
+};
+
+// A set of TOpenOption: bit n stands for the option of value n.
+class TOpenOptions {
+public:
+    constexpr TOpenOptions() = default;
+    constexpr TOpenOptions(std::initializer_list<TOpenOption> options)
+    {
+        for (TOpenOption option : options)
+            FBits |= Bit(option);
+    }
+
+    constexpr bool Contains(TOpenOption option) const { return (FBits & Bit(option)) != 0; }
+    TOpenOptions& Include(TOpenOption option)
+    {
+        FBits |= Bit(option);
+        return *this;
+    }
+    TOpenOptions& Exclude(TOpenOption option)
+    {
+        FBits &= ~Bit(option);
+        return *this;
+    }
+    constexpr std::uint32_t Bits() const { return FBits; }
+    constexpr bool operator==(const TOpenOptions& other) const { return FBits == other.FBits; }
+    constexpr bool operator!=(const TOpenOptions& other) const { return FBits != other.FBits; }
+
+private:
+    static constexpr std::uint32_t Bit(TOpenOption option) { return std::uint32_t(1) << option; }
+    std::uint32_t FBits = 0;
+};
+
+// The platform flags the options ask for. ofOldStyleDialog has none: the old look is asked
+// for by leaving out OFN_EXPLORER.
+DWORD OpenOptionFlags(TOpenOptions options);
+
+// "text|pattern|text|pattern" as the platform's list: each part ends in a zero, the list in
+// another.
+std::string FileDialogFilter(const AnsiString& filter);
+
+// Handlers that may refuse: `canClose` starts true.
+using TCloseQueryEvent = std::function<void(TObject* sender, bool& canClose)>;
+
+// The platform's open-file or save-file function.
+using TFileDialogFunc = BOOL(WINAPI*)(LPOPENFILENAMEA);
+
+// The modal open-file dialog. Each opening gets the framework's hook: in the Explorer look the
+// hook sits on an empty child of the dialog (that child is `Handle`), in the old look on the
+// dialog itself.
+class TOpenDialog : public TCommonDialog {
+public:
+    explicit TOpenDialog(TComponent* owner);
+
+    const char* ClassName() const override { return "TOpenDialog"; }
+
+    // Shows the open-file dialog; true when the user confirmed a name.
+    bool Execute() override;
+
+    void DefaultHandler(TMessage& message) override;
+
+    // The chosen file (the first one of a multi-selection), full path.
+    const AnsiString& GetFileName() const { return FFileName; }
+    void SetFileName(const AnsiString& value) { FFileName = value; }
+    // Every chosen file, full paths.
+    const std::vector<AnsiString>& GetFiles() const { return FFiles; }
+    const AnsiString& GetFilter() const { return FFilter; }
+    void SetFilter(const AnsiString& value) { FFilter = value; }
+    // 1-based index of the chosen filter; read back after each opening.
+    int GetFilterIndex() const { return FFilterIndex; }
+    void SetFilterIndex(int value) { FFilterIndex = value; }
+    const AnsiString& GetInitialDir() const { return FInitialDir; }
+    void SetInitialDir(const AnsiString& value) { FInitialDir = value; }
+    const AnsiString& GetDefaultExt() const { return FDefaultExt; }
+    void SetDefaultExt(const AnsiString& value) { FDefaultExt = value; }
+    const AnsiString& GetTitle() const { return FTitle; }
+    void SetTitle(const AnsiString& value) { FTitle = value; }
+    TOpenOptions GetOptions() const { return FOptions; }
+    void SetOptions(TOpenOptions value) { FOptions = value; }
+
+    TCloseQueryEvent OnCanClose;
+    TNotifyEvent OnFolderChange;
+    TNotifyEvent OnSelectionChange;
+    TNotifyEvent OnTypeChange;
+
+    // The characters the name buffer holds, enough for a multi-selection of many files.
+    static constexpr DWORD FileBufferLength = 0x10000;
+
+protected:
+    // The user confirmed a name: may the dialog close? Fires OnCanClose.
+    virtual bool DoCanClose();
+    virtual void DoFolderChange();
+    virtual void DoSelectionChange();
+    virtual void DoTypeChange();
+    void WndProc(TMessage& message) override;
+
+    // The common runner of the open and save dialogs: shows the dialog through `function`
+    // and returns what it returned (non-zero: confirmed).
+    BOOL DoExecute(TFileDialogFunc function);
+
+private:
+    // Takes the names the platform wrote into the running dialog's buffer.
+    void ReadFileNames();
+
+    AnsiString FFileName;
+    std::vector<AnsiString> FFiles;
+    AnsiString FFilter;
+    int FFilterIndex = 1;
+    AnsiString FInitialDir;
+    AnsiString FDefaultExt;
+    AnsiString FTitle;
+    TOpenOptions FOptions = {ofHideReadOnly, ofEnableSizing};
+    // While a dialog runs: its look and the record handed to the platform.
+    bool FExplorer = false;
+    OPENFILENAMEA* FRunning = nullptr;
+};
+
+// The modal save-file dialog: the open dialog's runner on the platform's save function.
+class TSaveDialog : public TOpenDialog {
+public:
+    using TOpenDialog::TOpenDialog;
+
+    const char* ClassName() const override { return "TSaveDialog"; }
+
+    bool Execute() override;
+};

@@ -1,0 +1,111 @@
+// Customizable open and save dialogs: the framework's file dialogs with a caller's sub form,
+// optional resizing, minimum edge spaces, caption, icon and a remembered place.
+#pragma once
+
+#include "dialogs/DlgsCust.h"
+#include "framework/Dialogs.h"
+
+namespace CustDlgs {
+
+// The open-file dialog with the customization of the dialogs library. At each opening it
+// picks the customizer the look needs and starts customizing at the first folder change
+// (Explorer look) or the first show-window message (old look).
+class TCOpenDialog : public TOpenDialog {
+public:
+    explicit TCOpenDialog(TComponent* owner);
+    ~TCOpenDialog() override;
+
+    const char* ClassName() const override { return "TCOpenDialog"; }
+
+    // WM_SHOWWINDOW goes to WMShowWindow, everything else to the framework.
+    void Dispatch(TMessage& message) override;
+
+    TSubFormPos GetSubFormPos() const { return FDlgsUnit->GetSubFormPos(); }
+    void SetSubFormPos(TSubFormPos value) { FDlgsUnit->SetSubFormPos(value); }
+    TSubFormAnchors GetSubFormAnchors() const { return FDlgsUnit->GetSubFormAnchors(); }
+    void SetSubFormAnchors(TSubFormAnchors value) { FDlgsUnit->SetSubFormAnchors(value); }
+    TDialogEdgeSpace* GetMinEdgeSpace() const { return FDlgsUnit->GetMinEdgeSpace(); }
+    void SetMinEdgeSpace(TDialogEdgeSpace* value) { FDlgsUnit->SetMinEdgeSpace(value); }
+    bool GetDialogSizing() const { return FDlgsUnit->GetDialogSizing(); }
+    void SetDialogSizing(bool value) { FDlgsUnit->SetDialogSizing(value); }
+    AnsiString GetCaption() const { return FDlgsUnit->GetCaption(); }
+    void SetCaption(const AnsiString& value) { FDlgsUnit->SetCaption(value); }
+    TIcon* GetIcon() const { return FDlgsUnit->GetIcon(); }
+    void SetIcon(TIcon* value) { FDlgsUnit->SetIcon(value); }
+
+    // The form embedded at each opening (not published; not owned).
+    TForm* GetSubForm() const { return FDlgsUnit->GetSubForm(); }
+    void SetSubForm(TForm* value) { FDlgsUnit->SetSubForm(value); }
+    // The settings object, for what the properties above do not reach (position, size).
+    TCustomDlgsUnit* GetDlgsUnit() const { return FDlgsUnit; }
+
+    // Fires once per opening, when the customizing has started (the dialog is sized and placed).
+    const TNotifyEvent& GetOnShowWindow() const { return FOnShowWindow; }
+    void SetOnShowWindow(TNotifyEvent value) { FOnShowWindow = std::move(value); }
+
+    // The customizer of the open dialog, null while none is attached.
+    TDialogCustomizer* GetCustomizer() const { return FCustomizer; }
+    bool GetStartPending() const { return FStartPending; }
+
+protected:
+    void DoShow() override;
+    // The deferred start of the customizing, once per opening.
+    virtual void DoShowWindow();
+    void DoFolderChange() override;
+    void WMShowWindow(TMessage& message);
+    void DoClose() override;
+
+private:
+    TCustomDlgsUnit* FDlgsUnit = nullptr;
+    TDialogCustomizer* FCustomizer = nullptr;
+    TNotifyEvent FOnShowWindow;
+    bool FStartPending = false;
+};
+
+// The save-file dialog; in every other respect the customizable open dialog.
+class TCSaveDialog : public TCOpenDialog {
+public:
+    using TCOpenDialog::TCOpenDialog;
+
+    const char* ClassName() const override { return "TCSaveDialog"; }
+
+    bool Execute() override;
+};
+
+// The customizers below serve the components of this module only.
+
+// Explorer look made resizable by the library: the file list (control 1121) takes the growth.
+class TFixedOpenDialogCustomizer : public TFixedDialogCustomizer {
+public:
+    // The centre of the file list.
+    bool CalcDialogCenterLine(TPoint& point) override;
+    ~TFixedOpenDialogCustomizer() override;
+};
+
+// Old look: the split lies three quarters down the file list (control 1120). Both list boxes
+// are laid out from the heights last measured or asked for, since the platform may give them
+// a height of its own.
+class TFixedOldOpenDialogCustomizer : public TFixedDialogCustomizer {
+public:
+    void InitializeDialog() override;
+    bool CalcDialogCenterLine(TPoint& point) override;
+    bool GetDialogControlRect(HWND window, TRect& rect) override;
+    HDWP SetDialogControlRect(HDWP batch, HWND window, int x, int y, int width, int height, UINT flags) override;
+    ~TFixedOldOpenDialogCustomizer() override;
+
+    int GetList1Height() const { return FList1Height; }
+    int GetList2Height() const { return FList2Height; }
+
+private:
+    int FList1Height = 0;
+    int FList2Height = 0;
+    HWND FList1 = nullptr;
+    HWND FList2 = nullptr;
+};
+
+namespace COpenDlg {
+// Puts the components on the designer's palette; never called by a running program.
+void Register();
+}  // namespace COpenDlg
+
+}  // namespace CustDlgs
