@@ -8,7 +8,7 @@ have_pkg() { dpkg-query -W -f='${Status}' "$1" 2>/dev/null | grep -q 'install ok
 
 for p in cmake make g++-mingw-w64-i686-posix g++-mingw-w64-x86-64-posix \
          wine wine32:i386 wine64 xvfb xdotool imagemagick locales \
-         fonts-ipafont-gothic fonts-konatu googletest x11-utils; do
+         fonts-ipafont-gothic fonts-konatu googletest x11-utils clang-14 lld-14 perl; do
   have_pkg "$p" || need_pkgs+=("$p")
 done
 

@@ -9,6 +9,9 @@ cd "$(dirname "${BASH_SOURCE[0]}")/.."
 bash scripts/install-deps.sh || exit 1
 bash scripts/build.sh i686 || exit 1
 bash scripts/build.sh x86_64 || exit 1
+# clang 14 for the same targets: the libraries and programs only, to prove they build.
+bash scripts/build.sh clang-i686 || exit 1
+bash scripts/build.sh clang-x86_64 || exit 1
 
 source scripts/wine-env.sh
 harness_start || exit 1

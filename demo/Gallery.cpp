@@ -1,0 +1,234 @@
+#include "demo/Gallery.h"
+
+#include "demo/SampleText.h"
+#include "framework/Application.h"
+
+using namespace CustDlgs;
+
+namespace {
+const char* const WindowFontName = "ＭＳ Ｐゴシック";
+constexpr int WindowFontHeight = -12;
+constexpr int RowHeight = 24;
+
+template <class T>
+T* Place(TForm* form, int left, int top, int width, int height, const AnsiString& caption = AnsiString())
+{
+    T* control = new T(form);
+    control->SetBounds(left, top, width, height);
+    if (!caption.empty())
+        control->SetCaption(caption);
+    control->SetParent(form);
+    return control;
+}
+
+unsigned EdgeValue(const TEdit* edit)
+{
+    int value = StrToIntDef(edit->GetText(), 0);
+    return value < 0 ? 0u : static_cast<unsigned>(value);
+}
+}  // namespace
+
+TGalleryForm* Gallery = nullptr;
+
+TGalleryForm::TGalleryForm(TComponent* owner) : TForm(owner)
+{
+    SetName("Gallery");
+    SetCaption("dlgdemo ダイアログ ギャラリー");
+    SetBorderStyle(bsSingle);
+    SetBorderIcons(biSystemMenu | biMinimize);
+    SetBounds(0, 0, GetWidth(), GetHeight());
+    SetClientWidth(680);
+    SetClientHeight(470);
+    GetFont()->SetName(WindowFontName);
+    GetFont()->SetHeight(WindowFontHeight);
+    GetFont()->SetCharset(SHIFTJIS_CHARSET);
+    HandleNeeded();
+    CreateControls();
+
+    FIcon = new TIcon;
+    FIcon->SetHandle(static_cast<HICON>(LoadImageA(GetModuleHandleA(nullptr), "MAINICON", IMAGE_ICON, 0, 0,
+                                                   LR_DEFAULTSIZE)));
+}
+
+TGalleryForm::~TGalleryForm()
+{
+    delete FIcon;
+    if (FLog != nullptr)
+        FLog->OnLine = nullptr;
+}
+
+void TGalleryForm::Start(const TDemoOptions& options, TEventLog* log)
+{
+    FScripted = options;
+    FLog = log;
+    FLog->OnLine = [this](const AnsiString& line) { EventList->AddLine(line); };
+    ShowOptions(options);
+    if (options.OpenAtOnce) {
+        FReopenLeft = options.Reopen;
+        PostMessageA(GetHandle(), WM_OPENDIALOG, 0, 0);
+    }
+}
+
+void TGalleryForm::CreateControls()
+{
+    // Left column: the settings.
+    int y = 8;
+    Place<TLabel>(this, 8, y + 4, 110, 16, "ダイアログ");
+    DialogKind = Place<TComboBox>(this, 120, y, 200, 20);
+    DialogKind->SetStyle(csDropDownList);
+    DialogKind->SetItems({"検索 (TCFindDialog)", "置換 (TCReplaceDialog)", "ファイルを開く (TCOpenDialog)",
+                          "ファイルを保存 (TCSaveDialog)", "フォルダの選択 (TCSelectFolderDialog)"});
+    y += RowHeight + 4;
+    Place<TLabel>(this, 8, y + 4, 110, 16, "サブフォームの位置");
+    SubFormPlace = Place<TComboBox>(this, 120, y, 200, 20);
+    SubFormPlace->SetStyle(csDropDownList);
+    SubFormPlace->SetItems({"左 (fpLeft)", "上 (fpTop)", "右 (fpRight)", "下 (fpBottom)", "全体 (fpClient)",
+                            "なし"});
+    y += RowHeight + 4;
+    Place<TLabel>(this, 8, y + 2, 110, 16, "アンカー");
+    const char* const sides[4] = {"左", "上", "右", "下"};
+    for (int i = 0; i < 4; ++i)
+        Anchors[i] = Place<TCheckBox>(this, 120 + 50 * i, y, 48, 20, sides[i]);
+    y += RowHeight;
+    Sizing = Place<TCheckBox>(this, 8, y, 312, 20, "サイズ変更できるようにする (DialogSizing)");
+    y += RowHeight;
+    Place<TLabel>(this, 8, y + 4, 110, 16, "最小余白 左上右下");
+    for (int i = 0; i < 4; ++i)
+        MinEdge[i] = Place<TEdit>(this, 120 + 50 * i, y, 44, 22, "0");
+    y += RowHeight + 4;
+    Place<TLabel>(this, 8, y + 4, 110, 16, "キャプション");
+    CaptionText = Place<TEdit>(this, 120, y, 200, 22);
+    y += RowHeight + 4;
+    IconShown = Place<TCheckBox>(this, 8, y, 312, 20, "アイコンを付ける (Icon)");
+    y += RowHeight + 8;
+
+    Place<TLabel>(this, 8, y, 312, 16, "ファイルを開く・保存");
+    y += 20;
+    OldStyle = Place<TCheckBox>(this, 20, y, 300, 20, "旧スタイル (ofOldStyleDialog)");
+    y += RowHeight;
+    EnableSizing = Place<TCheckBox>(this, 20, y, 300, 20, "標準のサイズ変更 (ofEnableSizing)");
+    y += RowHeight + 8;
+
+    Place<TLabel>(this, 8, y, 312, 16, "フォルダの選択");
+    y += 20;
+    NewStyle = Place<TCheckBox>(this, 20, y, 300, 20, "新しいスタイル (bifNewDialogStyle)");
+    y += RowHeight;
+    StatusShown = Place<TCheckBox>(this, 20, y, 300, 20, "ステータス行 (bifStatusText)");
+    y += RowHeight;
+    EditBox = Place<TCheckBox>(this, 20, y, 300, 20, "名前の入力欄 (bifEditBox)");
+    y += RowHeight;
+    Place<TLabel>(this, 20, y + 4, 98, 16, "ルート");
+    RootFolder = Place<TEdit>(this, 120, y, 200, 22);
+    y += RowHeight + 4;
+    Place<TLabel>(this, 20, y + 4, 98, 16, "ステータス");
+    StatusText = Place<TEdit>(this, 120, y, 200, 22);
+    y += RowHeight + 8;
+
+    OpenButton = Place<TButton>(this, 120, y, 120, 26, "開く");
+    OpenButton->OnClick = [this](TObject*) { OpenDialog(); };
+
+    // Right column: the sample text and the event log.
+    Place<TLabel>(this, 340, 8, 330, 16, "サンプルテキスト (検索と置換の対象)");
+    Sample = new TEdit(this);
+    Sample->SetMultiLine(true);
+    Sample->SetBounds(340, 26, 330, 110);
+    Sample->SetText(SampleText);
+    Sample->SetParent(this);
+    Place<TLabel>(this, 340, 146, 330, 16, "イベントログ");
+    EventList = Place<TListBox>(this, 340, 164, 330, 296);
+}
+
+void TGalleryForm::ShowOptions(const TDemoOptions& o)
+{
+    DialogKind->SetItemIndex(o.Dialog);
+    SubFormPlace->SetItemIndex(o.SubFormShown ? o.SubFormPos : 5);
+    for (int i = 0; i < 4; ++i) {
+        Anchors[i]->SetChecked(HasAnchor(o.Anchors, static_cast<TSubFormAnchorKind>(i)));
+        MinEdge[i]->SetText(IntToStr(static_cast<int>(o.MinEdge[i])));
+    }
+    Sizing->SetChecked(o.Sizing);
+    CaptionText->SetText(o.Caption);
+    IconShown->SetChecked(o.Icon);
+    OldStyle->SetChecked(o.OldStyle);
+    EnableSizing->SetChecked(o.EnableSizing);
+    NewStyle->SetChecked(o.NewStyle);
+    StatusShown->SetChecked(o.StatusShown);
+    EditBox->SetChecked(o.EditBox);
+    RootFolder->SetText(o.Root);
+    StatusText->SetText(o.Status);
+}
+
+TDemoOptions TGalleryForm::ReadOptions() const
+{
+    TDemoOptions o = FScripted;
+    o.Dialog = static_cast<TDemoDialogKind>(DialogKind->GetItemIndex());
+    o.SubFormShown = SubFormPlace->GetItemIndex() <= fpClient;
+    if (o.SubFormShown)
+        o.SubFormPos = static_cast<TSubFormPos>(SubFormPlace->GetItemIndex());
+    o.Anchors = 0;
+    for (int i = 0; i < 4; ++i) {
+        if (Anchors[i]->GetChecked())
+            o.Anchors = static_cast<TSubFormAnchors>(o.Anchors | AnchorBit(static_cast<TSubFormAnchorKind>(i)));
+        o.MinEdge[i] = EdgeValue(MinEdge[i]);
+    }
+    o.Sizing = Sizing->GetChecked();
+    o.Caption = CaptionText->GetText();
+    o.Icon = IconShown->GetChecked();
+    o.OldStyle = OldStyle->GetChecked();
+    o.EnableSizing = EnableSizing->GetChecked();
+    o.NewStyle = NewStyle->GetChecked();
+    o.StatusShown = StatusShown->GetChecked();
+    o.EditBox = EditBox->GetChecked();
+    o.Root = RootFolder->GetText();
+    o.Status = StatusText->GetText();
+    return o;
+}
+
+template <class TDialog>
+void TGalleryForm::Customize(TDialog* dialog, TForm* subForm, const TDemoOptions& o)
+{
+    dialog->SetSubForm(o.SubFormShown ? subForm : nullptr);
+    dialog->SetSubFormPos(o.SubFormPos);
+    dialog->SetSubFormAnchors(o.Anchors);
+    TDialogEdgeSpace minEdge(o.MinEdge[0], o.MinEdge[1], o.MinEdge[2], o.MinEdge[3]);
+    dialog->SetMinEdgeSpace(&minEdge);
+    dialog->SetDialogSizing(o.Sizing);
+    dialog->SetCaption(o.Caption);
+    TIcon none;
+    dialog->SetIcon(o.Icon ? FIcon : &none);
+}
+
+void TGalleryForm::ApplySubFormSize(TForm* subForm, int defaultWidth, int defaultHeight, const TDemoOptions& o)
+{
+    subForm->SetClientWidth(o.SubFormWidth >= 0 ? o.SubFormWidth : defaultWidth);
+    subForm->SetClientHeight(o.SubFormHeight >= 0 ? o.SubFormHeight : defaultHeight);
+}
+
+void TGalleryForm::OpenDialog()
+{
+    const TDemoOptions o = ReadOptions();
+    FLog->Add("open", DemoDialogName(o.Dialog));
+    switch (o.Dialog) {
+    default:
+        break;
+    }
+}
+
+void TGalleryForm::DialogClosed()
+{
+    if (FReopenLeft > 0) {
+        --FReopenLeft;
+        PostMessageA(GetHandle(), WM_OPENDIALOG, 0, 0);
+    } else if (FScripted.ExitAfter) {
+        Close();
+    }
+}
+
+void TGalleryForm::Dispatch(TMessage& message)
+{
+    if (message.Msg == WM_OPENDIALOG) {
+        OpenDialog();
+        return;
+    }
+    TForm::Dispatch(message);
+}

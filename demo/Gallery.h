@@ -1,0 +1,68 @@
+// The gallery window: every setting of the customizable dialogs, an Open button, a sample
+// text for the find and replace dialogs, and the log of every event the dialogs fire.
+#pragma once
+
+#include "demo/DemoArgs.h"
+#include "demo/DemoControls.h"
+#include "demo/EventLog.h"
+#include "demo/SampleForms.h"
+#include "framework/Forms.h"
+#include "framework/Icon.h"
+#include "framework/StdCtrls.h"
+
+class TGalleryForm : public TForm {
+public:
+    explicit TGalleryForm(TComponent* owner);
+    ~TGalleryForm() override;
+
+    // Shows `options` in the controls and logs to `log`; with --dialog the dialog opens as
+    // soon as the message loop runs.
+    void Start(const TDemoOptions& options, TEventLog* log);
+
+    const char* ClassName() const override { return "TGalleryForm"; }
+
+    // Opens the dialog chosen in the gallery with the settings the controls show.
+    void OpenDialog();
+
+    void Dispatch(TMessage& message) override;
+
+    TComboBox* DialogKind;
+    TComboBox* SubFormPlace;
+    TCheckBox* Anchors[4];  // left, top, right, bottom
+    TCheckBox* Sizing;
+    TEdit* MinEdge[4];      // left, top, right, bottom
+    TEdit* CaptionText;
+    TCheckBox* IconShown;
+    TCheckBox* OldStyle;
+    TCheckBox* EnableSizing;
+    TCheckBox* NewStyle;
+    TCheckBox* StatusShown;
+    TCheckBox* EditBox;
+    TEdit* RootFolder;
+    TEdit* StatusText;
+    TButton* OpenButton;
+    TEdit* Sample;
+    TListBox* EventList;
+
+private:
+    void CreateControls();
+    void ShowOptions(const TDemoOptions& options);
+    TDemoOptions ReadOptions() const;
+    // Gives a dialog component the settings every customizable dialog shares.
+    template <class TDialog>
+    void Customize(TDialog* dialog, TForm* subForm, const TDemoOptions& options);
+    void ApplySubFormSize(TForm* subForm, int defaultWidth, int defaultHeight, const TDemoOptions& options);
+    // The dialog has closed: open it again while --reopen asks, then end with --exit.
+    void DialogClosed();
+
+    TDemoOptions FScripted;  // the command line's settings beyond what the controls show
+    int FReopenLeft = 0;
+    TEventLog* FLog = nullptr;
+    TIcon* FIcon;
+};
+
+// The one gallery window.
+extern TGalleryForm* Gallery;
+
+// Posted to the gallery to open the chosen dialog (at start and for each reopening).
+constexpr UINT WM_OPENDIALOG = WM_APP + 1;

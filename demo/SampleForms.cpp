@@ -1,0 +1,124 @@
+#include "demo/SampleForms.h"
+
+#include <cstdio>
+
+namespace {
+
+TLabel* AddLabel(TForm* form, int top, int width, const AnsiString& caption)
+{
+    TLabel* label = new TLabel(form);
+    label->SetBounds(8, top, width - 16, 16);
+    label->SetCaption(caption);
+    label->SetParent(form);
+    return label;
+}
+
+void PrepareForm(TForm* form, const char* name, int width, int height)
+{
+    form->SetName(name);
+    form->SetBorderStyle(bsNone);
+    form->SetClientWidth(width);
+    form->SetClientHeight(height);
+    form->HandleNeeded();
+}
+
+// The first line of a text file, or why there is none.
+AnsiString FirstLineOf(const AnsiString& path)
+{
+    std::FILE* file = std::fopen(path.c_str(), "rb");
+    if (file == nullptr)
+        return "(読めません)";
+    char buffer[256];
+    size_t read = std::fread(buffer, 1, sizeof buffer, file);
+    std::fclose(file);
+    AnsiString head(buffer, read);
+    if (head.find('\0') != AnsiString::npos)
+        return "(テキストではありません)";
+    return head.substr(0, head.find_first_of("\r\n"));
+}
+
+}  // namespace
+
+TFileFactsForm::TFileFactsForm(TComponent* owner) : TForm(owner)
+{
+    const int width = 280;
+    PrepareForm(this, "FileFacts", width, 76);
+    NameLabel = AddLabel(this, 4, width, "ファイルを選んでください");
+    SizeLabel = AddLabel(this, 22, width, "");
+    DateLabel = AddLabel(this, 40, width, "");
+    FirstLineLabel = AddLabel(this, 58, width, "");
+}
+
+void TFileFactsForm::ShowFile(const AnsiString& path)
+{
+    WIN32_FILE_ATTRIBUTE_DATA data;
+    if (path.empty() || !GetFileAttributesExA(path.c_str(), GetFileExInfoStandard, &data) ||
+        (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)) {
+        NameLabel->SetCaption(path.empty() ? AnsiString("ファイルを選んでください") : path);
+        SizeLabel->SetCaption("");
+        DateLabel->SetCaption("");
+        FirstLineLabel->SetCaption("");
+        return;
+    }
+    const unsigned long long size = (static_cast<unsigned long long>(data.nFileSizeHigh) << 32) | data.nFileSizeLow;
+    FILETIME local;
+    SYSTEMTIME time;
+    FileTimeToLocalFileTime(&data.ftLastWriteTime, &local);
+    FileTimeToSystemTime(&local, &time);
+    NameLabel->SetCaption(path);
+    SizeLabel->SetCaption(Format("サイズ: %llu バイト", size));
+    DateLabel->SetCaption(Format("更新日時: %04u/%02u/%02u %02u:%02u", time.wYear, time.wMonth, time.wDay,
+                                 time.wHour, time.wMinute));
+    FirstLineLabel->SetCaption("先頭行: " + FirstLineOf(path));
+}
+
+TFolderFactsForm::TFolderFactsForm(TComponent* owner) : TForm(owner)
+{
+    const int width = 280;
+    PrepareForm(this, "FolderFacts", width, 40);
+    FolderLabel = AddLabel(this, 4, width, "フォルダを選んでください");
+    CountLabel = AddLabel(this, 22, width, "");
+}
+
+void TFolderFactsForm::ShowFolder(const AnsiString& path)
+{
+    FolderLabel->SetCaption(path.empty() ? AnsiString("(ファイルシステムのフォルダではありません)") : path);
+    int count = path.empty() ? -1 : CountFilesIn(path);
+    CountLabel->SetCaption(count < 0 ? AnsiString("") : Format("ファイル数: %d", count));
+}
+
+TMatchCountForm::TMatchCountForm(TComponent* owner) : TForm(owner)
+{
+    const int width = 280;
+    PrepareForm(this, "MatchCount", width, 40);
+    TextLabel = AddLabel(this, 4, width, "サンプルテキストを検索します");
+    CountLabel = AddLabel(this, 22, width, "");
+}
+
+void TMatchCountForm::ShowMatches(const AnsiString& text, int count)
+{
+    TextLabel->SetCaption("検索する文字列: " + text);
+    CountLabel->SetCaption(Format("サンプルテキスト中に %d 件", count));
+}
+
+int CountFilesIn(const AnsiString& folder)
+{
+    AnsiString pattern = folder;
+    // A trailing 0x5C may be the second byte of a double-byte character, not a separator.
+    const bool separated = !pattern.empty() && (pattern.back() == '/' || (pattern.back() == '\\' &&
+                                                                          !IsTrailByte(pattern, pattern.size() - 1)));
+    if (!separated)
+        pattern += '\\';
+    pattern += '*';
+    WIN32_FIND_DATAA found;
+    HANDLE search = FindFirstFileA(pattern.c_str(), &found);
+    if (search == INVALID_HANDLE_VALUE)
+        return GetLastError() == ERROR_FILE_NOT_FOUND ? 0 : -1;
+    int count = 0;
+    do {
+        if (!(found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY))
+            ++count;
+    } while (FindNextFileA(search, &found));
+    FindClose(search);
+    return count;
+}
