@@ -1,5 +1,7 @@
 #include "framework/Application.h"
 
+#include "framework/Dialogs.h"
+
 #include <commctrl.h>
 
 namespace {
@@ -75,6 +77,9 @@ bool TApplication::ProcessMessage(MSG& msg)
         FTerminated = true;
         return false;
     }
+    // Tab, Enter and Esc in an open find or replace dialog (also in a form embedded in it).
+    if (TFindDialog::ProcessDialogMessage(msg))
+        return true;
     // Tab and arrow navigation between the controls of a framework form.
     HWND root = GetAncestor(msg.hwnd, GA_ROOT);
     if (root != nullptr && dynamic_cast<TForm*>(TWinControl::FindControl(root)) != nullptr &&
