@@ -1,8 +1,8 @@
 #include "framework/Application.h"
 
-#include "framework/Dialogs.h"
-
 #include <commctrl.h>
+
+#include <algorithm>
 
 namespace {
 TApplication TheApplication;
@@ -77,9 +77,13 @@ bool TApplication::ProcessMessage(MSG& msg)
         FTerminated = true;
         return false;
     }
-    // Tab, Enter and Esc in an open find or replace dialog (also in a form embedded in it).
-    if (TFindDialog::ProcessDialogMessage(msg))
-        return true;
+    // Tab, Enter and Esc in an open modeless dialog (also in a form embedded in it). A dialog
+    // may close while it takes the message (Esc): walk a copy.
+    const std::vector<HWND> dialogs = FModelessDialogs;
+    for (HWND dialog : dialogs) {
+        if ((msg.hwnd == dialog || IsChild(dialog, msg.hwnd)) && IsDialogMessageA(dialog, &msg))
+            return true;
+    }
     // Tab and arrow navigation between the controls of a framework form.
     HWND root = GetAncestor(msg.hwnd, GA_ROOT);
     if (root != nullptr && dynamic_cast<TForm*>(TWinControl::FindControl(root)) != nullptr &&
@@ -110,6 +114,17 @@ void TApplication::ProcessMessages()
         if (!ProcessMessage(msg))
             break;
     }
+}
+
+void TApplication::AddModelessDialog(HWND window)
+{
+    FModelessDialogs.push_back(window);
+}
+
+void TApplication::RemoveModelessDialog(HWND window)
+{
+    FModelessDialogs.erase(std::remove(FModelessDialogs.begin(), FModelessDialogs.end(), window),
+                           FModelessDialogs.end());
 }
 
 void TApplication::Terminate()

@@ -40,6 +40,10 @@ public:
     // Waits for one message and handles it.
     void HandleMessage();
     void Terminate();
+    // A modeless dialog window whose keyboard input (Tab, Enter, Esc) the message loop hands to
+    // the platform's dialog handling while it is open; remove it before it is destroyed.
+    void AddModelessDialog(HWND window);
+    void RemoveModelessDialog(HWND window);
     bool GetTerminated() const { return FTerminated; }
     // Frees the forms the application owns (at program exit).
     void DestroyForms();
@@ -62,6 +66,7 @@ private:
     AnsiString FTitle;
     HWND FHandle = nullptr;
     TForm* FMainForm = nullptr;
+    std::vector<HWND> FModelessDialogs;
     bool FTerminated = false;
 };
 

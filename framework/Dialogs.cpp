@@ -149,9 +149,6 @@ const FindFlag FindFlags[] = {
     {frShowHelp, FR_SHOWHELP},
 };
 
-// The open find and replace dialog windows of this thread, for the message loop.
-thread_local std::vector<HWND> OpenFindWindows;
-
 UINT FindReplaceMessage()
 {
     static const UINT message = RegisterWindowMessageA(FINDMSGSTRINGA);
@@ -182,7 +179,7 @@ struct FindOwnerWindow {
                 try {
                     dialog->FindMessage(*record);
                 } catch (...) {
-                    Application->HandleException(dialog);
+                    ApplicationHandleException(dialog);
                 }
             }
             return 0;
@@ -238,8 +235,6 @@ TFindDialog::TFindDialog(TComponent* owner) : TCommonDialog(owner) {}
 TFindDialog::~TFindDialog()
 {
     CloseDialog();
-    OpenFindWindows.erase(std::remove(OpenFindWindows.begin(), OpenFindWindows.end(), FHandle),
-                          OpenFindWindows.end());
     if (FOwnerWindow != nullptr)
         DestroyWindow(FOwnerWindow);
 }
@@ -371,7 +366,7 @@ void TFindDialog::WMInitDialog(TMessage& message)
     // TRUE lets the platform show the dialog; set first, so a failing OnShow cannot keep it hidden.
     message.Result = TRUE;
     PlaceDialog(FHandle);
-    OpenFindWindows.push_back(FHandle);
+    Application->AddModelessDialog(FHandle);
     DoShow();
     if (FPosition.x != -1 || FPosition.y != -1)
         MoveTo(FPosition.x, FPosition.y);
@@ -380,8 +375,7 @@ void TFindDialog::WMInitDialog(TMessage& message)
 void TFindDialog::WMDestroy(TMessage& message)
 {
     message.Result = 0;
-    OpenFindWindows.erase(std::remove(OpenFindWindows.begin(), OpenFindWindows.end(), FHandle),
-                          OpenFindWindows.end());
+    Application->RemoveModelessDialog(FHandle);
     // Closed even when a close handler fails.
     struct Closed {
         HWND& Handle;
@@ -410,17 +404,6 @@ void TFindDialog::DoReplace()
 {
     if (OnReplace)
         OnReplace(this);
-}
-
-bool TFindDialog::ProcessDialogMessage(MSG& msg)
-{
-    // A dialog may close while it takes the message (Esc): walk a copy.
-    const std::vector<HWND> windows = OpenFindWindows;
-    for (HWND window : windows) {
-        if ((msg.hwnd == window || IsChild(window, msg.hwnd)) && IsDialogMessageA(window, &msg))
-            return true;
-    }
-    return false;
 }
 
 TReplaceDialog::TReplaceDialog(TComponent* owner) : TFindDialog(owner) {}

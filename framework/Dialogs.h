@@ -159,10 +159,6 @@ public:
     // The longest text the dialog takes, in bytes.
     static constexpr int TextBufferSize = 256;
 
-    // Lets an open find or replace dialog of this thread take `msg` as dialog input (Tab,
-    // Enter, Esc, mnemonics); true when one did. The application's message loop calls it.
-    static bool ProcessDialogMessage(MSG& msg);
-
 protected:
     // "Find Next" was pressed: fires OnFind.
     virtual void DoFind();
