@@ -2,6 +2,7 @@
 
 #include "framework/Application.h"
 #include "framework/DesignRegistry.h"
+#include "framework/ModulePath.h"
 
 #include <shellapi.h>
 
@@ -17,23 +18,6 @@ HINSTANCE RealShellExecute(HWND owner, const char* verb, const char* file, const
                            const char* directory, int show)
 {
     return ShellExecuteA(owner, verb, file, parameters, directory, show);
-}
-
-// The running executable's full path, however long it is.
-AnsiString ModulePath()
-{
-    AnsiString buffer(MAX_PATH, '\0');
-    for (;;) {
-        DWORD length = GetModuleFileNameA(nullptr, &buffer[0], static_cast<DWORD>(buffer.size()));
-        // A name that fills the buffer may have been cut short: try again with room to spare.
-        if (length < buffer.size()) {
-            buffer.resize(length);
-            return buffer;
-        }
-        if (buffer.size() >= 32768)
-            return AnsiString();
-        buffer.resize(buffer.size() * 2);
-    }
 }
 
 }  // namespace
@@ -214,27 +198,9 @@ TShellExecute SetShellExecute(TShellExecute call)
     return previous;
 }
 
-AnsiString ModuleFolder(const AnsiString& modulePath)
-{
-    // Scan forward: only that way does each byte's place in a character become known.
-    size_t folderLength = 0;
-    size_t i = 0;
-    while (i < modulePath.size()) {
-        unsigned char c = static_cast<unsigned char>(modulePath[i]);
-        if (IsDBCSLeadByte(c) && i + 1 < modulePath.size()) {
-            i += 2;
-            continue;
-        }
-        if (c == '\\' || c == ':')
-            folderLength = i + 1;
-        ++i;
-    }
-    return modulePath.substr(0, folderLength);
-}
-
 void OpenTarget(const AnsiString& target)
 {
-    AnsiString folder = ModuleFolder(ModulePath());
+    AnsiString folder = ModuleFolder();
     HWND owner = Application->GetHandle();
     if (ShellCall())
         ShellCall()(owner, "Open", target.c_str(), nullptr, folder.c_str(), SW_SHOW);

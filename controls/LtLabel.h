@@ -87,10 +87,6 @@ using TShellExecute = std::function<HINSTANCE(HWND owner, const char* verb, cons
 // returns the call that was in place. Tests record the label's jumps through it.
 TShellExecute SetShellExecute(TShellExecute call);
 
-// The folder of a full module path, up to and with its last "\" or ":" (a "\" that is the second
-// byte of a double-byte character does not count). Empty when there is neither.
-AnsiString ModuleFolder(const AnsiString& modulePath);
-
 // Asks the shell to open `target`, with the executable's folder as the working directory. Whether
 // the shell could open it is not checked.
 void OpenTarget(const AnsiString& target);

@@ -38,3 +38,31 @@ bool IsTrailByte(const AnsiString& text, size_t index)
     }
     return i != index;
 }
+
+WideString AnsiToWide(const AnsiString& text)
+{
+    if (text.empty())
+        return WideString();
+    int length = MultiByteToWideChar(CP_ACP, 0, text.data(), static_cast<int>(text.size()), nullptr, 0);
+    WideString result(static_cast<size_t>(length), L'\0');
+    MultiByteToWideChar(CP_ACP, 0, text.data(), static_cast<int>(text.size()), &result[0], length);
+    return result;
+}
+
+AnsiString WideToAnsi(const WideString& text, bool* exact)
+{
+    AnsiString result;
+    if (!text.empty()) {
+        // No best fit: a character the code page lacks must not turn into a look-alike ("é" into
+        // "e"), which would name another file.
+        const DWORD flags = WC_NO_BEST_FIT_CHARS;
+        int length = WideCharToMultiByte(CP_ACP, flags, text.data(), static_cast<int>(text.size()), nullptr, 0,
+                                         nullptr, nullptr);
+        result.assign(static_cast<size_t>(length), '\0');
+        WideCharToMultiByte(CP_ACP, flags, text.data(), static_cast<int>(text.size()), &result[0], length, nullptr,
+                            nullptr);
+    }
+    if (exact != nullptr)
+        *exact = AnsiToWide(result) == text;
+    return result;
+}

@@ -35,3 +35,11 @@ int StrToIntDef(const AnsiString& text, int defaultValue);
 
 // True when `index` is the second byte of a double-byte character in `text` (ANSI code page).
 bool IsTrailByte(const AnsiString& text, size_t index);
+
+// UTF-16 text, as the platform's wide calls take it.
+using WideString = std::wstring;
+
+// ANSI-code-page text to wide and back. A character the code page lacks comes back as the
+// platform's default character; `exact`, when given, tells whether every character made it.
+WideString AnsiToWide(const AnsiString& text);
+AnsiString WideToAnsi(const WideString& text, bool* exact = nullptr);

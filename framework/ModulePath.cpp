@@ -1,0 +1,68 @@
+#include "framework/ModulePath.h"
+
+#include <windows.h>
+
+WideString ModuleFileNameW()
+{
+    WideString buffer(MAX_PATH, L'\0');
+    for (;;) {
+        DWORD length = GetModuleFileNameW(nullptr, &buffer[0], static_cast<DWORD>(buffer.size()));
+        // A name that fills the buffer may have been cut short: try again with room to spare.
+        if (length < buffer.size()) {
+            buffer.resize(length);
+            return buffer;
+        }
+        // Beyond the longest path the platform knows, the call failed for another reason.
+        if (buffer.size() > 32768)
+            return WideString();
+        buffer.resize(buffer.size() * 2);
+    }
+}
+
+AnsiString ExtractFilePath(const AnsiString& path)
+{
+    // Scan forward: only that way does each byte's place in a character become known.
+    size_t folderLength = 0;
+    size_t i = 0;
+    while (i < path.size()) {
+        unsigned char c = static_cast<unsigned char>(path[i]);
+        if (IsDBCSLeadByte(c) && i + 1 < path.size()) {
+            i += 2;
+            continue;
+        }
+        if (c == '\\' || c == ':')
+            folderLength = i + 1;
+        ++i;
+    }
+    return path.substr(0, folderLength);
+}
+
+WideString ExtractFilePath(const WideString& path)
+{
+    size_t separator = path.find_last_of(L"\\:");
+    return separator == WideString::npos ? WideString() : path.substr(0, separator + 1);
+}
+
+WideString ModuleFolderW()
+{
+    return ExtractFilePath(ModuleFileNameW());
+}
+
+AnsiString ModuleFolder()
+{
+    WideString folder = ModuleFolderW();
+    bool exact = false;
+    AnsiString converted = WideToAnsi(folder, &exact);
+    if (exact)
+        return converted;
+    DWORD length = GetShortPathNameW(folder.c_str(), nullptr, 0);
+    if (length > 0) {
+        WideString shortForm(length, L'\0');
+        length = GetShortPathNameW(folder.c_str(), &shortForm[0], length);
+        shortForm.resize(length);
+        AnsiString shortConverted = WideToAnsi(shortForm, &exact);
+        if (length > 0 && exact)
+            return shortConverted;
+    }
+    return converted;
+}
