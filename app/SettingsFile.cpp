@@ -2,6 +2,8 @@
 
 #include "app/Mainform.h"
 #include "framework/IniFile.h"
+#include "framework/ModulePath.h"
+#include "framework/Screen.h"
 
 #include <windows.h>
 
@@ -10,56 +12,87 @@ namespace {
 const char* const WindowSection = "Window";
 const char* const OptionSection = "Option";
 
-// The module file name is read into a buffer of the classic path length.
-const DWORD ModulePathSize = 260;
-
 AnsiString& SettingsFileOverride()
 {
     static AnsiString path;
     return path;
 }
 
-// The executable's folder: up to the last "\" or ":" that is a character of its own (never the
-// second byte of a double-byte character). A "\" is dropped unless it follows ":" or another "\",
-// so "D:\app.exe" keeps "D:\" and "\\server\share\app.exe" gives "\\server\share".
-AnsiString FolderOf(const AnsiString& path)
+// Distance from `a` to `b` along one axis: 0 where they meet or overlap.
+long long Gap(long aFrom, long aTo, long bFrom, long bTo)
 {
-    size_t folderLength = 0;
-    bool afterRootMark = true;  // the first character has nothing before it to drop it for
-    size_t i = 0;
-    while (i < path.size()) {
-        unsigned char c = static_cast<unsigned char>(path[i]);
-        if (IsDBCSLeadByte(c) && i + 1 < path.size()) {
-            i += 2;
-            afterRootMark = false;
-            continue;
-        }
-        if (c == '\\') {
-            folderLength = afterRootMark ? i + 1 : i;
-        } else if (c == ':') {
-            folderLength = i + 1;
-        }
-        afterRootMark = c == '\\' || c == ':';
-        ++i;
-    }
-    return path.substr(0, folderLength);
+    if (aTo <= bFrom)
+        return static_cast<long long>(bFrom) - aTo;
+    if (bTo <= aFrom)
+        return static_cast<long long>(aFrom) - bTo;
+    return 0;
+}
+
+// `value` moved into from..to; from when the range is empty.
+long Clamp(long value, long from, long to)
+{
+    return value > to ? (to > from ? to : from) : (value < from ? from : value);
+}
+
+// A stored place off every monitor's work area (a monitor since unplugged, a hand-edited file)
+// would leave the window where no user can reach it.
+void BringWithinReach(TForm* form)
+{
+    RECT bounds;
+    GetWindowRect(form->GetHandle(), &bounds);
+    POINT client = {0, 0};
+    ClientToScreen(form->GetHandle(), &client);
+    std::vector<RECT> areas;
+    for (int i = 0; i < Screen->MonitorCount(); ++i)
+        areas.push_back(Screen->Monitors(i)->GetWorkareaRect());
+    POINT place = ReachablePlace(bounds, client.y - bounds.top, areas);
+    if (place.x != bounds.left || place.y != bounds.top)
+        form->SetBounds(place.x, place.y, bounds.right - bounds.left, bounds.bottom - bounds.top);
 }
 
 } // namespace
 
-AnsiString SettingsFileName(const AnsiString& modulePath)
+POINT ReachablePlace(const RECT& bounds, int captionHeight, const std::vector<RECT>& workAreas)
 {
-    return Format("%s\\tapstorm.ini", FolderOf(modulePath).c_str());
+    POINT place = {bounds.left, bounds.top};
+    const RECT* nearest = nullptr;
+    long long nearestDistance = 0;
+    for (const RECT& area : workAreas) {
+        if (bounds.left < area.right && area.left < bounds.right && bounds.top < area.bottom &&
+            area.top < bounds.bottom)
+            return place;
+        long long dx = Gap(bounds.left, bounds.right, area.left, area.right);
+        long long dy = Gap(bounds.top, bounds.bottom, area.top, area.bottom);
+        long long distance = dx * dx + dy * dy;
+        if (nearest == nullptr || distance < nearestDistance) {
+            nearest = &area;
+            nearestDistance = distance;
+        }
+    }
+    if (nearest != nullptr) {
+        place.x = Clamp(bounds.left, nearest->left, nearest->right - (bounds.right - bounds.left));
+        place.y = Clamp(bounds.top, nearest->top, nearest->bottom - captionHeight);
+    }
+    return place;
 }
 
-AnsiString SettingsFileName()
+// The executable's folder and "\tapstorm.ini". The folder's own final "\" goes unless it follows
+// ":" or another "\", so "D:\app.exe" keeps "D:\" (giving "D:\\tapstorm.ini") and
+// "\\server\share\app.exe" gives "\\server\share\tapstorm.ini".
+WideString SettingsFileName(const WideString& modulePath)
 {
-    if (!SettingsFileOverride().empty()) return SettingsFileOverride();
-    char buffer[ModulePathSize] = {};
-    GetModuleFileNameA(nullptr, buffer, ModulePathSize);
-    // A name that does not fit comes back cut short and, on old systems, unterminated.
-    buffer[ModulePathSize - 1] = '\0';
-    return SettingsFileName(AnsiString(buffer));
+    WideString folder = ExtractFilePath(modulePath);
+    size_t length = folder.size();
+    if (length >= 2 && folder[length - 1] == L'\\' && folder[length - 2] != L':' && folder[length - 2] != L'\\')
+        folder.pop_back();
+    return folder + L"\\tapstorm.ini";
+}
+
+WideString SettingsFileName()
+{
+    if (!SettingsFileOverride().empty())
+        return AnsiToWide(SettingsFileOverride());
+    return SettingsFileName(ModuleFileNameW());
 }
 
 void SetSettingsFileOverride(const AnsiString& path)
@@ -74,6 +107,7 @@ void TMForm::LoadSettings()
     TIniFile ini(SettingsFileName());
     SetLeft(ini.ReadInteger(WindowSection, "Left", 0));
     SetTop(ini.ReadInteger(WindowSection, "Top", 0));
+    BringWithinReach(this);
     Renda->SetItemIndex(ini.ReadInteger(OptionSection, "MouseButton", 0));
     RendaSpeed->SetPosition(ini.ReadInteger(OptionSection, "Interval1", 500));
     LockKey->SetItemIndex(ini.ReadInteger(OptionSection, "LockKey", 0));

@@ -6,18 +6,27 @@ namespace {
 const DWORD ReadBufferSize = 2048;
 }
 
+bool TIniFile::Reachable() const
+{
+    return FFileName.size() < MAX_PATH;
+}
+
 AnsiString TIniFile::ReadString(const AnsiString& section, const AnsiString& key, const AnsiString& defaultValue) const
 {
-    char buffer[ReadBufferSize];
-    DWORD length = GetPrivateProfileStringA(section.c_str(), key.c_str(), defaultValue.c_str(),
-                                            buffer, ReadBufferSize, FFileName.c_str());
-    return AnsiString(buffer, length);
+    if (!Reachable())
+        return defaultValue;
+    wchar_t buffer[ReadBufferSize];
+    DWORD length = GetPrivateProfileStringW(AnsiToWide(section).c_str(), AnsiToWide(key).c_str(),
+                                            AnsiToWide(defaultValue).c_str(), buffer, ReadBufferSize,
+                                            FFileName.c_str());
+    return WideToAnsi(WideString(buffer, length));
 }
 
 void TIniFile::WriteString(const AnsiString& section, const AnsiString& key, const AnsiString& value)
 {
-    if (!WritePrivateProfileStringA(section.c_str(), key.c_str(), value.c_str(), FFileName.c_str())) {
-        throw EIniFileException(Format("%s に書き込めません", FFileName.c_str()));
+    if (!Reachable() || !WritePrivateProfileStringW(AnsiToWide(section).c_str(), AnsiToWide(key).c_str(),
+                                                    AnsiToWide(value).c_str(), FFileName.c_str())) {
+        throw EIniFileException(Format("%s に書き込めません", FileName().c_str()));
     }
 }
 

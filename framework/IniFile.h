@@ -9,12 +9,16 @@ public:
     using Exception::Exception;
 };
 
+// Keys and values are ANSI text; the file is reached through its wide path, so a folder named
+// outside the ANSI code page works too, and the file holds what the ANSI calls would write.
 class TIniFile {
 public:
-    // Remembers the full path only; the file is opened by each call.
-    explicit TIniFile(const AnsiString& fileName) : FFileName(fileName) {}
+    // Remember the full path only; the file is opened by each call.
+    explicit TIniFile(const AnsiString& fileName) : FFileName(AnsiToWide(fileName)) {}
+    explicit TIniFile(const WideString& fileName) : FFileName(fileName) {}
 
-    const AnsiString& FileName() const { return FFileName; }
+    // The path in the ANSI code page (as the write error shows it).
+    AnsiString FileName() const { return WideToAnsi(FFileName); }
 
     // The value's text, or `defaultValue` when the section or key is missing.
     AnsiString ReadString(const AnsiString& section, const AnsiString& key, const AnsiString& defaultValue) const;
@@ -31,5 +35,8 @@ public:
     void WriteBool(const AnsiString& section, const AnsiString& key, bool value);
 
 private:
-    AnsiString FFileName;
+    // False for a path longer than the profile calls take: they would resolve it to another file.
+    bool Reachable() const;
+
+    WideString FFileName;
 };

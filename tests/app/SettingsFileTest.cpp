@@ -4,6 +4,7 @@
 #include "app/Mainform.h"
 #include "framework/Application.h"
 #include "framework/IniFile.h"
+#include "framework/ModulePath.h"
 
 #include "support/TempFolder.h"
 
@@ -17,53 +18,96 @@
 namespace {
 
 struct PathCase {
-    const char* module;
-    const char* settings;
+    const wchar_t* module;
+    const wchar_t* settings;
 };
 
 void PrintTo(const PathCase& c, std::ostream* os)
 {
-    *os << c.module;
+    *os << WideToAnsi(c.module);
 }
 
 class SettingsPathTest : public ::testing::TestWithParam<PathCase> {};
 
 TEST_P(SettingsPathTest, IsTapstormIniInTheExecutablesFolder)
 {
-    // The double-byte cases need Shift-JIS as the ANSI code page.
-    ASSERT_EQ(932u, GetACP()) << "run under LC_ALL=ja_JP.UTF-8";
     EXPECT_EQ(GetParam().settings, SettingsFileName(GetParam().module));
 }
 
 const PathCase PathCases[] = {
-    {"D:\\Tools\\app.exe", "D:\\Tools\\tapstorm.ini"},
-    {"D:\\Tools\\tapstorm.exe", "D:\\Tools\\tapstorm.ini"},
-    {"C:\\Program Files\\Tapstorm\\clicker 2.exe", "C:\\Program Files\\Tapstorm\\tapstorm.ini"},
+    {L"D:\\Tools\\app.exe", L"D:\\Tools\\tapstorm.ini"},
+    {L"D:\\Tools\\tapstorm.exe", L"D:\\Tools\\tapstorm.ini"},
+    {L"C:\\Program Files\\Tapstorm\\clicker 2.exe", L"C:\\Program Files\\Tapstorm\\tapstorm.ini"},
     // The drive's root keeps its backslash.
-    {"D:\\app.exe", "D:\\\\tapstorm.ini"},
-    {"D:app.exe", "D:\\tapstorm.ini"},
-    // "表" and "ソ" end in 0x5C, which is not a separator there.
-    {"D:\\表\\app.exe", "D:\\表\\tapstorm.ini"},
-    {"D:\\ソフト\\表\\app.exe", "D:\\ソフト\\表\\tapstorm.ini"},
-    {"D:\\Tools\\表.exe", "D:\\Tools\\tapstorm.ini"},
-    {"D:\\表.exe", "D:\\\\tapstorm.ini"},
+    {L"D:\\app.exe", L"D:\\\\tapstorm.ini"},
+    {L"D:app.exe", L"D:\\tapstorm.ini"},
+    // "表" and "ソ" end in 0x5C in Shift-JIS, which is no separator there.
+    {L"D:\\表\\app.exe", L"D:\\表\\tapstorm.ini"},
+    {L"D:\\ソフト\\表\\app.exe", L"D:\\ソフト\\表\\tapstorm.ini"},
+    {L"D:\\Tools\\表.exe", L"D:\\Tools\\tapstorm.ini"},
+    {L"D:\\表.exe", L"D:\\\\tapstorm.ini"},
+    // Names outside the ANSI code page.
+    {L"D:\\caf\u00E9\\\uD55C\uAD6D\\app.exe", L"D:\\caf\u00E9\\\uD55C\uAD6D\\tapstorm.ini"},
     // Network shares.
-    {"\\\\server\\share\\app.exe", "\\\\server\\share\\tapstorm.ini"},
-    {"\\\\server\\share\\表\\app.exe", "\\\\server\\share\\表\\tapstorm.ini"},
+    {L"\\\\server\\share\\app.exe", L"\\\\server\\share\\tapstorm.ini"},
+    {L"\\\\server\\share\\表\\app.exe", L"\\\\server\\share\\表\\tapstorm.ini"},
 };
 
 INSTANTIATE_TEST_SUITE_P(Table, SettingsPathTest, ::testing::ValuesIn(PathCases));
 
 TEST(SettingsFileNameTest, FollowsTheRunningExecutableUnlessOverridden)
 {
-    char module[MAX_PATH] = {};
-    GetModuleFileNameA(nullptr, module, MAX_PATH);
-    EXPECT_EQ(SettingsFileName(module), SettingsFileName());
+    const WideString beside = SettingsFileName(ModuleFileNameW());
+    EXPECT_EQ(ModuleFolderW() + L"tapstorm.ini", beside);
+    EXPECT_EQ(beside, SettingsFileName());
 
     SetSettingsFileOverride("C:\\elsewhere\\test.ini");
-    EXPECT_EQ("C:\\elsewhere\\test.ini", SettingsFileName());
+    EXPECT_EQ(L"C:\\elsewhere\\test.ini", SettingsFileName());
     SetSettingsFileOverride("");
-    EXPECT_EQ(SettingsFileName(module), SettingsFileName());
+    EXPECT_EQ(beside, SettingsFileName());
+}
+
+// A 200 x 250 window with a 25-pixel caption strip, two monitors side by side (work areas
+// without the task bar), and where it ends up.
+struct PlaceCase {
+    const char* name;
+    POINT stored, placed;
+};
+
+void PrintTo(const PlaceCase& c, std::ostream* os)
+{
+    *os << c.name;
+}
+
+class ReachablePlaceTest : public ::testing::TestWithParam<PlaceCase> {};
+
+TEST_P(ReachablePlaceTest, KeepsTheCaptionWithinReach)
+{
+    const std::vector<RECT> areas = {{0, 0, 1920, 1040}, {1920, 0, 3200, 1024}};
+    const POINT at = GetParam().stored;
+    POINT placed = ReachablePlace({at.x, at.y, at.x + 200, at.y + 250}, 25, areas);
+    EXPECT_EQ(GetParam().placed.x, placed.x);
+    EXPECT_EQ(GetParam().placed.y, placed.y);
+}
+
+const PlaceCase PlaceCases[] = {
+    {"on screen stays", {40, 30}, {40, 30}},
+    {"partly on screen stays", {-150, -200}, {-150, -200}},
+    {"on the second monitor stays", {3100, 1000}, {3100, 1000}},
+    {"touching the edge from outside moves in", {-200, 100}, {0, 100}},
+    {"far right and below goes to the nearest corner", {5001, 5001}, {3000, 999}},
+    {"minimised place goes to the top left", {-32000, -32000}, {0, 0}},
+    {"below the first monitor only", {500, 1200}, {500, 1015}},
+    {"above the second monitor only", {2500, -900}, {2500, 0}},
+};
+
+INSTANTIATE_TEST_SUITE_P(Table, ReachablePlaceTest, ::testing::ValuesIn(PlaceCases));
+
+TEST(ReachablePlaceTest, NoMonitorLeavesThePlace)
+{
+    POINT placed = ReachablePlace({5001, 5001, 5201, 5251}, 25, {});
+    EXPECT_EQ(5001, placed.x);
+    EXPECT_EQ(5001, placed.y);
 }
 
 // Stands in for the system's input: no hot keys taken, no key held, and a count of polls.
@@ -184,9 +228,11 @@ const LoadCase LoadCases[] = {
      "[Window]\r\nLeft=120\r\nTop=64\r\n[Option]\r\nMouseButton=1\r\nInterval1=50\r\n"
      "LockKey=12\r\nCursorLock=1\r\nInterval2=250\r\n",
      {120, 64, 1, 50, 12, true, 250}},
-    {"names in another case, off-screen place",
-     "[window]\r\nleft=-300\r\nTOP=-40\r\n[OPTION]\r\nmousebutton=2\r\nLOCKKEY=17\r\n",
-     {-300, -40, 2, 500, 17, false, 100}},
+    {"names in another case, partly off-screen place",
+     "[window]\r\nleft=-100\r\nTOP=-40\r\n[OPTION]\r\nmousebutton=2\r\nLOCKKEY=17\r\n",
+     {-100, -40, 2, 500, 17, false, 100}},
+    {"a place off every monitor comes back within reach", "[Window]\r\nLeft=-32000\r\nTop=-32000\r\n",
+     {0, 0, 0, 500, 0, false, 100}},
     {"garbage gives the defaults",
      "[Window]\r\nLeft=abc\r\nTop=\r\n[Option]\r\nMouseButton=x\r\nInterval1=250ms\r\n"
      "LockKey=F1\r\nCursorLock=yes\r\nInterval2=fast\r\n",
