@@ -48,7 +48,6 @@ TMForm::TMForm(TComponent* owner) : TForm(owner)
     SetClientHeight(224);
     SetColor(clBtnFace);
     SetWindowFont(GetFont());
-    OnDestroy = [this](TObject* sender) { FormDestroy(sender); };
     HandleNeeded();
     CreateControls();
 
@@ -58,6 +57,10 @@ TMForm::TMForm(TComponent* owner) : TForm(owner)
     MainControl(RendaSpeed);
     // 4. The lock key.
     RegisterLockKey(GetHandle(), LockKey->GetItemIndex());
+
+    // Only a window that was built whole stores its settings: one whose construction failed
+    // half way would write what it never read.
+    OnDestroy = [this](TObject* sender) { FormDestroy(sender); };
 }
 
 void TMForm::CreateControls()

@@ -2,12 +2,35 @@
 #include "app/Mainform.h"
 #include "framework/Application.h"
 
+namespace {
+
+// A start that failed: the exception box where one can be shown, else a line on standard error
+// (with its one OK button, anything but IDOK means the box never showed).
+void ReportFailedStart(const AnsiString& message)
+{
+    AnsiString text = TApplication::ExceptionBoxText(message);
+    if (MessageBoxA(Application->GetHandle(), text.c_str(), Application->GetTitle().c_str(), MB_OK | MB_ICONSTOP) == IDOK)
+        return;
+    AnsiString line = Application->GetTitle() + ": " + text + "\r\n";
+    DWORD written = 0;
+    WriteFile(GetStdHandle(STD_ERROR_HANDLE), line.data(), static_cast<DWORD>(line.size()), &written, nullptr);
+}
+
+}  // namespace
+
 int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int)
 {
     try {
         Application->Initialize();
         Application->SetTitle("Tapstorm");
         Application->CreateForm(MForm);
+    } catch (const std::exception& e) {
+        // No window was built, so nothing was read and nothing is stored: the settings file stays
+        // as it was, and the exit code tells the caller the program never ran.
+        ReportFailedStart(e.what());
+        return 1;
+    }
+    try {
         Application->Run();
     } catch (const Exception& e) {
         Application->ShowException(e.Message());
