@@ -2,6 +2,7 @@
 
 #include "framework/Application.h"
 #include "framework/Controls.h"
+#include "framework/DesignRegistry.h"
 #include "framework/Dialogs.h"
 #include "framework/WndThunk.h"
 
@@ -489,6 +490,168 @@ void TSelectFolderDialog::WMCommand(TMessage& message)
     if (LOWORD(message.WParam) == IDOK && !DoCanClose())
         return;
     DefaultHandler(message);
+}
+
+// ---------------------------------------------------------------------------------------------
+// TNewSelectFolderDialogCustomizer
+
+std::map<HWND, WNDPROC> TNewSelectFolderDialogCustomizer::ControlsDefProc;
+
+TNewSelectFolderDialogCustomizer::~TNewSelectFolderDialogCustomizer() = default;
+
+namespace {
+// Puts every frozen child's procedure back, forgets them, and gives the size handler back.
+class TFrozenControls {
+public:
+    explicit TFrozenControls(TSizeChangedEvent& handler) : FHandler(handler), FSaved(handler) {}
+    ~TFrozenControls()
+    {
+        auto& frozen = TNewSelectFolderDialogCustomizer::ControlsDefProc;
+        for (const auto& entry : frozen)
+            SetWindowLongPtrA(entry.first, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(entry.second));
+        frozen.clear();
+        FHandler = FSaved;
+    }
+    TFrozenControls(const TFrozenControls&) = delete;
+    TFrozenControls& operator=(const TFrozenControls&) = delete;
+
+private:
+    TSizeChangedEvent& FHandler;
+    TSizeChangedEvent FSaved;
+};
+}  // namespace
+
+void TNewSelectFolderDialogCustomizer::KeepInitializeDialogSize()
+{
+    FAlwaysMoveSubForm = true;
+    {
+        // Neither the core nor the browser moves a control while the window grows; the thaw
+        // also happens when the growth fails.
+        TFrozenControls frozen(FOnSizeChanged);
+        FOnSizeChanged = nullptr;
+        EnumChildWindows(FHandle, GetHandleProc, 0);
+        TSizingDialogCustomizer::KeepInitializeDialogSize();
+    }
+    // A frame change reports the grown client size to the restored handler, which moves the
+    // browser's controls once beside the sub form.
+    SetWindowPos(FHandle, nullptr, 0, 0, 0, 0,
+                 SWP_NOSIZE | SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE | SWP_FRAMECHANGED);
+}
+
+BOOL CALLBACK TNewSelectFolderDialogCustomizer::GetHandleProc(HWND window, LPARAM lParam)
+{
+    char className[15] = {};
+    GetClassNameA(window, className, sizeof(className));
+    // Scroll bars (size grips among them) keep following the window.
+    if (lstrcmpA(className, "ScrollBar") == 0)
+        return TRUE;
+    ControlsDefProc[window] = reinterpret_cast<WNDPROC>(
+        SetWindowLongPtrA(window, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&NewWndProc)));
+    return TRUE;
+}
+
+LRESULT CALLBACK TNewSelectFolderDialogCustomizer::NewWndProc(HWND window, UINT message, WPARAM wParam,
+                                                              LPARAM lParam)
+{
+    if (message == WM_WINDOWPOSCHANGING)
+        reinterpret_cast<WINDOWPOS*>(lParam)->flags |= SWP_NOSIZE | SWP_NOMOVE;
+    auto found = ControlsDefProc.find(window);
+    if (found == ControlsDefProc.end())
+        return DefWindowProcA(window, message, wParam, lParam);
+    return CallWindowProcA(found->second, window, message, wParam, lParam);
+}
+
+// ---------------------------------------------------------------------------------------------
+// TOldSelectFolderDialogCustomizer
+
+TOldSelectFolderDialogCustomizer::~TOldSelectFolderDialogCustomizer() = default;
+
+bool TOldSelectFolderDialogCustomizer::CalcDialogCenterLine(TPoint& point)
+{
+    HWND tree = FindWindowExA(FHandle, nullptr, "SysTreeView32", nullptr);
+    if (tree == nullptr)
+        return false;
+    RECT r;
+    GetWindowRect(tree, &r);
+    point.x = (3 * r.left + r.right) / 4;
+    point.y = (r.top + r.bottom) / 2;
+    return true;
+}
+
+// ---------------------------------------------------------------------------------------------
+// TCSelectFolderDialog
+
+TCSelectFolderDialog::TCSelectFolderDialog(TComponent* owner)
+    : TSelectFolderDialog(owner), FDlgsUnit(new TCustomDlgsUnit(this))
+{
+}
+
+TCSelectFolderDialog::~TCSelectFolderDialog()
+{
+    ReleaseCustomizer();
+}
+
+void TCSelectFolderDialog::ReleaseCustomizer()
+{
+    TDialogCustomizer* customizer = FCustomizer;
+    FCustomizer = nullptr;
+    delete customizer;
+}
+
+void TCSelectFolderDialog::DoShow()
+{
+    ReleaseCustomizer();
+    const bool newStyle =
+        (GetOptions() & OptionBit(bifNewDialogStyle)) != 0 && ShellApi().ShellVersion() >= 0x50000;
+    if (newStyle)
+        FCustomizer = new TNewSelectFolderDialogCustomizer;
+    else
+        FCustomizer = new TOldSelectFolderDialogCustomizer;
+    FDlgsUnit->RegistDialog(GetHandle(), FCustomizer);
+    TSelectFolderDialog::DoShow();
+}
+
+void TCSelectFolderDialog::DoClose()
+{
+    // The customizer goes with the window, whatever the close handler does.
+    try {
+        TSelectFolderDialog::DoClose();
+    } catch (...) {
+        ReleaseCustomizer();
+        throw;
+    }
+    ReleaseCustomizer();
+}
+
+void TCSelectFolderDialog::DoShowWindow()
+{
+    FDlgsUnit->StartCustomize();
+}
+
+void TCSelectFolderDialog::WMShowWindow(TMessage& message)
+{
+    DoShowWindow();
+    TSelectFolderDialog::Dispatch(message);
+}
+
+void TCSelectFolderDialog::Dispatch(TMessage& message)
+{
+    if (message.Msg == WM_SHOWWINDOW)
+        WMShowWindow(message);
+    else
+        TSelectFolderDialog::Dispatch(message);
+}
+
+// ---------------------------------------------------------------------------------------------
+
+void CSelFDlg::Register()
+{
+    RegisterComponents("Dialogs", {ComponentClass<TSelectFolderDialog>("TSelectFolderDialog"),
+                                   ComponentClass<TCSelectFolderDialog>("TCSelectFolderDialog")});
+    for (const char* category : {sVisualCategoryName, sLocalizableCategoryName})
+        RegisterPropertiesInCategory(category, "TSelectFolderDialog", {"Title", "StatusText"});
+    RegisterPropertiesInCategory(sVisualCategoryName, "TCSelectFolderDialog",
+                                 {"SubFormPos", "SubFormAnchors", "MinEdgeSpace"});
 }
 
 }  // namespace CustDlgs

@@ -260,4 +260,83 @@ private:
     void* FHookProc = nullptr;
 };
 
+// The customizer of the new-style browser, which lays out its own controls when resized: while
+// the window grows by the sub form's room, the browser's controls are held where they are.
+class TNewSelectFolderDialogCustomizer : public TSizingDialogCustomizer {
+public:
+    TNewSelectFolderDialogCustomizer() = default;
+    ~TNewSelectFolderDialogCustomizer() override;
+
+    void KeepInitializeDialogSize() override;
+
+    // The previous procedure of each child frozen now; empty outside KeepInitializeDialogSize.
+    static std::map<HWND, WNDPROC> ControlsDefProc;
+    // The procedure of a frozen child: it keeps its place and size.
+    static LRESULT CALLBACK NewWndProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
+    // Freezes one child (scroll bars excepted); always goes on with the enumeration.
+    static BOOL CALLBACK GetHandleProc(HWND window, LPARAM lParam);
+};
+
+// The customizer of the classic browser: a fixed layout arranged around its tree view.
+class TOldSelectFolderDialogCustomizer : public TFixedDialogCustomizer {
+public:
+    TOldSelectFolderDialogCustomizer() = default;
+    ~TOldSelectFolderDialogCustomizer() override;
+
+    // A quarter across the tree view, at its vertical middle; false without a tree view.
+    bool CalcDialogCenterLine(TPoint& point) override;
+};
+
+// The folder browser with a caller's form embedded, optional sizing, minimum edge spaces, a
+// caption and an icon, and its place remembered from one opening to the next.
+class TCSelectFolderDialog : public TSelectFolderDialog {
+public:
+    explicit TCSelectFolderDialog(TComponent* owner);
+    ~TCSelectFolderDialog() override;
+
+    const char* ClassName() const override { return "TCSelectFolderDialog"; }
+
+    void Dispatch(TMessage& message) override;
+
+    TSubFormPos GetSubFormPos() const { return FDlgsUnit->GetSubFormPos(); }
+    void SetSubFormPos(TSubFormPos value) { FDlgsUnit->SetSubFormPos(value); }
+    TSubFormAnchors GetSubFormAnchors() const { return FDlgsUnit->GetSubFormAnchors(); }
+    void SetSubFormAnchors(TSubFormAnchors value) { FDlgsUnit->SetSubFormAnchors(value); }
+    TDialogEdgeSpace* GetMinEdgeSpace() const { return FDlgsUnit->GetMinEdgeSpace(); }
+    void SetMinEdgeSpace(TDialogEdgeSpace* value) { FDlgsUnit->SetMinEdgeSpace(value); }
+    bool GetDialogSizing() const { return FDlgsUnit->GetDialogSizing(); }
+    void SetDialogSizing(bool value) { FDlgsUnit->SetDialogSizing(value); }
+    AnsiString GetCaption() const { return FDlgsUnit->GetCaption(); }
+    void SetCaption(const AnsiString& value) { FDlgsUnit->SetCaption(value); }
+    TIcon* GetIcon() const { return FDlgsUnit->GetIcon(); }
+    void SetIcon(TIcon* value) { FDlgsUnit->SetIcon(value); }
+    // The caller's form to embed (not owned).
+    TForm* GetSubForm() const { return FDlgsUnit->GetSubForm(); }
+    void SetSubForm(TForm* value) { FDlgsUnit->SetSubForm(value); }
+
+    // The customization settings (position, size and everything above).
+    TCustomDlgsUnit* GetDlgsUnit() const { return FDlgsUnit; }
+    // The customizer of the open browser; null while none is open.
+    TDialogCustomizer* GetCustomizer() const { return FCustomizer; }
+
+protected:
+    void DoShow() override;
+    void DoClose() override;
+    // Every show or hide of the browser window: starts the customizing.
+    virtual void DoShowWindow();
+
+    void WMShowWindow(TMessage& message);
+
+private:
+    void ReleaseCustomizer();
+
+    TCustomDlgsUnit* FDlgsUnit;
+    TDialogCustomizer* FCustomizer = nullptr;
+};
+
+namespace CSelFDlg {
+// Puts TSelectFolderDialog and TCSelectFolderDialog on the designer's "Dialogs" palette page.
+void Register();
+}  // namespace CSelFDlg
+
 }  // namespace CustDlgs
