@@ -343,7 +343,7 @@ int CALLBACK TSelectFolderDialog::BrowseCallBack(HWND window, UINT message, LPAR
             return 0;
         }
     } catch (...) {
-        Application->HandleException(dialog);
+        ApplicationHandleException(dialog);
         // A rejected name whose handler failed keeps the browser open.
         return message == BFFM_VALIDATEFAILEDA ? 1 : 0;
     }
@@ -435,7 +435,7 @@ void TSelectFolderDialog::MainWndProc(TMessage& message)
     try {
         WndProc(message);
     } catch (...) {
-        Application->HandleException(this);
+        ApplicationHandleException(this);
     }
 }
 
@@ -474,7 +474,7 @@ void TSelectFolderDialog::WMDestroy(TMessage& message)
     try {
         DoClose();
     } catch (...) {
-        Application->HandleException(this);
+        ApplicationHandleException(this);
     }
     DefaultHandler(message);
 }
