@@ -26,6 +26,22 @@ unsigned EdgeValue(const TEdit* edit)
     int value = StrToIntDef(edit->GetText(), 0);
     return value < 0 ? 0u : static_cast<unsigned>(value);
 }
+
+// The dialog window of a component's hook window: an Explorer-look file dialog hooks a child.
+HWND DialogWindow(HWND hookWindow)
+{
+    if (hookWindow != nullptr && (GetWindowLongA(hookWindow, GWL_STYLE) & WS_CHILD))
+        return GetParent(hookWindow);
+    return hookWindow;
+}
+
+// Asks an open Explorer-look file dialog for a path (CDM_GETFILEPATH or CDM_GETFOLDERPATH).
+AnsiString FileDialogPath(HWND hookWindow, UINT request)
+{
+    char path[MAX_PATH] = "";
+    LRESULT length = SendMessageA(DialogWindow(hookWindow), request, MAX_PATH, reinterpret_cast<LPARAM>(path));
+    return length > 0 ? AnsiString(path) : AnsiString();
+}
 }  // namespace
 
 TGalleryForm* Gallery = nullptr;
@@ -209,9 +225,71 @@ void TGalleryForm::OpenDialog()
     const TDemoOptions o = ReadOptions();
     FLog->Add("open", DemoDialogName(o.Dialog));
     switch (o.Dialog) {
+    case dkOpen:
+    case dkSave:
+        RunFileDialog(o.Dialog, o);
+        break;
     default:
         break;
     }
+}
+
+TCOpenDialog* TGalleryForm::FileDialog(TDemoDialogKind kind)
+{
+    TCOpenDialog*& dialog = kind == dkOpen ? FOpenDialog : FSaveDialog;
+    TFileFactsForm*& facts = kind == dkOpen ? FOpenFacts : FSaveFacts;
+    if (dialog != nullptr)
+        return dialog;
+    facts = new TFileFactsForm(this);
+    dialog = kind == dkOpen ? new TCOpenDialog(this) : new TCSaveDialog(this);
+    dialog->SetFilter("すべてのファイル (*.*)|*.*|テキスト ファイル (*.txt)|*.txt");
+
+    // Every event goes to the log; the sub form follows the selection.
+    TCOpenDialog* d = dialog;
+    TFileFactsForm* f = facts;
+    d->OnShow = [this, d](TObject*) { FLog->AddWindow("show", DialogWindow(d->GetHandle())); };
+    d->SetOnShowWindow([this, d](TObject*) { FLog->AddWindow("showwindow", DialogWindow(d->GetHandle())); });
+    d->OnFolderChange = [this, d](TObject*) { FLog->Add("folderchange", FileDialogPath(d->GetHandle(), CDM_GETFOLDERPATH)); };
+    d->OnSelectionChange = [this, d, f](TObject*) {
+        AnsiString path = FileDialogPath(d->GetHandle(), CDM_GETFILEPATH);
+        FLog->Add("selchange", path);
+        f->ShowFile(path);
+    };
+    d->OnClose = [this, d](TObject*) { FLog->AddWindow("close", DialogWindow(d->GetHandle())); };
+    return dialog;
+}
+
+void TGalleryForm::RunFileDialog(TDemoDialogKind kind, const TDemoOptions& o)
+{
+    TCOpenDialog* dialog = FileDialog(kind);
+    TFileFactsForm* facts = kind == dkOpen ? FOpenFacts : FSaveFacts;
+    ApplySubFormSize(facts, 280, 76, o);
+    Customize(dialog, facts, o);
+    TOpenOptions options = dialog->GetOptions();
+    if (o.OldStyle)
+        options.Include(ofOldStyleDialog);
+    else
+        options.Exclude(ofOldStyleDialog);
+    if (o.EnableSizing)
+        options.Include(ofEnableSizing);
+    else
+        options.Exclude(ofEnableSizing);
+    dialog->SetOptions(options);
+    // --select names a folder to start in, or a file to start with.
+    if (!o.Select.empty()) {
+        DWORD attributes = GetFileAttributesA(o.Select.c_str());
+        if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY)) {
+            dialog->SetInitialDir(o.Select);
+            dialog->SetFileName("");
+        } else {
+            dialog->SetFileName(o.Select);
+        }
+    }
+    facts->ShowFile(dialog->GetFileName());
+
+    const bool chosen = dialog->Execute();
+    FLog->Add("result", chosen ? "1 " + dialog->GetFileName() : AnsiString("0"));
+    DialogClosed();
 }
 
 void TGalleryForm::DialogClosed()

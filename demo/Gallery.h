@@ -6,6 +6,7 @@
 #include "demo/DemoControls.h"
 #include "demo/EventLog.h"
 #include "demo/SampleForms.h"
+#include "dialogs/COpenDlg.h"
 #include "framework/Forms.h"
 #include "framework/Icon.h"
 #include "framework/StdCtrls.h"
@@ -54,6 +55,15 @@ private:
     void ApplySubFormSize(TForm* subForm, int defaultWidth, int defaultHeight, const TDemoOptions& options);
     // The dialog has closed: open it again while --reopen asks, then end with --exit.
     void DialogClosed();
+
+    // Open and save: one component each, created at the first opening and kept, so that the
+    // place and size they remember carry over to the next opening.
+    CustDlgs::TCOpenDialog* FileDialog(TDemoDialogKind kind);
+    void RunFileDialog(TDemoDialogKind kind, const TDemoOptions& options);
+    CustDlgs::TCOpenDialog* FOpenDialog = nullptr;
+    CustDlgs::TCOpenDialog* FSaveDialog = nullptr;  // a TCSaveDialog
+    TFileFactsForm* FOpenFacts = nullptr;
+    TFileFactsForm* FSaveFacts = nullptr;
 
     TDemoOptions FScripted;  // the command line's settings beyond what the controls show
     int FReopenLeft = 0;
