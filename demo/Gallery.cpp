@@ -27,6 +27,20 @@ unsigned EdgeValue(const TEdit* edit)
     return value < 0 ? 0u : static_cast<unsigned>(value);
 }
 
+// "down,matchcase,..." for the options a search or replacement was asked with; "-" for none.
+AnsiString FindOptionsText(TFindOptions options)
+{
+    static const struct { TFindOption option; const char* name; } names[] = {
+        {frDown, "down"}, {frFindNext, "findnext"}, {frMatchCase, "matchcase"}, {frWholeWord, "wholeword"},
+        {frReplace, "replace"}, {frReplaceAll, "replaceall"}};
+    AnsiString text;
+    for (const auto& n : names) {
+        if (HasFindOption(options, n.option))
+            text += (text.empty() ? "" : ",") + AnsiString(n.name);
+    }
+    return text.empty() ? AnsiString("-") : text;
+}
+
 // The dialog window of a component's hook window: an Explorer-look file dialog hooks a child.
 HWND DialogWindow(HWND hookWindow)
 {
@@ -225,6 +239,12 @@ void TGalleryForm::OpenDialog()
     const TDemoOptions o = ReadOptions();
     FLog->Add("open", DemoDialogName(o.Dialog));
     switch (o.Dialog) {
+    case dkFind:
+        RunFindDialog(FFindDialog, FFindMatches, o);
+        break;
+    case dkReplace:
+        RunFindDialog(FReplaceDialog, FReplaceMatches, o);
+        break;
     case dkOpen:
     case dkSave:
         RunFileDialog(o.Dialog, o);
@@ -232,6 +252,38 @@ void TGalleryForm::OpenDialog()
     default:
         break;
     }
+}
+
+template <class TDialog>
+void TGalleryForm::RunFindDialog(TDialog*& dialog, TMatchCountForm*& matches, const TDemoOptions& o)
+{
+    if (dialog == nullptr) {
+        // One component for the whole run, so it remembers its place between openings.
+        matches = new TMatchCountForm(this);
+        dialog = new TDialog(this);
+        TDialog* d = dialog;
+        TMatchCountForm* m = matches;
+        d->OnShow = [this, d](TObject*) { FLog->AddWindow("show", d->GetHandle()); };
+        d->OnFind = [this, d, m](TObject*) {
+            const TFindOptions options = d->GetOptions();
+            FLog->Add("find", d->GetFindText() + " " + FindOptionsText(options));
+            m->ShowMatches(d->GetFindText(), CountMatches(Sample->GetText(), d->GetFindText(),
+                                                          HasFindOption(options, frMatchCase),
+                                                          HasFindOption(options, frWholeWord)));
+        };
+        d->OnReplace = [this, d](TObject*) {
+            FLog->Add("replace", d->GetFindText() + " " + d->GetReplaceText() + " " + FindOptionsText(d->GetOptions()));
+        };
+        d->OnClose = [this, d](TObject*) {
+            FLog->AddWindow("close", d->GetHandle());
+            DialogClosed();
+        };
+    }
+    ApplySubFormSize(matches, 280, 40, o);
+    Customize(dialog, matches, o);
+    matches->ShowMatches(dialog->GetFindText(), 0);
+    // The window is open from here until the user closes it (OnClose).
+    FLog->Add("result", dialog->Execute() ? "1" : "0");
 }
 
 TCOpenDialog* TGalleryForm::FileDialog(TDemoDialogKind kind)

@@ -6,6 +6,7 @@
 #include "demo/DemoControls.h"
 #include "demo/EventLog.h"
 #include "demo/SampleForms.h"
+#include "dialogs/CFindDlg.h"
 #include "dialogs/COpenDlg.h"
 #include "framework/Forms.h"
 #include "framework/Icon.h"
@@ -55,6 +56,15 @@ private:
     void ApplySubFormSize(TForm* subForm, int defaultWidth, int defaultHeight, const TDemoOptions& options);
     // The dialog has closed: open it again while --reopen asks, then end with --exit.
     void DialogClosed();
+
+    // Find and replace: modeless, so the run ends when the window closes, not when Execute
+    // returns. The sub form counts the matches in the sample text at each search.
+    template <class TDialog>
+    void RunFindDialog(TDialog*& dialog, TMatchCountForm*& matches, const TDemoOptions& options);
+    CustDlgs::TCFindDialog* FFindDialog = nullptr;
+    CustDlgs::TCReplaceDialog* FReplaceDialog = nullptr;
+    TMatchCountForm* FFindMatches = nullptr;
+    TMatchCountForm* FReplaceMatches = nullptr;
 
     // Open and save: one component each, created at the first opening and kept, so that the
     // place and size they remember carry over to the next opening.

@@ -13,6 +13,7 @@
 //   panel <title> <n>        text of panel n of the window's status bar
 //   items <title> <id>       the items of the combo box with this control id, one a line
 //   list                     every top-level window: hwnd pid visible class rect title
+//   move <title> <x> <y>     move the window's top-left corner there (screen pixels)
 //
 // The window is the first visible top-level window whose title matches exactly
 // (a hidden one if none is visible); -c also requires its class name. Texts are
@@ -302,7 +303,7 @@ int CmdWait(const std::wstring& title, const std::wstring& cls, double seconds) 
 
 int Usage() {
   fprintf(stderr,
-          "usage: wintool [-c class] wait|close|rect|children|panel|items <title> [arg]\n"
+          "usage: wintool [-c class] wait|close|rect|children|panel|items|move <title> [args]\n"
           "       wintool list\n");
   return 1;
 }
@@ -338,6 +339,9 @@ int main() {
     return 2;
   }
   if (cmd == L"close") return PostMessageW(hwnd, WM_CLOSE, 0, 0) ? 0 : 3;
+  if (cmd == L"move" && arg && argc > i + 1)
+    return SetWindowPos(hwnd, NULL, _wtoi(arg), _wtoi(argv[i + 1]), 0, 0,
+                        SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE) ? 0 : 3;
   if (cmd == L"rect") return CmdRect(hwnd);
   if (cmd == L"children") {
     ChildWalk walk = {hwnd};
