@@ -42,15 +42,17 @@ demo_end() {
   fi
 }
 
-# control <title> <id|class>: "x y w h" of a control of the window, relative to its client area
-# (the first one with that control id, or of that window class).
-control() {
-  wintool children "$1" | awk -F'\t' -v k="$2" '$3 == k || $4 == k { print $5, $6, $7, $8; exit }'
-}
+# control <title> <key>: "x y w h" of a control of the window, relative to its client area: the
+# first one with that control id, of that window class, or with both when the key is class:id.
+control() { _control_field "$1" "$2" '$5, $6, $7, $8'; }
 
-# control_text <title> <id|class>: the text of that control.
-control_text() {
-  wintool children "$1" | awk -F'\t' -v k="$2" '$3 == k || $4 == k { print $13; exit }'
+# control_text <title> <key>: the text of that control.
+control_text() { _control_field "$1" "$2" '$13'; }
+
+_control_field() {
+  wintool children "$1" | awk -F'\t' -v k="$2" "
+    { split(k, part, \":\") }
+    (index(k, \":\") ? (\$4 == part[1] && \$3 == part[2]) : (\$3 == k || \$4 == k)) { print $3; exit }"
 }
 
 # client_origin <title>: "L T" of the window's client area on the screen.
@@ -59,7 +61,7 @@ client_origin() { wintool rect "$1" | awk '$1 == "client" { print $2, $3 }'; }
 # window_box <title>: "L T W H" of the window on the screen.
 window_box() { wintool rect "$1" | awk '$1 == "window" { print $2, $3, $4, $5 }'; }
 
-# click_control <title> <id|class>: a real click in the middle of the control (the X focus
+# click_control <title> <key>: a real click in the middle of the control (the X focus
 # follows the pointer, so typing reaches the control afterwards).
 click_control() {
   local L T x y w h
@@ -70,7 +72,7 @@ click_control() {
   sleep 0.3
 }
 
-# drag_control <title> <id|class> <dx> <dy>: presses the mouse on the control, moves it by
+# drag_control <title> <key> <dx> <dy>: presses the mouse on the control, moves it by
 # (dx, dy) in steps and lets go.
 drag_control() {
   local L T x y w h px py i

@@ -21,14 +21,14 @@ check_eq "sub form's count" "サンプルテキスト中に 3 件" "$(control_te
 # The grip drag: 100 wider, 40 higher.
 read -r _ _ W0 H0 < <(window_box "$T")
 read -r ex0 _ ew0 _ < <(control "$T" 1152)
-read -r bx0 _ _ _ < <(control "$T" 1)
+read -r bx0 _ _ _ < <(control "$T" Button:1)
 read -r cx0 cy0 cw0 ch0 < <(control "$T" 65535)
 drag_control "$T" TDialogGrip 100 40 || fatal "no size grip"
 read -r X1 Y1 W1 H1 < <(window_box "$T")
 check_eq "window size after the drag" "$((W0 + 100)) $((H0 + 40))" "$W1 $H1"
 read -r ex1 _ ew1 _ < <(control "$T" 1152)
 check_eq "edit box across the split widens" "$ex0 $((ew0 + 100))" "$ex1 $ew1"
-read -r bx1 _ _ _ < <(control "$T" 1)
+read -r bx1 _ _ _ < <(control "$T" Button:1)
 check_eq "button right of the split moves" "$((bx0 + 100))" "$bx1"
 check_eq "label left of the split stays" "$cx0 $cy0 $cw0 $ch0" "$(control "$T" 65535)"
 read -r _ _ _ CW CH < <(wintool rect "$T" | awk '$1 == "client"')
