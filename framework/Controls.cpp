@@ -1,5 +1,7 @@
 #include "framework/Controls.h"
 
+#include "framework/WndThunk.h"
+
 #include <algorithm>
 #include <map>
 #include <windowsx.h>
@@ -273,9 +275,14 @@ void TWinControl::CreateWnd()
 
     HMENU id = nullptr;
     // A control put into a window of someone else's takes no identifier that could clash
-    // with that window's own controls.
-    if ((params.Style & WS_CHILD) && FParent != nullptr)
-        id = reinterpret_cast<HMENU>(static_cast<INT_PTR>(100 + FParent->ControlCount()));
+    // with that window's own controls. Within a framework parent, the first free one: a
+    // control removed earlier leaves a gap, and counting would hand out a taken one again.
+    if ((params.Style & WS_CHILD) && FParent != nullptr) {
+        int next = 100 + FParent->ControlCount();
+        while (params.WndParent != nullptr && GetDlgItem(params.WndParent, next) != nullptr)
+            ++next;
+        id = reinterpret_cast<HMENU>(static_cast<INT_PTR>(next));
+    }
     HWND window = CreateWindowExA(params.ExStyle, params.WinClassName.c_str(), params.Caption.c_str(), params.Style,
                                   params.X, params.Y, params.Width, params.Height, params.WndParent, id, instance,
                                   nullptr);
@@ -283,10 +290,12 @@ void TWinControl::CreateWnd()
     if (window == nullptr)
         throw Exception(Format("Cannot create window of class %s", params.WinClassName.c_str()));
     if (platformClass) {
+        // Subclassed through a thunk, like every other layer on a window: taken off while a
+        // later layer sits above it, it keeps passing messages to the class's procedure.
+        FObjectInstance = MakeObjectInstance([this](TMessage& message) { Deliver(FHandle, message); });
         Attach(window);
         FDefWndProc = reinterpret_cast<WNDPROC>(
-            SetWindowLongPtrA(window, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&TWinControl::StdWndProc)));
-        FSubclassed = true;
+            SetWindowLongPtrA(window, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(FObjectInstance)));
     }
     InitializeHandle();
     CreateChildHandles();
@@ -296,7 +305,7 @@ void TWinControl::Attach(HWND window)
 {
     FHandle = window;
     SetPropA(window, ControlProp, this);
-    if (!FSubclassed) {
+    if (FObjectInstance == nullptr) {
         auto it = BaseProcs().find(static_cast<ATOM>(GetClassLongPtrA(window, GCW_ATOM)));
         FDefWndProc = it != BaseProcs().end() ? it->second : DefWindowProcA;
     }
@@ -307,9 +316,11 @@ void TWinControl::Detach()
     if (FHandle == nullptr)
         return;
     RemovePropA(FHandle, ControlProp);
-    if (FSubclassed && GetWindowLongPtrA(FHandle, GWLP_WNDPROC) == reinterpret_cast<LONG_PTR>(&TWinControl::StdWndProc))
-        SetWindowLongPtrA(FHandle, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(FDefWndProc));
-    FSubclassed = false;
+    if (FObjectInstance != nullptr) {
+        UnhookObjectInstance(FHandle, FObjectInstance, FDefWndProc);
+        FreeObjectInstance(FObjectInstance);
+        FObjectInstance = nullptr;
+    }
     FHandle = nullptr;
 }
 
@@ -358,15 +369,21 @@ LRESULT CALLBACK TWinControl::StdWndProc(HWND window, UINT msg, WPARAM wParam, L
         control->Attach(window);
     }
     TMessage message = {msg, wParam, lParam, 0};
+    control->Deliver(window, message);
+    return message.Result;
+}
+
+void TWinControl::Deliver(HWND window, TMessage& message)
+{
     try {
-        control->WndProc(message);
+        WndProc(message);
     } catch (...) {
         // Nothing may cross the platform's window procedure boundary.
-        ApplicationHandleException(control);
+        ApplicationHandleException(this);
     }
-    if (msg == WM_NCDESTROY && FindControl(window) == control)
-        control->Detach();
-    return message.Result;
+    // The handler may have freed this control: only compare the pointer.
+    if (message.Msg == WM_NCDESTROY && FindControl(window) == this)
+        Detach();
 }
 
 void TWinControl::DefaultHandler(TMessage& message)

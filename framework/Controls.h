@@ -185,6 +185,9 @@ protected:
 
 private:
     static LRESULT CALLBACK StdWndProc(HWND window, UINT msg, WPARAM wParam, LPARAM lParam);
+    // One message for this control: WndProc with exceptions stopped, and letting go of the
+    // window at its last message.
+    void Deliver(HWND window, TMessage& message);
     void Attach(HWND window);
     void Detach();
     void InsertControl(TControl* control);
@@ -198,7 +201,9 @@ private:
     std::vector<TControl*> FControls;
     HBRUSH FBrush = nullptr;
     TColor FBrushColor = 0;
-    bool FSubclassed = false;
+    // The thunk a window of a platform class is subclassed with; null for the framework's own
+    // classes, whose class procedure is StdWndProc.
+    void* FObjectInstance = nullptr;
     bool FTracking = false;
     bool FClicked = false;
 

@@ -61,8 +61,6 @@ LRESULT CALLBACK Entry(HWND stateArg, UINT msg, WPARAM wParam, LPARAM lParam)
     LRESULT result = 0;
     if (state->Forwarding) {
         result = CallWindowProcA(state->OldProc, state->Window, msg, wParam, lParam);
-        if (msg == WM_NCDESTROY)
-            state->WindowGone = true;
     } else if (!state->Freed && !state->Unhooked) {
         TMessage message = {msg, wParam, lParam, 0};
         try {
@@ -72,6 +70,10 @@ LRESULT CALLBACK Entry(HWND stateArg, UINT msg, WPARAM wParam, LPARAM lParam)
         }
         result = message.Result;
     }
+    // The window's last message, also when its owner took the thunk off in the middle of it
+    // under another layer: nothing calls the thunk afterwards.
+    if (msg == WM_NCDESTROY)
+        state->WindowGone = true;
     --state->Busy;
     // The owner may have freed the thunk during the call; only now is that safe to finish.
     DestroyIfDone(state);

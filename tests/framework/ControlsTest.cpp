@@ -2,10 +2,12 @@
 #include "framework/Application.h"
 #include "framework/ComCtrls.h"
 #include "framework/StdCtrls.h"
+#include "framework/WndThunk.h"
 
 #include <gtest/gtest.h>
 #include <commctrl.h>
 
+#include <set>
 #include <string>
 #include <vector>
 
@@ -183,6 +185,63 @@ TEST_F(ControlTest, ParentFontReachesChildrenUntilTheyTakeTheirOwn)
     EXPECT_EQ(-9, label->GetFont()->GetHeight());
     HFONT shown = reinterpret_cast<HFONT>(SendMessageA(label->GetHandle(), WM_GETFONT, 0, 0));
     EXPECT_EQ(label->GetFont()->GetHandle(), shown);
+}
+
+// What reaches the combo box class's own procedure, for combo boxes created while it is set.
+WNDPROC ComboClassProc = nullptr;
+std::vector<UINT> ComboClassEnds;
+
+LRESULT CALLBACK ComboClassProbe(HWND window, UINT msg, WPARAM wParam, LPARAM lParam)
+{
+    if (msg == WM_DESTROY || msg == WM_NCDESTROY)
+        ComboClassEnds.push_back(msg);
+    return CallWindowProcA(ComboClassProc, window, msg, wParam, lParam);
+}
+
+TEST_F(ControlTest, ControlLetGoUnderAnotherLayerStillPassesMessagesToItsClass)
+{
+    HWND sample = CreateWindowExA(0, "COMBOBOX", "", WS_CHILD, 0, 0, 10, 10, Form->GetHandle(), nullptr,
+                                  GetModuleHandleA(nullptr), nullptr);
+    ComboClassProc = reinterpret_cast<WNDPROC>(
+        SetClassLongPtrA(sample, GCLP_WNDPROC, reinterpret_cast<LONG_PTR>(&ComboClassProbe)));
+    ComboClassEnds.clear();
+    auto* list = new TComboBox(Form);
+    list->SetStyle(csDropDownList);
+    list->SetItems({"a", "b", "c"});
+    list->SetParent(Form);
+    HWND window = list->GetHandle();
+    SetClassLongPtrA(sample, GCLP_WNDPROC, reinterpret_cast<LONG_PTR>(ComboClassProc));
+    DestroyWindow(sample);
+
+    // A second layer above the framework's; it asks the list for its items as the window goes.
+    WNDPROC below = nullptr;
+    LRESULT countAtDestroy = -1;
+    void* upper = MakeObjectInstance([&](TMessage& m) {
+        if (m.Msg == WM_DESTROY)
+            countAtDestroy = CallWindowProcA(below, window, CB_GETCOUNT, 0, 0);
+        m.Result = CallWindowProcA(below, window, m.Msg, m.WParam, m.LParam);
+    });
+    below = reinterpret_cast<WNDPROC>(SetWindowLongPtrA(window, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(upper)));
+    delete list;  // the framework lets go underneath, then the window goes
+    EXPECT_FALSE(IsWindow(window));
+    EXPECT_EQ(3, countAtDestroy);
+    EXPECT_EQ((std::vector<UINT>{WM_DESTROY, WM_NCDESTROY}), ComboClassEnds);
+    FreeObjectInstance(upper);
+}
+
+TEST_F(ControlTest, ChildIdentifiersStayUniqueAfterARemoval)
+{
+    std::vector<TCheckBox*> boxes;
+    for (int i = 0; i < 4; ++i) {
+        boxes.push_back(new TCheckBox(Form));
+        boxes.back()->SetParent(Form);
+        if (i == 2)
+            delete boxes[1];
+    }
+    std::set<int> ids;
+    for (TCheckBox* box : {boxes[0], boxes[2], boxes[3]})
+        ids.insert(GetDlgCtrlID(box->GetHandle()));
+    EXPECT_EQ(3u, ids.size());
 }
 
 }  // namespace
