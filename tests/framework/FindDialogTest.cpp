@@ -55,58 +55,39 @@ TEST(FindOptionsTest, EachOptionMapsToItsFlagBothWays)
     EXPECT_EQ(0, FlagsToFindOptions(FR_ENABLEHOOK | FR_DIALOGTERM));
 }
 
-TEST(FindDialogTest, ButtonsReportTheTypedTextAndTheChoices)
+TEST(FindDialogTest, ReplaceButtonsReportTheTypedTextsAndTheChoices)
 {
-    struct Press {
-        int Button;
-        TFindOptions Expected;  // with "Up" (find dialog only) and whole word chosen
-        bool FiresFind;
-    };
-    const Press findPresses[] = {{IDOK, FindOptions({frFindNext, frWholeWord}), true}};
-    const Press replacePresses[] = {
-        {IDOK, FindOptions({frFindNext, frDown, frWholeWord}), true},  // the replace dialog always goes down
-        {psh1, FindOptions({frReplace, frDown, frWholeWord}), false},
-        {psh2, FindOptions({frReplaceAll, frDown, frWholeWord}), false},
-    };
-    for (bool replace : {false, true}) {
-        std::unique_ptr<TFindDialog> dialog(replace ? new TReplaceDialog(nullptr) : new TFindDialog(nullptr));
-        dialog->SetOptions(FindOptions({frDown, frMatchCase}));
-        dialog->SetFindText("old");
-        int finds = 0, replaces = 0;
-        std::string found, replacement;
-        auto record = [&](int& count) {
-            return [&](TObject* sender) {
-                EXPECT_EQ(dialog.get(), sender);
-                ++count;
-                found = dialog->GetFindText();
-                replacement = dialog->GetReplaceText();
-            };
+    const std::pair<int, TFindOption> presses[] = {{IDOK, frFindNext}, {psh1, frReplace}, {psh2, frReplaceAll}};
+    TReplaceDialog dialog(nullptr);
+    int finds = 0, replaces = 0;
+    std::string found, replacement;
+    auto record = [&](int& count) {
+        return [&](TObject* sender) {
+            EXPECT_EQ(&dialog, sender);
+            ++count;
+            found = dialog.GetFindText();
+            replacement = dialog.GetReplaceText();
         };
-        dialog->OnFind = record(finds);
-        dialog->OnReplace = record(replaces);
-        ASSERT_TRUE(dialog->Execute());
-        HWND window = dialog->GetHandle();
-        EXPECT_EQ("old", ItemText(window, edt1));
-        EXPECT_EQ(BST_CHECKED, IsDlgButtonChecked(window, chx2));
-
-        SetDlgItemTextA(window, edt1, "needle");
-        SetDlgItemTextA(window, edt2, "thread");
-        Click(window, chx2);  // match case off
-        Click(window, chx1);  // whole word on
-        Click(window, rad1);  // up
-        for (const Press& press : replace ? std::vector<Press>(std::begin(replacePresses), std::end(replacePresses))
-                                          : std::vector<Press>(std::begin(findPresses), std::end(findPresses))) {
-            SCOPED_TRACE(testing::Message() << (replace ? "replace " : "find ") << press.Button);
-            finds = replaces = 0;
-            replacement.clear();
-            Click(window, press.Button);
-            EXPECT_EQ(press.FiresFind ? 1 : 0, finds);
-            EXPECT_EQ(press.FiresFind ? 0 : 1, replaces);
-            EXPECT_EQ("needle", found);
-            // "Find Next" reports only the text to find.
-            EXPECT_EQ(press.FiresFind ? "" : "thread", replacement);
-            EXPECT_EQ(press.Expected, dialog->GetOptions());
-        }
+    };
+    dialog.OnFind = record(finds);
+    dialog.OnReplace = record(replaces);
+    ASSERT_TRUE(dialog.Execute());
+    HWND window = dialog.GetHandle();
+    SetDlgItemTextA(window, edt1, "needle");
+    SetDlgItemTextA(window, edt2, "thread");
+    Click(window, chx1);  // whole word
+    for (const auto& press : presses) {
+        SCOPED_TRACE(press.first);
+        finds = replaces = 0;
+        replacement.clear();
+        Click(window, press.first);
+        EXPECT_EQ(press.second == frFindNext ? 1 : 0, finds);
+        EXPECT_EQ(press.second == frFindNext ? 0 : 1, replaces);
+        EXPECT_EQ("needle", found);
+        // "Find Next" reports only the text to find.
+        EXPECT_EQ(press.second == frFindNext ? "" : "thread", replacement);
+        // The replace dialog always searches down.
+        EXPECT_EQ(FindOptions({press.second, frDown, frWholeWord}), dialog.GetOptions());
     }
 }
 
@@ -124,46 +105,52 @@ TEST(FindDialogTest, ClosingDestroysTheWindowAndFiresOnCloseOnce)
         {"CloseDialog", [](std::unique_ptr<TFindDialog>& d) { d->CloseDialog(); }},
         {"freed", [](std::unique_ptr<TFindDialog>& d) { d.reset(); }},
     };
-    for (bool replace : {false, true}) {
-        std::unique_ptr<TFindDialog> dialog(replace ? new TReplaceDialog(nullptr) : new TFindDialog(nullptr));
-        int closes = 0;
-        dialog->OnClose = [&](TObject*) { ++closes; };
-        // The replace dialog only checks what differs for it: being freed while open.
-        const std::vector<size_t> used = replace ? std::vector<size_t>{4} : std::vector<size_t>{0, 1, 2, 3, 4};
-        for (size_t i : used) {
-            const auto& way = ways[i];
-            SCOPED_TRACE(testing::Message() << way.first << (replace ? " replace" : " find"));
-            closes = 0;
-            ASSERT_TRUE(dialog->Execute());
-            HWND window = dialog->GetHandle();
-            EXPECT_TRUE(IsWindowVisible(window));
-            way.second(dialog);
-            EXPECT_FALSE(IsWindow(window));
-            EXPECT_EQ(1, closes);
-            if (dialog) {
-                EXPECT_EQ(nullptr, dialog->GetHandle());
-            }
+    auto dialog = std::make_unique<TFindDialog>(nullptr);
+    int closes = 0;
+    dialog->OnClose = [&](TObject*) { ++closes; };
+    for (const auto& way : ways) {
+        SCOPED_TRACE(way.first);
+        closes = 0;
+        ASSERT_TRUE(dialog->Execute());
+        HWND window = dialog->GetHandle();
+        EXPECT_TRUE(IsWindowVisible(window));
+        way.second(dialog);
+        EXPECT_FALSE(IsWindow(window));
+        EXPECT_EQ(1, closes);
+        if (dialog) {
+            EXPECT_EQ(nullptr, dialog->GetHandle());
         }
     }
 }
 
-TEST(FindDialogTest, TabAndEnterWorkThroughTheApplicationsLoop)
+TEST(FindDialogTest, TypedChoicesAndTabAndEnterThroughTheApplicationsLoop)
 {
     TFindDialog dialog(nullptr);
     int finds = 0;
     dialog.OnFind = [&](TObject*) { ++finds; };
-    dialog.SetFindText("x");
+    dialog.SetOptions(FindOptions({frDown, frMatchCase}));
+    dialog.SetFindText("old");
     ASSERT_TRUE(dialog.Execute());
-    HWND edit = GetDlgItem(dialog.GetHandle(), edt1);
+    HWND window = dialog.GetHandle();
+    EXPECT_EQ("old", ItemText(window, edt1));
+    EXPECT_EQ(BST_CHECKED, IsDlgButtonChecked(window, chx2));
+    EXPECT_EQ(BST_CHECKED, IsDlgButtonChecked(window, rad2));
+    SetDlgItemTextA(window, edt1, "needle");
+    Click(window, chx1);  // whole word
+    Click(window, rad1);  // up
+
+    HWND edit = GetDlgItem(window, edt1);
     SetFocus(edit);
     ASSERT_EQ(edit, GetFocus());
     PostMessageA(edit, WM_KEYDOWN, VK_TAB, 0);
     Application->ProcessMessages();
     EXPECT_NE(edit, GetFocus());
-    EXPECT_TRUE(IsChild(dialog.GetHandle(), GetFocus()));
+    EXPECT_TRUE(IsChild(window, GetFocus()));
     PostMessageA(GetFocus(), WM_KEYDOWN, VK_RETURN, 0);
     Application->ProcessMessages();
     EXPECT_EQ(1, finds);
+    EXPECT_EQ("needle", dialog.GetFindText());
+    EXPECT_EQ(FindOptions({frFindNext, frMatchCase, frWholeWord}), dialog.GetOptions());
 }
 
 TEST(FindDialogTest, PlacedAThirdDownTheWorkAreaThenAtLeftAndTop)
@@ -182,28 +169,20 @@ TEST(FindDialogTest, PlacedAThirdDownTheWorkAreaThenAtLeftAndTop)
     EXPECT_EQ(work.left + (work.right - work.left - width) / 2, r.left);
     EXPECT_EQ(work.top + (work.bottom - work.top - height) / 3, r.top);
     const int framedTop = r.top;
-
-    // Open: a second Execute keeps the window; the place follows the setters at once.
     EXPECT_TRUE(dialog.Execute());
     EXPECT_EQ(window, dialog.GetHandle());
-    dialog.SetLeft(70);
-    GetWindowRect(window, &r);
-    EXPECT_EQ(70, r.left);
-    EXPECT_EQ(framedTop, r.top);
     dialog.CloseDialog();
 
-    // Closed: the set coordinate applies at the next opening, the one still -1 stays the framework's.
-    EXPECT_EQ(70, dialog.GetLeft());
+    // Only Left set: it applies at the next opening, the top stays the framework's.
+    dialog.SetLeft(70);
     EXPECT_EQ(-1, dialog.GetTop());
     ASSERT_TRUE(dialog.Execute());
-    GetWindowRect(dialog.GetHandle(), &r);
-    EXPECT_EQ(70, r.left);
-    EXPECT_EQ(framedTop, r.top);
-    dialog.CloseDialog();
-    dialog.SetTop(30);
-    ASSERT_TRUE(dialog.Execute());
     EXPECT_EQ(70, dialog.GetLeft());
-    EXPECT_EQ(30, dialog.GetTop());
+    EXPECT_EQ(framedTop, dialog.GetTop());
+    // Set while open: the window moves at once.
+    dialog.SetTop(30);
+    GetWindowRect(dialog.GetHandle(), &r);
+    EXPECT_EQ(30, r.top);
 }
 
 TEST(FindDialogTest, TextsLongerThanTheBufferAreCut)
