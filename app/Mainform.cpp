@@ -72,6 +72,8 @@ void TMForm::CreateControls()
     Label2->SetCaption("連打速度");
 
     Speed = Place<TLabel>(this, "Speed", 104, 56, 57, 12);
+    // Paces of 1000 and more need more than the width "500 m-sec." takes: the label grows.
+    Speed->SetAutoSize(true);
     Speed->SetCaption("500 m-sec.");
 
     SiteURL = Place<TLightLabel>(this, "SiteURL", 8, 176, 172, 24);

@@ -28,8 +28,38 @@ void TLabel::SetWordWrap(bool value)
     }
 }
 
+void TLabel::SetAutoSize(bool value)
+{
+    FAutoSize = value;
+    AdjustSize();
+}
+
+void TLabel::SetText(const AnsiString& value)
+{
+    TWinControl::SetText(value);
+    AdjustSize();
+}
+
+void TLabel::AdjustSize()
+{
+    if (!FAutoSize || FWordWrap)
+        return;
+    HDC dc = GetDC(nullptr);
+    HGDIOBJ previous = SelectObject(dc, GetFont()->GetHandle());
+    SIZE size = {0, 0};
+    AnsiString text = GetText();
+    GetTextExtentPoint32A(dc, text.c_str(), static_cast<int>(text.size()), &size);
+    TEXTMETRICA metrics = {};
+    GetTextMetricsA(dc, &metrics);
+    SelectObject(dc, previous);
+    ReleaseDC(nullptr, dc);
+    if (size.cx != GetWidth() || metrics.tmHeight != GetHeight())
+        SetBounds(GetLeft(), GetTop(), size.cx, metrics.tmHeight);
+}
+
 void TLabel::FontChanged()
 {
+    AdjustSize();
     TWinControl::FontChanged();
     // A STATIC paints its text in full on the next paint; the colour change needs one too.
     if (FHandle != nullptr)

@@ -13,6 +13,12 @@ public:
 
     bool GetWordWrap() const { return FWordWrap; }
     void SetWordWrap(bool value);
+    // With AutoSize on, a one-line label takes the size of its text in its font whenever the
+    // text or the font changes, so a longer text shows whole. Off by default.
+    bool GetAutoSize() const { return FAutoSize; }
+    void SetAutoSize(bool value);
+
+    void SetText(const AnsiString& value) override;
 
 protected:
     void CreateParams(TCreateParams& params) override;
@@ -20,7 +26,10 @@ protected:
     void ColorChanged() override;
 
 private:
+    void AdjustSize();
+
     bool FWordWrap = false;
+    bool FAutoSize = false;
 };
 
 enum TComboBoxStyle { csDropDown, csSimple, csDropDownList };

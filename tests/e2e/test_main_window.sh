@@ -4,6 +4,21 @@
 source "$(dirname "${BASH_SOURCE[0]}")/lib.sh"
 e2e_init "$@"
 
+# pace_label_whole <caption> <screenshot>: the pace label clips its text; shown whole, its
+# rightmost ink is the final "." (ink in the lower half only) with clear space before the
+# label's right edge.
+pace_label_whole() {
+  local sx sy sw sh ink last_column last_top
+  read -r sx sy sw sh < <(wintool children Tapstorm | awk -F'\t' -v c="$1" '$13 == c { print $5, $6, $7, $8 }')
+  ink=$(convert "$2" -crop "${sw}x${sh}+${sx}+${sy}" +repage -colorspace Gray -depth 8 gray:- | od -An -v -tu1 -w"$sw" |
+    awk '{ for (x = 1; x <= NF; x++) if ($x < 128) { if (x > last) { last = x; top = NR } else if (x == last && NR < top) top = NR } }
+         END { print last, top }')
+  read -r last_column last_top <<<"$ink"
+  echo "pace label ${sw}x${sh} at $sx,$sy: rightmost ink column ${last_column:-none}, its top row ${last_top:-none}"
+  check "\"$1\" shows whole in the pace label" \
+    test -n "$sw" -a "${last_column:-0}" -gt 0 -a "${last_column:-0}" -lt "${sw:-0}" -a "${last_top:-0}" -gt $((${sh:-0} / 2))
+}
+
 app_install "$SCRATCH/app"
 check "no settings file beside the program before it starts" test ! -e "$APP_INI"
 app_start
@@ -37,16 +52,7 @@ if screenshot "$shot" "$APP_XID"; then
   colours=$(identify -format '%k' "$shot")
   check "screenshot shows drawn controls ($colours colours)" test "$colours" -gt 8
   echo "screenshot: $shot"
-  # The pace label clips its text: shown whole, its rightmost ink is the final "." (ink in the
-  # lower half only) with clear space before the label's right edge.
-  read -r sx sy sw sh < <(wintool children Tapstorm | awk -F'\t' '$13 == "500 m-sec." { print $5, $6, $7, $8 }')
-  ink=$(convert "$shot" -crop "${sw}x${sh}+${sx}+${sy}" +repage -colorspace Gray -depth 8 gray:- | od -An -v -tu1 -w"$sw" |
-    awk '{ for (x = 1; x <= NF; x++) if ($x < 128) { if (x > last) { last = x; top = NR } else if (x == last && NR < top) top = NR } }
-         END { print last, top }')
-  read -r last_column last_top <<<"$ink"
-  echo "pace label ${sw}x${sh} at $sx,$sy: rightmost ink column ${last_column:-none}, its top row ${last_top:-none}"
-  check "the pace label's text ends inside the label with its final dot" \
-    test -n "$sw" -a "${last_column:-0}" -gt 0 -a "${last_column:-0}" -lt "${sw:-0}" -a "${last_top:-0}" -gt $((${sh:-0} / 2))
+  pace_label_whole "500 m-sec." "$shot"
 else
   fail "screenshot of the main window"
 fi
@@ -57,5 +63,14 @@ if app_close 30; then
 else
   fail "the program still runs 30 s after WM_CLOSE"
 fi
+
+# The longest pace text: the label grows to show it.
+printf '%s\r\n' '[Option]' 'Interval1=5000' >"$APP_INI"
+app_start
+app_wait_window 60 || fatal "no visible window titled Tapstorm within 60 s (pace 5000)"
+sleep 0.5
+screenshot "$SCRATCH/pace-5000.png" "$APP_XID" || fail "screenshot at pace 5000"
+pace_label_whole "5000 m-sec." "$SCRATCH/pace-5000.png"
+app_close 30 || fail "the program still runs 30 s after WM_CLOSE (pace 5000)"
 
 e2e_finish
