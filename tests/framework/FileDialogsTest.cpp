@@ -123,3 +123,40 @@ TEST(FileDialogTest, NamesFiltersAndRefusalsRoundTripThroughTheRealDialog)
         EXPECT_EQ(chosen, dialog.GetFiles());
     }
 }
+
+// While the dialog runs the program's windows are disabled; afterwards they are enabled and
+// the active one is active again. The current folder is the platform's to keep or change.
+TEST(FileDialogTest, ProgramWindowsWaitAndTheCurrentFolderIsLeftToThePlatform)
+{
+    TempFolder folder;
+    WriteBytes(folder.Path("a.txt"), "x");
+    char start[MAX_PATH];
+    GetCurrentDirectoryA(MAX_PATH, start);
+    auto make = [] {
+        return CreateWindowExA(0, "STATIC", "", WS_POPUP | WS_VISIBLE, 0, 0, 50, 50, nullptr, nullptr, nullptr, nullptr);
+    };
+    // The platform disables the owner (the active window) itself; the other one is ours to.
+    HWND other = make(), window = make();
+    SetActiveWindow(window);
+    for (bool keep : {true, false}) {
+        TSaveDialog dialog(nullptr);
+        if (keep)
+            dialog.SetOptions(dialog.GetOptions().Include(ofNoChangeDir));
+        dialog.SetInitialDir(folder.Path(""));
+        bool enabledWhileOpen = true;
+        FileDialogDriver driver;
+        EXPECT_TRUE(driver.Run(dialog, {[&](HWND dialogWindow) {
+            enabledWhileOpen = IsWindowEnabled(other) != FALSE;
+            FileDialogDriver::TypeAndConfirm(dialogWindow, "b.txt");
+        }}));
+        EXPECT_FALSE(enabledWhileOpen);
+        EXPECT_TRUE(IsWindowEnabled(window) && IsWindowEnabled(other));
+        EXPECT_EQ(window, GetActiveWindow());
+        char now[MAX_PATH];
+        GetCurrentDirectoryA(MAX_PATH, now);
+        EXPECT_EQ(Lower(keep ? start : folder.Path("").substr(0, folder.Path("").size() - 1)), Lower(now)) << keep;
+        SetCurrentDirectoryA(start);
+    }
+    DestroyWindow(window);
+    DestroyWindow(other);
+}
