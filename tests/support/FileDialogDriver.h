@@ -16,8 +16,8 @@ public:
     // The file name edit of both looks.
     static constexpr int FileNameEdit = 0x480;
 
-    // Runs `dialog.Execute()` with `steps`, one per tick. A dialog still open some ticks after
-    // the last step (or never shown) is cancelled, and `Stalled` tells.
+    // Runs `dialog.Execute()` with `steps`, one per tick. A dialog still open long after the
+    // last step is cancelled, and `Stalled` tells.
     bool Run(TCommonDialog& dialog, std::vector<Step> steps)
     {
         FDialog = &dialog;
@@ -76,8 +76,11 @@ private:
             self->FIdle = 0;
             return;
         }
-        // Far more ticks than any step needs: the dialog (or a box it opened) is stuck.
-        if (++self->FIdle > 150) {
+        // Every step has run and the dialog (or a box it opened) is still there after far more
+        // ticks than closing takes: it is stuck. A dialog slow to appear is waited for.
+        if (!shown || self->FNext < self->FSteps.size())
+            return;
+        if (++self->FIdle > 500) {
             self->Stalled = true;
             self->FIdle = 0;
             HWND active = GetActiveWindow();
