@@ -5,6 +5,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <memory>
 #include <string>
 #include <vector>
@@ -21,7 +22,6 @@ public:
     UINT Flags = 0;
     const char* Title = nullptr;
     HWND Owner = nullptr;
-    int Runs = 0;
     std::function<void()> Instead;
 
     BrowserShell() : FPrevious(SetShellApi(this)) {}
@@ -29,7 +29,6 @@ public:
 
     LPITEMIDLIST BrowseForFolder(BROWSEINFOA* info) override
     {
-        ++Runs;
         Flags = info->ulFlags;
         Title = info->lpszTitle;
         Owner = info->hwndOwner;
@@ -47,6 +46,7 @@ class RecordingDialog : public TSelectFolderDialog {
 public:
     std::vector<UINT> Sent;
     std::vector<std::string> Events;
+    LPITEMIDLIST SelectionAtSend = nullptr;  // the list held when a selection was last sent
 
     RecordingDialog() : TSelectFolderDialog(nullptr)
     {
@@ -61,6 +61,8 @@ protected:
         // (The browser sends itself BFFM_ENABLEOK on selection changes; that is not ours.)
         if (message.Msg == BFFM_SETSTATUSTEXTA || message.Msg == BFFM_SETSELECTIONA)
             Sent.push_back(message.Msg);
+        if (message.Msg == BFFM_SETSELECTIONA)
+            SelectionAtSend = GetSelectList().Get();
         TSelectFolderDialog::WndProc(message);
     }
 };
@@ -187,9 +189,10 @@ TEST(SelectFolderDialogTest, SettingsMadeBeforeARunAreSentAtInitializationOnly)
                                                       : std::vector<UINT>{BFFM_SETSELECTIONA};
         EXPECT_EQ(expected, dialog.Sent) << withStatus;
         EXPECT_EQ(withStatus ? "status line" : "", statusShown);
-        // The selection sent fires a change before the show; the close comes last.
-        ASSERT_GE(dialog.Events.size(), 3u) << testing::PrintToString(dialog.Events);
-        EXPECT_EQ("change", dialog.Events.front());
+        // (Wine's browser usually reports the selection sent at once, before the show, but
+        // under load not always: the order of change and show is the browser's.)
+        ASSERT_FALSE(dialog.Events.empty());
+        EXPECT_EQ(1, std::count(dialog.Events.begin(), dialog.Events.end(), "show"));
         EXPECT_EQ("close", dialog.Events.back());
         EXPECT_EQ(folder, dialog.GetSelectFolder());
         // Wine names the folder by its whole path.
@@ -206,6 +209,7 @@ TEST(SelectFolderDialogTest, HandlersSteerTheOpenBrowser)
     dialog.SetOptions(OptionBit(bifStatusText));
     dialog.SetSelectFolder(first);
     bool moved = false;
+    bool keptSetList = false;
     int refusals = 0;
     bool okEnabledAfterDisable = true;
     std::string statusAfterSet;
@@ -216,6 +220,7 @@ TEST(SelectFolderDialogTest, HandlersSteerTheOpenBrowser)
         if (!moved) {
             moved = true;
             dialog.SetSelectFolder(second);  // fires the event again, but keeps this selection
+            keptSetList = dialog.GetSelectList().Get() == dialog.SelectionAtSend;
         }
     };
     dialog.OnValidateFailed = [&](TObject* sender, const char* failedFolder, bool& canClose) {
@@ -225,7 +230,6 @@ TEST(SelectFolderDialogTest, HandlersSteerTheOpenBrowser)
     };
     dialog.OnShow = [&](TObject*) {
         HWND window = dialog.GetHandle();
-        EXPECT_EQ(second, dialog.GetSelectFolder());
         dialog.SetEnableOK(false);
         okEnabledAfterDisable = IsWindowEnabled(GetDlgItem(window, IDOK)) != FALSE;
         dialog.SetEnableOK(true);
@@ -253,14 +257,13 @@ TEST(SelectFolderDialogTest, HandlersSteerTheOpenBrowser)
     };
     EXPECT_TRUE(RunWatched(dialog));
     EXPECT_TRUE(moved);
+    EXPECT_TRUE(keptSetList);
     EXPECT_EQ(2, refusals);
     EXPECT_FALSE(okEnabledAfterDisable);
     EXPECT_EQ("now", statusAfterSet);
     EXPECT_EQ((std::vector<std::string>{"typed one", "typed two"}), validated);
     EXPECT_EQ((std::vector<int>{1, 0}), validateResults);
-    ASSERT_GE(dialog.Events.size(), 3u);
-    EXPECT_EQ((std::vector<std::string>{"change", "change"}),
-              std::vector<std::string>(dialog.Events.begin(), dialog.Events.begin() + 2));
+    EXPECT_GE(std::count(dialog.Events.begin(), dialog.Events.end(), "change"), 2);
     EXPECT_EQ(second, dialog.GetSelectFolder());
 }
 
