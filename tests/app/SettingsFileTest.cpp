@@ -103,13 +103,6 @@ const PlaceCase PlaceCases[] = {
 
 INSTANTIATE_TEST_SUITE_P(Table, ReachablePlaceTest, ::testing::ValuesIn(PlaceCases));
 
-TEST(ReachablePlaceTest, NoMonitorLeavesThePlace)
-{
-    POINT placed = ReachablePlace({5001, 5001, 5201, 5251}, 25, {});
-    EXPECT_EQ(5001, placed.x);
-    EXPECT_EQ(5001, placed.y);
-}
-
 // Stands in for the system's input: no hot keys taken, no key held, and a count of polls.
 class QuietInput : public TInputPort {
 public:

@@ -59,3 +59,14 @@ inline AnsiString ReadBytes(const AnsiString& path)
     std::ifstream in(path, std::ios::binary);
     return AnsiString(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
 }
+
+// The bytes of a file named outside the ANSI code page.
+inline AnsiString ReadBytes(const WideString& path)
+{
+    HANDLE file = CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);
+    AnsiString bytes(GetFileSize(file, nullptr), '\0');
+    DWORD read = 0;
+    ReadFile(file, &bytes[0], static_cast<DWORD>(bytes.size()), &read, nullptr);
+    CloseHandle(file);
+    return bytes.substr(0, read);
+}
