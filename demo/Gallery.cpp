@@ -238,6 +238,17 @@ void TGalleryForm::OpenDialog()
 {
     const TDemoOptions o = ReadOptions();
     FLog->Add("open", DemoDialogName(o.Dialog));
+    try {
+        RunDialog(o);
+    } catch (const Exception& e) {
+        // A setting the dialog refused (an unknown root folder, say): logged, and the run goes on.
+        FLog->Add("exception", e.Message());
+        DialogClosed();
+    }
+}
+
+void TGalleryForm::RunDialog(const TDemoOptions& o)
+{
     switch (o.Dialog) {
     case dkFind:
         RunFindDialog(FFindDialog, FFindMatches, o);
@@ -249,9 +260,50 @@ void TGalleryForm::OpenDialog()
     case dkSave:
         RunFileDialog(o.Dialog, o);
         break;
-    default:
+    case dkFolder:
+        RunFolderDialog(o);
         break;
     }
+}
+
+void TGalleryForm::RunFolderDialog(const TDemoOptions& o)
+{
+    if (FFolderDialog == nullptr) {
+        FFolderFacts = new TFolderFactsForm(this);
+        FFolderDialog = new TCSelectFolderDialog(this);
+        FFolderDialog->OnShow = [this](TObject*) { FLog->AddWindow("show", FFolderDialog->GetHandle()); };
+        FFolderDialog->OnFolderChange = [this](TObject*) {
+            const AnsiString path = FFolderDialog->GetSelectFolder();
+            FLog->Add("folderchange", path);
+            FFolderFacts->ShowFolder(path);
+        };
+        FFolderDialog->OnClose = [this](TObject*) { FLog->AddWindow("close", FFolderDialog->GetHandle()); };
+    }
+    ApplySubFormSize(FFolderFacts, 280, 40, o);
+    Customize(FFolderDialog, FFolderFacts, o);
+    TSFolderOptions options = OptionBit(bifReturnOnlyFSDirs);
+    if (o.NewStyle)
+        options |= OptionBit(bifNewDialogStyle);
+    if (o.StatusShown)
+        options |= OptionBit(bifStatusText);
+    if (o.EditBox)
+        options |= OptionBit(bifEditBox);
+    FFolderDialog->SetOptions(options);
+    FFolderDialog->SetTitle("フォルダを選んでください。");
+    FFolderDialog->SetStatusText(o.Status);
+    // An unknown root or selection raises an error for the log; the dialog does not open.
+    if (o.Root.empty())
+        FFolderDialog->SetRootSpecialFolder(sfDesktop);
+    else
+        FFolderDialog->SetRootFolder(o.Root);
+    if (o.Select.empty())
+        FFolderDialog->SetSelectSpecialFolder(sfNone);
+    else
+        FFolderDialog->SetSelectFolder(o.Select);
+
+    const bool chosen = FFolderDialog->Execute();
+    FLog->Add("result", chosen ? "1 " + FFolderDialog->GetSelectFolder() : AnsiString("0"));
+    DialogClosed();
 }
 
 template <class TDialog>

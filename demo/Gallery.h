@@ -8,6 +8,7 @@
 #include "demo/SampleForms.h"
 #include "dialogs/CFindDlg.h"
 #include "dialogs/COpenDlg.h"
+#include "dialogs/CSelFDlg.h"
 #include "framework/Forms.h"
 #include "framework/Icon.h"
 #include "framework/StdCtrls.h"
@@ -50,6 +51,7 @@ private:
     void CreateControls();
     void ShowOptions(const TDemoOptions& options);
     TDemoOptions ReadOptions() const;
+    void RunDialog(const TDemoOptions& options);
     // Gives a dialog component the settings every customizable dialog shares.
     template <class TDialog>
     void Customize(TDialog* dialog, TForm* subForm, const TDemoOptions& options);
@@ -65,6 +67,11 @@ private:
     CustDlgs::TCReplaceDialog* FReplaceDialog = nullptr;
     TMatchCountForm* FFindMatches = nullptr;
     TMatchCountForm* FReplaceMatches = nullptr;
+
+    // The folder dialog: the sub form counts the files of the selected folder.
+    void RunFolderDialog(const TDemoOptions& options);
+    CustDlgs::TCSelectFolderDialog* FFolderDialog = nullptr;
+    TFolderFactsForm* FFolderFacts = nullptr;
 
     // Open and save: one component each, created at the first opening and kept, so that the
     // place and size they remember carry over to the next opening.
