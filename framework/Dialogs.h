@@ -156,7 +156,7 @@ public:
     TNotifyEvent OnFind;
     TNotifyEvent OnReplace;
 
-    // The longest text the dialog takes, in bytes.
+    // The size of each text buffer in bytes, the terminating zero included.
     static constexpr int TextBufferSize = 256;
 
 protected:

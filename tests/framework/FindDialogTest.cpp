@@ -185,6 +185,26 @@ TEST(FindDialogTest, PlacedAThirdDownTheWorkAreaThenAtLeftAndTop)
     EXPECT_EQ(30, r.top);
 }
 
+TEST(FindDialogTest, StaysAboveTheMainFormAndGoesWithIt)
+{
+    TForm* mainForm = nullptr;
+    Application->CreateForm(mainForm);
+    ASSERT_EQ(mainForm, Application->GetMainForm());
+    TFindDialog dialog(nullptr);
+    int closes = 0;
+    dialog.OnClose = [&](TObject*) { ++closes; };
+    ASSERT_TRUE(dialog.Execute());
+    HWND window = dialog.GetHandle();
+    EXPECT_EQ(mainForm->GetHandle(), GetWindow(GetWindow(window, GW_OWNER), GW_OWNER));
+    delete mainForm;
+    EXPECT_FALSE(IsWindow(window));
+    EXPECT_EQ(1, closes);
+    EXPECT_EQ(nullptr, dialog.GetHandle());
+    // Without a main form the next opening gets an owner of its own.
+    ASSERT_TRUE(dialog.Execute());
+    EXPECT_NE(nullptr, GetWindow(dialog.GetHandle(), GW_OWNER));
+}
+
 TEST(FindDialogTest, TextsLongerThanTheBufferAreCut)
 {
     TReplaceDialog dialog(nullptr);
