@@ -1,5 +1,7 @@
 #include "framework/Application.h"
 
+#include "framework/Timer.h"
+
 #include <commctrl.h>
 
 #include <algorithm>
@@ -96,21 +98,22 @@ bool TApplication::ProcessMessage(MSG& msg)
 
 void TApplication::HandleMessage()
 {
+    // The thread's timers tick from inside this wait; a pass of the loop handles one tick or
+    // one message.
     MSG msg;
-    BOOL got = GetMessageA(&msg, nullptr, 0, 0);
-    if (got == -1)
-        return;
-    if (got == 0) {
-        FTerminated = true;
-        return;
-    }
+    do {
+        if (TTimer::WaitForMessageOrTick())
+            return;
+    } while (!PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE | PM_NOYIELD));
     ProcessMessage(msg);
 }
 
 void TApplication::ProcessMessages()
 {
     MSG msg;
-    while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) {
+    // Without giving up the processor when the queue is empty: on a busy machine that costs a
+    // whole time slice, and the click step processes messages twice per click.
+    while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE | PM_NOYIELD)) {
         if (!ProcessMessage(msg))
             break;
     }

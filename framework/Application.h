@@ -37,7 +37,7 @@ public:
     void Run();
     // Handles every message now waiting in this thread's queue, then returns.
     void ProcessMessages();
-    // Waits for one message and handles it.
+    // Waits for one message or timer tick and handles it.
     void HandleMessage();
     void Terminate();
     // A modeless dialog window whose keyboard input (Tab, Enter, Esc) the message loop hands to

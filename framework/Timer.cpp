@@ -1,5 +1,7 @@
 #include "framework/Timer.h"
 
+#include "framework/SysUtils.h"
+
 #include <mmsystem.h>
 
 #include <algorithm>
@@ -8,22 +10,34 @@
 #include <vector>
 
 // How the ticks come about. A plain window timer (SetTimer) cannot tick faster than every 10 ms
-// and follows the system's coarse clock, so every timer is scheduled by one clock thread of the
-// process instead. The thread keeps a deadline per running timer on the performance counter and
-// posts a tick message to the timer's message-only window when it falls due. Posted messages
-// are what every message loop handles, ours and the modal ones of the system alike, so ticks go
-// on inside message boxes and window moves the way window timers do, and the application's
-// loop needs nothing special. The thread sleeps between deadlines: a kernel wait that a change
-// of schedule can cut short while the deadline is far, then a precise sleep of at most 1 ms for
-// the rest, since the kernel waits only know whole milliseconds.
+// and follows the system's coarse clock, so the timers keep their own deadlines on the
+// performance counter, and a tick reaches its handler by one of two roads:
+//
+// - While the application's loop waits (the usual case: the program is idle between clicks),
+//   the loop waits for the next deadline itself and runs the tick when it wakes: a message wait
+//   while the deadline is far, a precise sleep for its last millisecond. One thread wakes per
+//   tick instead of two. On a machine whose cores are all busy every wake-up waits for the
+//   scheduler, so this road is the one that keeps a fast pace there.
+// - Any other loop (a message box, a window move, a dropped-down list, a handler processing
+//   messages) gets the tick as a posted message from one clock thread of the process, the way
+//   window timers come. The clock thread stands back while the application's loop takes the
+//   ticks, and steps in when a tick stays untaken for `LoopGraceMs`.
+//
+// The clock thread sleeps between deadlines: a kernel wait that a change of schedule can cut
+// short while the deadline is far, then a precise sleep of at most 1 ms for the rest, since the
+// kernel waits only know whole milliseconds.
 
 struct TTimerSlot {
     HWND Window = nullptr;
+    DWORD Thread = 0;  // the thread that made the timer; only its loop runs the ticks
     bool Active = false;
     // Ticks posted before the latest start or stop carry an older number and are ignored.
     unsigned Generation = 0;
-    // A tick message is waiting in the queue (or held back by the handler); no other is posted.
+    // A tick is waiting (posted, held back by the handler, or being run by the loop); no
+    // other is made meanwhile.
     bool Pending = false;
+    // The thread's application loop takes the ticks itself; the clock thread only watches.
+    bool Claimed = false;
     LONGLONG Period = 0;    // performance-counter counts
     LONGLONG Deadline = 0;  // performance-counter value of the next tick
 };
@@ -72,8 +86,24 @@ void PreciseSleep(LONGLONG counts)
     }
 }
 
+// Moves a deadline that has come to the next point of its grid after `now`; points missed
+// altogether are skipped, so a late tick is followed by one tick, not a burst.
+void AdvanceDeadline(TTimerSlot* slot, LONGLONG now)
+{
+    slot->Deadline += slot->Period;
+    if (slot->Deadline <= now)
+        slot->Deadline += ((now - slot->Deadline) / slot->Period + 1) * slot->Period;
+}
+
+// Deadlines this close are slept for precisely; farther ones are waited for interruptibly.
+constexpr LONGLONG FineSpanMs = 3;
+
 class TTimerClock {
 public:
+    // Below this interval the system timer resolution is raised while the timer runs, and the
+    // thread that runs its ticks gets a higher priority.
+    static constexpr unsigned FineIntervalMs = 16;
+
     static TTimerClock& Instance()
     {
         // Never destroyed: a timer freed late in program exit may still detach.
@@ -105,6 +135,8 @@ public:
             ++slot->Generation;
             slot->Active = true;
             slot->Pending = false;
+            // Whoever started it is not waiting in the loop now; the loop claims it again.
+            slot->Claimed = false;
             slot->Period = std::max<LONGLONG>(1, MsToCounts(intervalMs));
             slot->Deadline = CounterNow() + slot->Period;
         }
@@ -119,16 +151,53 @@ public:
         slot->Pending = false;
     }
 
+    // Whether a timer of the thread runs with a fine interval.
+    bool FineTimerRuns(DWORD thread)
+    {
+        std::lock_guard<std::mutex> lock(FMutex);
+        for (TTimerSlot* slot : FSlots)
+            if (slot->Thread == thread && slot->Active && slot->Period < MsToCounts(FineIntervalMs))
+                return true;
+        return false;
+    }
+
+    // For the thread's application loop: claims the thread's running timers. Returns a timer
+    // whose deadline has come, its tick made pending under `generation`; or null, and the
+    // earliest deadline in `next` (`any` false when there is none).
+    TTimerSlot* Claim(DWORD thread, unsigned& generation, LONGLONG& next, bool& any)
+    {
+        std::lock_guard<std::mutex> lock(FMutex);
+        LONGLONG now = CounterNow();
+        any = false;
+        for (TTimerSlot* slot : FSlots) {
+            if (slot->Thread != thread || !slot->Active)
+                continue;
+            slot->Claimed = true;
+            if (slot->Pending)
+                continue;  // its tick is on its way already
+            if (slot->Deadline <= now) {
+                AdvanceDeadline(slot, now);
+                slot->Pending = true;
+                generation = slot->Generation;
+                return slot;
+            }
+            if (!any || slot->Deadline < next)
+                next = slot->Deadline;
+            any = true;
+        }
+        return nullptr;
+    }
+
     enum TTickUse { tuIgnore, tuDeliver, tuHold };
 
-    // Decides what becomes of a tick message that has arrived on the timer's thread.
+    // Decides what becomes of a tick that has arrived on the timer's thread.
     TTickUse Receive(TTimerSlot* slot, unsigned generation, bool inHandler)
     {
         std::lock_guard<std::mutex> lock(FMutex);
         if (!slot->Active || generation != slot->Generation)
             return tuIgnore;
         if (inHandler)
-            return tuHold;  // stays pending, so the clock posts no other meanwhile
+            return tuHold;  // stays pending, so no other is made meanwhile
         slot->Pending = false;
         return tuDeliver;
     }
@@ -145,10 +214,10 @@ public:
 private:
     TTimerClock() { FWake = CreateEventA(nullptr, FALSE, FALSE, nullptr); }
 
-    // Below this interval the system timer resolution is raised while the timer runs.
-    static constexpr unsigned FineIntervalMs = 16;
-    // Deadlines this close are slept for precisely; farther ones are waited for interruptibly.
-    static constexpr LONGLONG FineSpanMs = 3;
+    // How long a tick the application's loop claimed may stay untaken before the clock thread
+    // posts it: longer than the loop is late on a busy machine, short enough that ticks go on
+    // soon inside a modal loop entered from a message.
+    static constexpr LONGLONG LoopGraceMs = 20;
 
     [[noreturn]] void Run()
     {
@@ -166,17 +235,19 @@ private:
                 for (TTimerSlot* slot : FSlots) {
                     if (!slot->Active)
                         continue;
-                    if (slot->Deadline <= now) {
+                    LONGLONG due = slot->Deadline + (slot->Claimed ? MsToCounts(LoopGraceMs) : 0);
+                    if (due <= now) {
+                        // The loop is not taking the ticks (a modal loop, a long handler):
+                        // they come as messages from now on.
+                        slot->Claimed = false;
                         // A tick still waiting stands for this one as well: no burst follows.
                         if (!slot->Pending && PostMessageA(slot->Window, TickMessage, slot->Generation, 0))
                             slot->Pending = true;
-                        // Stay on the grid; deadlines missed altogether are skipped.
-                        slot->Deadline += slot->Period;
-                        if (slot->Deadline <= now)
-                            slot->Deadline += ((now - slot->Deadline) / slot->Period + 1) * slot->Period;
+                        AdvanceDeadline(slot, now);
+                        due = slot->Deadline;
                     }
-                    if (!any || slot->Deadline < next)
-                        next = slot->Deadline;
+                    if (!any || due < next)
+                        next = due;
                     any = true;
                     if (slot->Period < MsToCounts(FineIntervalMs))
                         wantFine = true;
@@ -209,6 +280,36 @@ private:
     std::thread FThread;
     HANDLE FWake = nullptr;
 };
+
+// The priority a thread had before one of its fine timers raised it. Plain data, so a timer
+// freed during program exit still finds it.
+struct TThreadPriority {
+    bool Raised;
+    int Normal;
+};
+
+TThreadPriority& ThisThreadsPriority()
+{
+    static thread_local TThreadPriority priority = {};
+    return priority;
+}
+
+// A fast pace depends on the thread waking promptly; where the platform schedules by thread
+// priority, the thread is raised while one of its fine timers runs.
+void UpdateThreadPriority()
+{
+    TThreadPriority& priority = ThisThreadsPriority();
+    bool fine = TTimerClock::Instance().FineTimerRuns(GetCurrentThreadId());
+    if (fine == priority.Raised)
+        return;
+    if (fine) {
+        priority.Normal = GetThreadPriority(GetCurrentThread());
+        SetThreadPriority(GetCurrentThread(), THREAD_PRIORITY_HIGHEST);
+    } else {
+        SetThreadPriority(GetCurrentThread(), priority.Normal);
+    }
+    priority.Raised = fine;
+}
 }  // namespace
 
 TTimer::TTimer(TComponent* owner) : TComponent(owner)
@@ -222,9 +323,13 @@ TTimer::TTimer(TComponent* owner) : TComponent(owner)
         RegisterClassA(&wc);
     }
     FWindow = CreateWindowExA(0, TimerWindowClass, "", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr, instance, nullptr);
+    // Without its window no tick could ever arrive.
+    if (FWindow == nullptr)
+        throw Exception(Format("Cannot create window of class %s", TimerWindowClass));
     SetWindowLongPtrA(FWindow, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(this));
     FSlot = new TTimerSlot;
     FSlot->Window = FWindow;
+    FSlot->Thread = GetCurrentThreadId();
     TTimerClock::Instance().Attach(FSlot);
 }
 
@@ -239,6 +344,7 @@ TTimer::~TTimer()
         SetWindowLongPtrA(FWindow, GWLP_USERDATA, 0);
         DestroyWindow(FWindow);
     }
+    UpdateThreadPriority();
 }
 
 void TTimer::SetEnabled(bool value)
@@ -270,6 +376,7 @@ void TTimer::UpdateTimer()
         TTimerClock::Instance().Start(FSlot, FInterval);
     else
         TTimerClock::Instance().Stop(FSlot);
+    UpdateThreadPriority();
 }
 
 void TTimer::Timer()
@@ -305,6 +412,39 @@ void TTimer::Tick(WPARAM generation)
     if (FTickHeld) {
         FTickHeld = false;
         clock.Release(FSlot);
+    }
+}
+
+bool TTimer::WaitForMessageOrTick()
+{
+    TTimerClock& clock = TTimerClock::Instance();
+    const DWORD thread = GetCurrentThreadId();
+    for (;;) {
+        unsigned generation = 0;
+        LONGLONG next = 0;
+        bool any = false;
+        if (TTimerSlot* due = clock.Claim(thread, generation, next, any)) {
+            // Straight to the handler, the way the tick message would go.
+            TimerWndProc(due->Window, TickMessage, generation, 0);
+            return true;
+        }
+        DWORD timeout = INFINITE;
+        if (any) {
+            LONGLONG remaining = next - CounterNow();
+            LONGLONG remainingMs = remaining * 1000 / CounterFrequency();
+            if (remainingMs < FineSpanMs) {
+                // No message wait for the last stretch: its timeout knows whole milliseconds
+                // only. The queue is looked at first, without giving up the processor.
+                MSG msg;
+                if (PeekMessageA(&msg, nullptr, 0, 0, PM_NOREMOVE | PM_NOYIELD))
+                    return false;
+                PreciseSleep(std::min(remaining, MsToCounts(1)));
+                continue;
+            }
+            timeout = static_cast<DWORD>(std::min<LONGLONG>(remainingMs - FineSpanMs + 1, MAXLONG));
+        }
+        if (MsgWaitForMultipleObjectsEx(0, nullptr, timeout, QS_ALLINPUT, MWMO_INPUTAVAILABLE) != WAIT_TIMEOUT)
+            return false;  // a message is waiting
     }
 }
 

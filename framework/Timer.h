@@ -9,7 +9,8 @@ struct TTimerSlot;
 
 // A periodic timer. While it is enabled, has a non-zero interval and a handler, OnTimer runs on
 // the thread that created it about every Interval milliseconds, also inside modal loops (message
-// boxes, window moves, dropped-down lists), since every tick arrives as a posted message.
+// boxes, window moves, dropped-down lists), where ticks arrive as posted messages. While the
+// application's own loop waits, it runs the ticks itself.
 // Ticks keep to a fixed grid of deadlines, so the rate does not drift. At most one tick is
 // waiting at any time: a handler that runs late is followed by one tick, not by a burst. A tick
 // is never delivered into its own handler; one that falls due while the handler processes
@@ -31,6 +32,10 @@ public:
     TNotifyEvent OnTimer;
     // Assigning OnTimer after construction: call this so a running timer starts.
     void SetOnTimer(TNotifyEvent handler);
+
+    // For the application's loop: waits until a message is queued for this thread or one of the
+    // thread's timers falls due, and runs that tick. Returns whether a tick ran.
+    static bool WaitForMessageOrTick();
 
 protected:
     virtual void Timer();
