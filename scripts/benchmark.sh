@@ -1,12 +1,14 @@
 #!/usr/bin/env bash
 # How closely Tapstorm keeps its pace under Wine, side by side with the same program built on
-# plain window timers (SetTimer) and with `xdotool click` as an X11 peer. For each pace it
-# clicks into the click target for a fixed span and reads the target's log: clicks per second
-# against the ideal 1000 / pace, and the median and 95th percentile of the intervals between
-# presses. Then the CPU use of the idle program and of the hold mode (Shift+Ctrl held).
+# plain window timers (SetTimer), the same program with every tick posted by the timer's clock
+# thread (the timer before the application's loop took the ticks itself), and `xdotool click`
+# as an X11 peer. For each pace it clicks into the click target for a fixed span and reads the
+# target's log: clicks per second against the ideal 1000 / pace, and the median and 95th
+# percentile of the intervals between presses. Then the CPU use of the idle program and of the
+# hold mode (Shift+Ctrl held). --load N runs N CPU-bound processes (`yes`) beside all of it.
 #
 #   bash scripts/benchmark.sh [--paces "1 2 5 10 16 50 100 500"] [--span SECONDS]
-#                             [--idle SECONDS] [--csv FILE] [--build-dir DIR]
+#                             [--idle SECONDS] [--load N] [--csv FILE] [--build-dir DIR]
 #
 # Prints a table and writes a CSV (default build/bench/benchmark.csv). These are figures, not
 # a test: nothing here passes or fails on a timing.
@@ -19,31 +21,39 @@ span=3
 idle_span=10
 csv=$ROOT/build/bench/benchmark.csv
 build_dir=""
+load=0
 while [ $# -gt 0 ]; do
   case $1 in
     --paces) paces=$2; shift 2 ;;
     --span) span=$2; shift 2 ;;
     --idle) idle_span=$2; shift 2 ;;
+    --load) load=$2; shift 2 ;;
     --csv) csv=$(realpath -m "$2"); shift 2 ;;
     --build-dir) build_dir=$(realpath -m "$2"); shift 2 ;;
-    -h | --help) sed -n '2,13s/^# \{0,1\}//p' "$0"; exit 0 ;;
+    -h | --help) sed -n '2,16s/^# \{0,1\}//p' "$0"; exit 0 ;;
     *) echo "benchmark.sh: unknown option $1 (try --help)" >&2; exit 2 ;;
   esac
 done
 
-# --build-dir: programs already built there (tapstorm, tapstorm_plaintimer, clicktarget, wintool).
+case $load in
+  '' | *[!0-9]*) echo "benchmark.sh: --load takes a number of processes" >&2; exit 2 ;;
+esac
+
+# --build-dir: programs already built there (tapstorm, tapstorm_plaintimer, tapstorm_postedtimer,
+# clicktarget, wintool).
 if [ -z "$build_dir" ]; then
   bash scripts/install-deps.sh || exit 1
-  bash scripts/build.sh i686 --target tapstorm tapstorm_plaintimer clicktarget wintool || exit 1
+  bash scripts/build.sh i686 --target tapstorm tapstorm_plaintimer tapstorm_postedtimer clicktarget wintool || exit 1
   build_dir=$ROOT/build/i686
 fi
 find_exe() { find "$build_dir" -name "$1" -type f -print -quit; }
 # CLICKTARGET_EXE and WINTOOL_EXE are the names the end-to-end helpers use.
 program_exe=$(find_exe tapstorm.exe)
 plain_exe=$(find_exe tapstorm_plaintimer.exe)
+posted_exe=$(find_exe tapstorm_postedtimer.exe)
 CLICKTARGET_EXE=$(find_exe clicktarget.exe)
 WINTOOL_EXE=$(find_exe wintool.exe)
-for f in program_exe plain_exe CLICKTARGET_EXE WINTOOL_EXE; do
+for f in program_exe plain_exe posted_exe CLICKTARGET_EXE WINTOOL_EXE; do
   [ -n "${!f}" ] || { echo "benchmark.sh: no $f under $build_dir" >&2; exit 1; }
 done
 
@@ -62,10 +72,14 @@ CURSOR_X=900 CURSOR_Y=450
 # lines_in <file>: how many lines the file has now.
 lines_in() { wc -l <"$1" | tr -d ' '; }
 
-# press_times <from line>: the times of the left presses the target logged after that line.
-press_times() { tail -n +"$(($1 + 1))" "$TARGET_LOG" | awk '$1 == "LDOWN" { print $2 }'; }
+# press_times <from line>: the left presses the target logged after that line, each as the time
+# the target received it and the system's time stamp of the input (ms).
+press_times() { tail -n +"$(($1 + 1))" "$TARGET_LOG" | awk '$1 == "LDOWN" { print $2, $5 }'; }
 
-# interval_stats: reads press times (ms), prints "clicks cps median_ms p95_ms" ("-" when too few).
+# interval_stats: reads press times, prints "clicks cps median_ms p95_ms received_cps" ("-"
+# when too few). The rate comes from the input time stamps, which tell the clicker's pace even
+# when the target itself runs late on a busy machine (whole milliseconds, so taken over the
+# whole span); the intervals are those the target received, to the microsecond.
 interval_stats() {
   cat >"$SCRATCH/presses"
   awk 'NR > 1 { print $1 - last } { last = $1 }' "$SCRATCH/presses" >"$SCRATCH/intervals"
@@ -73,15 +87,19 @@ interval_stats() {
   clicks=$(lines_in "$SCRATCH/presses")
   n=$(lines_in "$SCRATCH/intervals")
   if [ "$n" -lt 2 ]; then
-    echo "$clicks - - -"
+    echo "$clicks - - - -"
     return
   fi
   sort -g "$SCRATCH/intervals" >"$SCRATCH/intervals.sorted"
   median=$(sed -n "$(((n + 1) / 2))p" "$SCRATCH/intervals.sorted")
   p95=$(sed -n "$(((n * 95 + 99) / 100))p" "$SCRATCH/intervals.sorted")
   awk -v n="$n" -v clicks="$clicks" -v median="$median" -v p95="$p95" '
-    { sum += $1 }
-    END { printf "%d %.1f %.3f %.3f\n", clicks, n * 1000 / sum, median, p95 }' "$SCRATCH/intervals"
+    NR == 1 { first = $2 } { last = $2 }
+    { if (NR > 1) sum += $1 - prev; prev = $1 }
+    END {
+      sent = last > first ? sprintf("%.1f", n * 1000 / (last - first)) : "-"
+      printf "%d %s %.3f %.3f %.1f\n", clicks, sent, median, p95, n * 1000 / sum
+    }' "$SCRATCH/presses"
 }
 
 # cpu_ticks <pid>: user plus system clock ticks the process has used so far.
@@ -162,21 +180,21 @@ settled() {
 span_for() { awk -v s="$span" -v p="$1" 'BEGIN { m = p * 12 / 1000; printf "%g", (m > s ? m : s) }'; }
 
 ROWS=()
-# row <clicker> <scenario> <pace> <clicks cps median p95> <program cpu> <wineserver cpu>
+# row <clicker> <scenario> <pace> <clicks cps median p95 received> <program cpu> <wineserver cpu>
 row() {
-  local clicker=$1 scenario=$2 pace=$3 clicks=$4 cps=$5 median=$6 p95=$7 cpu=$8 server=$9
+  local clicker=$1 scenario=$2 pace=$3 clicks=$4 cps=$5 median=$6 p95=$7 received=$8 cpu=$9 server=${10}
   local ideal="-" pct="-"
   if [ "$pace" != "-" ]; then
     ideal=$(awk -v p="$pace" 'BEGIN { printf "%.1f", 1000 / p }')
     [ "$cps" != "-" ] && pct=$(awk -v c="$cps" -v i="$ideal" 'BEGIN { printf "%.1f", c * 100 / i }')
   fi
-  ROWS+=("$clicker,$scenario,$pace,$ideal,$clicks,$cps,$pct,$median,$p95,$cpu,$server")
+  ROWS+=("$clicker,$scenario,$pace,$ideal,$clicks,$cps,$pct,$median,$p95,$received,$cpu,$server")
 }
 
 # run_clicker <name> <exe> <pace>: toggle mode with F1 for the span.
 run_clicker() {
   local name=$1 exe=$2 pace=$3 mark secs stats cpu
-  start_clicker "$exe" "$pace" || { row "$name" pace "$pace" - - - - - -; return; }
+  start_clicker "$exe" "$pace" || { row "$name" pace "$pace" - - - - - - -; return; }
   secs=$(span_for "$pace")
   mark=$(lines_in "$TARGET_LOG")
   xdotool key F1
@@ -189,7 +207,7 @@ run_clicker() {
   stop_clicker
   # shellcheck disable=SC2086
   row "$name" pace "$pace" $stats $cpu
-  echo "  $name at $pace ms: $stats (clicks cps median p95), cpu $cpu" >&2
+  echo "  $name at $pace ms: $stats (clicks cps median p95 received), cpu $cpu" >&2
 }
 
 # run_xdotool <pace>: the X server's own clicks, as many as the span holds at that pace.
@@ -218,7 +236,7 @@ run_idle() {
   cpu=$(cpu_end)
   stop_clicker
   # shellcheck disable=SC2086
-  row "$1" idle - - - - - $cpu
+  row "$1" idle - - - - - - $cpu
   echo "  $1 idle: cpu $cpu" >&2
 }
 
@@ -240,6 +258,26 @@ run_hold() {
   echo "  $1 hold at $3 ms: $stats, cpu $cpu" >&2
 }
 
+# ---- the load -----------------------------------------------------------------------
+
+# N busy processes, as a game beside the clicker would be; ended by their pids.
+LOAD_PIDS=()
+load_start() {
+  local i
+  # Also when the run is cut short; the harness's own clean-up follows.
+  trap 'bench_rc=$?; load_stop; (exit $bench_rc); harness_stop' EXIT
+  for ((i = 0; i < load; i++)); do
+    yes >/dev/null &
+    LOAD_PIDS+=($!)
+  done
+}
+load_stop() {
+  [ ${#LOAD_PIDS[@]} -gt 0 ] || return 0
+  kill "${LOAD_PIDS[@]}" 2>/dev/null
+  wait "${LOAD_PIDS[@]}" 2>/dev/null
+  LOAD_PIDS=()
+}
+
 # ---- the run ------------------------------------------------------------------------
 
 target_start "$TARGET_X" "$TARGET_Y" "$TARGET_W" "$TARGET_H" ||
@@ -247,27 +285,40 @@ target_start "$TARGET_X" "$TARGET_Y" "$TARGET_W" "$TARGET_H" ||
 SERVER_PID=$(wineserver_pid)
 [ -n "$SERVER_PID" ] || SERVER_PID=$$  # not found: the column then shows about 0
 
+load_start
+conditions_before="$(uptime)"
+echo "benchmark: $load busy processes beside the clickers; $conditions_before" >&2
+
 for pace in $paces; do
   run_clicker tapstorm "$program_exe" "$pace"
   run_clicker settimer "$plain_exe" "$pace"
+  run_clicker posted "$posted_exe" "$pace"
   run_xdotool "$pace"
 done
 run_idle tapstorm "$program_exe"
 run_idle settimer "$plain_exe"
+run_idle posted "$posted_exe"
 run_hold tapstorm "$program_exe" 100
 run_hold tapstorm "$program_exe" 1
+run_hold posted "$posted_exe" 1
+conditions_after="$(uptime)"
+load_stop
 target_stop
 
-header="clicker,scenario,pace_ms,ideal_cps,clicks,cps,percent_of_ideal,median_interval_ms,p95_interval_ms,program_cpu_percent,wineserver_cpu_percent"
+header="clicker,scenario,pace_ms,ideal_cps,clicks,cps,percent_of_ideal,median_interval_ms,p95_interval_ms,received_cps,program_cpu_percent,wineserver_cpu_percent"
 {
   echo "$header"
   printf '%s\n' "${ROWS[@]}"
 } >"$csv"
 
 echo
-printf '%-9s %-8s %7s %9s %7s %8s %7s %10s %10s %8s %8s\n' clicker scenario pace_ms ideal/s clicks clicks/s "%ideal" median_ms p95_ms cpu% server%
+printf '%-9s %-8s %7s %9s %7s %8s %7s %10s %10s %8s %8s %8s\n' clicker scenario pace_ms ideal/s clicks clicks/s "%ideal" median_ms p95_ms recv/s cpu% server%
 printf '%s\n' "${ROWS[@]}" | sort -t, -k2,2r -k3,3n -k1,1 -s | awk -F, '{
-  printf "%-9s %-8s %7s %9s %7s %8s %7s %10s %10s %8s %8s\n", $1, $2, $3, $4, $5, $6, $7, $8, $9, $10, $11 }'
+  printf "%-9s %-8s %7s %9s %7s %8s %7s %10s %10s %8s %8s %8s\n", $1, $2, $3, $4, $5, $6, $7, $8, $9, $10, $11, $12 }'
 echo
+echo "clicks/s: from the system's time stamps of the inputs; recv/s and the intervals: as the target received them."
 echo "cpu%: the program's process, server%: the prefix's wineserver, in percent of one core."
+echo "busy processes beside the clickers: $load"
+echo "before: $conditions_before"
+echo "after:  $conditions_after"
 echo "CSV: $csv"

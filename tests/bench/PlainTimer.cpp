@@ -87,3 +87,9 @@ LRESULT CALLBACK TTimer::TimerWndProc(HWND window, UINT msg, WPARAM wParam, LPAR
     }
     return DefWindowProcA(window, msg, wParam, lParam);
 }
+
+bool TTimer::WaitForMessageOrTick()
+{
+    MsgWaitForMultipleObjectsEx(0, nullptr, INFINITE, QS_ALLINPUT, MWMO_INPUTAVAILABLE);
+    return false;
+}

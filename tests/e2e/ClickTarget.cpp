@@ -6,9 +6,12 @@
 // Log lines (times are QueryPerformanceCounter milliseconds, comparable across
 // processes; positions are screen coordinates):
 //   READY <t> <x> <y> <w> <h>     the window is shown and ready for input
-//   LDOWN|LUP|RDOWN|RUP|MDOWN|MUP <t> <x> <y>
+//   LDOWN|LUP|RDOWN|RUP|MDOWN|MUP <t> <x> <y> <input>
 //   WHEEL <t> <x> <y> <delta>
 //   CLOSE <t>                     WM_CLOSE arrived; the program ends with 0
+//
+// <input> is the message time (GetMessageTime, whole milliseconds): when the system took the
+// input in, so it tells the pace of whoever sent it even when this program runs late.
 //
 // Each line is written with one unbuffered WriteFile so a reader sees it at once.
 #include <windows.h>
@@ -45,7 +48,8 @@ void LogEvent(const char* kind, HWND hwnd, LPARAM lp, bool screenCoords, const i
   if (wheelDelta)
     snprintf(line, sizeof line, "%s %.3f %ld %ld %d\n", kind, NowMs(), (long)pt.x, (long)pt.y, *wheelDelta);
   else
-    snprintf(line, sizeof line, "%s %.3f %ld %ld\n", kind, NowMs(), (long)pt.x, (long)pt.y);
+    snprintf(line, sizeof line, "%s %.3f %ld %ld %lu\n", kind, NowMs(), (long)pt.x, (long)pt.y,
+             (unsigned long)GetMessageTime());
   WriteLine(line);
 }
 
