@@ -74,6 +74,12 @@ void TDialogCustomizer::ReleaseWindow()
     RestoreSubFormProperties();
 }
 
+void TDialogCustomizer::DlgsUnitDestroying()
+{
+    ReleaseWindow();
+    FDlgsUnit = nullptr;
+}
+
 void TDialogCustomizer::RegistDialog(HWND window, TCustomDlgsUnit& unit)
 {
     FHandle = window;
@@ -216,6 +222,11 @@ void TDialogCustomizer::RestoreSubFormProperties()
     TForm* form = FEmbeddedForm;
     if (form == nullptr)
         return;
+    // A form on its way out (freed with the owner that frees the unit) is only let go.
+    if (form->ComponentState() & csDestroying) {
+        FEmbeddedForm = nullptr;
+        return;
+    }
     form->SetVisible(false);
     form->SetParentWindow(FOldParentWindow);
     form->SetParent(FOldParent);
@@ -472,6 +483,14 @@ TFixedDialogCustomizer::~TFixedDialogCustomizer()
     FGrip = nullptr;
 }
 
+void TFixedDialogCustomizer::ReleaseWindow()
+{
+    TDialogCustomizer::ReleaseWindow();
+    // The grip's owner is the unit; only this customizer frees it, before the unit can.
+    delete FGrip;
+    FGrip = nullptr;
+}
+
 void TFixedDialogCustomizer::InitializeDialog()
 {
     if (FDlgsUnit->GetDialogSizing()) {
@@ -521,10 +540,9 @@ bool TFixedDialogCustomizer::GetRemembersDialogSize() const
 
 void TFixedDialogCustomizer::WndProc(TMessage& message)
 {
-    if (message.Msg == WM_DESTROY)
-        WMDestroy(message);
-    else if (message.Msg == WM_WINDOWPOSCHANGING && FState >= 2 && !FDlgsUnit->GetDialogSizing())
+    if (message.Msg == WM_WINDOWPOSCHANGING && FState >= 2 && !FDlgsUnit->GetDialogSizing())
         WMWindowPosChanging(message);
+    // WM_DESTROY reaches this class's WMDestroy through the base routing.
     TDialogCustomizer::WndProc(message);
 }
 
@@ -532,6 +550,7 @@ void TFixedDialogCustomizer::WMDestroy(TMessage& message)
 {
     delete FGrip;
     FGrip = nullptr;
+    TDialogCustomizer::WMDestroy(message);
 }
 
 void TFixedDialogCustomizer::WMWindowPosChanging(TMessage& message)

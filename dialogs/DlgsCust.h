@@ -45,6 +45,10 @@ public:
     // resize the dialog. The unit asks this instead of knowing the kinds of customizer.
     virtual bool GetRemembersDialogSize() const { return true; }
 
+    // The unit is freed while its dialog is still open (a modeless dialog outliving its form):
+    // the customizer lets go of the window, the sub form and the grip, and of the unit.
+    void DlgsUnitDestroying();
+
     // Records the window, saves and prepares the sub form and subclasses the window.
     void RegistDialog(HWND window, TCustomDlgsUnit& unit);
     // Sizes the dialog for the sub form and places it (-1 in a coordinate: automatic place).
@@ -67,7 +71,8 @@ public:
     void RestoreSubFormProperties();
     // For a client area of `clientSize`: where the dialog's controls and the sub form go, in
     // client coordinates; records the edge spaces in the unit. Either pointer may be null.
-    void GetControlsandSubFormRect(const TPoint& clientSize, TRect* controlsRect, TRect* subFormRect);
+    // Virtual, so the layout a derived class computes is the one every caller gets.
+    virtual void GetControlsandSubFormRect(const TPoint& clientSize, TRect* controlsRect, TRect* subFormRect);
 
     // The thunk's entry: exceptions stop here and go to the application's handler.
     void MainWndProc(TMessage& message);
@@ -75,11 +80,13 @@ public:
 protected:
     static BOOL CALLBACK DlgControlsProc(HWND window, LPARAM param);
 
-    void WMDestroy(TMessage& message);
+    // The window is being destroyed: the unit records it, the sub form goes back, the
+    // subclassing comes off. A derived class adds its own closing work and calls this.
+    virtual void WMDestroy(TMessage& message);
     void WMNCCalcSize(TMessage& message);
     void WMGetMinMaxInfo(TMessage& message);
     // Puts the window back as it was when the customizer goes while still attached.
-    void ReleaseWindow();
+    virtual void ReleaseWindow();
 
     HWND FHandle = nullptr;
     TCustomDlgsUnit* FDlgsUnit = nullptr;
@@ -147,7 +154,7 @@ public:
 
     // The fixed layout: the base rectangles, with growth beyond the minimum size handed to the
     // edge spaces of the sides that are not anchored.
-    void GetControlsandSubFormRect(const TPoint& clientSize, TRect* controlsRect, TRect* subFormRect);
+    void GetControlsandSubFormRect(const TPoint& clientSize, TRect* controlsRect, TRect* subFormRect) override;
     HDWP DeferDialogControlsPos(HDWP batch, TList* controls, const TRect& newRect);
     HDWP SetDialogControlsPosition(HDWP batch, TList* controls, const TPoint& centre, int dx, int dy, int dw,
                                    int dh);
@@ -156,8 +163,11 @@ public:
     TRect GetControlsRect() const { return FControlsRect; }
 
 protected:
-    void WMDestroy(TMessage& message);
+    // Frees the grip, then the base closing.
+    void WMDestroy(TMessage& message) override;
     void WMWindowPosChanging(TMessage& message);
+    // Frees the grip too.
+    void ReleaseWindow() override;
 
     TDialogGrip* FGrip = nullptr;
     TRect FControlsRect = {0, 0, 0, 0};

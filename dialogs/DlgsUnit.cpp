@@ -84,6 +84,11 @@ TCustomDlgsUnit::TCustomDlgsUnit(TComponent* owner) : TComponent(owner)
 
 TCustomDlgsUnit::~TCustomDlgsUnit()
 {
+    // A dialog still open: its customizer lets go of the window, and of the grip this unit
+    // owns, before anything here goes.
+    if (FCustomizer != nullptr)
+        FCustomizer->DlgsUnitDestroying();
+    FCustomizer = nullptr;
     delete FIcon;
     FIcon = nullptr;
     delete FMinEdgeSpace;

@@ -307,7 +307,9 @@ TEST(FixedCustomizerTest, GrowthGoesToTheEdgeSpacesOfUnanchoredSides)
         TPoint min = c.GetMinDialogSizeValue();
         TPoint client = {min.x - 10 + k.Grow.x, min.y - 30 + k.Grow.y};
         TRect controls, subRect;
-        c.GetControlsandSubFormRect(client, &controls, &subRect);
+        // Through the base class as well: the fixed layout is not hidden behind the base's.
+        TDialogCustomizer& base = c;
+        base.GetControlsandSubFormRect(client, &controls, &subRect);
         const TDialogEdgeSpace* now = unit.GetNowEdgeSpace();
         const unsigned got[4] = {now->GetLeftSpace(), now->GetTopSpace(), now->GetRightSpace(), now->GetBottomSpace()};
         for (int i = 0; i < 4; ++i)
@@ -1026,6 +1028,45 @@ TEST(DialogCustomizerTest, CustomizerFreedWhileItsDialogIsOpenPutsEverythingBack
     SetWindowPos(dialog, nullptr, 0, 0, 600, 500, SWP_NOMOVE | SWP_NOZORDER);
     opened.Close();
     delete sub;
+}
+
+TEST(DialogCustomizerTest, UnitFreedWhileItsDialogIsOpenLetsTheCustomizerGoFirst)
+{
+    // A modeless dialog outliving the form its component belonged to: the unit goes, by
+    // itself or with its owner, while a fixed customizer with a grip and a sub form is on.
+    for (bool throughOwner : {false, true}) {
+        SCOPED_TRACE(throughOwner ? "owner freed" : "unit freed");
+        auto* owner = new TComponent(nullptr);
+        auto* unit = new TCustomDlgsUnit(owner);
+        TForm* sub = NewSubForm(120, 90);
+        unit->SetSubFormPos(fpRight);
+        unit->SetSubForm(sub);
+        unit->SetDialogSizing(true);
+        HWND dialog = CreateTestDialog(false);
+        LONG_PTR oldProc = GetWindowLongPtrA(dialog, GWLP_WNDPROC);
+        auto* c = new TestFixedCustomizer;
+        unit->RegistDialog(dialog, c);
+        unit->StartCustomize();
+        HWND grip = c->GetGrip()->GetHandle();
+        ASSERT_EQ(dialog, GetParent(sub->GetHandle()));
+
+        if (throughOwner)
+            delete owner;
+        else
+            delete unit;
+        EXPECT_EQ(oldProc, GetWindowLongPtrA(dialog, GWLP_WNDPROC));
+        EXPECT_EQ(nullptr, c->GetDlgsUnit());
+        EXPECT_EQ(nullptr, c->GetGrip());
+        EXPECT_FALSE(IsWindow(grip));
+        EXPECT_EQ(nullptr, GetParent(sub->GetHandle()));
+        // The dialog goes on and closes without us; then its component frees the customizer.
+        SetWindowPos(dialog, nullptr, 0, 0, 600, 500, SWP_NOMOVE | SWP_NOZORDER);
+        EXPECT_TRUE(DestroyWindow(dialog));
+        delete c;
+        if (!throughOwner)
+            delete owner;
+        delete sub;
+    }
 }
 
 TEST(DialogCustomizerTest, ExceptionInMessageHandlingGoesToTheApplicationWithTheUnit)
