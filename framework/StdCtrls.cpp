@@ -1,5 +1,7 @@
 #include "framework/StdCtrls.h"
 
+#include <algorithm>
+
 #include <commctrl.h>
 
 // ---------------------------------------------------------------------------------------------
@@ -31,6 +33,8 @@ void TLabel::SetWordWrap(bool value)
 void TLabel::SetAutoSize(bool value)
 {
     FAutoSize = value;
+    if (value)
+        FMinSize = SIZE{GetWidth(), GetHeight()};
     AdjustSize();
 }
 
@@ -53,8 +57,10 @@ void TLabel::AdjustSize()
     GetTextMetricsA(dc, &metrics);
     SelectObject(dc, previous);
     ReleaseDC(nullptr, dc);
-    if (size.cx != GetWidth() || metrics.tmHeight != GetHeight())
-        SetBounds(GetLeft(), GetTop(), size.cx, metrics.tmHeight);
+    int width = std::max<int>(size.cx, FMinSize.cx);
+    int height = std::max<int>(metrics.tmHeight, FMinSize.cy);
+    if (width != GetWidth() || height != GetHeight())
+        SetBounds(GetLeft(), GetTop(), width, height);
 }
 
 void TLabel::FontChanged()

@@ -13,8 +13,9 @@ public:
 
     bool GetWordWrap() const { return FWordWrap; }
     void SetWordWrap(bool value);
-    // With AutoSize on, a one-line label takes the size of its text in its font whenever the
-    // text or the font changes, so a longer text shows whole. Off by default.
+    // With AutoSize on, a one-line label grows to the size of its text in its font whenever the
+    // text or the font changes, so a longer text shows whole; it never gets smaller than the
+    // box it had when AutoSize was turned on. Off by default.
     bool GetAutoSize() const { return FAutoSize; }
     void SetAutoSize(bool value);
 
@@ -30,6 +31,7 @@ private:
 
     bool FWordWrap = false;
     bool FAutoSize = false;
+    SIZE FMinSize = {0, 0};
 };
 
 enum TComboBoxStyle { csDropDown, csSimple, csDropDownList };
