@@ -4,8 +4,6 @@
 
 #include "framework/Dialogs.h"
 
-#include <windows.h>
-
 #include <functional>
 #include <vector>
 
@@ -13,17 +11,13 @@ class FileDialogDriver {
 public:
     using Step = std::function<void(HWND dialog)>;
 
-    // The file name edit of both looks.
-    static constexpr int FileNameEdit = 0x480;
-
     // Runs `dialog.Execute()` with `steps`, one per tick. A dialog still open long after the
-    // last step is cancelled, and `Stalled` tells.
+    // last step (a box it opened, say) is cancelled, and `Stalled` tells.
     bool Run(TCommonDialog& dialog, std::vector<Step> steps)
     {
         FDialog = &dialog;
         FSteps = std::move(steps);
-        FNext = 0;
-        FIdle = 0;
+        FNext = FIdle = 0;
         Stalled = false;
         Current() = this;
         UINT_PTR timer = SetTimer(nullptr, 0, 20, Tick);
@@ -36,22 +30,19 @@ public:
     // The dialog window of a hook window: its parent in the Explorer look, itself in the old.
     static HWND DialogOf(HWND hook)
     {
-        if (hook == nullptr)
-            return nullptr;
-        return (GetWindowLongPtrA(hook, GWL_STYLE) & WS_CHILD) != 0 ? GetParent(hook) : hook;
+        return hook != nullptr && (GetWindowLongPtrA(hook, GWL_STYLE) & WS_CHILD) != 0 ? GetParent(hook) : hook;
     }
-
-    // Types `text` into the name box and presses OK, as the user would with Enter.
+    // Types `text` into the name box (edt1 in both looks) and presses OK.
     static void TypeAndConfirm(HWND dialog, const char* text)
     {
-        SetDlgItemTextA(dialog, FileNameEdit, text);
-        PostMessageA(dialog, WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED), reinterpret_cast<LPARAM>(GetDlgItem(dialog, IDOK)));
+        SetDlgItemTextA(dialog, 0x480, text);
+        Press(dialog, IDOK);
     }
-    static void Cancel(HWND dialog)
+    static void Press(HWND dialog, int button)
     {
-        PostMessageA(dialog, WM_COMMAND, MAKEWPARAM(IDCANCEL, BN_CLICKED),
-                     reinterpret_cast<LPARAM>(GetDlgItem(dialog, IDCANCEL)));
+        PostMessageA(dialog, WM_COMMAND, MAKEWPARAM(button, BN_CLICKED), LPARAM(GetDlgItem(dialog, button)));
     }
+    static void Cancel(HWND dialog) { Press(dialog, IDCANCEL); }
 
     bool Stalled = false;
 
@@ -65,29 +56,20 @@ private:
     static void CALLBACK Tick(HWND, UINT, UINT_PTR, DWORD)
     {
         FileDialogDriver* self = Current();
-        if (self == nullptr || self->FBusy)
+        HWND dialog = self != nullptr && !self->FBusy ? DialogOf(self->FDialog->GetHandle()) : nullptr;
+        if (dialog == nullptr || !IsWindowVisible(dialog))
             return;
-        HWND dialog = DialogOf(self->FDialog->GetHandle());
-        const bool shown = dialog != nullptr && IsWindowVisible(dialog);
-        if (shown && self->FNext < self->FSteps.size()) {
+        if (self->FNext < self->FSteps.size()) {
             self->FBusy = true;
             self->FSteps[self->FNext++](dialog);
             self->FBusy = false;
-            self->FIdle = 0;
-            return;
-        }
-        // Every step has run and the dialog (or a box it opened) is still there after far more
-        // ticks than closing takes: it is stuck. A dialog slow to appear is waited for.
-        if (!shown || self->FNext < self->FSteps.size())
-            return;
-        if (++self->FIdle > 500) {
+        } else if (++self->FIdle > 500) {
             self->Stalled = true;
             self->FIdle = 0;
             HWND active = GetActiveWindow();
             if (active != nullptr && active != dialog)
                 PostMessageA(active, WM_CLOSE, 0, 0);
-            if (dialog != nullptr)
-                Cancel(dialog);
+            Cancel(dialog);
         }
     }
 
