@@ -140,7 +140,7 @@ void TApplication::DestroyForms()
     while (ComponentCount() > 0) {
         TComponent* component = Components(ComponentCount() - 1);
         RemoveComponent(component);
-        delete component;
+        FreeObject(component);
     }
 }
 

@@ -19,6 +19,14 @@ void ApplicationHandleException(TObject* sender)
         ExceptionHook(sender);
 }
 
+void FreeObject(TObject* object)
+{
+    if (object == nullptr)
+        return;
+    object->BeforeDestruction();
+    delete object;
+}
+
 void TPersistent::Assign(TPersistent* source)
 {
     if (source != nullptr) {
@@ -51,6 +59,11 @@ TComponent::~TComponent()
     DestroyComponents();
     if (FOwner != nullptr)
         FOwner->RemoveComponent(this);
+}
+
+void TComponent::BeforeDestruction()
+{
+    Destroying();
 }
 
 void TComponent::Destroying()
@@ -91,7 +104,7 @@ void TComponent::DestroyComponents()
             FComponents.pop_back();
             child->FOwner = nullptr;
         }
-        delete child;
+        FreeObject(child);
     }
 }
 

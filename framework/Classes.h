@@ -23,7 +23,16 @@ public:
     virtual void Dispatch(TMessage& message) { DefaultHandler(message); }
     // What happens to a message nobody handled; here, nothing.
     virtual void DefaultHandler(TMessage& message) {}
+
+    // The last step while the object is still whole, just before its destructor: whoever frees
+    // a framework object calls it first (an owner, the application, FreeObject), so handlers
+    // that run at the end (a form's OnDestroy) still find every derived part in place.
+    virtual void BeforeDestruction() {}
 };
+
+// Frees `object` (null allowed): BeforeDestruction, then the destructor. Use it, or an owner,
+// for any object whose end runs handlers, rather than a plain delete.
+void FreeObject(TObject* object);
 
 // The exception hook. Code that stops exceptions at the platform's boundary (window procedures,
 // thunks, timers, dialog hooks) calls ApplicationHandleException from inside its catch block;
@@ -67,6 +76,8 @@ public:
     TComponent& operator=(const TComponent&) = delete;
 
     const char* ClassName() const override { return "TComponent"; }
+    // Marks the component as being destroyed and tells its watchers, while it is whole.
+    void BeforeDestruction() override;
 
     TComponent* GetOwner() const { return FOwner; }
     int ComponentCount() const { return static_cast<int>(FComponents.size()); }

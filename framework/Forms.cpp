@@ -14,7 +14,15 @@ TForm::TForm(TComponent* owner) : TWinControl(owner)
 
 TForm::~TForm()
 {
-    Destroying();
+    // Freed by a plain delete, without BeforeDestruction: the handler still runs, but only the
+    // TForm part is left by now.
+    if (!FDestroyed)
+        TForm::BeforeDestruction();
+}
+
+void TForm::BeforeDestruction()
+{
+    TWinControl::BeforeDestruction();
     if (FHandle != nullptr)
         ShowWindow(FHandle, SW_HIDE);
     DoDestroy();

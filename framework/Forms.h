@@ -44,6 +44,8 @@ public:
     void Close();
 
     void Dispatch(TMessage& message) override;
+    // Hides the window and runs OnDestroy while the whole form, derived parts included, lives.
+    void BeforeDestruction() override;
 
     TNotifyEvent OnDestroy;
 

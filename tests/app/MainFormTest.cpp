@@ -40,7 +40,7 @@ protected:
     }
     void TearDown() override
     {
-        delete Form;
+        FreeObject(Form);
         SetSettingsFileOverride("");
         DeleteFileA(FSettings.c_str());
     }
@@ -225,7 +225,7 @@ TEST_F(MainFormTest, TimersAndHotKeyAfterConstruction)
 TEST_F(MainFormTest, ClosingFreesTheHotKeyAfterStoringTheSettings)
 {
     Scope.Input.Calls.clear();
-    delete Form;
+    FreeObject(Form);
     Form = nullptr;
     ASSERT_EQ(1u, Scope.Input.Calls.size());
     EXPECT_EQ("UnregisterHotKey 101", Scope.Input.Calls[0]);

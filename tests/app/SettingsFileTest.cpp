@@ -124,7 +124,7 @@ protected:
     SettingsFormTest() : FPrevious(SetInput(&FInput)) { SetSettingsFileOverride(SettingsPath()); }
     ~SettingsFormTest() override
     {
-        Form.reset();
+        Close();
         SetSettingsFileOverride("");
         SetInput(FPrevious);
         Application->OnException = nullptr;
@@ -133,7 +133,7 @@ protected:
     AnsiString SettingsPath() const { return FFolder.Path("tapstorm.ini"); }
     void CreateForm() { Form.reset(new TMForm(nullptr)); }
     // Frees the window: FormDestroy writes the settings.
-    void Close() { Form.reset(); }
+    void Close() { FreeObject(Form.release()); }
 
     TempFolder FFolder;
     QuietInput FInput;

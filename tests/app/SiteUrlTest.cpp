@@ -29,7 +29,7 @@ protected:
     }
     void TearDown() override
     {
-        delete Form;
+        FreeObject(Form);
         LtLabel::SetShellExecute(FPreviousShell);
         SetSettingsFileOverride("");
         DeleteFileA(FSettings.c_str());

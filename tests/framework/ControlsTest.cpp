@@ -64,6 +64,43 @@ TEST(ComponentTest, RemovedFreeNotificationIsNotSent)
     EXPECT_EQ(std::vector<std::string>{"free watched"}, log);
 }
 
+TEST(FormTest, OnDestroyRunsWhileTheDerivedFormIsWhole)
+{
+    // A derived form whose handler reads its own members; its destructor marks them gone.
+    struct Derived : TForm {
+        std::string Title = "settings of a derived form";
+        std::vector<int> Values = {1, 2, 3};
+        bool* Gone;
+        Derived(TComponent* owner, bool* gone, std::vector<std::string>& seen) : TForm(owner), Gone(gone)
+        {
+            OnDestroy = [this, &seen](TObject*) {
+                seen.push_back(*Gone ? "gone" : Title + " " + std::to_string(Values.size()));
+            };
+        }
+        ~Derived() override { *Gone = true; }
+    };
+    enum How { byFreeObject, byOwner, byApplication };
+    for (How how : {byFreeObject, byOwner, byApplication}) {
+        SCOPED_TRACE(how);
+        std::vector<std::string> seen;
+        bool gone = false;
+        auto* owner = new TComponent(nullptr);
+        TComponent* formOwner = how == byOwner ? owner : how == byApplication ? Application : nullptr;
+        auto* form = new Derived(formOwner, &gone, seen);
+        form->HandleNeeded();
+        if (how == byFreeObject)
+            FreeObject(form);
+        else if (how == byOwner)
+            FreeObject(owner);
+        else
+            Application->DestroyForms();
+        if (how != byOwner)
+            FreeObject(owner);
+        EXPECT_TRUE(gone);
+        EXPECT_EQ(std::vector<std::string>{"settings of a derived form 3"}, seen);  // once, while whole
+    }
+}
+
 TEST(ApplicationTest, ExceptionBoxAddsAFullStopOnlyAfterCharactersSortingAfterIt)
 {
     EXPECT_EQ("", TApplication::ExceptionBoxText(""));
