@@ -22,6 +22,18 @@ void PrepareForm(TForm* form, const char* name, int width, int height)
     form->HandleNeeded();
 }
 
+// The last part of a path: the name of the file or folder. A 0x5C that is the second byte of a
+// double-byte character is no separator.
+AnsiString NamePart(const AnsiString& path)
+{
+    size_t start = 0;
+    for (size_t i = 0; i < path.size(); i += IsDBCSLeadByte(static_cast<BYTE>(path[i])) ? 2 : 1) {
+        if ((path[i] == '\\' || path[i] == '/') && i + 1 < path.size())
+            start = i + 1;
+    }
+    return path.substr(start);
+}
+
 // The first line of a text file, or why there is none.
 AnsiString FirstLineOf(const AnsiString& path)
 {
@@ -65,7 +77,7 @@ void TFileFactsForm::ShowFile(const AnsiString& path)
     SYSTEMTIME time;
     FileTimeToLocalFileTime(&data.ftLastWriteTime, &local);
     FileTimeToSystemTime(&local, &time);
-    NameLabel->SetCaption(path);
+    NameLabel->SetCaption("ファイル: " + NamePart(path));
     SizeLabel->SetCaption(Format("サイズ: %llu バイト", size));
     DateLabel->SetCaption(Format("更新日時: %04u/%02u/%02u %02u:%02u", time.wYear, time.wMonth, time.wDay,
                                  time.wHour, time.wMinute));
@@ -82,7 +94,8 @@ TFolderFactsForm::TFolderFactsForm(TComponent* owner) : TForm(owner)
 
 void TFolderFactsForm::ShowFolder(const AnsiString& path)
 {
-    FolderLabel->SetCaption(path.empty() ? AnsiString("(ファイルシステムのフォルダではありません)") : path);
+    FolderLabel->SetCaption(path.empty() ? AnsiString("(ファイルシステムのフォルダではありません)")
+                                         : "フォルダ: " + NamePart(path));
     int count = path.empty() ? -1 : CountFilesIn(path);
     CountLabel->SetCaption(count < 0 ? AnsiString("") : Format("ファイル数: %d", count));
 }

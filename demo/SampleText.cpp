@@ -3,10 +3,13 @@
 #include <windows.h>
 
 const char* const SampleText =
-    "ダイアログ ライブラリは、検索・置換・ファイル・フォルダの各ダイアログに\r\n"
-    "呼び出し側のフォームを埋め込みます。サイズを変えられないダイアログも\r\n"
-    "サイズ変更できるようになり、位置と大きさは次に開くときまで残ります。\r\n"
-    "A dialog keeps its place. The Dialog grows, and its controls follow the dialog.";
+    "ダイアログ ライブラリは、検索・置換・ファイル・\r\n"
+    "フォルダの各ダイアログに呼び出し側のフォームを\r\n"
+    "埋め込みます。サイズを変えられないダイアログも\r\n"
+    "サイズ変更できるようになり、位置と大きさは\r\n"
+    "次に開くときまで残ります。\r\n"
+    "A dialog keeps its place. The Dialog grows,\r\n"
+    "and its controls follow the dialog.";
 
 namespace {
 

@@ -30,7 +30,7 @@ step() {
 }
 
 step "install into $scratch/prefix" cmake --install "$build" --prefix "$scratch/prefix"
-for f in include/framework/Forms.h include/controls/LtLabel.h include/dialogs/DlgsUnit.h \
+for f in include/framework/Forms.h include/controls/LtLabel.h include/dialogs/COpenDlg.h \
          lib/libframework.a lib/libcontrols.a lib/libcustdlgs.a lib/cmake/Tapstorm/TapstormConfig.cmake; do
   [ -f "$scratch/prefix/$f" ] || { echo "FAIL: $f was not installed"; exit 1; }
 done

@@ -1,7 +1,7 @@
 // Uses the installed headers and libraries the way an outside program would: a form with a
-// link label, and a dialog settings object that takes the form as its sub form.
+// link label, and an open dialog that takes the form as its sub form.
 #include "controls/LtLabel.h"
-#include "dialogs/DlgsUnit.h"
+#include "dialogs/COpenDlg.h"
 #include "framework/Application.h"
 
 #include <cstdio>
@@ -15,11 +15,11 @@ int main()
     label->SetCaption("consumer");
     label->HandleNeeded();
 
-    CustDlgs::TCustomDlgsUnit* settings = new CustDlgs::TCustomDlgsUnit(Application);
-    settings->SetSubForm(form);
-    settings->SetSubFormPos(CustDlgs::fpRight);
-    delete form;  // the settings hear of it and let the form go
-    std::printf("%s %d\n", settings->GetSubForm() == nullptr ? "released" : "kept",
-                static_cast<int>(settings->GetSubFormPos()));
+    CustDlgs::TCOpenDialog* dialog = new CustDlgs::TCOpenDialog(Application);
+    dialog->SetSubForm(form);
+    dialog->SetSubFormPos(CustDlgs::fpRight);
+    delete form;  // the dialog hears of it and lets the form go
+    std::printf("%s %d\n", dialog->GetSubForm() == nullptr ? "released" : "kept",
+                static_cast<int>(dialog->GetSubFormPos()));
     return 0;
 }
