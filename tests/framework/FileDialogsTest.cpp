@@ -53,14 +53,21 @@ TEST(FileDialogTest, NamesFiltersAndRefusalsRoundTripThroughTheRealDialog)
         dialog.OnFolderChange = [&](TObject*) { events.push_back("folder"); };
         dialog.OnClose = [&](TObject*) { events.push_back("close"); };
         dialog.OnCanClose = [&](TObject* sender, bool& canClose) { canClose = sender == &dialog && ++asked > 1; };
+        dialog.OnTypeChange = [&](TObject*) { events.push_back("type " + std::to_string(dialog.GetFilterIndex())); };
+        // The user picks the third filter ("All") first.
+        auto pickAll = [](HWND window) {
+            SendDlgItemMessageA(window, 0x470, CB_SETCURSEL, 2, 0);
+            for (WORD code : {CBN_SELENDOK, CBN_SELCHANGE})  // what each look listens to
+                SendMessageA(window, WM_COMMAND, MAKEWPARAM(0x470, code), LPARAM(GetDlgItem(window, 0x470)));
+        };
         FileDialogDriver driver;
-        ASSERT_TRUE(driver.Run(dialog, {type("three.dat"), type("three.dat")}));
+        ASSERT_TRUE(driver.Run(dialog, {pickAll, type("three.dat"), type("three.dat")}));
         EXPECT_FALSE(driver.Stalled);
         EXPECT_EQ(2, asked);
         EXPECT_EQ(Lower(folder.Path("three.dat")), Lower(dialog.GetFileName()));
         EXPECT_EQ(std::vector<AnsiString>{dialog.GetFileName()}, dialog.GetFiles());
-        EXPECT_EQ(2, dialog.GetFilterIndex());
-        const std::vector<std::string> order[] = {{"show", "folder", "close"}, {"show", "close"}};
+        EXPECT_EQ(3, dialog.GetFilterIndex());
+        const std::vector<std::string> order[] = {{"show", "folder", "type 3", "close"}, {"show", "close"}};
         EXPECT_EQ(order[old], events);
 
         // The old look of this platform picks one name only.
