@@ -1,9 +1,9 @@
 // Objects, persistent assignment and components with ownership and free notification.
 //
 // Dependency rule: a framework module includes only modules of the layers below its own
-// (SysUtils, Messages, Types, Lists; Classes; Graphics, Icon, IniFile, Screen, Timer, WndThunk;
-// Controls; StdCtrls, ComCtrls; Forms and Application; Dialogs, DesignRegistry), and whatever
-// lies below Forms reaches the application only through the exception hook declared here.
+// (SysUtils, Messages, Types, Lists, ModulePath; Classes; Graphics, Icon, IniFile, Screen, Timer,
+// WndThunk; Controls; StdCtrls, ComCtrls; Forms and Application; Dialogs, DesignRegistry), and
+// whatever lies below Forms reaches the application only through the exception hook declared here.
 #pragma once
 
 #include "framework/Messages.h"

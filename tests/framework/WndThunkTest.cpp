@@ -4,6 +4,7 @@
 
 #include <gtest/gtest.h>
 
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -132,6 +133,36 @@ TEST(WndThunkTest, ThunkFreedWhileTheDestroyMessageItDispatchedStillRuns)
     EXPECT_TRUE(DestroyWindow(window));
     EXPECT_TRUE(destroyed);
     EXPECT_FALSE(IsWindow(window));
+}
+
+TEST(WndThunkTest, ThunkTakenOffUnderAnotherLayerInTheLastMessageIsFreed)
+{
+    // A layer that lets go at WM_NCDESTROY while another sits above it (a framework control
+    // whose window ends under a later subclass): its thunk must not outlive the window.
+    std::vector<std::string> log;
+    BaseLog = &log;
+    HWND window = NewWindow();
+    bool released = false;
+    // Dropped together with the thunk's method, that is when the thunk itself goes.
+    std::shared_ptr<bool> witness(&released, [](bool* flag) { *flag = true; });
+    struct {
+        void* Instance = nullptr;
+        WNDPROC Old = nullptr;
+    } lower;
+    lower.Instance = MakeObjectInstance([&lower, window, witness](TMessage& m) {
+        m.Result = CallWindowProcA(lower.Old, window, m.Msg, m.WParam, m.LParam);
+        if (m.Msg == WM_NCDESTROY) {
+            UnhookObjectInstance(window, lower.Instance, lower.Old);
+            FreeObjectInstance(lower.Instance);
+        }
+    });
+    witness.reset();
+    lower.Old = reinterpret_cast<WNDPROC>(
+        SetWindowLongPtrA(window, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(lower.Instance)));
+    Layer upper("upper", log);
+    upper.Hook(window);
+    EXPECT_TRUE(DestroyWindow(window));
+    EXPECT_TRUE(released);
 }
 
 TEST(WndThunkTest, ExceptionsStopAtTheThunk)
