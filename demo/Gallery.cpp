@@ -335,7 +335,10 @@ void TGalleryForm::RunFindDialog(TDialog*& dialog, TMatchCountForm*& matches, co
     Customize(dialog, matches, o);
     matches->ShowMatches(dialog->GetFindText(), 0);
     // The window is open from here until the user closes it (OnClose).
-    FLog->Add("result", dialog->Execute() ? "1" : "0");
+    const bool opened = dialog->Execute();
+    FLog->Add("result", opened ? "1" : "0");
+    if (!opened)
+        DialogClosed();
 }
 
 TCOpenDialog* TGalleryForm::FileDialog(TDemoDialogKind kind)

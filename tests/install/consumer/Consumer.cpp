@@ -18,7 +18,7 @@ int main()
     CustDlgs::TCOpenDialog* dialog = new CustDlgs::TCOpenDialog(Application);
     dialog->SetSubForm(form);
     dialog->SetSubFormPos(CustDlgs::fpRight);
-    delete form;  // the dialog hears of it and lets the form go
+    FreeObject(form);  // the dialog hears of it and lets the form go
     std::printf("%s %d\n", dialog->GetSubForm() == nullptr ? "released" : "kept",
                 static_cast<int>(dialog->GetSubFormPos()));
     return 0;
