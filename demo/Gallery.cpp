@@ -277,6 +277,8 @@ void TGalleryForm::RunFolderDialog(const TDemoOptions& o)
             FLog->Add("folderchange", path);
             FFolderFacts->ShowFolder(path);
         };
+        FFolderDialog->OnCanClose = [this](TObject*, bool&) { FLog->Add("canclose", FFolderDialog->GetSelectFolder()); };
+        FFolderDialog->OnValidateFailed = [this](TObject*, const char* name, bool&) { FLog->Add("validatefailed", name); };
         FFolderDialog->OnClose = [this](TObject*) { FLog->AddWindow("close", FFolderDialog->GetHandle()); };
     }
     ApplySubFormSize(FFolderFacts, 280, 40, o);
@@ -362,6 +364,8 @@ TCOpenDialog* TGalleryForm::FileDialog(TDemoDialogKind kind)
         FLog->Add("selchange", path);
         f->ShowFile(path);
     };
+    d->OnTypeChange = [this, d](TObject*) { FLog->Add("typechange", IntToStr(d->GetFilterIndex())); };
+    d->OnCanClose = [this, d](TObject*, bool&) { FLog->Add("canclose", FileDialogPath(d->GetHandle(), CDM_GETFILEPATH)); };
     d->OnClose = [this, d](TObject*) { FLog->AddWindow("close", DialogWindow(d->GetHandle())); };
     return dialog;
 }
