@@ -434,10 +434,18 @@ bool TTimer::WaitForMessageOrTick()
             LONGLONG remainingMs = remaining * 1000 / CounterFrequency();
             if (remainingMs < FineSpanMs) {
                 // No message wait for the last stretch: its timeout knows whole milliseconds
-                // only. The queue is looked at first, without giving up the processor.
-                MSG msg;
-                if (PeekMessageA(&msg, nullptr, 0, 0, PM_NOREMOVE | PM_NOYIELD))
-                    return false;
+                // only. The queue is looked at first, without giving up the processor, and at
+                // a fast pace not before every tick: each look is a call into the system, which
+                // waits for the scheduler on a busy machine, and a message waits no longer than
+                // the stretch.
+                static thread_local LONGLONG lastLook = 0;
+                LONGLONG now = CounterNow();
+                if (now - lastLook >= MsToCounts(FineSpanMs)) {
+                    lastLook = now;
+                    MSG msg;
+                    if (PeekMessageA(&msg, nullptr, 0, 0, PM_NOREMOVE | PM_NOYIELD))
+                        return false;
+                }
                 PreciseSleep(std::min(remaining, MsToCounts(1)));
                 continue;
             }
