@@ -415,6 +415,71 @@ void TTimer::Tick(WPARAM generation)
     }
 }
 
+namespace {
+// How one thread's application loop waits for the last stretch before a deadline. A precise
+// sleep wakes on time while the processor is free. When all cores are busy, a thread woken by
+// its own sleep waits for the processor behind the busy programs, while one woken by the system
+// (a waitable timer) is let on at once, a little after the deadline since the system's timers
+// know whole milliseconds. The loop uses the precise sleep while it mostly wakes on time and the
+// waitable timer while it mostly does not, and tries the precise sleep again now and then.
+struct TFineWait {
+    HANDLE Timer;  // one-shot waitable timer, made at the first wait; lives as long as the thread
+    bool Made;
+    int Late;      // how many of the recent precise sleeps woke late, at most `LateCap`
+    bool Busy;
+    int SinceTry;  // deadlines waited for through the waitable timer since the last precise sleep
+    LONGLONG LastLook;
+};
+
+constexpr int LateCap = 8;
+constexpr int TryEvery = 64;
+
+TFineWait& ThisThreadsFineWait()
+{
+    static thread_local TFineWait wait = {};
+    if (!wait.Made) {
+        wait.Timer = CreateWaitableTimerA(nullptr, FALSE, nullptr);
+        wait.Made = true;
+    }
+    return wait;
+}
+
+// Waits until `remaining` counts have passed or a message is queued; returns false for a
+// message.
+bool WaitFineStretch(LONGLONG remaining)
+{
+    TFineWait& wait = ThisThreadsFineWait();
+    if (wait.Busy && wait.Timer != nullptr && ++wait.SinceTry < TryEvery) {
+        LARGE_INTEGER due;
+        due.QuadPart = -(remaining * 10000000 / CounterFrequency() + 1);
+        if (SetWaitableTimer(wait.Timer, &due, 0, nullptr, nullptr, FALSE)) {
+            DWORD result = MsgWaitForMultipleObjectsEx(1, &wait.Timer, INFINITE, QS_ALLINPUT, MWMO_INPUTAVAILABLE);
+            return result != WAIT_OBJECT_0 + 1;
+        }
+    }
+    wait.SinceTry = 0;
+    // The queue is looked at first, without giving up the processor, and at a fast pace not
+    // before every tick: a message waits no longer than the stretch.
+    LONGLONG now = CounterNow();
+    if (now - wait.LastLook >= MsToCounts(FineSpanMs)) {
+        wait.LastLook = now;
+        MSG msg;
+        if (PeekMessageA(&msg, nullptr, 0, 0, PM_NOREMOVE | PM_NOYIELD))
+            return false;
+    }
+    LONGLONG sleep = std::min(remaining, MsToCounts(1));
+    PreciseSleep(sleep);
+    // Late by a whole millisecond: a tick at the fastest pace has missed its grid point.
+    bool late = CounterNow() - now - sleep > MsToCounts(1);
+    wait.Late = late ? std::min(wait.Late + 1, LateCap) : std::max(wait.Late - 1, 0);
+    if (wait.Late == LateCap)
+        wait.Busy = true;
+    else if (wait.Late == 0)
+        wait.Busy = false;
+    return true;
+}
+}  // namespace
+
 bool TTimer::WaitForMessageOrTick()
 {
     TTimerClock& clock = TTimerClock::Instance();
@@ -432,21 +497,11 @@ bool TTimer::WaitForMessageOrTick()
         if (any) {
             LONGLONG remaining = next - CounterNow();
             LONGLONG remainingMs = remaining * 1000 / CounterFrequency();
+            // No message wait with a timeout for the last stretch: the timeout knows whole
+            // milliseconds only.
             if (remainingMs < FineSpanMs) {
-                // No message wait for the last stretch: its timeout knows whole milliseconds
-                // only. The queue is looked at first, without giving up the processor, and at
-                // a fast pace not before every tick: each look is a call into the system, which
-                // waits for the scheduler on a busy machine, and a message waits no longer than
-                // the stretch.
-                static thread_local LONGLONG lastLook = 0;
-                LONGLONG now = CounterNow();
-                if (now - lastLook >= MsToCounts(FineSpanMs)) {
-                    lastLook = now;
-                    MSG msg;
-                    if (PeekMessageA(&msg, nullptr, 0, 0, PM_NOREMOVE | PM_NOYIELD))
-                        return false;
-                }
-                PreciseSleep(std::min(remaining, MsToCounts(1)));
+                if (!WaitFineStretch(remaining))
+                    return false;  // a message is waiting
                 continue;
             }
             timeout = static_cast<DWORD>(std::min<LONGLONG>(remainingMs - FineSpanMs + 1, MAXLONG));
