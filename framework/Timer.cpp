@@ -416,23 +416,21 @@ void TTimer::Tick(WPARAM generation)
 }
 
 namespace {
-// How one thread's application loop waits for the last stretch before a deadline. A precise
-// sleep wakes on time while the processor is free. When all cores are busy, a thread woken by
-// its own sleep waits for the processor behind the busy programs, while one woken by the system
-// (a waitable timer) is let on at once, a little after the deadline since the system's timers
-// know whole milliseconds. The loop uses the precise sleep while it mostly wakes on time and the
-// waitable timer while it mostly does not, and tries the precise sleep again now and then.
+// How one thread's application loop waits for the last stretch before a deadline, by one of
+// two means. A precise sleep wakes on time while the processor is free; when every core is busy,
+// a thread woken by its own sleep may wait for the processor behind the busy programs. A
+// waitable timer wakes the thread through the system, which lets it on sooner then, but only
+// to the whole millisecond. The loop keeps how late each means has woken of late and uses the
+// one that woke sooner, trying the other now and then.
 struct TFineWait {
-    HANDLE Timer;  // one-shot waitable timer, made at the first wait; lives as long as the thread
+    HANDLE Timer;        // one-shot waitable timer, made at the first wait; lives with the thread
     bool Made;
-    int Late;      // how many of the recent precise sleeps woke late, at most `LateCap`
-    bool Busy;
-    int SinceTry;  // deadlines waited for through the waitable timer since the last precise sleep
+    LONGLONG Late[2];    // recent lateness of the precise sleep [0] and the waitable timer [1]
+    int SinceTry;        // stretches waited for since the other means was tried
     LONGLONG LastLook;
 };
 
-constexpr int LateCap = 8;
-constexpr int TryEvery = 64;
+constexpr int TryEvery = 32;
 
 TFineWait& ThisThreadsFineWait()
 {
@@ -449,33 +447,36 @@ TFineWait& ThisThreadsFineWait()
 bool WaitFineStretch(LONGLONG remaining)
 {
     TFineWait& wait = ThisThreadsFineWait();
-    if (wait.Busy && wait.Timer != nullptr && ++wait.SinceTry < TryEvery) {
+    int means = wait.Timer != nullptr && wait.Late[1] < wait.Late[0] ? 1 : 0;
+    if (wait.Timer != nullptr && ++wait.SinceTry >= TryEvery) {
+        wait.SinceTry = 0;
+        means = 1 - means;
+    }
+    LONGLONG now = CounterNow();
+    LONGLONG until = now + remaining;
+    if (means == 1) {
         LARGE_INTEGER due;
         due.QuadPart = -(remaining * 10000000 / CounterFrequency() + 1);
-        if (SetWaitableTimer(wait.Timer, &due, 0, nullptr, nullptr, FALSE)) {
-            DWORD result = MsgWaitForMultipleObjectsEx(1, &wait.Timer, INFINITE, QS_ALLINPUT, MWMO_INPUTAVAILABLE);
-            return result != WAIT_OBJECT_0 + 1;
-        }
-    }
-    wait.SinceTry = 0;
-    // The queue is looked at first, without giving up the processor, and at a fast pace not
-    // before every tick: a message waits no longer than the stretch.
-    LONGLONG now = CounterNow();
-    if (now - wait.LastLook >= MsToCounts(FineSpanMs)) {
-        wait.LastLook = now;
-        MSG msg;
-        if (PeekMessageA(&msg, nullptr, 0, 0, PM_NOREMOVE | PM_NOYIELD))
+        if (!SetWaitableTimer(wait.Timer, &due, 0, nullptr, nullptr, FALSE))
+            means = 0;
+        else if (MsgWaitForMultipleObjectsEx(1, &wait.Timer, INFINITE, QS_ALLINPUT, MWMO_INPUTAVAILABLE) == WAIT_OBJECT_0 + 1)
             return false;
     }
-    LONGLONG sleep = std::min(remaining, MsToCounts(1));
-    PreciseSleep(sleep);
-    // Late by a whole millisecond: a tick at the fastest pace has missed its grid point.
-    bool late = CounterNow() - now - sleep > MsToCounts(1);
-    wait.Late = late ? std::min(wait.Late + 1, LateCap) : std::max(wait.Late - 1, 0);
-    if (wait.Late == LateCap)
-        wait.Busy = true;
-    else if (wait.Late == 0)
-        wait.Busy = false;
+    if (means == 0) {
+        // The queue is looked at first, without giving up the processor, and at a fast pace
+        // not before every tick: a message waits no longer than the stretch.
+        if (now - wait.LastLook >= MsToCounts(FineSpanMs)) {
+            wait.LastLook = now;
+            MSG msg;
+            if (PeekMessageA(&msg, nullptr, 0, 0, PM_NOREMOVE | PM_NOYIELD))
+                return false;
+        }
+        LONGLONG sleep = std::min(remaining, MsToCounts(1));
+        until = now + sleep;
+        PreciseSleep(sleep);
+    }
+    LONGLONG late = std::max<LONGLONG>(0, CounterNow() - until);
+    wait.Late[means] += (late - wait.Late[means]) / 8;
     return true;
 }
 }  // namespace
