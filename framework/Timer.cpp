@@ -15,9 +15,9 @@
 //
 // - While the application's loop waits (the usual case: the program is idle between clicks),
 //   the loop waits for the next deadline itself and runs the tick when it wakes: a message wait
-//   while the deadline is far, a precise sleep for its last millisecond. One thread wakes per
-//   tick instead of two. On a machine whose cores are all busy every wake-up waits for the
-//   scheduler, so this road is the one that keeps a fast pace there.
+//   while the deadline is far, then a precise sleep or a waitable timer for the last stretch
+//   (`WaitFineStretch`). One thread wakes per tick instead of two. On a machine whose cores are
+//   all busy every wake-up may wait for the scheduler, so this road keeps a faster pace there.
 // - Any other loop (a message box, a window move, a dropped-down list, a handler processing
 //   messages) gets the tick as a posted message from one clock thread of the process, the way
 //   window timers come. The clock thread stands back while the application's loop takes the
@@ -421,7 +421,7 @@ namespace {
 // a thread woken by its own sleep may wait for the processor behind the busy programs. A
 // waitable timer wakes the thread through the system, which lets it on sooner then, but only
 // to the whole millisecond. The loop keeps how late each means has woken of late and uses the
-// one that woke sooner, trying the other now and then.
+// waitable timer only while it woke clearly sooner, trying the other means now and then.
 struct TFineWait {
     HANDLE Timer;        // one-shot waitable timer, made at the first wait; lives with the thread
     bool Made;
@@ -430,7 +430,7 @@ struct TFineWait {
     LONGLONG LastLook;
 };
 
-constexpr int TryEvery = 32;
+constexpr int TryEvery = 128;
 
 TFineWait& ThisThreadsFineWait()
 {
@@ -447,7 +447,8 @@ TFineWait& ThisThreadsFineWait()
 bool WaitFineStretch(LONGLONG remaining)
 {
     TFineWait& wait = ThisThreadsFineWait();
-    int means = wait.Timer != nullptr && wait.Late[1] < wait.Late[0] ? 1 : 0;
+    // The precise sleep keeps the grid exactly; the waitable timer must win by half a millisecond.
+    int means = wait.Timer != nullptr && wait.Late[1] + MsToCounts(1) / 2 < wait.Late[0] ? 1 : 0;
     if (wait.Timer != nullptr && ++wait.SinceTry >= TryEvery) {
         wait.SinceTry = 0;
         means = 1 - means;
