@@ -17,13 +17,8 @@ std::vector<AnsiString> CommandLineArgs()
     LPWSTR* wide = CommandLineToArgvW(GetCommandLineW(), &count);
     if (wide == nullptr)
         return args;
-    for (int i = 1; i < count; ++i) {
-        int size = WideCharToMultiByte(CP_ACP, 0, wide[i], -1, nullptr, 0, nullptr, nullptr);
-        AnsiString arg(size > 0 ? size - 1 : 0, '\0');
-        if (size > 1)
-            WideCharToMultiByte(CP_ACP, 0, wide[i], -1, &arg[0], size, nullptr, nullptr);
-        args.push_back(arg);
-    }
+    for (int i = 1; i < count; ++i)
+        args.push_back(WideToAnsi(wide[i]));
     LocalFree(wide);
     return args;
 }
