@@ -111,9 +111,10 @@ void TApplication::HandleMessage()
 void TApplication::ProcessMessages()
 {
     MSG msg;
-    // Without giving up the processor when the queue is empty: on a busy machine that costs a
-    // whole time slice, and the click step processes messages twice per click.
-    while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE | PM_NOYIELD)) {
+    // The queue is asked before each look: a look that finds it empty may give up the processor,
+    // which on a busy machine costs a whole time slice, and the click step processes messages
+    // after every click.
+    while (MessageWaiting() && PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE | PM_NOYIELD)) {
         if (!ProcessMessage(msg))
             break;
     }

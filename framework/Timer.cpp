@@ -15,9 +15,10 @@
 //
 // - While the application's loop waits (the usual case: the program is idle between clicks),
 //   the loop waits for the next deadline itself and runs the tick when it wakes: a message wait
-//   while the deadline is far, then a precise sleep or a waitable timer for the last stretch
-//   (`WaitFineStretch`). One thread wakes per tick instead of two. On a machine whose cores are
-//   all busy every wake-up may wait for the scheduler, so this road keeps a faster pace there.
+//   on a waitable timer while the deadline is far, then a precise sleep (or the waitable timer)
+//   for the last stretch (`WaitFineStretch`). One thread wakes per tick instead of two, and
+//   nothing on the way gives up the processor. On a machine whose cores are all busy every
+//   wake-up may wait for the scheduler, so this road keeps a faster pace there.
 // - Any other loop (a message box, a window move, a dropped-down list, a handler processing
 //   messages) gets the tick as a posted message from one clock thread of the process, the way
 //   window timers come. The clock thread stands back while the application's loop takes the
@@ -69,17 +70,31 @@ LONGLONG MsToCounts(LONGLONG ms)
 }
 
 // Sleeps for `counts` of the performance counter, finer than a millisecond where the system can.
+// The wait is an address wait that nobody ends early: under Wine it is a plain kernel wait with a
+// fine timeout. A delay (NtDelayExecution) gives up the processor before it sleeps there, which on
+// a machine whose cores are all busy costs a whole time slice of a busy program; the delay is the
+// fallback where the address wait is missing.
 void PreciseSleep(LONGLONG counts)
 {
+    using WaitOnAddressFunc = LONG(WINAPI*)(const volatile void* address, const void* compare, SIZE_T size,
+                                            const LARGE_INTEGER* timeout);
     using DelayFunc = LONG(WINAPI*)(BOOLEAN alertable, PLARGE_INTEGER interval);
-    static const DelayFunc delay = reinterpret_cast<DelayFunc>(
-        reinterpret_cast<void*>(GetProcAddress(GetModuleHandleA("ntdll.dll"), "NtDelayExecution")));
+    static const HMODULE ntdll = GetModuleHandleA("ntdll.dll");
+    static const WaitOnAddressFunc waitOnAddress =
+        reinterpret_cast<WaitOnAddressFunc>(reinterpret_cast<void*>(GetProcAddress(ntdll, "RtlWaitOnAddress")));
+    static const DelayFunc delay =
+        reinterpret_cast<DelayFunc>(reinterpret_cast<void*>(GetProcAddress(ntdll, "NtDelayExecution")));
     LONGLONG hundredNs = counts * 10000000 / CounterFrequency();
     if (hundredNs <= 0)
         return;
-    if (delay != nullptr) {
-        LARGE_INTEGER relative;
-        relative.QuadPart = -hundredNs;
+    LARGE_INTEGER relative;
+    relative.QuadPart = -hundredNs;
+    if (waitOnAddress != nullptr) {
+        // Never woken by address: the value stays what the wait expects.
+        static const volatile LONG unchanged = 0;
+        const LONG expected = 0;
+        waitOnAddress(&unchanged, &expected, sizeof expected, &relative);
+    } else if (delay != nullptr) {
         delay(FALSE, &relative);
     } else {
         Sleep(static_cast<DWORD>((hundredNs + 9999) / 10000));
@@ -416,12 +431,17 @@ void TTimer::Tick(WPARAM generation)
 }
 
 namespace {
-// How one thread's application loop waits for the last stretch before a deadline, by one of
-// two means. A precise sleep wakes on time while the processor is free; when every core is busy,
-// a thread woken by its own sleep may wait for the processor behind the busy programs. A
-// waitable timer wakes the thread through the system, which lets it on sooner then, but only
-// to the whole millisecond. The loop keeps how late each means has woken of late and uses the
-// waitable timer only while it woke clearly sooner, trying the other means now and then.
+// How one thread's application loop waits for a deadline. Two things give up the processor
+// under Wine: a wait that ends by its timeout, and PeekMessage finding the queue empty. On a
+// machine whose cores are all busy either costs a time slice of a busy program, several
+// milliseconds, so the loop avoids both: it waits for the far stretch through a one-shot
+// waitable timer, which ends the wait as a signal, and asks the queue with `MessageWaiting`.
+//
+// The last stretch is waited for by one of two means. A precise sleep wakes on time; the
+// waitable timer wakes only to the whole millisecond, but through the system, which may let
+// the thread on sooner where a sleeping thread waits for the processor. The loop keeps how
+// late each means has woken of late and uses the waitable timer only while it woke clearly
+// sooner, trying the other means now and then.
 struct TFineWait {
     HANDLE Timer;        // one-shot waitable timer, made at the first wait; lives with the thread
     bool Made;
@@ -442,8 +462,24 @@ TFineWait& ThisThreadsFineWait()
     return wait;
 }
 
-// Waits until `remaining` counts have passed or a message is queued; returns false for a
-// message.
+enum TWaitEnd { weTime, weMessage, weNoTimer };
+
+// Waits through the waitable timer until `remaining` counts have passed or a message is queued.
+TWaitEnd WaitOnTimer(TFineWait& wait, LONGLONG remaining)
+{
+    LARGE_INTEGER due;
+    due.QuadPart = -(remaining * 10000000 / CounterFrequency() + 1);
+    if (wait.Timer == nullptr || !SetWaitableTimer(wait.Timer, &due, 0, nullptr, nullptr, FALSE))
+        return weNoTimer;
+    if (MsgWaitForMultipleObjectsEx(1, &wait.Timer, INFINITE, QS_ALLINPUT, MWMO_INPUTAVAILABLE) == WAIT_OBJECT_0)
+        return weTime;
+    // Woken by a message: the timer must not end a later wait early.
+    CancelWaitableTimer(wait.Timer);
+    return weMessage;
+}
+
+// Waits until `remaining` counts (less than `FineSpanMs`) have passed or a message is queued;
+// returns false for a message.
 bool WaitFineStretch(LONGLONG remaining)
 {
     TFineWait& wait = ThisThreadsFineWait();
@@ -456,20 +492,22 @@ bool WaitFineStretch(LONGLONG remaining)
     LONGLONG now = CounterNow();
     LONGLONG until = now + remaining;
     if (means == 1) {
-        LARGE_INTEGER due;
-        due.QuadPart = -(remaining * 10000000 / CounterFrequency() + 1);
-        if (!SetWaitableTimer(wait.Timer, &due, 0, nullptr, nullptr, FALSE))
-            means = 0;
-        else if (MsgWaitForMultipleObjectsEx(1, &wait.Timer, INFINITE, QS_ALLINPUT, MWMO_INPUTAVAILABLE) == WAIT_OBJECT_0 + 1)
+        switch (WaitOnTimer(wait, remaining)) {
+        case weTime:
+            break;
+        case weMessage:
             return false;
+        case weNoTimer:
+            means = 0;
+            break;
+        }
     }
     if (means == 0) {
-        // The queue is looked at first, without giving up the processor, and at a fast pace
-        // not before every tick: a message waits no longer than the stretch.
+        // The queue is looked at first, and at a fast pace not before every tick: a message
+        // waits no longer than the stretch.
         if (now - wait.LastLook >= MsToCounts(FineSpanMs)) {
             wait.LastLook = now;
-            MSG msg;
-            if (PeekMessageA(&msg, nullptr, 0, 0, PM_NOREMOVE | PM_NOYIELD))
+            if (MessageWaiting())
                 return false;
         }
         LONGLONG sleep = std::min(remaining, MsToCounts(1));
@@ -495,21 +533,31 @@ bool TTimer::WaitForMessageOrTick()
             TimerWndProc(due->Window, TickMessage, generation, 0);
             return true;
         }
-        DWORD timeout = INFINITE;
-        if (any) {
-            LONGLONG remaining = next - CounterNow();
-            LONGLONG remainingMs = remaining * 1000 / CounterFrequency();
-            // No message wait with a timeout for the last stretch: the timeout knows whole
-            // milliseconds only.
-            if (remainingMs < FineSpanMs) {
-                if (!WaitFineStretch(remaining))
-                    return false;  // a message is waiting
-                continue;
-            }
-            timeout = static_cast<DWORD>(std::min<LONGLONG>(remainingMs - FineSpanMs + 1, MAXLONG));
+        if (!any) {
+            MsgWaitForMultipleObjectsEx(0, nullptr, INFINITE, QS_ALLINPUT, MWMO_INPUTAVAILABLE);
+            return false;
         }
-        if (MsgWaitForMultipleObjectsEx(0, nullptr, timeout, QS_ALLINPUT, MWMO_INPUTAVAILABLE) != WAIT_TIMEOUT)
-            return false;  // a message is waiting
+        LONGLONG remaining = next - CounterNow();
+        LONGLONG fineSpan = MsToCounts(FineSpanMs);
+        // The last stretch is not waited for with the message wait: its timeout knows whole
+        // milliseconds only.
+        if (remaining < fineSpan) {
+            if (!WaitFineStretch(remaining))
+                return false;  // a message is waiting
+            continue;
+        }
+        switch (WaitOnTimer(ThisThreadsFineWait(), remaining - fineSpan)) {
+        case weTime:
+            continue;
+        case weMessage:
+            return false;
+        case weNoTimer: {
+            DWORD timeout = static_cast<DWORD>(std::min<LONGLONG>((remaining - fineSpan) * 1000 / CounterFrequency() + 1, MAXLONG));
+            if (MsgWaitForMultipleObjectsEx(0, nullptr, timeout, QS_ALLINPUT, MWMO_INPUTAVAILABLE) != WAIT_TIMEOUT)
+                return false;
+            continue;
+        }
+        }
     }
 }
 

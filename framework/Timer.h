@@ -55,3 +55,11 @@ private:
     // Set while the handler runs; the destructor marks it, so a handler may free its own timer.
     bool* FFreed = nullptr;
 };
+
+// Whether a message waits in this thread's queue; input the windowing system still holds is
+// fetched into the queue first. Unlike PeekMessage finding the queue empty, asking never gives
+// up the processor, which on a busy machine would cost a time slice of another program.
+inline bool MessageWaiting()
+{
+    return HIWORD(GetQueueStatus(QS_ALLINPUT)) != 0;
+}

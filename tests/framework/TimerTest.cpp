@@ -8,6 +8,9 @@
 #include <algorithm>
 #include <functional>
 #include <memory>
+#include <string>
+#include <thread>
+#include <vector>
 
 namespace {
 
@@ -397,6 +400,64 @@ TEST_P(TimerTest, HoldsItsPaceDownToOneMillisecond)
         // Deadlines lie on a grid that starts one interval after `start`: no tick runs ahead.
         EXPECT_LE(t.Calls, static_cast<int>(span / c.interval));
     }
+}
+
+// What happened on the test's thread, in order.
+std::vector<std::string> Events;
+
+LRESULT CALLBACK RecordingWndProc(HWND window, UINT msg, WPARAM wParam, LPARAM lParam)
+{
+    if (msg == WM_APP + 7) {
+        Events.push_back(wParam != 0 ? "sent" : "posted");
+        return 0;
+    }
+    return DefWindowProcA(window, msg, wParam, lParam);
+}
+
+// While the application's loop waits for a far tick, a message posted or sent from another
+// thread ends the wait at once: it is handled before the tick.
+TEST(TimerLoopTest, AMessageDuringTheWaitForAFarTickIsHandledFirst)
+{
+    WNDCLASSA wc = {};
+    wc.lpfnWndProc = RecordingWndProc;
+    wc.hInstance = GetModuleHandleA(nullptr);
+    wc.lpszClassName = "TimerTestRecorder";
+    RegisterClassA(&wc);
+    HWND window = CreateWindowExA(0, wc.lpszClassName, "", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr, wc.hInstance, nullptr);
+    ASSERT_NE(nullptr, window);
+    for (bool sent : {false, true}) {
+        SCOPED_TRACE(sent ? "sent" : "posted");
+        Events.clear();
+        CountingTimer t(3000);
+        t.Body = [] { Events.push_back("tick"); };
+        std::thread other([window, sent] {
+            Sleep(50);
+            if (sent)
+                SendMessageA(window, WM_APP + 7, 1, 0);
+            // A sent message is handled inside the wait; the posted one ends the loop's pass.
+            PostMessageA(window, WM_APP + 7, 0, 0);
+        });
+        while (t.Calls == 0 && Events.empty())
+            Application->HandleMessage();
+        other.join();
+        ASSERT_FALSE(Events.empty());
+        EXPECT_EQ(sent ? "sent" : "posted", Events.front());
+    }
+    DestroyWindow(window);
+}
+
+// The queue is asked for what it holds, not for what is new since the last look: a message
+// seen but left in the queue still counts.
+TEST(TimerLoopTest, MessageWaitingTellsWhatTheQueueHolds)
+{
+    Application->ProcessMessages();
+    EXPECT_FALSE(MessageWaiting()) << "empty after processing";
+    PostThreadMessageA(GetCurrentThreadId(), WM_NULL, 0, 0);
+    MSG msg;
+    ASSERT_TRUE(PeekMessageA(&msg, nullptr, 0, 0, PM_NOREMOVE));
+    EXPECT_TRUE(MessageWaiting()) << "seen, still there";
+    Application->ProcessMessages();
+    EXPECT_FALSE(MessageWaiting()) << "processed";
 }
 
 // A hook that refuses every window the thread tries to create.
