@@ -24,9 +24,9 @@
 //   window timers come. The clock thread stands back while the application's loop takes the
 //   ticks, and steps in when a tick stays untaken for `LoopGraceMs`.
 //
-// The clock thread sleeps between deadlines: a kernel wait that a change of schedule can cut
-// short while the deadline is far, then a precise sleep of at most 1 ms for the rest, since the
-// kernel waits only know whole milliseconds.
+// The clock thread sleeps between deadlines: a wait on a waitable timer that a change of
+// schedule can cut short while the deadline is far, then a precise sleep of at most 1 ms for the
+// rest, since the kernel waits only know whole milliseconds.
 
 struct TTimerSlot {
     HWND Window = nullptr;
@@ -227,7 +227,26 @@ public:
     }
 
 private:
-    TTimerClock() { FWake = CreateEventA(nullptr, FALSE, FALSE, nullptr); }
+    TTimerClock()
+    {
+        FWake = CreateEventA(nullptr, FALSE, FALSE, nullptr);
+        FFarWait = CreateWaitableTimerA(nullptr, FALSE, nullptr);
+    }
+
+    // Waits until `counts` have passed or a change of schedule wakes the thread. The wait ends by
+    // a signal, not by its timeout: under Wine a wait that times out gives up the processor.
+    void WaitFar(LONGLONG counts)
+    {
+        LARGE_INTEGER due;
+        due.QuadPart = -(counts * 10000000 / CounterFrequency() + 1);
+        if (FFarWait != nullptr && SetWaitableTimer(FFarWait, &due, 0, nullptr, nullptr, FALSE)) {
+            HANDLE handles[2] = {FWake, FFarWait};
+            if (WaitForMultipleObjects(2, handles, FALSE, INFINITE) == WAIT_OBJECT_0)
+                CancelWaitableTimer(FFarWait);
+            return;
+        }
+        WaitForSingleObject(FWake, static_cast<DWORD>(std::min<LONGLONG>(counts * 1000 / CounterFrequency() + 1, MAXLONG)));
+    }
 
     // How long a tick the application's loop claimed may stay untaken before the clock thread
     // posts it: longer than the loop is late on a busy machine, short enough that ticks go on
@@ -284,7 +303,7 @@ private:
                 continue;
             LONGLONG remainingMs = remaining * 1000 / CounterFrequency();
             if (remainingMs > FineSpanMs)
-                WaitForSingleObject(FWake, static_cast<DWORD>(std::min<LONGLONG>(remainingMs - FineSpanMs + 1, MAXLONG)));
+                WaitFar(remaining - MsToCounts(FineSpanMs));
             else
                 PreciseSleep(std::min(remaining, MsToCounts(1)));
         }
@@ -294,6 +313,7 @@ private:
     std::vector<TTimerSlot*> FSlots;
     std::thread FThread;
     HANDLE FWake = nullptr;
+    HANDLE FFarWait = nullptr;
 };
 
 // The priority a thread had before one of its fine timers raised it. Plain data, so a timer
