@@ -69,6 +69,20 @@ LONGLONG MsToCounts(LONGLONG ms)
     return ms * CounterFrequency() / 1000;
 }
 
+// A waitable timer's due time `counts` from now, rounded up so that it never comes early.
+LARGE_INTEGER DueIn(LONGLONG counts)
+{
+    LARGE_INTEGER due;
+    due.QuadPart = -(counts * 10000000 / CounterFrequency() + 1);
+    return due;
+}
+
+// `counts` as a wait's timeout in whole milliseconds, rounded up.
+DWORD TimeoutMs(LONGLONG counts)
+{
+    return static_cast<DWORD>(std::min<LONGLONG>(counts * 1000 / CounterFrequency() + 1, MAXLONG));
+}
+
 // Sleeps for `counts` of the performance counter, finer than a millisecond where the system can.
 // The wait is an address wait that nobody ends early: under Wine it is a plain kernel wait with a
 // fine timeout. A delay (NtDelayExecution) gives up the processor before it sleeps there, which on
@@ -237,15 +251,14 @@ private:
     // a signal, not by its timeout: under Wine a wait that times out gives up the processor.
     void WaitFar(LONGLONG counts)
     {
-        LARGE_INTEGER due;
-        due.QuadPart = -(counts * 10000000 / CounterFrequency() + 1);
+        LARGE_INTEGER due = DueIn(counts);
         if (FFarWait != nullptr && SetWaitableTimer(FFarWait, &due, 0, nullptr, nullptr, FALSE)) {
             HANDLE handles[2] = {FWake, FFarWait};
             if (WaitForMultipleObjects(2, handles, FALSE, INFINITE) == WAIT_OBJECT_0)
                 CancelWaitableTimer(FFarWait);
             return;
         }
-        WaitForSingleObject(FWake, static_cast<DWORD>(std::min<LONGLONG>(counts * 1000 / CounterFrequency() + 1, MAXLONG)));
+        WaitForSingleObject(FWake, TimeoutMs(counts));
     }
 
     // How long a tick the application's loop claimed may stay untaken before the clock thread
@@ -463,7 +476,7 @@ namespace {
 // late each means has woken of late and uses the waitable timer only while it woke clearly
 // sooner, trying the other means now and then.
 struct TFineWait {
-    HANDLE Timer;        // one-shot waitable timer, made at the first wait; lives with the thread
+    HANDLE Timer;        // one-shot waitable timer for every wait of the thread; lives with it
     bool Made;
     LONGLONG Late[2];    // recent lateness of the precise sleep [0] and the waitable timer [1]
     int SinceTry;        // stretches waited for since the other means was tried
@@ -482,20 +495,18 @@ TFineWait& ThisThreadsFineWait()
     return wait;
 }
 
-enum TWaitEnd { weTime, weMessage, weNoTimer };
-
-// Waits through the waitable timer until `remaining` counts have passed or a message is queued.
-TWaitEnd WaitOnTimer(TFineWait& wait, LONGLONG remaining)
+// Waits through the waitable timer until `counts` have passed or a message is queued; returns
+// false for a message. Without the timer the wait ends by its timeout instead.
+bool WaitOnTimer(HANDLE timer, LONGLONG counts)
 {
-    LARGE_INTEGER due;
-    due.QuadPart = -(remaining * 10000000 / CounterFrequency() + 1);
-    if (wait.Timer == nullptr || !SetWaitableTimer(wait.Timer, &due, 0, nullptr, nullptr, FALSE))
-        return weNoTimer;
-    if (MsgWaitForMultipleObjectsEx(1, &wait.Timer, INFINITE, QS_ALLINPUT, MWMO_INPUTAVAILABLE) == WAIT_OBJECT_0)
-        return weTime;
+    LARGE_INTEGER due = DueIn(counts);
+    if (timer == nullptr || !SetWaitableTimer(timer, &due, 0, nullptr, nullptr, FALSE))
+        return MsgWaitForMultipleObjectsEx(0, nullptr, TimeoutMs(counts), QS_ALLINPUT, MWMO_INPUTAVAILABLE) == WAIT_TIMEOUT;
+    if (MsgWaitForMultipleObjectsEx(1, &timer, INFINITE, QS_ALLINPUT, MWMO_INPUTAVAILABLE) == WAIT_OBJECT_0)
+        return true;
     // Woken by a message: the timer must not end a later wait early.
-    CancelWaitableTimer(wait.Timer);
-    return weMessage;
+    CancelWaitableTimer(timer);
+    return false;
 }
 
 // Waits until `remaining` counts (less than `FineSpanMs`) have passed or a message is queued;
@@ -512,17 +523,9 @@ bool WaitFineStretch(LONGLONG remaining)
     LONGLONG now = CounterNow();
     LONGLONG until = now + remaining;
     if (means == 1) {
-        switch (WaitOnTimer(wait, remaining)) {
-        case weTime:
-            break;
-        case weMessage:
+        if (!WaitOnTimer(wait.Timer, remaining))
             return false;
-        case weNoTimer:
-            means = 0;
-            break;
-        }
-    }
-    if (means == 0) {
+    } else {
         // The queue is looked at first, and at a fast pace not before every tick: a message
         // waits no longer than the stretch.
         if (now - wait.LastLook >= MsToCounts(FineSpanMs)) {
@@ -559,25 +562,12 @@ bool TTimer::WaitForMessageOrTick()
         }
         LONGLONG remaining = next - CounterNow();
         LONGLONG fineSpan = MsToCounts(FineSpanMs);
-        // The last stretch is not waited for with the message wait: its timeout knows whole
-        // milliseconds only.
-        if (remaining < fineSpan) {
-            if (!WaitFineStretch(remaining))
-                return false;  // a message is waiting
-            continue;
-        }
-        switch (WaitOnTimer(ThisThreadsFineWait(), remaining - fineSpan)) {
-        case weTime:
-            continue;
-        case weMessage:
-            return false;
-        case weNoTimer: {
-            DWORD timeout = static_cast<DWORD>(std::min<LONGLONG>((remaining - fineSpan) * 1000 / CounterFrequency() + 1, MAXLONG));
-            if (MsgWaitForMultipleObjectsEx(0, nullptr, timeout, QS_ALLINPUT, MWMO_INPUTAVAILABLE) != WAIT_TIMEOUT)
-                return false;
-            continue;
-        }
-        }
+        // The far stretch ends shortly before the deadline; the last one is slept for finely,
+        // since the waitable timer knows whole milliseconds only.
+        bool timePassed = remaining < fineSpan ? WaitFineStretch(remaining)
+                                               : WaitOnTimer(ThisThreadsFineWait().Timer, remaining - fineSpan);
+        if (!timePassed)
+            return false;  // a message is waiting
     }
 }
 
