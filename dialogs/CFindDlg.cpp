@@ -57,16 +57,6 @@ void Customize(TCustomDlgsUnit* unit, HWND window, TDialogCustomizer*& customize
     unit->RegistDialog(window, customizer);
     unit->StartCustomize();
 }
-
-// Frees the customizer when it goes out of scope, also when a close handler fails.
-struct CustomizerRelease {
-    TDialogCustomizer*& Customizer;
-    ~CustomizerRelease()
-    {
-        delete Customizer;
-        Customizer = nullptr;
-    }
-};
 }  // namespace
 
 // ---------------------------------------------------------------------------------------------

@@ -238,9 +238,7 @@ TSelectFolderDialog::TSelectFolderDialog(TComponent* owner) : TComponent(owner)
     else
         FOwnerWindow = ApplicationWindow();
     FRoot.SetSpecialFolderToIDList(sfDesktop);
-    FSelection.SetSpecialFolderToIDList(sfNone);
     FHookProc = MakeObjectInstance([this](TMessage& message) { MainWndProc(message); });
-    FSelectionBeingSet = false;
 }
 
 TSelectFolderDialog::~TSelectFolderDialog()
@@ -614,13 +612,8 @@ void TCSelectFolderDialog::DoShow()
 void TCSelectFolderDialog::DoClose()
 {
     // The customizer goes with the window, whatever the close handler does.
-    try {
-        TSelectFolderDialog::DoClose();
-    } catch (...) {
-        ReleaseCustomizer();
-        throw;
-    }
-    ReleaseCustomizer();
+    CustomizerRelease release{FCustomizer};
+    TSelectFolderDialog::DoClose();
 }
 
 void TCSelectFolderDialog::DoShowWindow()

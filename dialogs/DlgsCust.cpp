@@ -62,9 +62,8 @@ void TDialogCustomizer::ReleaseWindow()
 {
     if (FState == 0)
         return;
-    // Still attached (the owner goes while its dialog is open). Off the window first, so no
-    // message reaches this object while it is taken apart; then record the place as a close
-    // would, and take the sub form out of the dialog that stays behind.
+    // Off the window first, so no message reaches this object while it is taken apart; then
+    // record the place, and take the sub form out of the dialog (which may stay behind).
     FOnSizeChanged = nullptr;
     if (FOldWndProc != nullptr)
         UnhookObjectInstance(FHandle, FObjectInstance, FOldWndProc);
@@ -381,13 +380,9 @@ void TDialogCustomizer::WMGetMinMaxInfo(TMessage& message)
     info->ptMinTrackSize.y = std::min<LONG>(FMinDialogSize.y, info->ptMaxTrackSize.y);
 }
 
-void TDialogCustomizer::WMDestroy(TMessage& message)
+void TDialogCustomizer::WMDestroy(TMessage&)
 {
-    if (FDlgsUnit != nullptr)
-        FDlgsUnit->DialogDestroy(this);
-    RestoreSubFormProperties();
-    UnhookObjectInstance(FHandle, FObjectInstance, FOldWndProc);
-    FState = 0;
+    ReleaseWindow();
 }
 
 // ---------------------------------------------------------------------------------------------
@@ -479,8 +474,6 @@ TFixedDialogCustomizer::~TFixedDialogCustomizer()
 {
     // While this class's part is still whole, so the unit sees what kind of dialog it was.
     ReleaseWindow();
-    delete FGrip;
-    FGrip = nullptr;
 }
 
 void TFixedDialogCustomizer::ReleaseWindow()
@@ -542,15 +535,7 @@ void TFixedDialogCustomizer::WndProc(TMessage& message)
 {
     if (message.Msg == WM_WINDOWPOSCHANGING && FState >= 2 && !FDlgsUnit->GetDialogSizing())
         WMWindowPosChanging(message);
-    // WM_DESTROY reaches this class's WMDestroy through the base routing.
     TDialogCustomizer::WndProc(message);
-}
-
-void TFixedDialogCustomizer::WMDestroy(TMessage& message)
-{
-    delete FGrip;
-    FGrip = nullptr;
-    TDialogCustomizer::WMDestroy(message);
 }
 
 void TFixedDialogCustomizer::WMWindowPosChanging(TMessage& message)

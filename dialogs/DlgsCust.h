@@ -80,12 +80,13 @@ public:
 protected:
     static BOOL CALLBACK DlgControlsProc(HWND window, LPARAM param);
 
-    // The window is being destroyed: the unit records it, the sub form goes back, the
-    // subclassing comes off. A derived class adds its own closing work and calls this.
-    virtual void WMDestroy(TMessage& message);
+    // The window is being destroyed: the customizer lets it go (ReleaseWindow).
+    void WMDestroy(TMessage& message);
     void WMNCCalcSize(TMessage& message);
     void WMGetMinMaxInfo(TMessage& message);
-    // Puts the window back as it was when the customizer goes while still attached.
+    // Lets the window go: the subclassing comes off, the unit records the place, the sub form
+    // goes back. At the window's destruction, or when the customizer goes while still attached.
+    // A derived class adds its own closing work and calls this.
     virtual void ReleaseWindow();
 
     HWND FHandle = nullptr;
@@ -163,14 +164,24 @@ public:
     TRect GetControlsRect() const { return FControlsRect; }
 
 protected:
-    // Frees the grip, then the base closing.
-    void WMDestroy(TMessage& message) override;
     void WMWindowPosChanging(TMessage& message);
     // Frees the grip too.
     void ReleaseWindow() override;
 
     TDialogGrip* FGrip = nullptr;
     TRect FControlsRect = {0, 0, 0, 0};
+};
+
+// Frees a component's customizer when it goes out of scope, also when a close handler fails.
+// The component's pointer is cleared first, so nothing reaches the customizer being freed.
+struct CustomizerRelease {
+    TDialogCustomizer*& Customizer;
+    ~CustomizerRelease()
+    {
+        TDialogCustomizer* customizer = Customizer;
+        Customizer = nullptr;
+        delete customizer;
+    }
 };
 
 }  // namespace CustDlgs

@@ -132,11 +132,8 @@ void TCustomDlgsUnit::DialogDestroy(TDialogCustomizer* customizer)
     if (HWND window = GetHandle(); window != nullptr && GetWindowRect(window, &r)) {
         FPosition = TPoint{r.left, r.top};
         // A dialog the user could not resize keeps no size.
-        if (!customizer->GetRemembersDialogSize()) {
-            FCustomizer = nullptr;
-            return;
-        }
-        FDialogSize = TPoint{r.right - r.left, r.bottom - r.top};
+        if (customizer->GetRemembersDialogSize())
+            FDialogSize = TPoint{r.right - r.left, r.bottom - r.top};
     }
     FCustomizer = nullptr;
 }
