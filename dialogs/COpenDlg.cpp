@@ -17,11 +17,6 @@ bool WindowHeight(HWND window, int& height)
     height = rect.bottom - rect.top;
     return true;
 }
-
-bool IsExplorerLook(TOpenOptions options)
-{
-    return NewStyleControls && !options.Contains(ofOldStyleDialog);
-}
 }  // namespace
 
 TCOpenDialog::TCOpenDialog(TComponent* owner) : TOpenDialog(owner), FDlgsUnit(new TCustomDlgsUnit(this)) {}
@@ -46,7 +41,7 @@ void TCOpenDialog::Dispatch(TMessage& message)
 
 void TCOpenDialog::DoShow()
 {
-    const bool explorer = IsExplorerLook(GetOptions());
+    const bool explorer = IsExplorerLook();
     const bool sizing = explorer && GetOptions().Contains(ofEnableSizing);
     // A customizer left from an opening that never closed must not leak.
     delete FCustomizer;
@@ -82,7 +77,7 @@ void TCOpenDialog::DoShowWindow()
 void TCOpenDialog::WMShowWindow(TMessage& message)
 {
     // In the Explorer look the first folder change starts the customizing instead.
-    if (!IsExplorerLook(GetOptions()))
+    if (!IsExplorerLook())
         DoShowWindow();
     TOpenDialog::Dispatch(message);
 }

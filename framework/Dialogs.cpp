@@ -254,7 +254,6 @@ bool TFindDialog::Execute()
     FFindReplace.wFindWhatLen = TextBufferSize;
     FFindReplace.lpstrReplaceWith = FReplaceText;
     FFindReplace.wReplaceWithLen = TextBufferSize;
-    FFindReplace.lCustData = reinterpret_cast<LPARAM>(this);
     FFindReplace.lpfnHook = DialogHook;
     HWND window;
     {
@@ -518,14 +517,15 @@ BOOL TOpenDialog::DoExecute(TFileDialogFunc function)
 
     FFilterIndex = static_cast<int>(ofn.nFilterIndex);
     if (result != 0) {
-        FOptions = (ofn.Flags & OFN_READONLY) != 0 ? FOptions.Include(ofReadOnly) : FOptions.Exclude(ofReadOnly);
+        if ((ofn.Flags & OFN_READONLY) != 0)
+            FOptions.Include(ofReadOnly);
+        else
+            FOptions.Exclude(ofReadOnly);
         if ((ofn.Flags & OFN_EXTENSIONDIFFERENT) != 0)
             FOptions.Include(ofExtensionDifferent);
         else
             FOptions.Exclude(ofExtensionDifferent);
-        FRunning = &ofn;
-        ReadFileNames();
-        FRunning = nullptr;
+        ReadFileNames(ofn);
     } else {
         FFileName = fileName;
         FFiles = files;
@@ -533,9 +533,15 @@ BOOL TOpenDialog::DoExecute(TFileDialogFunc function)
     return result;
 }
 
-void TOpenDialog::ReadFileNames()
+bool TOpenDialog::FileOk()
 {
-    const OPENFILENAMEA& ofn = *FRunning;
+    if (FRunning != nullptr)
+        ReadFileNames(*FRunning);
+    return DoCanClose();
+}
+
+void TOpenDialog::ReadFileNames(const OPENFILENAMEA& ofn)
+{
     const char* buffer = ofn.lpstrFile;
     const char* end = buffer + ofn.nMaxFile;
     FFiles.clear();
@@ -616,17 +622,11 @@ void TOpenDialog::WndProc(TMessage& message)
                 FFilterIndex = static_cast<int>(FRunning->nFilterIndex);
             DoTypeChange();
             break;
-        case CDN_FILEOK:
-            if (FRunning != nullptr)
-                ReadFileNames();
-            refused = !DoCanClose();
-            break;
+        case CDN_FILEOK: refused = !FileOk(); break;
         default: break;
         }
     } else if (message.Msg == fileOkMessage && !FExplorer) {
-        if (FRunning != nullptr)
-            ReadFileNames();
-        refused = !DoCanClose();
+        refused = !FileOk();
     } else if (message.Msg == WM_DESTROY) {
         DoClose();
     }

@@ -333,10 +333,14 @@ protected:
     // The common runner of the open and save dialogs: shows the dialog through `function`
     // and returns what it returned (non-zero: confirmed).
     BOOL DoExecute(TFileDialogFunc function);
+    // Whether the running dialog has the Explorer look.
+    bool IsExplorerLook() const { return FExplorer; }
 
 private:
-    // Takes the names the platform wrote into the running dialog's buffer.
-    void ReadFileNames();
+    // Takes the names the platform wrote into the dialog's buffer.
+    void ReadFileNames(const OPENFILENAMEA& ofn);
+    // The user confirmed a name: takes the names, then asks DoCanClose.
+    bool FileOk();
 
     AnsiString FFileName;
     std::vector<AnsiString> FFiles;
