@@ -7,6 +7,8 @@
 
 #include <windows.h>
 
+#include <algorithm>
+
 namespace {
 
 const char* const WindowSection = "Window";
@@ -31,7 +33,7 @@ long long Gap(long aFrom, long aTo, long bFrom, long bTo)
 // `value` moved into from..to; from when the range is empty.
 long Clamp(long value, long from, long to)
 {
-    return value > to ? (to > from ? to : from) : (value < from ? from : value);
+    return std::max(from, std::min(value, to));
 }
 
 // A stored place off every monitor's work area (a monitor since unplugged, a hand-edited file)
@@ -43,7 +45,8 @@ void BringWithinReach(TForm* form)
     POINT client = {0, 0};
     ClientToScreen(form->GetHandle(), &client);
     std::vector<RECT> areas;
-    for (int i = 0; i < Screen->MonitorCount(); ++i)
+    const int count = Screen->MonitorCount();
+    for (int i = 0; i < count; ++i)
         areas.push_back(Screen->Monitors(i)->GetWorkareaRect());
     POINT place = ReachablePlace(bounds, client.y - bounds.top, areas);
     if (place.x != bounds.left || place.y != bounds.top)

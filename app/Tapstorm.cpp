@@ -4,14 +4,12 @@
 
 namespace {
 
-// A start that failed: the exception box where one can be shown, else a line on standard error
-// (with its one OK button, anything but IDOK means the box never showed).
+// A start that failed: the exception box where one can be shown, else a line on standard error.
 void ReportFailedStart(const AnsiString& message)
 {
-    AnsiString text = TApplication::ExceptionBoxText(message);
-    if (MessageBoxA(Application->GetHandle(), text.c_str(), Application->GetTitle().c_str(), MB_OK | MB_ICONSTOP) == IDOK)
+    if (Application->ShowException(message))
         return;
-    AnsiString line = Application->GetTitle() + ": " + text + "\r\n";
+    AnsiString line = Application->GetTitle() + ": " + TApplication::ExceptionBoxText(message) + "\r\n";
     DWORD written = 0;
     WriteFile(GetStdHandle(STD_ERROR_HANDLE), line.data(), static_cast<DWORD>(line.size()), &written, nullptr);
 }

@@ -181,7 +181,8 @@ AnsiString TApplication::ExceptionBoxText(const AnsiString& message)
     return message;
 }
 
-void TApplication::ShowException(const AnsiString& message)
+bool TApplication::ShowException(const AnsiString& message)
 {
-    MessageBoxA(GetHandle(), ExceptionBoxText(message).c_str(), FTitle.c_str(), MB_OK | MB_ICONSTOP);
+    // With its one OK button, anything but IDOK means the box never showed.
+    return MessageBoxA(GetHandle(), ExceptionBoxText(message).c_str(), FTitle.c_str(), MB_OK | MB_ICONSTOP) == IDOK;
 }

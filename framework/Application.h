@@ -50,7 +50,8 @@ public:
 
     // Shows the exception being handled; call from inside a catch block.
     void HandleException(TObject* sender);
-    void ShowException(const AnsiString& message);
+    // Returns whether the box could be shown.
+    bool ShowException(const AnsiString& message);
     // The text the exception box shows for `message`.
     static AnsiString ExceptionBoxText(const AnsiString& message);
 

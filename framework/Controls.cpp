@@ -279,7 +279,7 @@ void TWinControl::CreateWnd()
     // control removed earlier leaves a gap, and counting would hand out a taken one again.
     if ((params.Style & WS_CHILD) && FParent != nullptr) {
         int next = 100 + FParent->ControlCount();
-        while (params.WndParent != nullptr && GetDlgItem(params.WndParent, next) != nullptr)
+        while (GetDlgItem(params.WndParent, next) != nullptr)
             ++next;
         id = reinterpret_cast<HMENU>(static_cast<INT_PTR>(next));
     }
