@@ -261,20 +261,22 @@ run_hold() {
 # ---- the load -----------------------------------------------------------------------
 
 # N busy processes, as a game beside the clicker would be; ended by their pids.
+# The harness ends them with its own processes when the run is cut short.
 LOAD_PIDS=()
 load_start() {
   local i
-  # Also when the run is cut short; the harness's own clean-up follows.
-  trap 'bench_rc=$?; load_stop; (exit $bench_rc); harness_stop' EXIT
   for ((i = 0; i < load; i++)); do
     yes >/dev/null &
     LOAD_PIDS+=($!)
+    harness_track "$!"
   done
 }
 load_stop() {
+  local p
   [ ${#LOAD_PIDS[@]} -gt 0 ] || return 0
   kill "${LOAD_PIDS[@]}" 2>/dev/null
   wait "${LOAD_PIDS[@]}" 2>/dev/null
+  for p in "${LOAD_PIDS[@]}"; do harness_untrack "$p"; done
   LOAD_PIDS=()
 }
 
