@@ -27,7 +27,7 @@ void PrepareForm(TForm* form, const char* name, int width, int height)
 AnsiString NamePart(const AnsiString& path)
 {
     size_t start = 0;
-    for (size_t i = 0; i < path.size(); i += IsDBCSLeadByte(static_cast<BYTE>(path[i])) ? 2 : 1) {
+    for (size_t i = 0; i < path.size(); i += CharLength(path, i)) {
         if ((path[i] == '\\' || path[i] == '/') && i + 1 < path.size())
             start = i + 1;
     }

@@ -23,12 +23,6 @@ unsigned char Folded(unsigned char c)
     return (c >= 'a' && c <= 'z') ? static_cast<unsigned char>(c - 'a' + 'A') : c;
 }
 
-// Length of the character starting at `index`: 2 for a lead byte of the ANSI code page.
-size_t CharLength(const AnsiString& s, size_t index)
-{
-    return (IsDBCSLeadByte(static_cast<BYTE>(s[index])) && index + 1 < s.size()) ? 2 : 1;
-}
-
 bool MatchesAt(const AnsiString& sample, size_t at, const AnsiString& text, bool matchCase)
 {
     if (sample.size() - at < text.size())

@@ -22,17 +22,11 @@ WideString ModuleFileNameW()
 AnsiString ExtractFilePath(const AnsiString& path)
 {
     // Scan forward: only that way does each byte's place in a character become known.
+    // A lead byte is never one of the separators, so only each character's first byte is tested.
     size_t folderLength = 0;
-    size_t i = 0;
-    while (i < path.size()) {
-        unsigned char c = static_cast<unsigned char>(path[i]);
-        if (IsDBCSLeadByte(c) && i + 1 < path.size()) {
-            i += 2;
-            continue;
-        }
-        if (c == '\\' || c == ':')
+    for (size_t i = 0; i < path.size(); i += CharLength(path, i)) {
+        if (path[i] == '\\' || path[i] == ':')
             folderLength = i + 1;
-        ++i;
     }
     return path.substr(0, folderLength);
 }

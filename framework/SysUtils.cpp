@@ -29,13 +29,17 @@ AnsiString IntToStr(int value)
     return std::to_string(value);
 }
 
+size_t CharLength(const AnsiString& text, size_t index)
+{
+    return IsDBCSLeadByte(static_cast<BYTE>(text[index])) && index + 1 < text.size() ? 2 : 1;
+}
+
 bool IsTrailByte(const AnsiString& text, size_t index)
 {
     // Walk from the start: only a forward scan knows where each character begins.
     size_t i = 0;
-    while (i < index) {
-        i += IsDBCSLeadByte(static_cast<BYTE>(text[i])) && i + 1 < text.size() ? 2 : 1;
-    }
+    while (i < index)
+        i += CharLength(text, i);
     return i != index;
 }
 

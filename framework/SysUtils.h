@@ -33,6 +33,10 @@ AnsiString IntToStr(int value);
 // The framework's string-to-integer with default: blanks, "$"/"x"/"0x" hex, sign, 32-bit range.
 int StrToIntDef(const AnsiString& text, int defaultValue);
 
+// The length in bytes of the character that starts at `index` of `text`: 2 for a lead byte of
+// the ANSI code page with a byte after it, else 1.
+size_t CharLength(const AnsiString& text, size_t index);
+
 // True when `index` is the second byte of a double-byte character in `text` (ANSI code page).
 bool IsTrailByte(const AnsiString& text, size_t index);
 
