@@ -60,66 +60,16 @@ void Customize(TCustomDlgsUnit* unit, HWND window, TDialogCustomizer*& customize
 }  // namespace
 
 // ---------------------------------------------------------------------------------------------
-// TCFindDialog
+// TCustomizableFindDialog
 
-TCFindDialog::TCFindDialog(TComponent* owner) : TFindDialog(owner)
+template <class TBase>
+TCustomizableFindDialog<TBase>::TCustomizableFindDialog(TComponent* owner)
+    : TBase(owner), FDlgsUnit(new TCustomDlgsUnit(this))
 {
-    FDlgsUnit = new TCustomDlgsUnit(this);
-    FCustomizer = nullptr;
 }
 
-TCFindDialog::~TCFindDialog()
-{
-    // Off the still-open window first, so the window's destruction that follows finds no
-    // customizer.
-    delete FCustomizer;
-    FCustomizer = nullptr;
-}
-
-bool TCFindDialog::Execute()
-{
-    if (GetHandle() == nullptr)
-        SubFormToBottom(FDlgsUnit);
-    return TFindDialog::Execute();
-}
-
-void TCFindDialog::DoShow()
-{
-    Customize(FDlgsUnit, GetHandle(), FCustomizer);
-    TFindDialog::DoShow();
-}
-
-void TCFindDialog::DoClose()
-{
-    CustomizerRelease release{FCustomizer};
-    TFindDialog::DoClose();
-}
-
-TForm* TCFindDialog::GetSubForm() const { return FDlgsUnit->GetSubForm(); }
-void TCFindDialog::SetSubForm(TForm* value) { FDlgsUnit->SetSubForm(value); }
-TSubFormPos TCFindDialog::GetSubFormPos() const { return FDlgsUnit->GetSubFormPos(); }
-void TCFindDialog::SetSubFormPos(TSubFormPos value) { FDlgsUnit->SetSubFormPos(value); }
-TSubFormAnchors TCFindDialog::GetSubFormAnchors() const { return FDlgsUnit->GetSubFormAnchors(); }
-void TCFindDialog::SetSubFormAnchors(TSubFormAnchors value) { FDlgsUnit->SetSubFormAnchors(value); }
-TDialogEdgeSpace* TCFindDialog::GetMinEdgeSpace() const { return FDlgsUnit->GetMinEdgeSpace(); }
-void TCFindDialog::SetMinEdgeSpace(TDialogEdgeSpace* value) { FDlgsUnit->SetMinEdgeSpace(value); }
-bool TCFindDialog::GetDialogSizing() const { return FDlgsUnit->GetDialogSizing(); }
-void TCFindDialog::SetDialogSizing(bool value) { FDlgsUnit->SetDialogSizing(value); }
-AnsiString TCFindDialog::GetCaption() const { return FDlgsUnit->GetCaption(); }
-void TCFindDialog::SetCaption(const AnsiString& value) { FDlgsUnit->SetCaption(value); }
-TIcon* TCFindDialog::GetIcon() const { return FDlgsUnit->GetIcon(); }
-void TCFindDialog::SetIcon(TIcon* value) { FDlgsUnit->SetIcon(value); }
-
-// ---------------------------------------------------------------------------------------------
-// TCReplaceDialog
-
-TCReplaceDialog::TCReplaceDialog(TComponent* owner) : TReplaceDialog(owner)
-{
-    FDlgsUnit = new TCustomDlgsUnit(this);
-    FCustomizer = nullptr;
-}
-
-TCReplaceDialog::~TCReplaceDialog()
+template <class TBase>
+TCustomizableFindDialog<TBase>::~TCustomizableFindDialog()
 {
     // Off the still-open window first, so the window's destruction that follows finds no
     // customizer.
@@ -127,39 +77,30 @@ TCReplaceDialog::~TCReplaceDialog()
     FCustomizer = nullptr;
 }
 
-bool TCReplaceDialog::Execute()
+template <class TBase>
+bool TCustomizableFindDialog<TBase>::Execute()
 {
-    if (GetHandle() == nullptr)
+    if (this->GetHandle() == nullptr)
         SubFormToBottom(FDlgsUnit);
-    return TReplaceDialog::Execute();
+    return TBase::Execute();
 }
 
-void TCReplaceDialog::DoShow()
+template <class TBase>
+void TCustomizableFindDialog<TBase>::DoShow()
 {
-    Customize(FDlgsUnit, GetHandle(), FCustomizer);
-    TReplaceDialog::DoShow();
+    Customize(FDlgsUnit, this->GetHandle(), FCustomizer);
+    TBase::DoShow();
 }
 
-void TCReplaceDialog::DoClose()
+template <class TBase>
+void TCustomizableFindDialog<TBase>::DoClose()
 {
     CustomizerRelease release{FCustomizer};
-    TReplaceDialog::DoClose();
+    TBase::DoClose();
 }
 
-TForm* TCReplaceDialog::GetSubForm() const { return FDlgsUnit->GetSubForm(); }
-void TCReplaceDialog::SetSubForm(TForm* value) { FDlgsUnit->SetSubForm(value); }
-TSubFormPos TCReplaceDialog::GetSubFormPos() const { return FDlgsUnit->GetSubFormPos(); }
-void TCReplaceDialog::SetSubFormPos(TSubFormPos value) { FDlgsUnit->SetSubFormPos(value); }
-TSubFormAnchors TCReplaceDialog::GetSubFormAnchors() const { return FDlgsUnit->GetSubFormAnchors(); }
-void TCReplaceDialog::SetSubFormAnchors(TSubFormAnchors value) { FDlgsUnit->SetSubFormAnchors(value); }
-TDialogEdgeSpace* TCReplaceDialog::GetMinEdgeSpace() const { return FDlgsUnit->GetMinEdgeSpace(); }
-void TCReplaceDialog::SetMinEdgeSpace(TDialogEdgeSpace* value) { FDlgsUnit->SetMinEdgeSpace(value); }
-bool TCReplaceDialog::GetDialogSizing() const { return FDlgsUnit->GetDialogSizing(); }
-void TCReplaceDialog::SetDialogSizing(bool value) { FDlgsUnit->SetDialogSizing(value); }
-AnsiString TCReplaceDialog::GetCaption() const { return FDlgsUnit->GetCaption(); }
-void TCReplaceDialog::SetCaption(const AnsiString& value) { FDlgsUnit->SetCaption(value); }
-TIcon* TCReplaceDialog::GetIcon() const { return FDlgsUnit->GetIcon(); }
-void TCReplaceDialog::SetIcon(TIcon* value) { FDlgsUnit->SetIcon(value); }
+template class TCustomizableFindDialog<TFindDialog>;
+template class TCustomizableFindDialog<TReplaceDialog>;
 
 // ---------------------------------------------------------------------------------------------
 // Registration

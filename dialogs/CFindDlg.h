@@ -8,33 +8,32 @@
 
 namespace CustDlgs {
 
-// The framework's find dialog, customizable.
-class TCFindDialog : public TFindDialog {
+// The customization the find and replace dialogs share, on either framework dialog.
+template <class TBase>
+class TCustomizableFindDialog : public TBase {
 public:
-    explicit TCFindDialog(TComponent* owner);
-    ~TCFindDialog() override;
-
-    const char* ClassName() const override { return "TCFindDialog"; }
+    explicit TCustomizableFindDialog(TComponent* owner);
+    ~TCustomizableFindDialog() override;
 
     bool Execute() override;
 
-    TForm* GetSubForm() const;
+    TForm* GetSubForm() const { return FDlgsUnit->GetSubForm(); }
     // The form embedded in the dialog (null for none); it is not owned.
-    void SetSubForm(TForm* value);
+    void SetSubForm(TForm* value) { FDlgsUnit->SetSubForm(value); }
 
     // Published.
-    TSubFormPos GetSubFormPos() const;
-    void SetSubFormPos(TSubFormPos value);
-    TSubFormAnchors GetSubFormAnchors() const;
-    void SetSubFormAnchors(TSubFormAnchors value);
-    TDialogEdgeSpace* GetMinEdgeSpace() const;
-    void SetMinEdgeSpace(TDialogEdgeSpace* value);
-    bool GetDialogSizing() const;
-    void SetDialogSizing(bool value);
-    AnsiString GetCaption() const;
-    void SetCaption(const AnsiString& value);
-    TIcon* GetIcon() const;
-    void SetIcon(TIcon* value);
+    TSubFormPos GetSubFormPos() const { return FDlgsUnit->GetSubFormPos(); }
+    void SetSubFormPos(TSubFormPos value) { FDlgsUnit->SetSubFormPos(value); }
+    TSubFormAnchors GetSubFormAnchors() const { return FDlgsUnit->GetSubFormAnchors(); }
+    void SetSubFormAnchors(TSubFormAnchors value) { FDlgsUnit->SetSubFormAnchors(value); }
+    TDialogEdgeSpace* GetMinEdgeSpace() const { return FDlgsUnit->GetMinEdgeSpace(); }
+    void SetMinEdgeSpace(TDialogEdgeSpace* value) { FDlgsUnit->SetMinEdgeSpace(value); }
+    bool GetDialogSizing() const { return FDlgsUnit->GetDialogSizing(); }
+    void SetDialogSizing(bool value) { FDlgsUnit->SetDialogSizing(value); }
+    AnsiString GetCaption() const { return FDlgsUnit->GetCaption(); }
+    void SetCaption(const AnsiString& value) { FDlgsUnit->SetCaption(value); }
+    TIcon* GetIcon() const { return FDlgsUnit->GetIcon(); }
+    void SetIcon(TIcon* value) { FDlgsUnit->SetIcon(value); }
 
     // The customizer of the open dialog window; null while closed.
     TDialogCustomizer* GetCustomizer() const { return FCustomizer; }
@@ -45,47 +44,27 @@ protected:
 
 private:
     TCustomDlgsUnit* FDlgsUnit;
-    TDialogCustomizer* FCustomizer;
+    TDialogCustomizer* FCustomizer = nullptr;
 };
 
-// The framework's replace dialog, customizable. The same added code as TCFindDialog.
-class TCReplaceDialog : public TReplaceDialog {
+// Both kinds are built once, with the library.
+extern template class TCustomizableFindDialog<TFindDialog>;
+extern template class TCustomizableFindDialog<TReplaceDialog>;
+
+// The framework's find dialog, customizable.
+class TCFindDialog : public TCustomizableFindDialog<TFindDialog> {
 public:
-    explicit TCReplaceDialog(TComponent* owner);
-    ~TCReplaceDialog() override;
+    using TCustomizableFindDialog::TCustomizableFindDialog;
+
+    const char* ClassName() const override { return "TCFindDialog"; }
+};
+
+// The framework's replace dialog, customizable.
+class TCReplaceDialog : public TCustomizableFindDialog<TReplaceDialog> {
+public:
+    using TCustomizableFindDialog::TCustomizableFindDialog;
 
     const char* ClassName() const override { return "TCReplaceDialog"; }
-
-    bool Execute() override;
-
-    TForm* GetSubForm() const;
-    // The form embedded in the dialog (null for none); it is not owned.
-    void SetSubForm(TForm* value);
-
-    // Published.
-    TSubFormPos GetSubFormPos() const;
-    void SetSubFormPos(TSubFormPos value);
-    TSubFormAnchors GetSubFormAnchors() const;
-    void SetSubFormAnchors(TSubFormAnchors value);
-    TDialogEdgeSpace* GetMinEdgeSpace() const;
-    void SetMinEdgeSpace(TDialogEdgeSpace* value);
-    bool GetDialogSizing() const;
-    void SetDialogSizing(bool value);
-    AnsiString GetCaption() const;
-    void SetCaption(const AnsiString& value);
-    TIcon* GetIcon() const;
-    void SetIcon(TIcon* value);
-
-    // The customizer of the open dialog window; null while closed.
-    TDialogCustomizer* GetCustomizer() const { return FCustomizer; }
-
-protected:
-    void DoShow() override;
-    void DoClose() override;
-
-private:
-    TCustomDlgsUnit* FDlgsUnit;
-    TDialogCustomizer* FCustomizer;
 };
 
 namespace CFindDlg {
