@@ -1,5 +1,6 @@
 #include "framework/Application.h"
 
+#include "framework/LoopWait.h"
 #include "framework/Timer.h"
 
 #include <commctrl.h>
@@ -102,7 +103,7 @@ void TApplication::HandleMessage()
     // one message.
     MSG msg;
     do {
-        if (TTimer::WaitForMessageOrTick())
+        if (WaitForMessageOrTick())
             return;
     } while (!PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE | PM_NOYIELD));
     ProcessMessage(msg);

@@ -1,5 +1,6 @@
 #include "framework/Timer.h"
 
+#include "framework/Clock.h"
 #include "framework/SysUtils.h"
 
 #include <mmsystem.h>
@@ -46,74 +47,6 @@ struct TTimerSlot {
 namespace {
 const char* const TimerWindowClass = "TTimerWindow";
 constexpr UINT TickMessage = WM_APP + 1;
-
-LONGLONG CounterFrequency()
-{
-    static const LONGLONG frequency = [] {
-        LARGE_INTEGER value;
-        QueryPerformanceFrequency(&value);
-        return value.QuadPart;
-    }();
-    return frequency;
-}
-
-LONGLONG CounterNow()
-{
-    LARGE_INTEGER value;
-    QueryPerformanceCounter(&value);
-    return value.QuadPart;
-}
-
-LONGLONG MsToCounts(LONGLONG ms)
-{
-    return ms * CounterFrequency() / 1000;
-}
-
-// A waitable timer's due time `counts` from now, rounded up so that it never comes early.
-LARGE_INTEGER DueIn(LONGLONG counts)
-{
-    LARGE_INTEGER due;
-    due.QuadPart = -(counts * 10000000 / CounterFrequency() + 1);
-    return due;
-}
-
-// `counts` as a wait's timeout in whole milliseconds, rounded up.
-DWORD TimeoutMs(LONGLONG counts)
-{
-    return static_cast<DWORD>(std::min<LONGLONG>(counts * 1000 / CounterFrequency() + 1, MAXLONG));
-}
-
-// Sleeps for `counts` of the performance counter, finer than a millisecond where the system can.
-// The wait is an address wait that nobody ends early: under Wine it is a plain kernel wait with a
-// fine timeout. A delay (NtDelayExecution) gives up the processor before it sleeps there, which on
-// a machine whose cores are all busy costs a whole time slice of a busy program; the delay is the
-// fallback where the address wait is missing.
-void PreciseSleep(LONGLONG counts)
-{
-    using WaitOnAddressFunc = LONG(WINAPI*)(const volatile void* address, const void* compare, SIZE_T size,
-                                            const LARGE_INTEGER* timeout);
-    using DelayFunc = LONG(WINAPI*)(BOOLEAN alertable, PLARGE_INTEGER interval);
-    static const HMODULE ntdll = GetModuleHandleA("ntdll.dll");
-    static const WaitOnAddressFunc waitOnAddress =
-        reinterpret_cast<WaitOnAddressFunc>(reinterpret_cast<void*>(GetProcAddress(ntdll, "RtlWaitOnAddress")));
-    static const DelayFunc delay =
-        reinterpret_cast<DelayFunc>(reinterpret_cast<void*>(GetProcAddress(ntdll, "NtDelayExecution")));
-    LONGLONG hundredNs = counts * 10000000 / CounterFrequency();
-    if (hundredNs <= 0)
-        return;
-    LARGE_INTEGER relative;
-    relative.QuadPart = -hundredNs;
-    if (waitOnAddress != nullptr) {
-        // Never woken by address: the value stays what the wait expects.
-        static const volatile LONG unchanged = 0;
-        const LONG expected = 0;
-        waitOnAddress(&unchanged, &expected, sizeof expected, &relative);
-    } else if (delay != nullptr) {
-        delay(FALSE, &relative);
-    } else {
-        Sleep(static_cast<DWORD>((hundredNs + 9999) / 10000));
-    }
-}
 
 // Moves a deadline that has come to the next point of its grid after `now`; points missed
 // altogether are skipped, so a late tick is followed by one tick, not a burst.
@@ -243,8 +176,16 @@ public:
 private:
     TTimerClock()
     {
+        // Without either the clock thread could only spin; no timer is made then.
         FWake = CreateEventA(nullptr, FALSE, FALSE, nullptr);
+        if (FWake == nullptr)
+            throw Exception(Format("Cannot create the timers' wake-up event (error %lu)", GetLastError()));
         FFarWait = CreateWaitableTimerA(nullptr, FALSE, nullptr);
+        if (FFarWait == nullptr) {
+            DWORD error = GetLastError();
+            CloseHandle(FWake);
+            throw Exception(Format("Cannot create the timers' waitable timer (error %lu)", error));
+        }
     }
 
     // Waits until `counts` have passed or a change of schedule wakes the thread. The wait ends by
@@ -252,7 +193,7 @@ private:
     void WaitFar(LONGLONG counts)
     {
         LARGE_INTEGER due = DueIn(counts);
-        if (FFarWait != nullptr && SetWaitableTimer(FFarWait, &due, 0, nullptr, nullptr, FALSE)) {
+        if (SetWaitableTimer(FFarWait, &due, 0, nullptr, nullptr, FALSE)) {
             HANDLE handles[2] = {FWake, FFarWait};
             if (WaitForMultipleObjects(2, handles, FALSE, INFINITE) == WAIT_OBJECT_0)
                 CancelWaitableTimer(FFarWait);
@@ -314,8 +255,7 @@ private:
             LONGLONG remaining = next - CounterNow();
             if (remaining <= 0)
                 continue;
-            LONGLONG remainingMs = remaining * 1000 / CounterFrequency();
-            if (remainingMs > FineSpanMs)
+            if (remaining > MsToCounts(FineSpanMs))
                 WaitFar(remaining - MsToCounts(FineSpanMs));
             else
                 PreciseSleep(std::min(remaining, MsToCounts(1)));
@@ -362,6 +302,10 @@ void UpdateThreadPriority()
 
 TTimer::TTimer(TComponent* owner) : TComponent(owner)
 {
+    // The clock and the wait of this thread's loop, made here so that a system short of handles
+    // fails the timer's construction rather than a later wait.
+    TTimerClock::Instance();
+    ThreadWaitTimer();
     HINSTANCE instance = GetModuleHandleA(nullptr);
     WNDCLASSA wc = {};
     if (!GetClassInfoA(instance, TimerWindowClass, &wc)) {
@@ -463,112 +407,15 @@ void TTimer::Tick(WPARAM generation)
     }
 }
 
-namespace {
-// How one thread's application loop waits for a deadline. Two things give up the processor
-// under Wine: a wait that ends by its timeout, and PeekMessage finding the queue empty. On a
-// machine whose cores are all busy either costs a time slice of a busy program, several
-// milliseconds, so the loop avoids both: it waits for the far stretch through a one-shot
-// waitable timer, which ends the wait as a signal, and asks the queue with `MessageWaiting`.
-//
-// The last stretch is waited for by one of two means. A precise sleep wakes on time; the
-// waitable timer wakes only to the whole millisecond, but through the system, which may let
-// the thread on sooner where a sleeping thread waits for the processor. The loop keeps how
-// late each means has woken of late and uses the waitable timer only while it woke clearly
-// sooner, trying the other means now and then.
-struct TFineWait {
-    HANDLE Timer;        // one-shot waitable timer for every wait of the thread; lives with it
-    bool Made;
-    LONGLONG Late[2];    // recent lateness of the precise sleep [0] and the waitable timer [1]
-    int SinceTry;        // stretches waited for since the other means was tried
-    LONGLONG LastLook;
-};
-
-constexpr int TryEvery = 128;
-
-TFineWait& ThisThreadsFineWait()
+bool TTimer::RunDueTick(LONGLONG& next, bool& any)
 {
-    static thread_local TFineWait wait = {};
-    if (!wait.Made) {
-        wait.Timer = CreateWaitableTimerA(nullptr, FALSE, nullptr);
-        wait.Made = true;
-    }
-    return wait;
-}
-
-// Waits through the waitable timer until `counts` have passed or a message is queued; returns
-// false for a message. Without the timer the wait ends by its timeout instead.
-bool WaitOnTimer(HANDLE timer, LONGLONG counts)
-{
-    LARGE_INTEGER due = DueIn(counts);
-    if (timer == nullptr || !SetWaitableTimer(timer, &due, 0, nullptr, nullptr, FALSE))
-        return MsgWaitForMultipleObjectsEx(0, nullptr, TimeoutMs(counts), QS_ALLINPUT, MWMO_INPUTAVAILABLE) == WAIT_TIMEOUT;
-    if (MsgWaitForMultipleObjectsEx(1, &timer, INFINITE, QS_ALLINPUT, MWMO_INPUTAVAILABLE) == WAIT_OBJECT_0)
-        return true;
-    // Woken by a message: the timer must not end a later wait early.
-    CancelWaitableTimer(timer);
-    return false;
-}
-
-// Waits until `remaining` counts (less than `FineSpanMs`) have passed or a message is queued;
-// returns false for a message.
-bool WaitFineStretch(LONGLONG remaining)
-{
-    TFineWait& wait = ThisThreadsFineWait();
-    // The precise sleep keeps the grid exactly; the waitable timer must win by half a millisecond.
-    int means = wait.Timer != nullptr && wait.Late[1] + MsToCounts(1) / 2 < wait.Late[0] ? 1 : 0;
-    if (wait.Timer != nullptr && ++wait.SinceTry >= TryEvery) {
-        wait.SinceTry = 0;
-        means = 1 - means;
-    }
-    LONGLONG now = CounterNow();
-    LONGLONG until = now + remaining;
-    if (means == 1) {
-        if (!WaitOnTimer(wait.Timer, remaining))
-            return false;
-    } else {
-        // The queue is looked at first, and at a fast pace not before every tick: a message
-        // waits no longer than the stretch.
-        if (now - wait.LastLook >= MsToCounts(FineSpanMs)) {
-            wait.LastLook = now;
-            if (MessageWaiting())
-                return false;
-        }
-        LONGLONG sleep = std::min(remaining, MsToCounts(1));
-        until = now + sleep;
-        PreciseSleep(sleep);
-    }
-    LONGLONG late = std::max<LONGLONG>(0, CounterNow() - until);
-    wait.Late[means] += (late - wait.Late[means]) / 8;
+    unsigned generation = 0;
+    TTimerSlot* due = TTimerClock::Instance().Claim(GetCurrentThreadId(), generation, next, any);
+    if (due == nullptr)
+        return false;
+    // Straight to the handler, the way the tick message would go.
+    TimerWndProc(due->Window, TickMessage, generation, 0);
     return true;
-}
-}  // namespace
-
-bool TTimer::WaitForMessageOrTick()
-{
-    TTimerClock& clock = TTimerClock::Instance();
-    const DWORD thread = GetCurrentThreadId();
-    for (;;) {
-        unsigned generation = 0;
-        LONGLONG next = 0;
-        bool any = false;
-        if (TTimerSlot* due = clock.Claim(thread, generation, next, any)) {
-            // Straight to the handler, the way the tick message would go.
-            TimerWndProc(due->Window, TickMessage, generation, 0);
-            return true;
-        }
-        if (!any) {
-            MsgWaitForMultipleObjectsEx(0, nullptr, INFINITE, QS_ALLINPUT, MWMO_INPUTAVAILABLE);
-            return false;
-        }
-        LONGLONG remaining = next - CounterNow();
-        LONGLONG fineSpan = MsToCounts(FineSpanMs);
-        // The far stretch ends shortly before the deadline; the last one is slept for finely,
-        // since the waitable timer knows whole milliseconds only.
-        bool timePassed = remaining < fineSpan ? WaitFineStretch(remaining)
-                                               : WaitOnTimer(ThisThreadsFineWait().Timer, remaining - fineSpan);
-        if (!timePassed)
-            return false;  // a message is waiting
-    }
 }
 
 LRESULT CALLBACK TTimer::TimerWndProc(HWND window, UINT msg, WPARAM wParam, LPARAM lParam)

@@ -33,9 +33,10 @@ public:
     // Assigning OnTimer after construction: call this so a running timer starts.
     void SetOnTimer(TNotifyEvent handler);
 
-    // For the application's loop: waits until a message is queued for this thread or one of the
-    // thread's timers falls due, and runs that tick. Returns whether a tick ran.
-    static bool WaitForMessageOrTick();
+    // For the application loop's wait (LoopWait): claims the calling thread's running timers and
+    // runs one tick whose deadline has come. Returns whether a tick ran; otherwise `next` is the
+    // earliest deadline (a performance-counter value) and `any` whether a timer of the thread runs.
+    static bool RunDueTick(LONGLONG& next, bool& any);
 
 protected:
     virtual void Timer();
@@ -55,11 +56,3 @@ private:
     // Set while the handler runs; the destructor marks it, so a handler may free its own timer.
     bool* FFreed = nullptr;
 };
-
-// Whether a message waits in this thread's queue; input the windowing system still holds is
-// fetched into the queue first. Unlike PeekMessage finding the queue empty, asking never gives
-// up the processor, which on a busy machine would cost a time slice of another program.
-inline bool MessageWaiting()
-{
-    return HIWORD(GetQueueStatus(QS_ALLINPUT)) != 0;
-}

@@ -88,8 +88,9 @@ LRESULT CALLBACK TTimer::TimerWndProc(HWND window, UINT msg, WPARAM wParam, LPAR
     return DefWindowProcA(window, msg, wParam, lParam);
 }
 
-bool TTimer::WaitForMessageOrTick()
+// Every tick comes as a message here: the application loop's wait only waits for messages.
+bool TTimer::RunDueTick(LONGLONG&, bool& any)
 {
-    MsgWaitForMultipleObjectsEx(0, nullptr, INFINITE, QS_ALLINPUT, MWMO_INPUTAVAILABLE);
+    any = false;
     return false;
 }

@@ -311,9 +311,10 @@ void TTimer::Tick(WPARAM generation)
     }
 }
 
-bool TTimer::WaitForMessageOrTick()
+// Every tick comes as a message here: the application loop's wait only waits for messages.
+bool TTimer::RunDueTick(LONGLONG&, bool& any)
 {
-    MsgWaitForMultipleObjectsEx(0, nullptr, INFINITE, QS_ALLINPUT, MWMO_INPUTAVAILABLE);
+    any = false;
     return false;
 }
 

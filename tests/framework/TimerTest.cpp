@@ -1,11 +1,14 @@
 // Timers: when ticks come, what restarts them, and how they behave around their own handler.
 // Timing checks use lower bounds (a timer never ticks early) or wide bands only.
 #include "framework/Application.h"
+#include "framework/Clock.h"
+#include "framework/LoopWait.h"
 #include "framework/Timer.h"
 
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <climits>
 #include <functional>
 #include <memory>
 #include <string>
@@ -414,16 +417,21 @@ LRESULT CALLBACK RecordingWndProc(HWND window, UINT msg, WPARAM wParam, LPARAM l
     return DefWindowProcA(window, msg, wParam, lParam);
 }
 
-// While the application's loop waits for a far tick, a message posted or sent from another
-// thread ends the wait at once: it is handled before the tick.
-TEST(TimerLoopTest, AMessageDuringTheWaitForAFarTickIsHandledFirst)
+HWND RecorderWindow()
 {
     WNDCLASSA wc = {};
     wc.lpfnWndProc = RecordingWndProc;
     wc.hInstance = GetModuleHandleA(nullptr);
     wc.lpszClassName = "TimerTestRecorder";
     RegisterClassA(&wc);
-    HWND window = CreateWindowExA(0, wc.lpszClassName, "", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr, wc.hInstance, nullptr);
+    return CreateWindowExA(0, wc.lpszClassName, "", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr, wc.hInstance, nullptr);
+}
+
+// While the application's loop waits for a far tick, a message posted or sent from another
+// thread ends the wait at once: it is handled before the tick.
+TEST(TimerLoopTest, AMessageDuringTheWaitForAFarTickIsHandledFirst)
+{
+    HWND window = RecorderWindow();
     ASSERT_NE(nullptr, window);
     for (bool sent : {false, true}) {
         SCOPED_TRACE(sent ? "sent" : "posted");
@@ -442,6 +450,52 @@ TEST(TimerLoopTest, AMessageDuringTheWaitForAFarTickIsHandledFirst)
         other.join();
         ASSERT_FALSE(Events.empty());
         EXPECT_EQ(sent ? "sent" : "posted", Events.front());
+    }
+    DestroyWindow(window);
+}
+
+// Every interval a timer can hold converts without overflow: counts, the waitable timer's
+// relative due time and a wait's timeout all stand for the interval itself.
+TEST(TimerClockTest, EveryIntervalConvertsWithoutOverflow)
+{
+    for (LONGLONG ms : {1LL, 5000LL, 2147483647LL, 4294967295LL}) {
+        SCOPED_TRACE(ms);
+        const LONGLONG counts = MsToCounts(ms);
+        ASSERT_GT(counts, 0);
+        const LONGLONG hundredNs = CountsToHundredNs(counts);
+        EXPECT_LE(hundredNs, ms * 10000);
+        EXPECT_GE(hundredNs, ms * 10000 - 10) << "at most a counter step short";
+        const LONGLONG due = DueIn(counts).QuadPart;
+        EXPECT_LT(due, -hundredNs) << "relative, and never early";
+        EXPECT_GE(due, -hundredNs - 1);
+        EXPECT_EQ(static_cast<DWORD>(std::min<LONGLONG>(ms, MAXLONG - 1) + 1), TimeoutMs(counts));
+    }
+    EXPECT_EQ(LLONG_MAX, ScaleCounts(LLONG_MAX / 2, 10000000, 1)) << "saturates";
+    EXPECT_EQ(LLONG_MAX / 10 * 3, ScaleCounts(LLONG_MAX / 10, 30, 10)) << "exact where it fits";
+    EXPECT_LT(DueIn(LLONG_MAX).QuadPart, 0) << "still relative when saturated";
+}
+
+// A timer weeks away (a hand-edited poll interval) neither ticks nor keeps the application's
+// loop from handling what is posted to it; once its sum overflowed, the loop's wait spun for good.
+TEST(TimerLoopTest, AnIntervalOfWeeksLeavesTheLoopHandlingMessages)
+{
+    HWND window = RecorderWindow();
+    ASSERT_NE(nullptr, window);
+    for (unsigned interval : {2147483647u, 4294967295u}) {
+        SCOPED_TRACE(interval);
+        Events.clear();
+        CountingTimer t(interval);
+        for (int i = 0; i < 5; ++i)
+            PostMessageA(window, WM_APP + 7, 0, 0);
+        while (Events.size() < 5)
+            Application->HandleMessage();
+        t.Timer->SetEnabled(false);
+        t.Timer->SetEnabled(true);
+        PostMessageA(window, WM_APP + 7, 0, 0);
+        while (Events.size() < 6)
+            Application->HandleMessage();
+        t.Timer.reset();
+        EXPECT_EQ(0, t.Calls);
     }
     DestroyWindow(window);
 }
