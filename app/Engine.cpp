@@ -3,6 +3,8 @@
 #include "app/InputPort.h"
 #include "app/Mainform.h"
 
+#include <algorithm>
+
 const DWORD LockKeyCodes[LockKeyCount] = {
     0x70, 0x71, 0x72, 0x73, 0x74, 0x75, 0x76, 0x77, 0x78, 0x79, 0x7A, 0x7B,  // F1..F12
     0x24,                                                                    // Home
@@ -34,24 +36,107 @@ bool KeyDown(int key)
 {
     return (static_cast<unsigned short>(Input()->GetAsyncKeyState(key)) & 0x8000) != 0;
 }
+}  // namespace
 
-// One press and one release of the chosen button at the cursor.
-void ClickStep()
+void AbsoluteInputPosition(POINT point, DWORD& dx, DWORD& dy)
 {
-    if (MForm->CursorLock->GetChecked()) {
+    // The system maps a coordinate n back to the pixel n * size / 65536 (rounded down), so each
+    // pixel's smallest n is taken: rounded up.
+    const auto normalise = [](LONG pixel, int origin, int size) -> DWORD {
+        if (size <= 0)
+            return 0;
+        const long long offset = std::max<long long>(0, static_cast<long long>(pixel) - origin);
+        return static_cast<DWORD>(std::min<long long>((offset * 65536 + size - 1) / size, 65535));
+    };
+    dx = normalise(point.x, GetSystemMetrics(SM_XVIRTUALSCREEN), GetSystemMetrics(SM_CXVIRTUALSCREEN));
+    dy = normalise(point.y, GetSystemMetrics(SM_YVIRTUALSCREEN), GetSystemMetrics(SM_CYVIRTUALSCREEN));
+}
+
+void ApplyPace(TMForm& form)
+{
+    int position = form.RendaSpeed->GetPosition();
+    form.Speed->SetCaption(Format(PaceFormat, position));
+    form.Timer1->SetInterval(static_cast<unsigned>(position));
+    form.Timer3->SetInterval(static_cast<unsigned>(position));
+}
+
+void ApplyLockKey(TMForm& form)
+{
+    int index = form.LockKey->GetItemIndex();
+    if (!InRange(index, LockKeyCount))
+        return;
+    Input()->UnregisterHotKey(form.GetHandle(), HotKeyId);
+    RegisterLockKey(form.GetHandle(), index);
+}
+
+void ClickStep(TMForm& form)
+{
+    if (form.CursorLock->GetChecked()) {
         Input()->SetCursorPos(LockPoint.x, LockPoint.y);
         Input()->ProcessMessages();
     }
+    // Handling messages may take in real mouse movement, so with the lock on each transition
+    // carries the lock point itself: nothing can come between placing the cursor and pressing.
+    DWORD position = 0, dx = 0, dy = 0;
+    if (form.CursorLock->GetChecked()) {
+        position = MOUSEEVENTF_MOVE | MOUSEEVENTF_ABSOLUTE | MOUSEEVENTF_VIRTUALDESK;
+        AbsoluteInputPosition(LockPoint, dx, dy);
+    }
     // The index is read for each transition: a handler run in between may have changed it.
-    int index = MForm->Renda->GetItemIndex();
+    int index = form.Renda->GetItemIndex();
     if (InRange(index, ButtonCount))
-        Input()->MouseEvent(ButtonDownFlags[index], 0, 0, 0, 0);
-    index = MForm->Renda->GetItemIndex();
+        Input()->MouseEvent(position | ButtonDownFlags[index], dx, dy, 0, 0);
+    index = form.Renda->GetItemIndex();
     if (InRange(index, ButtonCount))
-        Input()->MouseEvent(ButtonUpFlags[index], 0, 0, 0, 0);
+        Input()->MouseEvent(position | ButtonUpFlags[index], dx, dy, 0, 0);
     Input()->ProcessMessages();
 }
-}  // namespace
+
+void ToggleClicking(TMForm& form)
+{
+    if (form.Timer1->GetEnabled()) {
+        SetChoicesEnabled(form, true);
+        form.Timer1->SetEnabled(false);
+        form.StatusBar1->SetPanelText(ModePanel, "");
+    } else {
+        Input()->GetCursorPos(&LockPoint);
+        SetChoicesEnabled(form, false);
+        form.Timer1->SetEnabled(true);
+        form.StatusBar1->SetPanelText(ModePanel, ModeTextToggle);
+    }
+}
+
+void PollHoldKeys(TMForm& form)
+{
+    bool shift = KeyDown(VK_SHIFT);
+    bool control = KeyDown(VK_CONTROL);
+    if (shift && control) {
+        SetChoicesEnabled(form, false);
+        Input()->GetCursorPos(&LockPoint);
+        form.Timer1->SetEnabled(false);
+        form.Timer3->SetEnabled(true);
+        form.StatusBar1->SetPanelText(ModePanel, ModeTextHold);
+    } else if (form.Timer3->GetEnabled()) {
+        if (form.Timer1->GetEnabled()) {
+            // The lock key came between the release and this poll: toggle mode goes on, and
+            // the window keeps saying so.
+            form.Timer3->SetEnabled(false);
+            form.StatusBar1->SetPanelText(ModePanel, ModeTextToggle);
+        } else {
+            SetChoicesEnabled(form, true);
+            form.Timer3->SetEnabled(false);
+            form.StatusBar1->SetPanelText(ModePanel, "");
+        }
+    }
+}
+
+void SetChoicesEnabled(TMForm& form, bool enabled)
+{
+    form.Label1->SetEnabled(enabled);
+    form.Renda->SetEnabled(enabled);
+    form.Label3->SetEnabled(enabled);
+    form.LockKey->SetEnabled(enabled);
+}
 
 void RegisterLockKey(HWND window, int index)
 {
@@ -59,89 +144,4 @@ void RegisterLockKey(HWND window, int index)
         return;
     if (!Input()->RegisterHotKey(window, HotKeyId, HotKeyNoRepeat, LockKeyCodes[index]))
         Input()->RegisterHotKey(window, HotKeyId, 0, LockKeyCodes[index]);
-}
-
-void TMForm::MainControl(TObject* sender)
-{
-    auto* component = dynamic_cast<TComponent*>(sender);
-    if (component == nullptr)
-        return;
-    switch (component->GetTag()) {
-    case 1: {  // the pace
-        int position = MForm->RendaSpeed->GetPosition();
-        MForm->Speed->SetCaption(Format(PaceFormat, position));
-        MForm->Timer1->SetInterval(static_cast<unsigned>(position));
-        MForm->Timer3->SetInterval(static_cast<unsigned>(position));
-        break;
-    }
-    case 2: {  // the lock key
-        int index = MForm->LockKey->GetItemIndex();
-        if (!InRange(index, LockKeyCount))
-            break;
-        Input()->UnregisterHotKey(MForm->GetHandle(), HotKeyId);
-        RegisterLockKey(MForm->GetHandle(), index);
-        break;
-    }
-    case 3:  // a click
-        ClickStep();
-        break;
-    default:
-        break;
-    }
-}
-
-void TMForm::WMHotKey(TMessage& message)
-{
-    if (message.Msg != WM_HOTKEY || static_cast<int>(message.WParam) != HotKeyId)
-        return;
-    if (MForm->Timer1->GetEnabled()) {
-        MForm->EnableChoices();
-        MForm->Timer1->SetEnabled(false);
-        MForm->StatusBar1->SetPanelText(ModePanel, "");
-    } else {
-        Input()->GetCursorPos(&LockPoint);
-        MForm->DisableChoices();
-        MForm->Timer1->SetEnabled(true);
-        MForm->StatusBar1->SetPanelText(ModePanel, ModeTextToggle);
-    }
-}
-
-void TMForm::Timer2Timer(TObject* sender)
-{
-    bool shift = KeyDown(VK_SHIFT);
-    bool control = KeyDown(VK_CONTROL);
-    if (shift && control) {
-        MForm->DisableChoices();
-        Input()->GetCursorPos(&LockPoint);
-        MForm->Timer1->SetEnabled(false);
-        MForm->Timer3->SetEnabled(true);
-        MForm->StatusBar1->SetPanelText(ModePanel, ModeTextHold);
-    } else if (MForm->Timer3->GetEnabled()) {
-        if (MForm->Timer1->GetEnabled()) {
-            // The lock key came between the release and this poll: toggle mode goes on, and
-            // the window keeps saying so.
-            MForm->Timer3->SetEnabled(false);
-            MForm->StatusBar1->SetPanelText(ModePanel, ModeTextToggle);
-        } else {
-            MForm->EnableChoices();
-            MForm->Timer3->SetEnabled(false);
-            MForm->StatusBar1->SetPanelText(ModePanel, "");
-        }
-    }
-}
-
-void TMForm::DisableChoices()
-{
-    MForm->Label1->SetEnabled(false);
-    MForm->Renda->SetEnabled(false);
-    MForm->Label3->SetEnabled(false);
-    MForm->LockKey->SetEnabled(false);
-}
-
-void TMForm::EnableChoices()
-{
-    MForm->Label1->SetEnabled(true);
-    MForm->Renda->SetEnabled(true);
-    MForm->Label3->SetEnabled(true);
-    MForm->LockKey->SetEnabled(true);
 }

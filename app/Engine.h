@@ -22,6 +22,27 @@ extern POINT LockPoint;
 // Registers the lock key at `index` of LockKeyCodes as hot key 101; no selection registers nothing.
 void RegisterLockKey(HWND window, int index);
 
+class TMForm;
+
+// The engine's steps, each on the main window's state; TMForm's handlers call them for MForm.
+// The pace rule: the Speed caption and both click timers from RendaSpeed.
+void ApplyPace(TMForm& form);
+// The lock-key rule: hot key 101 moves to the key chosen in LockKey.
+void ApplyLockKey(TMForm& form);
+// One press and one release of the chosen button: at the lock point while the cursor lock is on,
+// at the cursor otherwise.
+void ClickStep(TMForm& form);
+// The lock key: starts the toggle mode, or stops it.
+void ToggleClicking(TMForm& form);
+// The Shift+Ctrl poll: starts, renews or ends the hold mode.
+void PollHoldKeys(TMForm& form);
+// Enables or disables Label1, Renda, Label3 and LockKey, in this order.
+void SetChoicesEnabled(TMForm& form, bool enabled);
+
+// `point` (screen pixels) as mouse_event's absolute coordinates: 0..65535 across the virtual
+// screen, each the smallest value the system maps back to that pixel.
+void AbsoluteInputPosition(POINT point, DWORD& dx, DWORD& dy);
+
 // The panel-1 texts and the pace caption.
 extern const char* const ModeTextToggle;
 extern const char* const ModeTextHold;

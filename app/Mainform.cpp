@@ -2,6 +2,7 @@
 
 #include "app/Engine.h"
 #include "app/InputPort.h"
+#include "app/SettingsFile.h"
 
 TMForm* MForm = nullptr;
 
@@ -54,7 +55,7 @@ TMForm::TMForm(TComponent* owner) : TForm(owner)
     // 2. The stored settings.
     LoadSettings();
     // 3. The pace, once, whether or not loading moved the track bar.
-    MainControl(RendaSpeed);
+    ApplyPace(*this);
     // 4. The lock key.
     RegisterLockKey(GetHandle(), LockKey->GetItemIndex());
 
@@ -181,4 +182,57 @@ void TMForm::Dispatch(TMessage& message)
         return;
     }
     TForm::Dispatch(message);
+}
+
+// The handlers work on MForm, the one main window, whatever object they are called on.
+void TMForm::MainControl(TObject* sender)
+{
+    auto* component = dynamic_cast<TComponent*>(sender);
+    if (component == nullptr)
+        return;
+    switch (component->GetTag()) {
+    case 1:
+        ApplyPace(*MForm);
+        break;
+    case 2:
+        ApplyLockKey(*MForm);
+        break;
+    case 3:
+        ClickStep(*MForm);
+        break;
+    default:
+        break;
+    }
+}
+
+void TMForm::WMHotKey(TMessage& message)
+{
+    if (message.Msg != WM_HOTKEY || static_cast<int>(message.WParam) != HotKeyId)
+        return;
+    ToggleClicking(*MForm);
+}
+
+void TMForm::Timer2Timer(TObject* sender)
+{
+    PollHoldKeys(*MForm);
+}
+
+void TMForm::DisableChoices()
+{
+    SetChoicesEnabled(*MForm, false);
+}
+
+void TMForm::EnableChoices()
+{
+    SetChoicesEnabled(*MForm, true);
+}
+
+void TMForm::LoadSettings()
+{
+    ReadSettings(*this);
+}
+
+void TMForm::SaveSettings()
+{
+    WriteSettings(*this);
 }

@@ -5,7 +5,6 @@
 
 #include <windows.h>
 
-#include <vector>
 
 // The settings file for an executable at `modulePath` (a full wide path).
 WideString SettingsFileName(const WideString& modulePath);
@@ -16,7 +15,10 @@ WideString SettingsFileName();
 // Points SettingsFileName() at another file (tests only); an empty path restores the default.
 void SetSettingsFileOverride(const AnsiString& path);
 
-// Where a window with `bounds` (screen pixels) must stand to be reachable: where it is when it
-// overlaps a work area at all; otherwise the nearest place where its caption strip (the top
-// `captionHeight` pixels) lies inside the nearest work area. Where it is when there is no area.
-POINT ReachablePlace(const RECT& bounds, int captionHeight, const std::vector<RECT>& workAreas);
+class TMForm;
+
+// Reads the stored choices into the window as it is being built. The lists take an index
+// silently (the lock key is registered by the caller), the track bar clamps the pace.
+void ReadSettings(TMForm& form);
+// Writes the window's place and the choices key by key; a failed write stops at that key.
+void WriteSettings(TMForm& form);

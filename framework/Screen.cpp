@@ -89,3 +89,54 @@ TMonitor* TScreen::MonitorFromWindow(HWND window)
     TMonitor* monitor = Find(handle);
     return monitor != nullptr ? monitor : Monitors(0);
 }
+
+POINT TScreen::ReachablePlace(const RECT& bounds)
+{
+    std::vector<RECT> areas;
+    const int count = MonitorCount();
+    for (int i = 0; i < count; ++i)
+        areas.push_back(Monitors(i)->GetWorkareaRect());
+    return ::ReachablePlace(bounds, areas);
+}
+
+namespace {
+// Distance from `a` to `b` along one axis: 0 where they meet or overlap.
+long long Gap(long aFrom, long aTo, long bFrom, long bTo)
+{
+    if (aTo <= bFrom)
+        return static_cast<long long>(bFrom) - aTo;
+    if (bTo <= aFrom)
+        return static_cast<long long>(aFrom) - bTo;
+    return 0;
+}
+
+// `value` moved into from..to; from when the range is empty.
+long Clamp(long value, long from, long to)
+{
+    return std::max(from, std::min(value, to));
+}
+}  // namespace
+
+POINT ReachablePlace(const RECT& bounds, const std::vector<RECT>& workAreas)
+{
+    POINT place = {bounds.left, bounds.top};
+    const RECT* nearest = nullptr;
+    long long nearestDistance = 0;
+    for (const RECT& area : workAreas) {
+        if (bounds.left < area.right && area.left < bounds.right && bounds.top < area.bottom &&
+            area.top < bounds.bottom)
+            return place;
+        long long dx = Gap(bounds.left, bounds.right, area.left, area.right);
+        long long dy = Gap(bounds.top, bounds.bottom, area.top, area.bottom);
+        long long distance = dx * dx + dy * dy;
+        if (nearest == nullptr || distance < nearestDistance) {
+            nearest = &area;
+            nearestDistance = distance;
+        }
+    }
+    if (nearest != nullptr) {
+        place.x = Clamp(bounds.left, nearest->left, nearest->right - (bounds.right - bounds.left));
+        place.y = Clamp(bounds.top, nearest->top, nearest->bottom - (bounds.bottom - bounds.top));
+    }
+    return place;
+}

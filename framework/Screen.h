@@ -4,6 +4,7 @@
 #include "framework/Classes.h"
 
 #include <memory>
+#include <vector>
 #include <windows.h>
 
 // One display monitor; the bounds are read from the platform on every call.
@@ -38,6 +39,11 @@ public:
     // The monitor a window is on (the nearest one when it is on none).
     TMonitor* MonitorFromWindow(HWND window);
 
+    // Where a window with `bounds` (screen pixels) must stand to be reachable: where it is when any
+    // part of it lies on a monitor's work area; otherwise moved the least distance that puts it
+    // whole inside the nearest work area (its top-left corner inside where it is larger).
+    POINT ReachablePlace(const RECT& bounds);
+
 private:
     void Refresh();
     TMonitor* Find(HMONITOR handle);
@@ -46,3 +52,6 @@ private:
 };
 
 extern TScreen* Screen;
+
+// ReachablePlace for given work areas; where it is when there is none.
+POINT ReachablePlace(const RECT& bounds, const std::vector<RECT>& workAreas);

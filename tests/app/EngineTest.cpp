@@ -122,7 +122,19 @@ TEST_F(EngineTest, ClickStepPressesAndReleasesTheChosenButton)
     }
 }
 
-TEST_F(EngineTest, CursorLockPutsTheCursorBackBeforeEachClick)
+// A transition injected at `at` itself, as the cursor lock sends it.
+std::string LockedClick(DWORD button, POINT at)
+{
+    DWORD dx = 0, dy = 0;
+    AbsoluteInputPosition(at, dx, dy);
+    return Format("mouse_event 0x%X %u %u 0 0",
+                  static_cast<unsigned>(MOUSEEVENTF_MOVE | MOUSEEVENTF_ABSOLUTE | MOUSEEVENTF_VIRTUALDESK | button),
+                  static_cast<unsigned>(dx), static_cast<unsigned>(dy));
+}
+
+// The cursor is put back, and each transition carries the lock point too: mouse movement taken
+// in while messages are handled cannot move the press.
+TEST_F(EngineTest, CursorLockPutsTheCursorBackAndPressesAtTheLockPoint)
 {
     Input().Cursor = {300, 200};
     PressLockKey();
@@ -130,9 +142,30 @@ TEST_F(EngineTest, CursorLockPutsTheCursorBackBeforeEachClick)
     Input().Cursor = {10, 10};  // the user moved the mouse
     Input().Calls.clear();
     Tick(Form->Timer1);
-    EXPECT_EQ((Calls{"SetCursorPos 300 200", "ProcessMessages", "mouse_event 0x2 0 0 0 0", "mouse_event 0x4 0 0 0 0",
-                     "ProcessMessages"}),
+    EXPECT_EQ((Calls{"SetCursorPos 300 200", "ProcessMessages", LockedClick(MOUSEEVENTF_LEFTDOWN, {300, 200}),
+                     LockedClick(MOUSEEVENTF_LEFTUP, {300, 200}), "ProcessMessages"}),
               Input().Calls);
+}
+
+// The system maps an absolute coordinate n to the pixel n * size / 65536 of the virtual screen:
+// every pixel, edges included, comes back as itself.
+TEST(AbsoluteInputPositionTest, EveryPixelMapsBackToItself)
+{
+    const int left = GetSystemMetrics(SM_XVIRTUALSCREEN), top = GetSystemMetrics(SM_YVIRTUALSCREEN);
+    const int width = GetSystemMetrics(SM_CXVIRTUALSCREEN), height = GetSystemMetrics(SM_CYVIRTUALSCREEN);
+    ASSERT_GT(width, 1);
+    for (POINT p : {POINT{left, top}, POINT{left + width - 1, top + height - 1}, POINT{left + 400, top + 350},
+                    POINT{left + width / 3, top + height / 7}}) {
+        for (int x = p.x - 1; x <= p.x + 1; ++x) {
+            if (x < left || x >= left + width)
+                continue;
+            DWORD dx = 0, dy = 0;
+            AbsoluteInputPosition({x, p.y}, dx, dy);
+            EXPECT_LE(dx, 65535u);
+            EXPECT_EQ(x, left + static_cast<int>(static_cast<long long>(dx) * width / 65536)) << x;
+            EXPECT_EQ(p.y, top + static_cast<int>(static_cast<long long>(dy) * height / 65536)) << p.y;
+        }
+    }
 }
 
 TEST_F(EngineTest, ButtonIsReadAgainForTheRelease)
@@ -144,8 +177,8 @@ TEST_F(EngineTest, ButtonIsReadAgainForTheRelease)
         Form->Renda->SetItemIndex(1);
     };
     Tick(Form->Timer1);
-    EXPECT_EQ("mouse_event 0x8 0 0 0 0", Input().Calls[2]);
-    EXPECT_EQ("mouse_event 0x10 0 0 0 0", Input().Calls[3]);
+    EXPECT_EQ(LockedClick(MOUSEEVENTF_RIGHTDOWN, LockPoint), Input().Calls[2]);
+    EXPECT_EQ(LockedClick(MOUSEEVENTF_RIGHTUP, LockPoint), Input().Calls[3]);
 }
 
 TEST_F(EngineTest, NoButtonSelectedSendsNoClick)

@@ -303,7 +303,7 @@ int CmdWait(const std::wstring& title, const std::wstring& cls, double seconds) 
 
 int Usage() {
   fprintf(stderr,
-          "usage: wintool [-c class] wait|close|rect|children|panel|items|move <title> [args]\n"
+          "usage: wintool [-c class] wait|close|rect|alive|children|panel|items|move <title> [args]\n"
           "       wintool list\n");
   return 1;
 }
@@ -343,6 +343,13 @@ int main() {
     return SetWindowPos(hwnd, NULL, _wtoi(arg), _wtoi(argv[i + 1]), 0, 0,
                         SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE) ? 0 : 3;
   if (cmd == L"rect") return CmdRect(hwnd);
+  // alive [seconds=2]: whether the window's thread answers a message in time (a spinning
+  // thread never does; a plain SendMessage would wait for it for good).
+  if (cmd == L"alive") {
+    DWORD_PTR result = 0;
+    UINT ms = (UINT)((arg ? _wtof(arg) : 2.0) * 1000);
+    return SendMessageTimeoutW(hwnd, WM_NULL, 0, 0, SMTO_ABORTIFHUNG, ms, &result) ? 0 : 4;
+  }
   if (cmd == L"children") {
     ChildWalk walk = {hwnd};
     EnumChildWindows(hwnd, PrintChild, (LPARAM)&walk);

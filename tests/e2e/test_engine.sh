@@ -62,26 +62,32 @@ check "no more clicks after release" wait_until 5 settled LDOWN
 stop_app
 
 # ---- cursor lock: the clicks stay where the lock key was pressed --------------------
-rm -f "$TARGET_LOG.mark"
-write_settings 0 50 1
-run_app
-xdotool mousemove 400 350
-sleep 0.3
-start=$(count_events LDOWN)
-xdotool key F1
-wait_until 5 presses_at_least LDOWN $((start + 3))
-for p in "600 500" "350 550" "650 320"; do
-  # shellcheck disable=SC2086
-  xdotool mousemove $p
+# locked_run <pace> <moves> <pause>: the mouse moves <moves> times, <pause> s apart, while
+# clicking with the cursor lock on; no press may land away from the lock point.
+locked_run() {
+  local pace=$1 moves=$2 pause=$3 start i moved locked
+  rm -f "$TARGET_LOG.mark"
+  write_settings 0 "$pace" 1
+  run_app
+  xdotool mousemove 400 350
   sleep 0.3
-done
-xdotool key F1
-wait_until 5 settled LDOWN
-moved=$(awk -v skip="$start" '$1 == "LDOWN" && ++n > skip && ($3 != 400 || $4 != 350)' "$TARGET_LOG" | wc -l)
-locked=$(awk -v skip="$start" '$1 == "LDOWN" && ++n > skip' "$TARGET_LOG" | wc -l)
-check "clicks during the lock run ($locked)" test "$locked" -ge 10
-check_eq "clicks away from the lock point" 0 "$moved"
-stop_app
+  start=$(count_events LDOWN)
+  xdotool key F1
+  wait_until 5 presses_at_least LDOWN $((start + 3))
+  for ((i = 1; i <= moves; i++)); do
+    xdotool mousemove $((320 + i * 37 % 360)) $((320 + i * 53 % 260))
+    sleep "$pause"
+  done
+  xdotool key F1
+  wait_until 10 settled LDOWN
+  moved=$(awk -v skip="$start" '$1 == "LDOWN" && ++n > skip && ($3 != 400 || $4 != 350)' "$TARGET_LOG" | wc -l)
+  locked=$(awk -v skip="$start" '$1 == "LDOWN" && ++n > skip' "$TARGET_LOG" | wc -l)
+  check "pace $pace: clicks during the lock run ($locked)" test "$locked" -ge 10
+  check_eq "pace $pace: clicks away from the lock point" 0 "$moved"
+  stop_app
+}
+locked_run 50 3 0.3
+locked_run 2 60 0.02
 
 # ---- right and middle buttons -------------------------------------------------------
 for choice in "1 RDOWN RUP" "2 MDOWN MUP"; do
