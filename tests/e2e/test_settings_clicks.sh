@@ -47,11 +47,12 @@ check_eq "no click after the second Home" "$downs" "$(count_events RDOWN)"
 check_eq "every right press released" "$downs" "$(count_events RUP)"
 check_eq "left presses" 0 "$(count_events LDOWN)"
 check_eq "middle presses" 0 "$(count_events MDOWN)"
-# The pace: the mean gap between presses tells 50 ms from the default 500 and from
-# as fast as possible; the bounds are loose on purpose (timers under Wine vary).
+# The stored pace runs: ticks never come ahead of their grid, so the mean gap between presses
+# is at least about 50 ms (not as fast as possible), and a pace of the default 500 ms could not
+# give a mean below 400 ms. Lateness on a busy machine only drops ticks, widening the gap.
 gap=$(awk '$1 == "RDOWN" { if (n++ == 0) first = $2; last = $2 } END { if (n > 1) printf "%d", (last - first) / (n - 1) }' "$TARGET_LOG")
 echo "presses: $downs, mean gap: ${gap:-?} ms"
-check "mean gap between presses near 50 ms (${gap:-none})" test -n "$gap" -a "${gap:-0}" -ge 30 -a "${gap:-0}" -le 150
+check "mean gap between presses of the 50 ms pace (${gap:-none})" test -n "$gap" -a "${gap:-0}" -ge 30 -a "${gap:-0}" -lt 400
 
 if app_close 30; then
   pass "the program ended after WM_CLOSE"
