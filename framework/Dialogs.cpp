@@ -3,6 +3,7 @@
 #include "framework/Application.h"
 #include "framework/Screen.h"
 
+#include <cderr.h>
 #include <dlgs.h>
 
 #include <algorithm>
@@ -155,15 +156,10 @@ UINT FindReplaceMessage()
     return message;
 }
 
-// Copies `text` into a text buffer of the dialog, cut to fit with its terminator; a cut never
-// leaves the first byte of a double-byte character behind.
+// Copies `text` into a text buffer of the dialog, cut to fit with its terminator.
 void CopyText(char* buffer, const AnsiString& text)
 {
-    size_t length = std::min<size_t>(text.size(), TFindDialog::TextBufferSize - 1);
-    if (length < text.size() && length > 0 && IsTrailByte(text, length))
-        --length;
-    std::memcpy(buffer, text.data(), length);
-    buffer[length] = 0;
+    CopyToBuffer(buffer, TFindDialog::TextBufferSize, text);
 }
 }  // namespace
 
@@ -454,9 +450,10 @@ DWORD OpenOptionFlags(TOpenOptions options)
 std::string FileDialogFilter(const AnsiString& filter)
 {
     std::string list = filter;
-    for (char& c : list) {
-        if (c == '|')
-            c = '\0';
+    // By character: the second byte of a double-byte character may be 0x7C ("ポ" is 0x83 0x7C).
+    for (size_t i = 0; i < list.size(); i += CharLength(filter, i)) {
+        if (list[i] == '|')
+            list[i] = '\0';
     }
     list.push_back('\0');
     list.push_back('\0');
@@ -475,11 +472,80 @@ bool TSaveDialog::Execute()
     return DoExecute(GetSaveFileNameA) != 0;
 }
 
+namespace {
+// The longest path the platform's file dialogs take, in characters without the terminator.
+const size_t LongestPath = MAX_PATH - 1;
+
+// The length in UTF-16 units of `text` once its environment variables are expanded, as the
+// platform does with the initial folder.
+size_t ExpandedLength(const AnsiString& text)
+{
+    const WideString wide = AnsiToWide(text);
+    const DWORD length = ExpandEnvironmentStringsW(wide.c_str(), nullptr, 0);
+    return length > 0 ? length - 1 : wide.size();
+}
+
+// The folder a dialog opens in: the initial folder, else the current one (UTF-16 units).
+size_t StartFolderLength(const AnsiString& initialDir)
+{
+    if (!initialDir.empty())
+        return ExpandedLength(initialDir);
+    const DWORD length = GetCurrentDirectoryW(0, nullptr);
+    return length > 0 ? length - 1 : 0;
+}
+
+// Whether `name` names its place on its own ("C:...", "\...") rather than inside a folder.
+bool IsRooted(const WideString& name)
+{
+    return (name.size() >= 2 && name[1] == L':') || (!name.empty() && name[0] == L'\\');
+}
+
+// `ext` without the periods it starts with: the platform puts one between name and extension.
+AnsiString BareExtension(const AnsiString& ext)
+{
+    const size_t start = ext.find_first_not_of('.');
+    return start == AnsiString::npos ? AnsiString() : ext.substr(start);
+}
+
+[[noreturn]] void RaiseTooLong(const char* property, size_t length)
+{
+    throw Exception(Format("The file dialog cannot take this %s: it makes a path of %u characters, and a path "
+                           "has at most %u",
+                           property, static_cast<unsigned>(length), static_cast<unsigned>(LongestPath)));
+}
+
+[[noreturn]] void RaiseNamesCut(size_t bufferSize)
+{
+    throw Exception(Format("The chosen file names do not fit the file dialog's name buffer of %u bytes; no name "
+                           "was taken",
+                           static_cast<unsigned>(bufferSize)));
+}
+}  // namespace
+
+void TOpenDialog::CheckPathProperties() const
+{
+    // The platform's dialog keeps paths in buffers of MAX_PATH characters: a longer value makes
+    // it fail in its own code, so none reaches it.
+    const size_t folder = StartFolderLength(FInitialDir);
+    if (!FInitialDir.empty() && folder > LongestPath)
+        RaiseTooLong("InitialDir", folder);
+    const WideString name = AnsiToWide(FFileName);
+    const size_t path = IsRooted(name) ? name.size() : folder + 1 + name.size();
+    if (!name.empty() && path > LongestPath)
+        RaiseTooLong("FileName", path);
+    // The extension goes after a name of at least one character in the starting folder.
+    const size_t ext = AnsiToWide(BareExtension(FDefaultExt)).size();
+    if (ext > 0 && folder + 3 + ext > LongestPath)
+        RaiseTooLong("DefaultExt", folder + 3 + ext);
+}
+
 BOOL TOpenDialog::DoExecute(TFileDialogFunc function)
 {
-    std::vector<char> buffer(FileBufferLength, '\0');
-    FFileName.copy(buffer.data(), buffer.size() - 1);
+    CheckPathProperties();
+    FNames.assign(FileBufferLength, '\0');
+    CopyToBuffer(FNames.data(), FNames.size(), FFileName);
     std::string filter = FileDialogFilter(FFilter);
+    const AnsiString defaultExt = BareExtension(FDefaultExt);
 
     OPENFILENAMEA ofn = {};
     // The size before the places bar: the Explorer look then has a plain edit for the name.
@@ -488,11 +554,11 @@ BOOL TOpenDialog::DoExecute(TFileDialogFunc function)
     ofn.hwndOwner = active != nullptr ? active : Application->GetHandle();
     ofn.lpstrFilter = FFilter.empty() ? nullptr : filter.c_str();
     ofn.nFilterIndex = static_cast<DWORD>(FFilterIndex);
-    ofn.lpstrFile = buffer.data();
-    ofn.nMaxFile = static_cast<DWORD>(buffer.size());
+    ofn.lpstrFile = FNames.data();
+    ofn.nMaxFile = static_cast<DWORD>(FNames.size());
     ofn.lpstrInitialDir = FInitialDir.empty() ? nullptr : FInitialDir.c_str();
     ofn.lpstrTitle = FTitle.empty() ? nullptr : FTitle.c_str();
-    ofn.lpstrDefExt = FDefaultExt.empty() ? nullptr : FDefaultExt.c_str();
+    ofn.lpstrDefExt = defaultExt.empty() ? nullptr : defaultExt.c_str();
     FExplorer = NewStyleControls && !FOptions.Contains(ofOldStyleDialog);
     // Without a template of ours the platform gives the hook an empty child of its own, which
     // it never resizes: nothing of it can cover the dialog's controls.
@@ -509,6 +575,7 @@ BOOL TOpenDialog::DoExecute(TFileDialogFunc function)
         TDialogHookScope scope(this);
         result = function(&ofn);
     }
+    const DWORD error = result == 0 ? CommDlgExtendedError() : 0;
     FRunning = nullptr;
     FHandle = nullptr;
     EnableTaskWindows(disabled);
@@ -516,6 +583,9 @@ BOOL TOpenDialog::DoExecute(TFileDialogFunc function)
         SetActiveWindow(active);
 
     FFilterIndex = static_cast<int>(ofn.nFilterIndex);
+    const bool whole = result != 0 && ReadFileNames(ofn);
+    const size_t bufferSize = FNames.size();
+    std::vector<char>().swap(FNames);
     if (result != 0) {
         if ((ofn.Flags & OFN_READONLY) != 0)
             FOptions.Include(ofReadOnly);
@@ -525,53 +595,102 @@ BOOL TOpenDialog::DoExecute(TFileDialogFunc function)
             FOptions.Include(ofExtensionDifferent);
         else
             FOptions.Exclude(ofExtensionDifferent);
-        ReadFileNames(ofn);
-    } else {
+    }
+    if (!whole) {
         FFileName = fileName;
         FFiles = files;
     }
+    // A selection the buffer could not hold is a failure, never a Cancel or a cut name.
+    if ((result != 0 && !whole) || error == FNERR_BUFFERTOOSMALL)
+        RaiseNamesCut(bufferSize);
     return result;
+}
+
+size_t TOpenDialog::NamesRoom() const
+{
+    HWND dialog = FHandle != nullptr ? GetParent(FHandle) : nullptr;
+    if (dialog == nullptr)
+        return 0;
+    const LRESULT spec = SendMessageA(dialog, CDM_GETSPEC, 0, 0);
+    const LRESULT folder = SendMessageA(dialog, CDM_GETFOLDERPATH, 0, 0);
+    if (spec <= 0 || folder <= 0)
+        return 0;
+    // Each counts characters (or bytes) with a terminator, and a character takes at most two
+    // bytes. The names come back as the folder, then each name (shorter than the typed list with
+    // its quotes), perhaps with the default extension.
+    const size_t ext = BareExtension(FDefaultExt).size() + 1;
+    return 2 * (static_cast<size_t>(spec) + static_cast<size_t>(folder) + ext) + 2;
+}
+
+bool TOpenDialog::GrowNames(size_t size)
+{
+    if (FRunning == nullptr || size <= FNames.size() || size > MAXDWORD)
+        return false;
+    FNames.assign(size, '\0');
+    FRunning->lpstrFile = FNames.data();
+    FRunning->nMaxFile = static_cast<DWORD>(FNames.size());
+    return true;
 }
 
 bool TOpenDialog::FileOk()
 {
-    if (FRunning != nullptr)
-        ReadFileNames(*FRunning);
+    if (FRunning != nullptr && !ReadFileNames(*FRunning)) {
+        // The names did not fit: the platform is asked for them again, into a buffer that holds
+        // them. Where it cannot grow the dialog closes, and Execute reports the failure.
+        HWND dialog = FExplorer ? GetParent(FHandle) : nullptr;
+        if (dialog != nullptr && GrowNames(NamesRoom())) {
+            PostMessageA(dialog, WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED), LPARAM(GetDlgItem(dialog, IDOK)));
+            return false;
+        }
+        return true;
+    }
     return DoCanClose();
 }
 
-void TOpenDialog::ReadFileNames(const OPENFILENAMEA& ofn)
+bool TOpenDialog::ReadFileNames(const OPENFILENAMEA& ofn)
 {
-    const char* buffer = ofn.lpstrFile;
-    const char* end = buffer + ofn.nMaxFile;
+    const size_t size = ofn.nMaxFile;
+    const AnsiString text(ofn.lpstrFile, size);
+    const size_t offset = ofn.nFileOffset;
     FFiles.clear();
+    FFileName.clear();
     // One name: the buffer holds its full path. Several: the folder, then each name, ended by
-    // zeros (Explorer look) or by spaces (old look).
-    const bool several = ofn.nFileOffset > 0 && ofn.nFileOffset < ofn.nMaxFile &&
-                         (buffer[ofn.nFileOffset - 1] == '\0' ||
-                          (!FExplorer && (ofn.Flags & OFN_ALLOWMULTISELECT) != 0 && buffer[ofn.nFileOffset - 1] == ' '));
+    // zeros (Explorer look) or by spaces (old look). A buffer without its terminator was cut.
+    const bool several = offset > 0 && offset < size &&
+                         (text[offset - 1] == '\0' ||
+                          (!FExplorer && (ofn.Flags & OFN_ALLOWMULTISELECT) != 0 && text[offset - 1] == ' '));
     if (!several) {
-        FFiles.push_back(AnsiString(buffer, strnlen(buffer, ofn.nMaxFile)));
+        const size_t length = text.find('\0');
+        if (length == AnsiString::npos)
+            return false;
+        FFiles.push_back(text.substr(0, length));
     } else {
-        const char separator = buffer[ofn.nFileOffset - 1];
+        const char separator = text[offset - 1];
         std::vector<AnsiString> parts;
-        const char* p = buffer;
-        while (p < end && *p != '\0') {
-            const char* q = p;
-            while (q < end && *q != '\0' && *q != separator)
-                ++q;
-            parts.emplace_back(p, q);
-            if (q >= end || (*q == '\0' && separator != '\0'))
-                break;
-            p = q + 1;
+        bool ended = false;
+        size_t start = 0;
+        // By character: a second byte is never a zero or a space, but the rule holds everywhere.
+        for (size_t i = 0; i < size && !ended;) {
+            if (text[i] != '\0' && text[i] != separator) {
+                i += CharLength(text, i);
+                continue;
+            }
+            ended = text[i] == '\0' && (i == start || separator != '\0');
+            if (i > start)
+                parts.push_back(text.substr(start, i - start));
+            start = ++i;
         }
+        if (!ended)
+            return false;
         AnsiString folder = parts.empty() ? AnsiString() : parts.front();
-        if (!folder.empty() && folder.back() != '\\')
+        // The folder's own last byte may be the second byte of a character ("表" is 0x95 0x5C).
+        if (!folder.empty() && (folder.back() != '\\' || IsTrailByte(folder, folder.size() - 1)))
             folder += '\\';
         for (size_t i = 1; i < parts.size(); ++i)
             FFiles.push_back(folder + parts[i]);
     }
     FFileName = FFiles.empty() ? AnsiString() : FFiles.front();
+    return true;
 }
 
 bool TOpenDialog::DoCanClose()
@@ -616,7 +735,11 @@ void TOpenDialog::WndProc(TMessage& message)
         switch (notify->hdr.code) {
         case CDN_INITDONE: DoShow(); break;
         case CDN_FOLDERCHANGE: DoFolderChange(); break;
-        case CDN_SELCHANGE: DoSelectionChange(); break;
+        case CDN_SELCHANGE:
+            // The documented moment to make room for a large multi-selection.
+            GrowNames(NamesRoom());
+            DoSelectionChange();
+            break;
         case CDN_TYPECHANGE:
             if (FRunning != nullptr)
                 FFilterIndex = static_cast<int>(FRunning->nFilterIndex);

@@ -290,7 +290,9 @@ public:
 
     const char* ClassName() const override { return "TOpenDialog"; }
 
-    // Shows the open-file dialog; true when the user confirmed a name.
+    // Shows the open-file dialog; true when the user confirmed a name. Raises Exception, without
+    // showing it, for an InitialDir, FileName or DefaultExt that cannot make a path, and after it
+    // for a selection whose names did not fit the name buffer.
     bool Execute() override;
 
     void DefaultHandler(TMessage& message) override;
@@ -307,6 +309,7 @@ public:
     void SetFilterIndex(int value) { FFilterIndex = value; }
     const AnsiString& GetInitialDir() const { return FInitialDir; }
     void SetInitialDir(const AnsiString& value) { FInitialDir = value; }
+    // Added to a name typed without an extension; periods it starts with are not used.
     const AnsiString& GetDefaultExt() const { return FDefaultExt; }
     void SetDefaultExt(const AnsiString& value) { FDefaultExt = value; }
     const AnsiString& GetTitle() const { return FTitle; }
@@ -319,7 +322,7 @@ public:
     TNotifyEvent OnSelectionChange;
     TNotifyEvent OnTypeChange;
 
-    // The characters the name buffer holds, enough for a multi-selection of many files.
+    // The characters the name buffer holds at the start; it grows for a larger multi-selection.
     static constexpr DWORD FileBufferLength = 0x10000;
 
 protected:
@@ -337,10 +340,18 @@ protected:
     bool IsExplorerLook() const { return FExplorer; }
 
 private:
-    // Takes the names the platform wrote into the dialog's buffer.
-    void ReadFileNames(const OPENFILENAMEA& ofn);
-    // The user confirmed a name: takes the names, then asks DoCanClose.
+    // Raises Exception for a path-like property the platform's dialog cannot take.
+    void CheckPathProperties() const;
+    // Takes the names the platform wrote into the dialog's buffer; false, with no name taken,
+    // when the buffer was cut.
+    bool ReadFileNames(const OPENFILENAMEA& ofn);
+    // The user confirmed a name: takes the names, then asks DoCanClose. Names that did not fit
+    // are asked for again into a larger buffer.
     bool FileOk();
+    // The bytes the running Explorer-look dialog's names may take; 0 when it cannot tell.
+    size_t NamesRoom() const;
+    // Gives the running dialog a name buffer of `size` bytes; false when it has one that large.
+    bool GrowNames(size_t size);
 
     AnsiString FFileName;
     std::vector<AnsiString> FFiles;
@@ -353,6 +364,7 @@ private:
     // While a dialog runs: its look and the record handed to the platform.
     bool FExplorer = false;
     OPENFILENAMEA* FRunning = nullptr;
+    std::vector<char> FNames;
 };
 
 // The modal save-file dialog: the open dialog's runner on the platform's save function.

@@ -2,8 +2,10 @@
 
 #include <windows.h>
 
+#include <algorithm>
 #include <cstdarg>
 #include <cstdio>
+#include <cstring>
 #include <vector>
 
 AnsiString Format(const char* format, ...)
@@ -41,6 +43,15 @@ bool IsTrailByte(const AnsiString& text, size_t index)
     while (i < index)
         i += CharLength(text, i);
     return i != index;
+}
+
+void CopyToBuffer(char* buffer, size_t size, const AnsiString& text)
+{
+    size_t length = std::min(text.size(), size - 1);
+    if (length < text.size() && length > 0 && IsTrailByte(text, length))
+        --length;
+    std::memcpy(buffer, text.data(), length);
+    buffer[length] = 0;
 }
 
 WideString AnsiToWide(const AnsiString& text)

@@ -40,6 +40,10 @@ size_t CharLength(const AnsiString& text, size_t index);
 // True when `index` is the second byte of a double-byte character in `text` (ANSI code page).
 bool IsTrailByte(const AnsiString& text, size_t index);
 
+// Copies `text` into `buffer` of `size` bytes (size > 0) with its terminator, cut to fit; a cut
+// never leaves the first byte of a double-byte character behind.
+void CopyToBuffer(char* buffer, size_t size, const AnsiString& text);
+
 // UTF-16 text, as the platform's wide calls take it.
 using WideString = std::wstring;
 

@@ -5,8 +5,12 @@
 #include "support/FileDialogDriver.h"
 #include "support/TempFolder.h"
 
+#include <commctrl.h>
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <functional>
+#include <set>
 #include <string>
 #include <vector>
 
@@ -19,6 +23,84 @@ AnsiString Lower(AnsiString text)
     CharLowerBuffA(&text[0], static_cast<DWORD>(text.size()));
     return text;
 }
+
+// Characters whose second byte is a separator: "\" in the first two, "|" in the third.
+const AnsiString Hyo = "\x95\x5c";                          // 表
+const AnsiString So = "\x83\x5c";                           // ソ
+const AnsiString Report = "\x83\x8c\x83\x7c\x81\x5b\x83\x67";  // レポート
+const AnsiString All = "\x82\xb7\x82\xd7\x82\xc4";              // すべて
+
+bool Exists(const AnsiString& path)
+{
+    return GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES;
+}
+
+BOOL CALLBACK FindFileList(HWND child, LPARAM param)
+{
+    char name[32] = {};
+    GetClassNameA(child, name, sizeof(name));
+    if (lstrcmpA(name, WC_LISTVIEWA) != 0)
+        return TRUE;
+    *reinterpret_cast<HWND*>(param) = child;
+    return FALSE;
+}
+
+// The file list of a running dialog (the list view inside its shell view).
+HWND FileList(HWND dialog)
+{
+    HWND found = nullptr;
+    EnumChildWindows(dialog, FindFileList, reinterpret_cast<LPARAM>(&found));
+    return found;
+}
+
+// The first letter of every name the file list shows, in order.
+std::string ListedInitials(HWND dialog)
+{
+    HWND list = FileList(dialog);
+    std::string initials;
+    const int count = static_cast<int>(SendMessageA(list, LVM_GETITEMCOUNT, 0, 0));
+    for (int i = 0; i < count; ++i) {
+        char text[MAX_PATH] = {};
+        LVITEMA item = {};
+        item.pszText = text;
+        item.cchTextMax = MAX_PATH;
+        SendMessageA(list, LVM_GETITEMTEXTA, static_cast<WPARAM>(i), reinterpret_cast<LPARAM>(&item));
+        initials += text[0];
+    }
+    std::sort(initials.begin(), initials.end());
+    return initials;
+}
+
+// Picks the type of `index` (0-based) in the type box, as the user does.
+void PickType(HWND dialog, int index)
+{
+    SendDlgItemMessageA(dialog, 0x470, CB_SETCURSEL, static_cast<WPARAM>(index), 0);
+    for (WORD code : {CBN_SELENDOK, CBN_SELCHANGE})  // what each look listens to
+        SendMessageA(dialog, WM_COMMAND, MAKEWPARAM(0x470, code), LPARAM(GetDlgItem(dialog, 0x470)));
+}
+
+std::vector<AnsiString> TypeDescriptions(HWND dialog)
+{
+    std::vector<AnsiString> descriptions;
+    const int count = static_cast<int>(SendDlgItemMessageA(dialog, 0x470, CB_GETCOUNT, 0, 0));
+    for (int i = 0; i < count; ++i) {
+        char text[256] = {};
+        SendDlgItemMessageA(dialog, 0x470, CB_GETLBTEXT, static_cast<WPARAM>(i), reinterpret_cast<LPARAM>(text));
+        descriptions.push_back(text);
+    }
+    return descriptions;
+}
+
+// The message of the Exception `action` raises; empty when it raises none.
+std::string RaisedMessage(const std::function<void()>& action)
+{
+    try {
+        action();
+    } catch (const Exception& e) {
+        return e.Message();
+    }
+    return "";
+}
 }  // namespace
 
 TEST(FileDialogTest, OptionsAndFilterInThePlatformsTerms)
@@ -28,6 +110,31 @@ TEST(FileDialogTest, OptionsAndFilterInThePlatformsTerms)
               OpenOptionFlags({ofReadOnly, ofNoLongNames, ofOldStyleDialog, ofNoDereferenceLinks, ofEnableSizing}));
     static const char list[] = "Text\0*.txt\0All\0*.*\0\0";
     EXPECT_EQ(std::string(list, sizeof(list) - 1), FileDialogFilter("Text|*.txt|All|*.*"));
+    // The second byte of "ポ" is "|": it splits nothing.
+    const std::string japanese = Report + "|*.rpt|" + All + "|*.*";
+    EXPECT_EQ(Report + '\0' + "*.rpt" + '\0' + All + '\0' + "*.*" + '\0' + '\0', FileDialogFilter(japanese));
+}
+
+TEST(FileDialogTest, CopyToBufferNeverLeavesHalfACharacter)
+{
+    struct Case {
+        AnsiString Text;
+        size_t Size;
+        AnsiString Copied;
+    };
+    const Case cases[] = {
+        {"ab" + Hyo, 5, "ab" + Hyo},  // fits with its terminator
+        {"ab" + Hyo, 4, "ab"},        // the lead byte alone would be half a character
+        {Hyo + "ab", 3, Hyo},
+        {"abc", 3, "ab"},
+        {"abc", 1, ""},
+    };
+    for (const Case& c : cases) {
+        char buffer[8];
+        std::fill(std::begin(buffer), std::end(buffer), '#');
+        CopyToBuffer(buffer, c.Size, c.Text);
+        EXPECT_EQ(c.Copied, AnsiString(buffer)) << c.Text << " " << c.Size;
+    }
 }
 
 // A typed name comes back as a full path with the chosen filter, in both looks; a refused
@@ -121,4 +228,150 @@ TEST(FileDialogTest, ProgramWindowsWaitAndTheCurrentFolderIsLeftToThePlatform)
     }
     DestroyWindow(window);
     DestroyWindow(other);
+}
+
+// A multi-selection in a folder whose name ends in a character whose second byte is "\": every
+// name returned is one that exists.
+TEST(FileDialogTest, MultiSelectionInFoldersEndingInADoubleByteCharacterGivesNamesThatExist)
+{
+    TempFolder root;
+    for (const AnsiString& name : {Hyo, So, AnsiString("plain")}) {
+        SCOPED_TRACE(name);
+        const AnsiString folder = root.Path(name);
+        ASSERT_TRUE(CreateDirectoryA(folder.c_str(), nullptr));
+        for (const char* file : {"a.txt", "b.txt"})
+            WriteBytes(folder + "\\" + file, "x");
+        TOpenDialog dialog(nullptr);
+        dialog.SetOptions(dialog.GetOptions().Include(ofAllowMultiSelect));
+        dialog.SetInitialDir(folder);
+        FileDialogDriver driver;
+        ASSERT_TRUE(driver.Run(dialog, {[](HWND window) {
+            FileDialogDriver::TypeAndConfirm(window, "\"a.txt\" \"b.txt\"");
+        }}));
+        ASSERT_EQ(2u, dialog.GetFiles().size());
+        for (const AnsiString& file : dialog.GetFiles())
+            EXPECT_TRUE(Exists(file)) << file;
+        EXPECT_EQ(Lower(folder + "\\a.txt"), Lower(dialog.GetFileName()));
+    }
+}
+
+// Filters whose descriptions and patterns hold characters with a "|" or "\" second byte: the type
+// box shows each description whole, and each pattern lists its own files.
+TEST(FileDialogTest, JapaneseFiltersShowWholeDescriptionsAndApplyTheirOwnPatterns)
+{
+    TempFolder folder;
+    for (const AnsiString& name : {AnsiString("a.rpt"), AnsiString("b.txt"), "c." + Hyo, "d." + So})
+        WriteBytes(folder.Path(name), "x");
+    struct Case {
+        AnsiString Filter;
+        std::vector<AnsiString> Descriptions;
+        std::vector<std::string> Listed;  // first letters of the listed files, per type
+    };
+    const Case cases[] = {
+        {Report + " (*.rpt)|*.rpt|" + All + " (*.*)|*.*", {Report + " (*.rpt)", All + " (*.*)"}, {"a", "abcd"}},
+        {Hyo + So + "|*." + Hyo + "|" + So + Hyo + "|*." + So + ";*.rpt", {Hyo + So, So + Hyo}, {"c", "ad"}},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.Filter);
+        TOpenDialog dialog(nullptr);
+        dialog.SetFilter(c.Filter);
+        dialog.SetInitialDir(folder.Path(""));
+        std::vector<AnsiString> descriptions;
+        std::vector<std::string> listed;
+        std::vector<FileDialogDriver::Step> steps = {[&](HWND window) { descriptions = TypeDescriptions(window); }};
+        for (int i = 0; i < static_cast<int>(c.Descriptions.size()); ++i) {
+            steps.push_back([i](HWND window) { PickType(window, i); });
+            steps.push_back([&](HWND window) { listed.push_back(ListedInitials(window)); });
+        }
+        steps.push_back(FileDialogDriver::Cancel);
+        FileDialogDriver driver;
+        EXPECT_FALSE(driver.Run(dialog, steps));
+        EXPECT_EQ(c.Descriptions, descriptions);
+        EXPECT_EQ(c.Listed, listed);
+    }
+}
+
+// Selections whose names need more than the first name buffer: typed into the name box (1100 long
+// names) or selected in the file list (fewer, longer ones: each selection step lists them all
+// again). Every name comes back, none cut.
+TEST(FileDialogTest, LargeMultiSelectionsComeBackWhole)
+{
+    struct Case {
+        int Count;
+        size_t NameLength;
+        bool Typed;
+    };
+    const Case cases[] = {{1100, 70, true}, {340, 200, false}};
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.Count);
+        TempFolder folder;
+        std::set<AnsiString> made;
+        AnsiString typed;
+        for (int i = 0; i < c.Count; ++i) {
+            AnsiString name = Format("%04d", i);
+            name += std::string(c.NameLength - name.size() - 4, 'x') + ".txt";
+            WriteBytes(folder.Path(name), "x");
+            made.insert(Lower(folder.Path(name)));
+            typed += "\"" + name + "\" ";
+        }
+        ASSERT_GT(made.size() * c.NameLength, size_t(TOpenDialog::FileBufferLength));
+        TOpenDialog dialog(nullptr);
+        dialog.SetOptions(dialog.GetOptions().Include(ofAllowMultiSelect));
+        dialog.SetInitialDir(folder.Path(""));
+        auto choose = [&](HWND window) {
+            if (c.Typed) {
+                SetDlgItemTextA(window, 0x480, typed.c_str());
+                return;
+            }
+            LVITEMA item = {};
+            item.stateMask = item.state = LVIS_SELECTED;
+            SendMessageA(FileList(window), LVM_SETITEMSTATE, static_cast<WPARAM>(-1), reinterpret_cast<LPARAM>(&item));
+        };
+        auto ok = [](HWND window) { FileDialogDriver::Press(window, IDOK); };
+        FileDialogDriver driver;
+        ASSERT_TRUE(driver.Run(dialog, {choose, ok}));
+        std::set<AnsiString> returned;
+        for (const AnsiString& file : dialog.GetFiles())
+            returned.insert(Lower(file));
+        EXPECT_EQ(static_cast<size_t>(c.Count), dialog.GetFiles().size());
+        EXPECT_TRUE(made == returned);
+    }
+}
+
+// Values no path can hold raise before the platform's dialog opens; the program goes on, and a
+// default extension given with its period is used without it.
+TEST(FileDialogTest, OverLongPathValuesRaiseAndADefaultExtensionLosesItsPeriod)
+{
+    struct Case {
+        const char* Property;
+        std::function<void(TOpenDialog&)> Set;
+    };
+    const Case cases[] = {
+        {"InitialDir", [](TOpenDialog& d) { d.SetInitialDir("C:\\" + AnsiString(1000, 'a')); }},
+        {"InitialDir", [](TOpenDialog& d) {  // 300 characters in 600 bytes
+             AnsiString path = "C:\\";
+             for (int i = 0; i < 300; ++i)
+                 path += Hyo;
+             d.SetInitialDir(path);
+         }},
+        {"DefaultExt", [](TOpenDialog& d) { d.SetDefaultExt(AnsiString(1000, 'e')); }},
+        {"FileName", [](TOpenDialog& d) { d.SetFileName(AnsiString(1000, 'f')); }},
+        {"FileName", [](TOpenDialog& d) { d.SetFileName("C:\\" + AnsiString(300, 'f')); }},
+    };
+    TempFolder folder;
+    for (const Case& c : cases) {
+        TSaveDialog dialog(nullptr);
+        c.Set(dialog);
+        bool opened = false;
+        dialog.OnShow = [&](TObject*) { opened = true; };
+        const std::string message = RaisedMessage([&] { dialog.Execute(); });
+        EXPECT_NE(std::string::npos, message.find(c.Property)) << c.Property << ": " << message;
+        EXPECT_FALSE(opened);
+    }
+    TSaveDialog dialog(nullptr);
+    dialog.SetInitialDir(folder.Path(""));
+    dialog.SetDefaultExt(".txt");
+    FileDialogDriver driver;
+    ASSERT_TRUE(driver.Run(dialog, {[](HWND window) { FileDialogDriver::TypeAndConfirm(window, "abc"); }}));
+    EXPECT_EQ(Lower(folder.Path("abc.txt")), Lower(dialog.GetFileName()));
 }

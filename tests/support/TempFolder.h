@@ -9,7 +9,7 @@
 #include <fstream>
 #include <iterator>
 
-// A fresh folder under the temporary folder, removed with what it holds.
+// A fresh folder under the temporary folder, removed with everything it holds.
 class TempFolder {
 public:
     explicit TempFolder(const char* prefix = "tapstorm-test")
@@ -22,30 +22,33 @@ public:
                 break;
         }
     }
-    ~TempFolder()
-    {
-        WIN32_FIND_DATAA entry;
-        HANDLE find = FindFirstFileA((FPath + "\\*").c_str(), &entry);
-        if (find != INVALID_HANDLE_VALUE) {
-            do {
-                AnsiString name = entry.cFileName;
-                if (name == "." || name == "..")
-                    continue;
-                if (entry.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)
-                    RemoveDirectoryA(Path(name).c_str());
-                else
-                    DeleteFileA(Path(name).c_str());
-            } while (FindNextFileA(find, &entry));
-            FindClose(find);
-        }
-        RemoveDirectoryA(FPath.c_str());
-    }
+    ~TempFolder() { RemoveTree(FPath); }
     TempFolder(const TempFolder&) = delete;
     TempFolder& operator=(const TempFolder&) = delete;
 
     AnsiString Path(const AnsiString& name) const { return FPath + "\\" + name; }
 
 private:
+    // Removes `path` with every file and folder in it.
+    static void RemoveTree(const AnsiString& path)
+    {
+        WIN32_FIND_DATAA entry;
+        HANDLE find = FindFirstFileA((path + "\\*").c_str(), &entry);
+        if (find != INVALID_HANDLE_VALUE) {
+            do {
+                const AnsiString name = entry.cFileName;
+                if (name == "." || name == "..")
+                    continue;
+                if (entry.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)
+                    RemoveTree(path + "\\" + name);
+                else
+                    DeleteFileA((path + "\\" + name).c_str());
+            } while (FindNextFileA(find, &entry));
+            FindClose(find);
+        }
+        RemoveDirectoryA(path.c_str());
+    }
+
     AnsiString FPath;
 };
 
