@@ -118,14 +118,19 @@ LPITEMIDLIST TSHFolderInfo::GetItemIDList(const char* path)
 
 unsigned short TSHFolderInfo::ItemIDListSize(LPCITEMIDLIST list)
 {
+    // The count is kept in 16 bits; a walk that would pass 65,535 bytes (terminator included)
+    // stops there: such a list has no size in these terms.
+    const unsigned LongestList = 0xFFFF;
     const auto* bytes = reinterpret_cast<const unsigned char*>(list);
-    unsigned short length = 0;
+    unsigned length = 0;
     for (;;) {
         unsigned short count = 0;
         std::memcpy(&count, bytes + length, sizeof(count));
-        length = static_cast<unsigned short>(length + count);
         if (count == 0)
             break;
+        length += count;
+        if (length + 2 > LongestList)
+            return 0;
     }
     return static_cast<unsigned short>(length + 2);
 }
@@ -134,7 +139,10 @@ LPITEMIDLIST TSHFolderInfo::CopyItemIDList(LPCITEMIDLIST list)
 {
     if (list == nullptr)
         return nullptr;
+    // A list too long to measure is copied as the allocator's failure would leave it: not at all.
     const unsigned short size = ItemIDListSize(list);
+    if (size == 0)
+        return nullptr;
     void* copy = FMalloc->Alloc(size);
     if (copy != nullptr)
         std::memcpy(copy, list, size);
@@ -290,12 +298,20 @@ private:
 
 bool TSelectFolderDialog::DoExecute()
 {
+    // The browser works on copies of its own for the whole run: a handler may replace the root
+    // or the title (freeing what the component held) while it is open; that takes effect at the
+    // next run.
+    spItemIDList root;
+    root.Copy(FRoot.Get());
+    if (root.Get() == nullptr && FRoot.Get() != nullptr)
+        return false;  // no memory for the copy: a browser on the whole namespace would be wrong
+    const AnsiString title = FTitle;
     char displayName[MAX_PATH] = {};
     BROWSEINFOA info = {};
     info.hwndOwner = FOwnerWindow;
-    info.pidlRoot = FRoot.Get();
+    info.pidlRoot = root.Get();
     info.pszDisplayName = displayName;
-    info.lpszTitle = FTitle.c_str();
+    info.lpszTitle = title.c_str();
     info.ulFlags = BrowseFlags(FOptions);
     info.lpfn = BrowseCallBack;
     info.lParam = reinterpret_cast<LPARAM>(this);

@@ -90,7 +90,8 @@ public:
     // Do the two lists name the same place?
     bool CompareItemIDList(LPCITEMIDLIST first, LPCITEMIDLIST second);
 
-    // Bytes of `list`, terminator included (the count is kept in 16 bits).
+    // Bytes of `list`, terminator included (the count is kept in 16 bits); 0 for a list of
+    // 65,536 bytes or more, which is never walked past its 65,535th byte.
     static unsigned short ItemIDListSize(LPCITEMIDLIST list);
 
 private:

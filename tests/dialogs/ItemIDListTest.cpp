@@ -222,6 +222,38 @@ TEST(ItemIDListTest, CopyAllocatesExactlyTheWalkedSizeAndEveryByte)
     EXPECT_EQ(0, shell.Malloc.Live);
 }
 
+// The walk keeps its length in 16 bits: a list of 65,536 bytes or more is never walked past its
+// 65,535th byte, and copies as an allocator failure would leave it: not at all.
+TEST(ItemIDListTest, ListsOf64KiBAndMoreAreNotCopied)
+{
+    FakeShell shell;
+    struct Case {
+        Bytes List;
+        SIZE_T Size;  // 0: not copied
+    };
+    const Case cases[] = {
+        {MakeList({32767, 32766}, 3), 65535},  // the longest list there is
+        {MakeList({32767, 32767}, 3), 0},      // 65,536 bytes
+        {MakeList({32767, 32767, 2}, 3), 0},   // 65,538
+        {MakeList({40000, 40000}, 3), 0},      // 80,002
+        {MakeList({65535, 65535}, 3), 0},      // the walk would wrap past zero
+    };
+    for (const Case& c : cases) {
+        Holder holder;
+        shell.Malloc.Sizes.clear();
+        holder.Copy(reinterpret_cast<LPCITEMIDLIST>(c.List.data()));
+        EXPECT_EQ(c.Size, TSHFolderInfo::ItemIDListSize(reinterpret_cast<LPCITEMIDLIST>(c.List.data())));
+        if (c.Size == 0) {
+            EXPECT_EQ(nullptr, holder.Get()) << c.List.size();
+            EXPECT_TRUE(shell.Malloc.Sizes.empty());
+        } else {
+            ASSERT_NE(nullptr, holder.Get());
+            EXPECT_EQ(c.List, BytesOf(holder.Get()));
+        }
+    }
+    EXPECT_EQ(0, shell.Malloc.Live);
+}
+
 TEST(ItemIDListTest, EveryStoreLetsTheOldListGoAndAFailedOneLeavesTheHolderEmpty)
 {
     FakeShell shell;

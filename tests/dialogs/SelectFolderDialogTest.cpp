@@ -6,6 +6,8 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cstring>
+#include <iterator>
 #include <memory>
 #include <string>
 #include <vector>
@@ -39,6 +41,49 @@ public:
 
 private:
     TShellApi* FPrevious;
+};
+
+// The shell's allocator, except that a freed block is zeroed and kept until the end: a list read
+// after the component let it go reads as the desktop's, every time.
+class ZeroingMalloc : public IMalloc {
+public:
+    ZeroingMalloc() { SHGetMalloc(&FReal); }
+    ~ZeroingMalloc()
+    {
+        for (void* block : FKept)
+            FReal->Free(block);
+        FReal->Release();
+    }
+
+    HRESULT STDMETHODCALLTYPE QueryInterface(REFIID, void**) override { return E_NOINTERFACE; }
+    ULONG STDMETHODCALLTYPE AddRef() override { return 1; }
+    ULONG STDMETHODCALLTYPE Release() override { return 1; }
+    void* STDMETHODCALLTYPE Alloc(SIZE_T size) override { return FReal->Alloc(size); }
+    void* STDMETHODCALLTYPE Realloc(void* block, SIZE_T size) override { return FReal->Realloc(block, size); }
+    void STDMETHODCALLTYPE Free(void* block) override
+    {
+        if (block == nullptr)
+            return;
+        std::memset(block, 0, FReal->GetSize(block));
+        FKept.push_back(block);
+    }
+    SIZE_T STDMETHODCALLTYPE GetSize(void* block) override { return FReal->GetSize(block); }
+    int STDMETHODCALLTYPE DidAlloc(void* block) override { return FReal->DidAlloc(block); }
+    void STDMETHODCALLTYPE HeapMinimize() override { FReal->HeapMinimize(); }
+
+private:
+    IMalloc* FReal = nullptr;
+    std::vector<void*> FKept;
+};
+
+class ZeroingShell : public BrowserShell {
+public:
+    HRESULT GetMalloc(IMalloc** malloc) override
+    {
+        *malloc = &Malloc;
+        return S_OK;
+    }
+    ZeroingMalloc Malloc;
 };
 
 // Notes the browser messages that pass the component's hook, and the events in order.
@@ -98,7 +143,8 @@ bool RunWatched(TSelectFolderDialog& dialog)
 }
 
 const char* const FolderNames[] = {"tapstorm-browse-a", "tapstorm-browse-b", "tapstorm-browse-c",
-                                   "tapstorm-browse-d", "tapstorm-browse-e"};
+                                   "tapstorm-browse-d", "tapstorm-browse-e", "tapstorm-browse-f",
+                                   "tapstorm-browse-f\\inner"};
 
 std::string TempFolder(const char* name)
 {
@@ -118,8 +164,8 @@ public:
     }
     void TearDown() override
     {
-        for (const char* name : FolderNames)
-            RemoveDirectoryA(TempFolder(name).c_str());
+        for (auto name = std::rbegin(FolderNames); name != std::rend(FolderNames); ++name)
+            RemoveDirectoryA(TempFolder(*name).c_str());
     }
 };
 testing::Environment* const Folders = testing::AddGlobalTestEnvironment(new BrowseFolders);
@@ -286,6 +332,29 @@ TEST(SelectFolderDialogTest, CancelKeepsTheLastSuccessfulResultAndTheLastSelecti
     EXPECT_EQ(name, dialog.GetDisplayName());
     EXPECT_EQ(image, dialog.GetImageIndex());
     EXPECT_EQ(later, dialog.GetSelectFolder());  // what was selected while it was open
+}
+
+// Root and title changed while the browser is open take effect at the next run: this run keeps
+// the root it started with, though the component lets its old list go.
+TEST(SelectFolderDialogTest, ARootChangedWhileOpenLeavesTheRunOnItsStartingRoot)
+{
+    ZeroingShell shell;
+    const std::string root = TempFolder("tapstorm-browse-f");
+    const std::string inner = TempFolder("tapstorm-browse-f\\inner");
+    RecordingDialog dialog;
+    dialog.SetRootFolder(root);
+    dialog.SetSelectFolder(inner);
+    dialog.OnShow = [&](TObject*) {
+        dialog.SetRootSpecialFolder(sfWindows);
+        dialog.SetTitle("changed");
+        // The browser finds the folder again from the root it runs on.
+        dialog.SetSelectFolder(inner);
+        Post(&dialog, IDOK);
+    };
+    ASSERT_TRUE(RunWatched(dialog));
+    EXPECT_EQ(inner, dialog.GetSelectFolder());
+    EXPECT_EQ(sfWindows, dialog.GetRootSpecialFolder());
+    EXPECT_EQ("changed", dialog.GetTitle());
 }
 
 TEST(SelectFolderDialogTest, HandlerErrorsGoToTheApplicationAndTheBrowserGoesOn)
