@@ -20,6 +20,15 @@ struct TChildControls {
 
 int RectWidth(const RECT& r) { return r.right - r.left; }
 int RectHeight(const RECT& r) { return r.bottom - r.top; }
+
+// `r` moved to have its top left corner at x, y (kept far from the ends of the coordinate range).
+RECT OffsetTo(const RECT& r, int x, int y)
+{
+    const int limit = 1 << 24;
+    x = std::max(-limit, std::min(x, limit));
+    y = std::max(-limit, std::min(y, limit));
+    return RECT{x, y, x + std::min(RectWidth(r), limit), y + std::min(RectHeight(r), limit)};
+}
 }  // namespace
 
 // ---------------------------------------------------------------------------------------------
@@ -119,17 +128,20 @@ void TDialogCustomizer::StartCustomize(const TPoint& position, const TPoint& siz
 
     int x = position.x;
     int y = position.y;
+    RECT r;
+    GetWindowRect(FHandle, &r);
     if (x == -1 || y == -1) {
         TForm* mainForm = Application->GetMainForm();
         TMonitor* monitor = mainForm != nullptr ? mainForm->GetMonitor() : Screen->Monitors(0);
-        RECT r;
-        GetWindowRect(FHandle, &r);
         if (x == -1)
             x = (monitor->GetWidth() - RectWidth(r)) / 2 + monitor->GetLeft();
         if (y == -1)
             y = (monitor->GetHeight() - RectHeight(r)) / 3 + monitor->GetTop();
     }
-    SetWindowPos(FHandle, nullptr, x, y, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+    // A remembered place wholly off every work area (a monitor since gone, a window dragged far
+    // away) would leave the dialog where no user can reach it.
+    const POINT place = Screen->ReachablePlace(OffsetTo(r, x, y));
+    SetWindowPos(FHandle, nullptr, place.x, place.y, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
     FState = 3;
 }
 

@@ -72,11 +72,15 @@ TEST(DialogCustomizerTest, AutomaticPlaceIsCentredAcrossAndAThirdDownTheMonitor)
         EXPECT_EQ(760, autoX);
         EXPECT_EQ(260, autoY);
     }
+    const RECT work = monitor->GetWorkareaRect();
     const Case cases[] = {
         {{-1, -1}, autoX, autoY},
         {{100, -1}, 100, autoY},
         {{-1, 40}, autoX, 40},
-        {{-5000, 70}, -5000, 70},  // no clamping
+        {{work.left - 390, 70}, work.left - 390, 70},  // partly in sight: kept
+        // Wholly off every work area: back whole inside the nearest one.
+        {{-5000, 70}, work.left, 70},
+        {{-32768, 32767}, work.left, work.bottom - 300},
     };
     for (const Case& c : cases) {
         Opened opened;
