@@ -180,6 +180,13 @@ void TLightLabel::MouseUp(TMouseButton button, TShiftState shift, int x, int y)
         Default();
 }
 
+void TLightLabel::ChangeScale(int m, int d)
+{
+    for (TFont* font : {FLightFont.get(), FDefaultFont.get(), FClickFont.get()})
+        font->SetPixelsPerInch(GetPixelsPerInch());
+    TLabel::ChangeScale(m, d);
+}
+
 void TLightLabel::Click()
 {
     Jump();

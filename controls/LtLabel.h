@@ -61,6 +61,8 @@ protected:
     void MouseDown(TMouseButton button, TShiftState shift, int x, int y) override;
     void MouseUp(TMouseButton button, TShiftState shift, int x, int y) override;
     void Click() override;
+    // The three looks' fonts are scaled with the label's own, so every look fits its box.
+    void ChangeScale(int m, int d) override;
 
 private:
     TColor FLightColor;

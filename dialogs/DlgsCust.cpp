@@ -93,6 +93,7 @@ void TDialogCustomizer::RegistDialog(HWND window, TCustomDlgsUnit& unit)
     FHandle = window;
     FDlgsUnit = &unit;
     FEmbeddedForm = nullptr;
+    FPixelsPerInch = WindowPixelsPerInch(window);
     FState = 1;
     FOnSizeChanged = nullptr;
     SaveSubFormProperties();
@@ -193,16 +194,26 @@ void TDialogCustomizer::GetMinDialogSize()
         FMinDialogSize.x = std::max<LONG>(FMinDialogSize.x, s.x + frame.x);
         break;
     case fpClient: {
-        const TDialogEdgeSpace* m = FDlgsUnit->GetMinEdgeSpace();
-        FMinDialogSize.x += static_cast<int>(m->GetLeftSpace() + m->GetRightSpace());
-        FMinDialogSize.y += static_cast<int>(m->GetTopSpace() + m->GetBottomSpace());
-        if (m->GetTopSpace() != 0 || m->GetBottomSpace() != 0)
+        const TRect m = GetScaledMinEdgeSpace();
+        FMinDialogSize.x += m.left + m.right;
+        FMinDialogSize.y += m.top + m.bottom;
+        if (m.top != 0 || m.bottom != 0)
             FMinDialogSize.x = std::max<LONG>(FMinDialogSize.x, s.x + frame.x);
-        if (m->GetLeftSpace() != 0 || m->GetRightSpace() != 0)
+        if (m.left != 0 || m.right != 0)
             FMinDialogSize.y = std::max<LONG>(FMinDialogSize.y, s.y + frame.y);
         break;
     }
     }
+}
+
+TRect TDialogCustomizer::GetScaledMinEdgeSpace() const
+{
+    const TDialogEdgeSpace* m = FDlgsUnit->GetMinEdgeSpace();
+    auto scaled = [this](unsigned space) {
+        return MulDiv(static_cast<int>(space), FPixelsPerInch, DesignPixelsPerInch);
+    };
+    return TRect{scaled(m->GetLeftSpace()), scaled(m->GetTopSpace()), scaled(m->GetRightSpace()),
+                 scaled(m->GetBottomSpace())};
 }
 
 void TDialogCustomizer::SaveSubFormProperties()
@@ -210,8 +221,11 @@ void TDialogCustomizer::SaveSubFormProperties()
     TForm* form = FDlgsUnit != nullptr ? FDlgsUnit->GetSubForm() : nullptr;
     if (form == nullptr || FEmbeddedForm != nullptr)
         return;
-    // The client size is only exact once the form has its window.
+    // The client size is only exact once the form has its window, at the dialog's resolution:
+    // the platform scales the dialog, and the sub form keeps its relation to it.
     form->HandleNeeded();
+    if (form->GetScaled())
+        form->ScaleForPPI(FPixelsPerInch);
     FOldVisible = form->GetVisible();
     form->SetVisible(false);
     FOldParent = form->GetParent();
@@ -260,11 +274,11 @@ void TDialogCustomizer::GetControlsandSubFormRect(const TPoint& clientSize, TRec
     if (subForm != nullptr) {
         switch (pos) {
         case fpClient: {
-            const TDialogEdgeSpace* m = FDlgsUnit->GetMinEdgeSpace();
-            l = static_cast<int>(m->GetLeftSpace());
-            t = static_cast<int>(m->GetTopSpace());
-            r = static_cast<int>(m->GetRightSpace());
-            b = static_cast<int>(m->GetBottomSpace());
+            const TRect m = GetScaledMinEdgeSpace();
+            l = m.left;
+            t = m.top;
+            r = m.right;
+            b = m.bottom;
             break;
         }
         case fpLeft: l = FSubFormClientSize.x; break;
@@ -432,9 +446,9 @@ void TSizingDialogCustomizer::KeepInitializeDialogSize()
         h += subForm->GetClientHeight();
         break;
     case fpClient: {
-        const TDialogEdgeSpace* m = FDlgsUnit->GetMinEdgeSpace();
-        w += static_cast<int>(m->GetLeftSpace() + m->GetRightSpace());
-        h += static_cast<int>(m->GetTopSpace() + m->GetBottomSpace());
+        const TRect m = GetScaledMinEdgeSpace();
+        w += m.left + m.right;
+        h += m.top + m.bottom;
         break;
     }
     }
@@ -524,6 +538,29 @@ void TFixedDialogCustomizer::InitializeDialog()
     }
     TDialogCustomizer::InitializeDialog();
     FControlsRect = TRect{0, 0, FInitClientSize.x, FInitClientSize.y};
+    TrimControlsToClient();
+}
+
+void TFixedDialogCustomizer::TrimControlsToClient()
+{
+    const TSubFormPos pos = FDlgsUnit->GetSubFormPos();
+    if (FDlgsUnit->GetSubForm() == nullptr || (pos != fpRight && pos != fpBottom))
+        return;
+    // A control that reaches past the client area (the file dialog's tool bar does) showed
+    // only up to its edge; it ends there, so it cannot lie on a sub form put beyond that edge.
+    auto list = std::make_unique<TList>();
+    GetDlgControlsHandle(list.get());
+    for (int i = 0; i < list->Count(); ++i) {
+        HWND control = static_cast<HWND>(list->Items(i));
+        RECT r;
+        GetWindowRect(control, &r);
+        MapWindowPoints(nullptr, FHandle, reinterpret_cast<POINT*>(&r), 2);
+        const LONG right = pos == fpRight ? std::min<LONG>(r.right, FInitClientSize.x) : r.right;
+        const LONG bottom = pos == fpBottom ? std::min<LONG>(r.bottom, FInitClientSize.y) : r.bottom;
+        if ((right != r.right || bottom != r.bottom) && right > r.left && bottom > r.top)
+            SetWindowPos(control, nullptr, 0, 0, right - r.left, bottom - r.top,
+                         SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+    }
 }
 
 void TFixedDialogCustomizer::ResizeDialog(const TPoint* size)

@@ -61,6 +61,11 @@ public:
     TPoint GetInitClientSize() const { return FInitClientSize; }
     TPoint GetMinDialogSizeValue() const { return FMinDialogSize; }
     TForm* GetEmbeddedForm() const { return FEmbeddedForm; }
+    // The dialog's resolution, read at registration: the sub form is scaled to it.
+    int GetPixelsPerInch() const { return FPixelsPerInch; }
+    // The unit's minimum edge spaces (design pixels) in the dialog's pixels, as left, top,
+    // right and bottom.
+    TRect GetScaledMinEdgeSpace() const;
 
     // Fills `list` with the dialog's own controls: direct children other than the sub form
     // and size grips.
@@ -104,6 +109,7 @@ protected:
     TPoint FMinDialogSize = {0, 0};
     TSizeChangedEvent FOnSizeChanged;
     int FState = 0;
+    int FPixelsPerInch = DesignPixelsPerInch;
     void* FObjectInstance = nullptr;
     WNDPROC FOldWndProc = nullptr;
 };
@@ -165,6 +171,8 @@ public:
 
 protected:
     void WMWindowPosChanging(TMessage& message);
+    // Cuts the dialog's controls at the client edge on the side the sub form takes.
+    void TrimControlsToClient();
     // Frees the grip too.
     void ReleaseWindow() override;
 

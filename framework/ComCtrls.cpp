@@ -40,6 +40,12 @@ void TTrackBar::InitializeHandle()
     SendMessageA(FHandle, TBM_SETPOS, TRUE, FPosition);
 }
 
+void TTrackBar::ChangeScale(int m, int d)
+{
+    TWinControl::ChangeScale(m, d);
+    SetThumbLength(MulDiv(FThumbLength, m, d));
+}
+
 void TTrackBar::SetMin(int value)
 {
     SetRange(value, std::max(value, FMax));
@@ -146,6 +152,14 @@ void TStatusBar::InitializeHandle()
 {
     TWinControl::InitializeHandle();
     SendMessageA(FHandle, SB_SIMPLE, FALSE, 0);
+    UpdatePanels();
+}
+
+void TStatusBar::ChangeScale(int m, int d)
+{
+    TWinControl::ChangeScale(m, d);
+    for (TStatusPanel& panel : FPanels)
+        panel.Width = MulDiv(panel.Width, m, d);
     UpdatePanels();
 }
 

@@ -43,6 +43,7 @@ public:
 protected:
     void CreateParams(TCreateParams& params) override;
     void InitializeHandle() override;
+    void ChangeScale(int m, int d) override;
     virtual void Changed();
 
 private:
@@ -81,6 +82,7 @@ public:
 protected:
     void CreateParams(TCreateParams& params) override;
     void InitializeHandle() override;
+    void ChangeScale(int m, int d) override;
 
 private:
     void UpdatePanels();

@@ -42,6 +42,18 @@ AnsiString WindowText(HWND window)
     return text;
 }
 
+int WindowPixelsPerInch(HWND window)
+{
+    using TGetDpiForWindow = UINT(WINAPI*)(HWND);
+    static const auto getDpiForWindow = reinterpret_cast<TGetDpiForWindow>(
+        reinterpret_cast<void*>(GetProcAddress(GetModuleHandleA("user32.dll"), "GetDpiForWindow")));
+    if (window != nullptr && getDpiForWindow != nullptr) {
+        if (const UINT dpi = getDpiForWindow(window); dpi > 0)
+            return static_cast<int>(dpi);
+    }
+    return ScreenPixelsPerInch();
+}
+
 // ---------------------------------------------------------------------------------------------
 // TControl
 
@@ -147,6 +159,29 @@ void TControl::ParentColorChanged()
 
 void TControl::FontChanged() {}
 
+void TControl::ScaleForPPI(int value)
+{
+    if (value <= 0 || value == FPixelsPerInch)
+        return;
+    const int old = FPixelsPerInch;
+    FPixelsPerInch = value;
+    ChangeScale(value, old);
+}
+
+void TControl::ChangeScale(int m, int d)
+{
+    ScaleBounds(m, d);
+    // The control's own font, whether or not it follows its parent's.
+    FSyncingFont = true;
+    FFont->SetPixelsPerInch(FPixelsPerInch);
+    FSyncingFont = false;
+}
+
+void TControl::ScaleBounds(int m, int d)
+{
+    SetBounds(MulDiv(GetLeft(), m, d), MulDiv(GetTop(), m, d), MulDiv(GetWidth(), m, d), MulDiv(GetHeight(), m, d));
+}
+
 LRESULT TControl::Perform(UINT msg, WPARAM wParam, LPARAM lParam)
 {
     TMessage message = {msg, wParam, lParam, 0};
@@ -235,8 +270,25 @@ void TWinControl::CreateParams(TCreateParams& params)
     params.WinClassName = ClassName();
 }
 
+int TWinControl::TargetPixelsPerInch() const
+{
+    if (FParent != nullptr)
+        return FParent->GetPixelsPerInch();
+    if (FParentWindow != nullptr)
+        return WindowPixelsPerInch(FParentWindow);
+    return FPixelsPerInch;
+}
+
+void TWinControl::ChangeScale(int m, int d)
+{
+    TControl::ChangeScale(m, d);
+    for (TControl* control : FControls)
+        control->ScaleForPPI(FPixelsPerInch);
+}
+
 void TWinControl::CreateWnd()
 {
+    ScaleForPPI(TargetPixelsPerInch());
     TCreateParams params;
     CreateParams(params);
     if ((params.Style & WS_CHILD) && params.WndParent == nullptr)

@@ -39,6 +39,10 @@ class TWinControl;
 // A window's title text.
 AnsiString WindowText(HWND window);
 
+// The resolution a window is shown at: its monitor's where the platform scales per monitor,
+// else the screen's.
+int WindowPixelsPerInch(HWND window);
+
 // A control with bounds, caption, font, colour and mouse handling. Every control here has a
 // window of its own (TWinControl); this layer keeps what does not depend on the handle.
 class TControl : public TComponent {
@@ -86,6 +90,12 @@ public:
     TCursor GetCursor() const { return FCursor; }
     void SetCursor(TCursor value) { FCursor = value; }
 
+    // The resolution the control's sizes and font are for: the design resolution until the
+    // control is scaled, which happens when its window is made (see TWinControl).
+    int GetPixelsPerInch() const { return FPixelsPerInch; }
+    // Scales every size and the font from the current resolution to `value`.
+    void ScaleForPPI(int value);
+
     // Sends a message straight to this control's own handling (not through the platform).
     LRESULT Perform(UINT msg, WPARAM wParam, LPARAM lParam);
 
@@ -104,6 +114,10 @@ protected:
     virtual void Click();
     virtual void FontChanged();
     virtual void ColorChanged() {}
+    // Scales by m / d: the bounds (ScaleBounds), the font and whatever else a control keeps in
+    // pixels. Overrides add their own pixel sizes and call the inherited one.
+    virtual void ChangeScale(int m, int d);
+    virtual void ScaleBounds(int m, int d);
     // A parent's font or colour changed: follow it where this control takes its parent's.
     void ParentFontChanged();
     void ParentColorChanged();
@@ -120,11 +134,14 @@ protected:
     TCursor FCursor = crDefault;
     bool FSyncingFont = false;
     bool FMouseInControl = false;
+    int FPixelsPerInch = DesignPixelsPerInch;
 
     friend class TWinControl;
 };
 
-// A control backed by a platform window.
+// A control backed by a platform window. Sizes given before the window is made are design
+// pixels (96 per inch): making the window scales the control to the resolution it is shown at
+// (TargetPixelsPerInch). From then on sizes are the window's own pixels.
 class TWinControl : public TControl {
 public:
     explicit TWinControl(TComponent* owner);
@@ -167,6 +184,10 @@ public:
 protected:
     virtual void CreateParams(TCreateParams& params);
     virtual void CreateWnd();
+    // The resolution the window is made for: its framework parent's, or that of the platform
+    // window it lives in; a control with neither keeps its own.
+    virtual int TargetPixelsPerInch() const;
+    void ChangeScale(int m, int d) override;
     // Called once the handle exists: push the stored state into the window.
     virtual void InitializeHandle();
     void DestroyHandle();

@@ -94,6 +94,58 @@ void TForm::CreateParams(TCreateParams& params)
     }
 }
 
+int TForm::TargetPixelsPerInch() const
+{
+    if (!FScaled)
+        return FPixelsPerInch;
+    if (FParent != nullptr || FParentWindow != nullptr)
+        return TWinControl::TargetPixelsPerInch();
+    return ScreenPixelsPerInch();
+}
+
+void TForm::InitializeHandle()
+{
+    TWinControl::InitializeHandle();
+    // Made on a monitor whose resolution is not the screen's: its controls are made for that one.
+    if (FScaled)
+        ScaleForPPI(WindowPixelsPerInch(FHandle));
+}
+
+void TForm::ScaleBounds(int m, int d)
+{
+    if (FHandle == nullptr) {
+        // Not made yet: the client size it was given, or else its outer size.
+        if (FClientWidth >= 0)
+            FClientWidth = MulDiv(FClientWidth, m, d);
+        else
+            FWidth = MulDiv(FWidth, m, d);
+        if (FClientHeight >= 0)
+            FClientHeight = MulDiv(FClientHeight, m, d);
+        else
+            FHeight = MulDiv(FHeight, m, d);
+        return;
+    }
+    FClientWidth = MulDiv(GetClientWidth(), m, d);
+    FClientHeight = MulDiv(GetClientHeight(), m, d);
+    const SIZE size = WindowSizeForClient(FClientWidth, FClientHeight);
+    FWidth = size.cx;
+    FHeight = size.cy;
+    SetWindowPos(FHandle, nullptr, 0, 0, size.cx, size.cy, SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+}
+
+void TForm::WMDpiChanged(TMessage& message)
+{
+    if (!FScaled || FParentWindow != nullptr) {
+        DefaultHandler(message);
+        return;
+    }
+    ScaleForPPI(LOWORD(message.WParam));
+    const RECT* suggested = reinterpret_cast<const RECT*>(message.LParam);
+    SetWindowPos(FHandle, nullptr, suggested->left, suggested->top, suggested->right - suggested->left,
+                 suggested->bottom - suggested->top, SWP_NOZORDER | SWP_NOACTIVATE);
+    message.Result = 0;
+}
+
 SIZE TForm::WindowSizeForClient(int clientWidth, int clientHeight) const
 {
     RECT r = {0, 0, clientWidth, clientHeight};
@@ -260,6 +312,9 @@ void TForm::Dispatch(TMessage& message)
     case WM_CLOSE:
         Close();
         message.Result = 0;
+        return;
+    case WM_DPICHANGED:
+        WMDpiChanged(message);
         return;
     case WM_ERASEBKGND: {
         RECT r;

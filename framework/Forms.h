@@ -12,6 +12,10 @@ enum TPosition { poDesigned, poDefault, poDefaultPosOnly, poDefaultSizeOnly, poS
 enum TWindowState { wsNormal, wsMinimized, wsMaximized };
 
 // A top-level window that owns and lays out controls. Hidden until shown.
+// A scaled form (the default) is made at the screen's resolution: its client size, its
+// controls and every font given in pixels are scaled from the design resolution as its window
+// is made, and again by new / old when the platform moves it to a monitor of another
+// resolution. Its Left and Top are screen pixels and are never scaled.
 class TForm : public TWinControl {
 public:
     explicit TForm(TComponent* owner);
@@ -30,6 +34,9 @@ public:
     void SetBorderIcons(TBorderIcons value);
     TPosition GetPosition() const { return FPosition; }
     void SetPosition(TPosition value) { FPosition = value; }
+    // Off: every size stays as designed, at any resolution. Set it before the window is made.
+    bool GetScaled() const { return FScaled; }
+    void SetScaled(bool value) { FScaled = value; }
 
     // Minimised or maximised state; a hidden form takes it when it is shown.
     TWindowState GetWindowState() const;
@@ -51,6 +58,13 @@ public:
 
 protected:
     void CreateParams(TCreateParams& params) override;
+    void InitializeHandle() override;
+    int TargetPixelsPerInch() const override;
+    // The client size, not the place on the screen.
+    void ScaleBounds(int m, int d) override;
+    // The window came to a monitor of another resolution: scale by new / old and take the
+    // rectangle the platform suggests.
+    void WMDpiChanged(TMessage& message);
     // Runs OnDestroy; an escaping exception goes to the application's handler.
     virtual void DoDestroy();
     // Outer size for a client size under the current styles.
@@ -68,4 +82,5 @@ private:
     int FClientWidth = -1;
     int FClientHeight = -1;
     bool FDestroyed = false;
+    bool FScaled = true;
 };

@@ -6,15 +6,15 @@ namespace {
 // The attributes every new font starts with.
 const char* const DefaultFontName = "Tahoma";
 constexpr int DefaultFontHeight = -11;
+}  // namespace
 
 int ScreenPixelsPerInch()
 {
     HDC dc = GetDC(nullptr);
     int ppi = GetDeviceCaps(dc, LOGPIXELSY);
     ReleaseDC(nullptr, dc);
-    return ppi > 0 ? ppi : 96;
+    return ppi > 0 ? ppi : DesignPixelsPerInch;
 }
-}  // namespace
 
 COLORREF ColorToRGB(TColor color)
 {
@@ -36,7 +36,8 @@ void TFont::Assign(TPersistent* source)
         if (font == this)
             return;
         FName = font->FName;
-        FHeight = font->FHeight;
+        FHeight = font->FPixelsPerInch == FPixelsPerInch ? font->FHeight
+                                                         : MulDiv(font->FHeight, FPixelsPerInch, font->FPixelsPerInch);
         FCharset = font->FCharset;
         FColor = font->FColor;
         FStyle = font->FStyle;
@@ -65,12 +66,24 @@ void TFont::SetHeight(int height)
 
 int TFont::GetSize() const
 {
-    return -MulDiv(FHeight, 72, ScreenPixelsPerInch());
+    return -MulDiv(FHeight, 72, FPixelsPerInch);
 }
 
 void TFont::SetSize(int points)
 {
-    SetHeight(-MulDiv(points, ScreenPixelsPerInch(), 72));
+    SetHeight(-MulDiv(points, FPixelsPerInch, 72));
+}
+
+void TFont::SetPixelsPerInch(int value)
+{
+    if (value <= 0 || value == FPixelsPerInch)
+        return;
+    const int height = MulDiv(FHeight, value, FPixelsPerInch);
+    FPixelsPerInch = value;
+    if (height == FHeight)
+        return;
+    FHeight = height;
+    Changed();
 }
 
 void TFont::SetCharset(BYTE charset)

@@ -19,6 +19,11 @@ constexpr TColor clWindow = static_cast<TColor>(0x80000000u | COLOR_WINDOW);
 // The RGB value a colour stands for now (system colours are looked up).
 COLORREF ColorToRGB(TColor color);
 
+// The resolution forms are designed at: sizes given before a window is made are pixels at it.
+constexpr int DesignPixelsPerInch = 96;
+// The screen's resolution (the system's, for windows that do not say otherwise).
+int ScreenPixelsPerInch();
+
 enum TFontStyle { fsBold = 1, fsItalic = 2, fsUnderline = 4, fsStrikeOut = 8 };
 using TFontStyles = unsigned;  // a set of TFontStyle bits
 
@@ -33,15 +38,20 @@ public:
     TFont& operator=(const TFont&) = delete;
 
     const char* ClassName() const override { return "TFont"; }
+    // Copies every attribute; a height meant for another resolution is scaled to this font's.
     void Assign(TPersistent* source) override;
 
     const AnsiString& GetName() const { return FName; }
     void SetName(const AnsiString& name);
     int GetHeight() const { return FHeight; }
     void SetHeight(int height);
-    // Size in points at the screen's resolution (derived from Height).
+    // Size in points at the font's resolution (derived from Height).
     int GetSize() const;
     void SetSize(int points);
+    // The resolution Height is meant for; a new font is at the design resolution. Changing it
+    // scales Height along, so the font keeps its size in points.
+    int GetPixelsPerInch() const { return FPixelsPerInch; }
+    void SetPixelsPerInch(int value);
     BYTE GetCharset() const { return FCharset; }
     void SetCharset(BYTE charset);
     TColor GetColor() const { return FColor; }
@@ -65,5 +75,6 @@ private:
     TColor FColor;
     TFontStyles FStyle = 0;
     TFontPitch FPitch = fpDefault;
+    int FPixelsPerInch = DesignPixelsPerInch;
     HFONT FHandle = nullptr;
 };

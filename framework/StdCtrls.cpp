@@ -44,10 +44,8 @@ void TLabel::SetText(const AnsiString& value)
     AdjustSize();
 }
 
-void TLabel::AdjustSize()
+SIZE TLabel::TextSize()
 {
-    if (!FAutoSize || FWordWrap)
-        return;
     HDC dc = GetDC(nullptr);
     HGDIOBJ previous = SelectObject(dc, GetFont()->GetHandle());
     SIZE size = {0, 0};
@@ -57,10 +55,32 @@ void TLabel::AdjustSize()
     GetTextMetricsA(dc, &metrics);
     SelectObject(dc, previous);
     ReleaseDC(nullptr, dc);
+    return SIZE{size.cx, metrics.tmHeight};
+}
+
+void TLabel::AdjustSize()
+{
+    if (FWordWrap || (!FAutoSize && FPixelsPerInch == DesignPixelsPerInch))
+        return;
+    const SIZE size = TextSize();
+    if (!FAutoSize) {
+        // Scaled: a font runs a little wider or narrower than its design size times the scale,
+        // so the box grows where the text would be cut.
+        if (size.cx > GetWidth())
+            SetBounds(GetLeft(), GetTop(), size.cx, GetHeight());
+        return;
+    }
     int width = std::max<int>(size.cx, FMinSize.cx);
-    int height = std::max<int>(metrics.tmHeight, FMinSize.cy);
+    int height = std::max<int>(size.cy, FMinSize.cy);
     if (width != GetWidth() || height != GetHeight())
         SetBounds(GetLeft(), GetTop(), width, height);
+}
+
+void TLabel::ChangeScale(int m, int d)
+{
+    FMinSize = SIZE{MulDiv(FMinSize.cx, m, d), MulDiv(FMinSize.cy, m, d)};
+    TWinControl::ChangeScale(m, d);
+    AdjustSize();
 }
 
 void TLabel::FontChanged()
@@ -110,6 +130,23 @@ void TComboBox::InitializeHandle()
         SendMessageA(FHandle, CB_SETITEMHEIGHT, 0, FItemHeight);
     SendMessageA(FHandle, CB_SETCURSEL, static_cast<WPARAM>(FItemIndex), 0);
     ApplyDropDownHeight();
+}
+
+void TComboBox::ChangeScale(int m, int d)
+{
+    FItemHeight = MulDiv(FItemHeight, m, d);
+    TWinControl::ChangeScale(m, d);
+    if (FHandle == nullptr)
+        return;
+    if (FItemHeight > 0)
+        SendMessageA(FHandle, CB_SETITEMHEIGHT, 0, FItemHeight);
+    ApplyDropDownHeight();
+}
+
+void TComboBox::ScaleBounds(int m, int d)
+{
+    // The window's height is the open list's; the closed height is the one it was given.
+    SetBounds(MulDiv(GetLeft(), m, d), MulDiv(GetTop(), m, d), MulDiv(GetWidth(), m, d), MulDiv(FHeight, m, d));
 }
 
 void TComboBox::ApplyFieldHeight()

@@ -25,9 +25,14 @@ protected:
     void CreateParams(TCreateParams& params) override;
     void FontChanged() override;
     void ColorChanged() override;
+    // A scaled one-line label grows to its text wherever its font runs wider than its box
+    // (fonts do not scale exactly), so its text stays whole at every resolution.
+    void ChangeScale(int m, int d) override;
 
 private:
     void AdjustSize();
+    // The text's extent in the label's font, and the font's line height.
+    SIZE TextSize();
 
     bool FWordWrap = false;
     bool FAutoSize = false;
@@ -65,6 +70,8 @@ public:
 protected:
     void CreateParams(TCreateParams& params) override;
     void InitializeHandle() override;
+    void ChangeScale(int m, int d) override;
+    void ScaleBounds(int m, int d) override;
     virtual void Change();
 
 private:

@@ -18,8 +18,11 @@
 # A shell started inside a running harness (it sees TAPSTORM_HARNESS_PID alive)
 # joins it instead: it starts no Xvfb or wineserver and ends only its own processes.
 #
+# harness_dpi <dpi> moves the shell to a copy of the prefix whose screen has <dpi> pixels per
+# inch (scripts/wine-exec.sh does so for TAPSTORM_DPI).
+#
 # Settings: TAPSTORM_BUILD_ROOT (default <repo>/build), TAPSTORM_WINEPREFIX,
-# TAPSTORM_HEADLESS, TAPSTORM_WINEDEBUG (default -all), WINTOOL_EXE.
+# TAPSTORM_HEADLESS, TAPSTORM_WINEDEBUG (default -all), WINTOOL_EXE, TAPSTORM_DPI.
 
 TAPSTORM_ROOT=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
 : "${TAPSTORM_BUILD_ROOT:=$TAPSTORM_ROOT/build}"
@@ -33,6 +36,7 @@ _H_PIDS=()          # processes to end at exit
 _H_XVFB_PID=""
 _H_PRIVATE_PREFIX=""
 _H_CLAIM_FILE=""
+_H_BASE_PREFIX=""   # the prefix harness_dpi copied from
 
 _h_log() { echo "harness: $*" >&2; }
 
@@ -210,6 +214,7 @@ harness_stop() {
     wait "$p" 2>/dev/null
   done
   _H_PIDS=()
+  harness_dpi_end
   if [ "$_H_OWNER" = 1 ]; then
     if [ -n "${WINEPREFIX:-}" ] && [ -d "$WINEPREFIX" ]; then
       wineserver -k >/dev/null 2>&1
@@ -220,7 +225,7 @@ harness_stop() {
       wait "$_H_XVFB_PID" 2>/dev/null
       _H_XVFB_PID=""
     fi
-    [ -n "$_H_PRIVATE_PREFIX" ] && rm -rf "$_H_PRIVATE_PREFIX"
+    [ -n "$_H_PRIVATE_PREFIX" ] && rm -rf "$_H_PRIVATE_PREFIX" "$_H_PRIVATE_PREFIX".dpi*
     _h_release_prefix
     _H_OWNER=0
     unset TAPSTORM_HARNESS_PID TAPSTORM_HARNESS_XVFB
@@ -233,6 +238,68 @@ _h_running() {
   local state
   state=$(sed 's/.*) //' "/proc/$1/stat" 2>/dev/null) || return 1
   [ "${state%% *}" != Z ]
+}
+
+# ---- Display resolution ---------------------------------------------------------
+
+# Copies a prefix without its running state. The platform's libraries are hard links (nothing
+# writes them), the rest real copies, so a copy takes a second instead of 1.3 GB.
+_h_copy_prefix() {
+  local from=$1 to=$2 item
+  rm -rf "$to"
+  mkdir -p "$to/drive_c/windows"
+  cp -a "$from"/*.reg "$from/.update-timestamp" "$from/dosdevices" "$to/" || return 1
+  for item in "$from"/drive_c/*; do
+    [ "${item##*/}" = windows ] || cp -a "$item" "$to/drive_c/" || return 1
+  done
+  for item in "$from"/drive_c/windows/*; do
+    case ${item##*/} in
+      system32 | syswow64 | winsxs) cp -al "$item" "$to/drive_c/windows/" || return 1 ;;
+      *) cp -a "$item" "$to/drive_c/windows/" || return 1 ;;
+    esac
+  done
+}
+
+# harness_dpi <dpi>: from now on this shell runs programs in a copy of its prefix whose screen
+# has <dpi> pixels per inch (LogPixels, as the display settings store it), made once beside
+# the prefix and kept while the prefix stays the same; starts the copy's wineserver.
+# harness_dpi_end (or the end of the harness) stops it and returns to the prefix.
+harness_dpi() {
+  local dpi=$1 base=${_H_BASE_PREFIX:-$WINEPREFIX}
+  local prefix=$base.dpi$dpi marker want
+  [ "$dpi" = 96 ] && return 0
+  want="$(cat "$base/.tapstorm-prefix" 2>/dev/null) $dpi"
+  marker=$prefix/.tapstorm-prefix
+  _H_BASE_PREFIX=$base
+  export WINEPREFIX=$prefix
+  if [ "$(cat "$marker" 2>/dev/null)" != "$want" ]; then
+    local log=$base/tapstorm-init.log key
+    _h_log "making $prefix ($dpi pixels per inch)"
+    _h_copy_prefix "$base" "$prefix" >>"$log" 2>&1 || { _h_log "copying the prefix failed"; return 1; }
+    _h_start_wineserver
+    wine cmd.exe /c exit 0 </dev/null >/dev/null 2>&1
+    _h_font_replacements >>"$log" 2>&1
+    for key in 'HKCU\Control Panel\Desktop' \
+      'HKLM\System\CurrentControlSet\Hardware Profiles\Current\Software\Fonts'; do
+      wine reg add "$key" /v LogPixels /t REG_DWORD /d "$dpi" /f </dev/null >>"$log" 2>&1 ||
+        { _h_log "setting LogPixels failed"; return 1; }
+    done
+    # The resolution is read when the wineserver starts.
+    wineserver -k >/dev/null 2>&1
+    timeout 20 wineserver -w >/dev/null 2>&1
+    echo "$want" >"$marker"
+  fi
+  _h_start_wineserver
+  wine cmd.exe /c exit 0 </dev/null >/dev/null 2>&1
+}
+
+# Stops the wineserver of the copy harness_dpi moved to and returns to the prefix.
+harness_dpi_end() {
+  [ -n "$_H_BASE_PREFIX" ] || return 0
+  wineserver -k >/dev/null 2>&1
+  timeout 20 wineserver -w >/dev/null 2>&1
+  export WINEPREFIX=$_H_BASE_PREFIX
+  _H_BASE_PREFIX=""
 }
 
 # ---- Windows programs ---------------------------------------------------------

@@ -2,11 +2,13 @@
 #include "app/Mainform.h"
 #include "app/SettingsFile.h"
 #include "framework/Application.h"
+#include "support/DisplayScale.h"
 #include "support/RecordingInput.h"
 
 #include <gtest/gtest.h>
 #include <commctrl.h>
 
+#include <algorithm>
 #include <string>
 #include <vector>
 
@@ -59,8 +61,8 @@ TEST_F(MainFormTest, WindowIsAFixedSingleBorderFormOf188By224)
     EXPECT_EQ("Tapstorm", WindowText(window));
     RECT client;
     GetClientRect(window, &client);
-    EXPECT_EQ(188, client.right);
-    EXPECT_EQ(224, client.bottom);
+    EXPECT_EQ(Scaled(188), client.right);
+    EXPECT_EQ(Scaled(224), client.bottom);
 
     LONG style = GetWindowLongA(window, GWL_STYLE);
     EXPECT_TRUE(style & WS_CAPTION);
@@ -78,7 +80,7 @@ TEST_F(MainFormTest, WindowIsAFixedSingleBorderFormOf188By224)
 
     TFont* font = Form->GetFont();
     EXPECT_EQ("ＭＳ Ｐゴシック", font->GetName());
-    EXPECT_EQ(-12, font->GetHeight());
+    EXPECT_EQ(Scaled(-12), font->GetHeight());
     EXPECT_EQ(SHIFTJIS_CHARSET, font->GetCharset());
     EXPECT_EQ(clWindowText, font->GetColor());
     EXPECT_EQ(0u, font->GetStyle());
@@ -88,25 +90,44 @@ TEST_F(MainFormTest, WindowIsAFixedSingleBorderFormOf188By224)
 struct ExpectedControl {
     const char* name;
     const char* windowClass;
-    RECT bounds;
+    RECT bounds;  // left, top, width, height at the design resolution
     const char* text;
     int tag;
 };
 
+// The window's font as the control's window draws with it.
+HFONT WindowFont(HWND window)
+{
+    return reinterpret_cast<HFONT>(SendMessageA(window, WM_GETFONT, 0, 0));
+}
+
+// The extent of `text` in `font` on the screen.
+SIZE TextExtent(HFONT font, const std::string& text)
+{
+    HDC dc = GetDC(nullptr);
+    HGDIOBJ previous = SelectObject(dc, font);
+    SIZE size = {0, 0};
+    GetTextExtentPoint32A(dc, text.c_str(), static_cast<int>(text.size()), &size);
+    SelectObject(dc, previous);
+    ReleaseDC(nullptr, dc);
+    return size;
+}
+
 TEST_F(MainFormTest, ControlsStandInCreationOrderWithTheirPlacesTextsAndTags)
 {
     const ExpectedControl expected[] = {
-        {"Label1", "Static", {8, 8, 117, 20}, "連打するマウスボタン", 0},
-        {"Label2", "Static", {8, 56, 56, 68}, "連打速度", 0},
-        {"Speed", "Static", {104, 56, 161, 68}, "500 m-sec.", 0},
-        {"SiteURL", "Static", {8, 176, 180, 200}, nullptr, 0},
-        {"Label3", "Static", {8, 112, 61, 124}, "ロックキー", 0},
-        {"Renda", "ComboBox", {8, 24, 180, 44}, "左クリック", 0},
-        {"StatusBar1", "msctls_statusbar32", {0, 205, 188, 224}, nullptr, 0},
-        {"RendaSpeed", "msctls_trackbar32", {8, 72, 180, 102}, nullptr, 1},
-        {"LockKey", "ComboBox", {8, 128, 180, 148}, "F1", 2},
-        {"CursorLock", "Button", {8, 152, 177, 169}, "マウスカーソルをロックする", 0},
+        {"Label1", "Static", {8, 8, 109, 12}, "連打するマウスボタン", 0},
+        {"Label2", "Static", {8, 56, 48, 12}, "連打速度", 0},
+        {"Speed", "Static", {104, 56, 57, 12}, "500 m-sec.", 0},
+        {"SiteURL", "Static", {8, 176, 172, 24}, nullptr, 0},
+        {"Label3", "Static", {8, 112, 53, 12}, "ロックキー", 0},
+        {"Renda", "ComboBox", {8, 24, 172, 20}, "左クリック", 0},
+        {"StatusBar1", "msctls_statusbar32", {0, 205, 188, 19}, nullptr, 0},
+        {"RendaSpeed", "msctls_trackbar32", {8, 72, 172, 30}, nullptr, 1},
+        {"LockKey", "ComboBox", {8, 128, 172, 20}, "F1", 2},
+        {"CursorLock", "Button", {8, 152, 169, 17}, "マウスカーソルをロックする", 0},
     };
+    const int slack = ScaleSlack();
     HWND child = GetWindow(Form->GetHandle(), GW_CHILD);
     for (const ExpectedControl& e : expected) {
         SCOPED_TRACE(e.name);
@@ -117,12 +138,16 @@ TEST_F(MainFormTest, ControlsStandInCreationOrderWithTheirPlacesTextsAndTags)
         EXPECT_EQ(Form, control->GetOwner());
         EXPECT_EQ(0, _stricmp(e.windowClass, WindowClass(child).c_str())) << WindowClass(child);
         RECT r = RectInParent(child);
-        EXPECT_EQ(e.bounds.left, r.left);
-        EXPECT_EQ(e.bounds.top, r.top);
-        EXPECT_EQ(e.bounds.right, r.right);
-        if (e.bounds.bottom >= 0) {
-            EXPECT_EQ(e.bounds.bottom, r.bottom);
-        }
+        EXPECT_NEAR(Scaled(e.bounds.left), r.left, slack);
+        EXPECT_NEAR(Scaled(e.bounds.top), r.top, slack);
+        EXPECT_NEAR(Scaled(e.bounds.bottom), r.bottom - r.top, slack);
+        // A one-line label whose scaled font runs wider than its scaled box grows to its text.
+        const int width = r.right - r.left;
+        int widest = Scaled(e.bounds.right) + slack;
+        if (e.text != nullptr && WindowClass(child) == "Static")
+            widest = std::max<int>(widest, TextExtent(WindowFont(child), e.text).cx);
+        EXPECT_GE(width, Scaled(e.bounds.right) - slack);
+        EXPECT_LE(width, widest);
         if (e.text != nullptr) {
             EXPECT_EQ(e.text, WindowText(child));
         }
@@ -131,6 +156,62 @@ TEST_F(MainFormTest, ControlsStandInCreationOrderWithTheirPlacesTextsAndTags)
         child = GetWindow(child, GW_HWNDNEXT);
     }
     EXPECT_EQ(nullptr, child);
+}
+
+TEST_F(MainFormTest, EveryTextFitsItsControlInTheControlsFont)
+{
+    // The room a control leaves its text: labels all of it, the check box what its box and
+    // the gap after it leave, a list what its drop-down button leaves.
+    struct Captioned {
+        TWinControl* Control;
+        std::string Text;
+        int Taken;
+    };
+    const int box = GetSystemMetrics(SM_CXMENUCHECK) + TextExtent(WindowFont(Form->CursorLock->GetHandle()), "0").cx;
+    const int button = GetSystemMetrics(SM_CXVSCROLL);
+    // The widest pace caption.
+    Form->RendaSpeed->SetPosition(5000);
+    const Captioned captioned[] = {
+        {Form->Label1, Form->Label1->GetCaption(), 0},
+        {Form->Label2, Form->Label2->GetCaption(), 0},
+        {Form->Label3, Form->Label3->GetCaption(), 0},
+        {Form->Speed, Form->Speed->GetCaption(), 0},
+        {Form->CursorLock, Form->CursorLock->GetCaption(), box},
+        {Form->Renda, "マウスホイール", button},
+        {Form->LockKey, "ScrollLock", button},
+    };
+    for (const Captioned& c : captioned) {
+        SCOPED_TRACE(c.Control->GetName());
+        const HWND window = c.Control->GetHandle();
+        RECT client;
+        GetClientRect(window, &client);
+        const SIZE text = TextExtent(WindowFont(window), c.Text);
+        EXPECT_LE(text.cx + c.Taken, client.right) << c.Text;
+        EXPECT_LE(text.cy, client.bottom) << c.Text;
+    }
+
+    // The notice wraps: in every look it takes no more lines than its box holds.
+    TLightLabel* site = Form->SiteURL;
+    RECT client;
+    GetClientRect(site->GetHandle(), &client);
+    for (TFont* look : {site->GetDefaultFont(), site->GetLightFont(), site->GetClickFont()}) {
+        site->SetFont(look);
+        HDC dc = GetDC(nullptr);
+        HGDIOBJ previous = SelectObject(dc, WindowFont(site->GetHandle()));
+        RECT need = {0, 0, client.right, 0};
+        AnsiString caption = site->GetCaption();
+        DrawTextA(dc, caption.c_str(), static_cast<int>(caption.size()), &need, DT_CALCRECT | DT_WORDBREAK);
+        SelectObject(dc, previous);
+        ReleaseDC(nullptr, dc);
+        EXPECT_LE(need.right, client.right);
+        EXPECT_LE(need.bottom, client.bottom);
+    }
+
+    // The version panel holds its text between its borders.
+    HWND bar = Form->StatusBar1->GetHandle();
+    RECT panel;
+    SendMessageA(bar, SB_GETRECT, 0, reinterpret_cast<LPARAM>(&panel));
+    EXPECT_LT(TextExtent(WindowFont(bar), "Ver 1.0.0J").cx, panel.right - panel.left);
 }
 
 TEST_F(MainFormTest, FocusMovesThroughTheFourChoicesInOrder)
@@ -166,8 +247,8 @@ TEST_F(MainFormTest, ListsHoldTheirItemsAndStartOnTheFirst)
         EXPECT_EQ(0, SendMessageA(list, CB_GETCURSEL, 0, 0));
     }
     // Wine keeps the font's height for the rows of a list that is not owner-drawn.
-    EXPECT_EQ(12, Form->Renda->GetItemHeight());
-    EXPECT_EQ(12, Form->LockKey->GetItemHeight());
+    EXPECT_EQ(Scaled(12), Form->Renda->GetItemHeight());
+    EXPECT_EQ(Scaled(12), Form->LockKey->GetItemHeight());
     EXPECT_EQ(20, Form->LockKey->GetDropDownCount());
     EXPECT_FALSE(Form->CursorLock->GetChecked());
 }
@@ -180,7 +261,7 @@ TEST_F(MainFormTest, TrackBarIsSetForThePace)
     EXPECT_EQ(500, SendMessageA(bar, TBM_GETPOS, 0, 0));
     EXPECT_EQ(100, SendMessageA(bar, TBM_GETPAGESIZE, 0, 0));
     EXPECT_EQ(1, SendMessageA(bar, TBM_GETLINESIZE, 0, 0));
-    EXPECT_EQ(10, SendMessageA(bar, TBM_GETTHUMBLENGTH, 0, 0));
+    EXPECT_EQ(Scaled(10), SendMessageA(bar, TBM_GETTHUMBLENGTH, 0, 0));
     LONG style = GetWindowLongA(bar, GWL_STYLE);
     EXPECT_EQ(TBS_BOTH, style & TBS_BOTH);
     EXPECT_TRUE(style & TBS_AUTOTICKS);
@@ -193,14 +274,14 @@ TEST_F(MainFormTest, StatusBarShowsTheVersionAndAnEmptyModePanel)
     HWND bar = Form->StatusBar1->GetHandle();
     int edges[4] = {};
     ASSERT_EQ(2, SendMessageA(bar, SB_GETPARTS, 4, reinterpret_cast<LPARAM>(edges)));
-    EXPECT_EQ(70, edges[0]);
+    EXPECT_EQ(Scaled(70), edges[0]);
     EXPECT_FALSE(SendMessageA(bar, SB_ISSIMPLE, 0, 0));
     char text[64] = {};
     SendMessageA(bar, SB_GETTEXTA, 0, reinterpret_cast<LPARAM>(text));
     EXPECT_STREQ("Ver 1.0.0J", text);
     SendMessageA(bar, SB_GETTEXTA, 1, reinterpret_cast<LPARAM>(text));
     EXPECT_STREQ("", text);
-    EXPECT_EQ(50, Form->StatusBar1->GetPanelWidth(1));
+    EXPECT_EQ(Scaled(50), Form->StatusBar1->GetPanelWidth(1));
 }
 
 TEST_F(MainFormTest, TimersAndHotKeyAfterConstruction)

@@ -2,6 +2,7 @@
 #include "app/Mainform.h"
 #include "app/SettingsFile.h"
 #include "framework/Application.h"
+#include "support/DisplayScale.h"
 #include "support/RecordingInput.h"
 
 #include <gtest/gtest.h>
@@ -38,7 +39,7 @@ protected:
     static void ExpectWindowFont(TFont* font, TColor colour, TFontStyles style)
     {
         EXPECT_EQ("ＭＳ Ｐゴシック", font->GetName());
-        EXPECT_EQ(-12, font->GetHeight());
+        EXPECT_EQ(Scaled(-12), font->GetHeight());
         EXPECT_EQ(SHIFTJIS_CHARSET, font->GetCharset());
         EXPECT_EQ(colour, font->GetColor());
         EXPECT_EQ(style, font->GetStyle());
