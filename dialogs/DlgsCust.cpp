@@ -546,12 +546,15 @@ void TFixedDialogCustomizer::TrimControlsToClient()
     const TSubFormPos pos = FDlgsUnit->GetSubFormPos();
     if (FDlgsUnit->GetSubForm() == nullptr || (pos != fpRight && pos != fpBottom))
         return;
-    // A control that reaches past the client area (the file dialog's tool bar does) showed
-    // only up to its edge; it ends there, so it cannot lie on a sub form put beyond that edge.
+    // A shown control that reaches past the client area (the file dialog's tool bar does)
+    // showed only up to its edge; it ends there, so it cannot lie on a sub form put beyond
+    // that edge. Hidden ones stay as the platform keeps them.
     auto list = std::make_unique<TList>();
     GetDlgControlsHandle(list.get());
     for (int i = 0; i < list->Count(); ++i) {
         HWND control = static_cast<HWND>(list->Items(i));
+        if (!(GetWindowLongA(control, GWL_STYLE) & WS_VISIBLE))
+            continue;
         RECT r;
         GetWindowRect(control, &r);
         MapWindowPoints(nullptr, FHandle, reinterpret_cast<POINT*>(&r), 2);

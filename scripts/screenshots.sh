@@ -3,18 +3,27 @@
 # (dlgdemo.exe) with its sample sub form and a caption, after a little real input so the sub
 # form has something to show, and the gallery window with its event log. Under Wine, on a
 # virtual display unless TAPSTORM_HEADLESS=0 and a display is reachable.
-#   bash scripts/screenshots.sh [--out DIR]     (default docs/dialogs)
+# With --dpi, on a screen of that many pixels per inch: the main window and one customized
+# dialog (default folder docs/dpi<N>).
+#   bash scripts/screenshots.sh [--out DIR] [--dpi N]     (default docs/dialogs)
 set -uo pipefail
 cd "$(dirname "${BASH_SOURCE[0]}")/.." || exit 1
 ROOT=$PWD
-out=$ROOT/docs/dialogs
+out=""
+dpi=96
 while [ $# -gt 0 ]; do
   case $1 in
     --out) out=$(realpath -m "$2"); shift 2 ;;
-    -h | --help) sed -n '2,7s/^# \{0,1\}//p' "$0"; exit 0 ;;
+    --dpi) dpi=$2; shift 2 ;;
+    -h | --help) sed -n '2,9s/^# \{0,1\}//p' "$0"; exit 0 ;;
     *) echo "screenshots.sh: unknown option $1 (try --help)" >&2; exit 2 ;;
   esac
 done
+
+case $dpi in
+  '' | *[!0-9]*) echo "screenshots.sh: --dpi takes a number of pixels per inch" >&2; exit 2 ;;
+esac
+[ -n "$out" ] || if [ "$dpi" = 96 ]; then out=$ROOT/docs/dialogs; else out=$ROOT/docs/dpi$dpi; fi
 
 bash scripts/install-deps.sh || exit 1
 bash scripts/build.sh i686 --target dlgdemo tapstorm clicktarget wintool || exit 1
@@ -22,6 +31,7 @@ export TAPSTORM_HEADLESS=${TAPSTORM_HEADLESS:-1}
 export DLGDEMO_EXE=$ROOT/build/i686/demo/dlgdemo.exe
 source tests/e2e/demo_lib.sh
 e2e_init build/i686/app/tapstorm.exe build/i686/tests/clicktarget.exe build/screenshots/work >/dev/null
+harness_dpi "$dpi" || exit 1
 mkdir -p "$out"
 
 SAMPLE=$SCRATCH/sample
@@ -44,6 +54,23 @@ finish() {
   window_close "$1"
   wine_wait "$DEMO_PID" 20 || wine_end "$DEMO_PID"
 }
+
+if [ "$dpi" != 96 ]; then
+  app_install "$SCRATCH/app"
+  app_start
+  app_wait_window || { echo "screenshots.sh: no main window" >&2; exit 1; }
+  sleep 0.7
+  screenshot "$out/main.png" "$APP_XID" && echo "$out/main.png"
+  app_close
+  T="Find - sub form at the right"
+  demo_start --dialog find --caption "$T" --subform right --sizing --exit
+  demo_wait_event show && wintool wait "$T" 10
+  click_control "$T" 1152 && xdotool type dialog && xdotool key Return
+  demo_wait_event find
+  shoot find.png "$T"
+  finish "$T"
+  exit 0
+fi
 
 T="Find - sub form, sizing"
 demo_start --dialog find --caption "$T" --subform bottom --sizing --icon --exit
