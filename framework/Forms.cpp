@@ -177,19 +177,22 @@ int TForm::GetClientHeight() const
 
 void TForm::SetClientWidth(int value)
 {
+    const int height = GetClientHeight();
     FClientWidth = value;
-    ApplyClientSize();
+    ApplyClientSize(value, height);
 }
 
 void TForm::SetClientHeight(int value)
 {
+    const int width = GetClientWidth();
     FClientHeight = value;
-    ApplyClientSize();
+    ApplyClientSize(width, value);
 }
 
-void TForm::ApplyClientSize()
+void TForm::ApplyClientSize(int clientWidth, int clientHeight)
 {
-    SIZE size = WindowSizeForClient(GetClientWidth(), GetClientHeight());
+    // The size asked for, not the window's current one: the other side keeps what it has now.
+    SIZE size = WindowSizeForClient(clientWidth, clientHeight);
     FWidth = size.cx;
     FHeight = size.cy;
     if (FHandle != nullptr)

@@ -71,7 +71,8 @@ protected:
     SIZE WindowSizeForClient(int clientWidth, int clientHeight) const;
 
 private:
-    void ApplyClientSize();
+    // Gives the form the outer size for that client size, with or without a window.
+    void ApplyClientSize(int clientWidth, int clientHeight);
     // Gives a live window the styles the current properties ask for.
     void ApplyStyles();
 

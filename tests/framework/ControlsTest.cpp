@@ -101,6 +101,50 @@ TEST(FormTest, OnDestroyRunsWhileTheDerivedFormIsWhole)
     }
 }
 
+TEST(FormTest, ClientSizeIsWhatWasSetWithOrWithoutAWindow)
+{
+    HWND host = CreateWindowExA(0, "STATIC", "host", WS_POPUP, 0, 0, 600, 400, nullptr, nullptr,
+                                GetModuleHandleA(nullptr), nullptr);
+    enum When { beforeWindow, afterWindow, afterEmbedding };
+    const struct {
+        TBorderStyle Border;
+        When At;
+        int Width, Height;
+    } cases[] = {
+        {bsSizeable, beforeWindow, 210, 130}, {bsSizeable, afterWindow, 230, 90}, {bsNone, beforeWindow, 300, 60},
+        {bsNone, afterWindow, 280, 40},       {bsNone, afterEmbedding, 150, 75},  {bsDialog, afterWindow, 190, 170},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(testing::Message() << c.Border << " " << c.At << " " << c.Width << "x" << c.Height);
+        TForm form(nullptr);
+        form.SetBorderStyle(c.Border);
+        if (c.At != beforeWindow)
+            form.HandleNeeded();
+        if (c.At == afterEmbedding)
+            form.SetParentWindow(host);
+        form.SetClientWidth(c.Width);
+        EXPECT_EQ(c.Width, form.GetClientWidth());
+        form.SetClientHeight(c.Height);
+        EXPECT_EQ(c.Width, form.GetClientWidth());  // the other side stays
+        EXPECT_EQ(c.Height, form.GetClientHeight());
+        form.HandleNeeded();
+        RECT client;
+        GetClientRect(form.GetHandle(), &client);
+        EXPECT_EQ(c.Width, client.right);
+        EXPECT_EQ(c.Height, client.bottom);
+        // Set again on the live window: the new size, not the one it had.
+        form.SetClientWidth(c.Width + 17);
+        form.SetClientHeight(c.Height + 9);
+        GetClientRect(form.GetHandle(), &client);
+        EXPECT_EQ(c.Width + 17, client.right);
+        EXPECT_EQ(c.Height + 9, client.bottom);
+        EXPECT_EQ(c.Width + 17, form.GetClientWidth());
+        EXPECT_EQ(c.Height + 9, form.GetClientHeight());
+        form.SetParentWindow(nullptr);
+    }
+    DestroyWindow(host);
+}
+
 TEST(ApplicationTest, ExceptionBoxAddsAFullStopOnlyAfterCharactersSortingAfterIt)
 {
     EXPECT_EQ("", TApplication::ExceptionBoxText(""));
