@@ -29,6 +29,27 @@ RECT OffsetTo(const RECT& r, int x, int y)
     y = std::max(-limit, std::min(y, limit));
     return RECT{x, y, x + std::min(RectWidth(r), limit), y + std::min(RectHeight(r), limit)};
 }
+
+// A child window's rectangle in its parent's client coordinates.
+RECT ClientRectOfControl(HWND control)
+{
+    RECT r;
+    GetWindowRect(control, &r);
+    MapWindowPoints(nullptr, GetParent(control), reinterpret_cast<POINT*>(&r), 2);
+    return r;
+}
+
+// Check boxes, radio and push buttons, static texts and combo boxes have the height of their
+// text (a combo box's is its edit line): a layout moves them whole and never makes them higher.
+// Group boxes are buttons too, and grow like list boxes, edit boxes and views.
+bool KeepsItsHeight(HWND window)
+{
+    char name[16] = "";
+    GetClassNameA(window, name, sizeof(name));
+    if (lstrcmpiA(name, "Button") == 0)
+        return (GetWindowLongA(window, GWL_STYLE) & BS_TYPEMASK) != BS_GROUPBOX;
+    return lstrcmpiA(name, "Static") == 0 || lstrcmpiA(name, "ComboBox") == 0 || lstrcmpiA(name, "ComboBoxEx32") == 0;
+}
 }  // namespace
 
 // ---------------------------------------------------------------------------------------------
@@ -474,10 +495,122 @@ void TSizingDialogCustomizer::InitializeDialogSize(const TPoint& clientSize)
     }
 }
 
+namespace {
+// How much the window grows for a moment to see which control edges its own layout keeps at a
+// distance from the right or bottom edge.
+constexpr int AnchorProbe = 8;
+
+// One edge of a control laid out from the far (right or bottom) edge, `distance` from it at
+// the last look: if the dialog's layout put it there again for a client `size` long, it went
+// into a `room` at that edge and comes back out by the room.
+void OutOfFarRoom(LONG& edge, int distance, int size, int room)
+{
+    if (distance != TSizingDialogCustomizer::NotFromFarEdge && room > 0 && edge == size - distance)
+        edge -= room;
+}
+}  // namespace
+
+std::vector<std::pair<HWND, RECT>> TSizingDialogCustomizer::ControlPlaces()
+{
+    std::vector<std::pair<HWND, RECT>> places;
+    TList list;
+    GetDlgControlsHandle(&list);
+    for (int i = 0; i < list.Count(); ++i) {
+        HWND control = static_cast<HWND>(list.Items(i));
+        places.emplace_back(control, ClientRectOfControl(control));
+    }
+    return places;
+}
+
+void TSizingDialogCustomizer::LearnLayoutAnchors()
+{
+    FAnchors.clear();
+    RECT window, client;
+    GetWindowRect(FHandle, &window);
+    GetClientRect(FHandle, &client);
+    // The dialog lays itself out a little larger and then at its size again: an edge that
+    // followed the growth exactly is kept at its distance from that edge.
+    FLearningAnchors = true;
+    SetWindowPos(FHandle, nullptr, 0, 0, RectWidth(window) + AnchorProbe, RectHeight(window) + AnchorProbe,
+                 SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+    const auto grown = ControlPlaces();
+    SetWindowPos(FHandle, nullptr, 0, 0, RectWidth(window), RectHeight(window),
+                 SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+    FLearningAnchors = false;
+    const auto back = ControlPlaces();
+    for (const auto& place : back) {
+        auto wide = std::find_if(grown.begin(), grown.end(), [&](const auto& g) { return g.first == place.first; });
+        if (wide == grown.end())
+            continue;
+        const RECT& r = place.second;
+        const RECT& g = wide->second;
+        auto distance = [](LONG now, LONG larger, LONG size) {
+            return larger - now == AnchorProbe ? static_cast<int>(size - now) : NotFromFarEdge;
+        };
+        FAnchors.push_back({place.first, distance(r.left, g.left, client.right), distance(r.top, g.top, client.bottom),
+                            distance(r.right, g.right, client.right), distance(r.bottom, g.bottom, client.bottom)});
+    }
+}
+
+void TSizingDialogCustomizer::KeepControlsOutOfRoom()
+{
+    if (FLearningAnchors || FAnchors.empty() || FDlgsUnit == nullptr || FDlgsUnit->GetSubForm() == nullptr)
+        return;
+    RECT client;
+    GetClientRect(FHandle, &client);
+    TRect controls;
+    TDialogCustomizer::GetControlsandSubFormRect(TPoint{client.right, client.bottom}, &controls, nullptr);
+    const int roomRight = client.right - controls.right;
+    const int roomBottom = client.bottom - controls.bottom;
+    if (roomRight <= 0 && roomBottom <= 0)
+        return;
+    std::vector<std::pair<HWND, RECT>> moves;
+    for (const TLayoutAnchors& anchors : FAnchors) {
+        if (GetParent(anchors.Window) != FHandle)
+            continue;  // gone since
+        const RECT now = ClientRectOfControl(anchors.Window);
+        RECT want = now;
+        OutOfFarRoom(want.left, anchors.Left, client.right, roomRight);
+        OutOfFarRoom(want.right, anchors.Right, client.right, roomRight);
+        OutOfFarRoom(want.top, anchors.Top, client.bottom, roomBottom);
+        OutOfFarRoom(want.bottom, anchors.Bottom, client.bottom, roomBottom);
+        if (!EqualRect(&want, &now))
+            moves.emplace_back(anchors.Window, want);
+    }
+    if (moves.empty())
+        return;
+    // All in one batch: the dialog repaints once.
+    HDWP batch = BeginDeferWindowPos(static_cast<int>(moves.size()));
+    for (const auto& move : moves) {
+        if (batch == nullptr)
+            return;
+        const RECT& r = move.second;
+        batch = DeferWindowPos(batch, move.first, nullptr, r.left, r.top, RectWidth(r), RectHeight(r),
+                               SWP_NOZORDER | SWP_NOACTIVATE);
+    }
+    if (batch != nullptr)
+        EndDeferWindowPos(batch);
+}
+
+void TSizingDialogCustomizer::WndProc(TMessage& message)
+{
+    const UINT msg = message.Msg;
+    TDialogCustomizer::WndProc(message);
+    // The dialog has laid out its controls for the whole client area by now; a layout made
+    // from its edges covers a room at the right or bottom, which this takes back.
+    if ((msg == WM_SIZE || msg == WM_SHOWWINDOW) && FState >= 2)
+        KeepControlsOutOfRoom();
+}
+
 void TSizingDialogCustomizer::ResizeDialog(const TPoint* size)
 {
+    if (!FAnchorsLearned) {
+        FAnchorsLearned = true;
+        LearnLayoutAnchors();
+    }
     // The dialog keeps the size registration gave it.
     TDialogCustomizer::ResizeDialog(nullptr);
+    KeepControlsOutOfRoom();
 }
 
 void TSizingDialogCustomizer::ChangedDialogSize(const TPoint& clientSize)
@@ -543,8 +676,11 @@ void TFixedDialogCustomizer::InitializeDialog()
 
 void TFixedDialogCustomizer::TrimControlsToClient()
 {
+    // A client sub form has its edge spaces beyond the right and bottom edges too.
     const TSubFormPos pos = FDlgsUnit->GetSubFormPos();
-    if (FDlgsUnit->GetSubForm() == nullptr || (pos != fpRight && pos != fpBottom))
+    const bool trimRight = pos == fpRight || pos == fpClient;
+    const bool trimBottom = pos == fpBottom || pos == fpClient;
+    if (FDlgsUnit->GetSubForm() == nullptr || (!trimRight && !trimBottom))
         return;
     // A shown control that reaches past the client area (the file dialog's tool bar does)
     // showed only up to its edge; it ends there, so it cannot lie on a sub form put beyond
@@ -558,8 +694,8 @@ void TFixedDialogCustomizer::TrimControlsToClient()
         RECT r;
         GetWindowRect(control, &r);
         MapWindowPoints(nullptr, FHandle, reinterpret_cast<POINT*>(&r), 2);
-        const LONG right = pos == fpRight ? std::min<LONG>(r.right, FInitClientSize.x) : r.right;
-        const LONG bottom = pos == fpBottom ? std::min<LONG>(r.bottom, FInitClientSize.y) : r.bottom;
+        const LONG right = trimRight ? std::min<LONG>(r.right, FInitClientSize.x) : r.right;
+        const LONG bottom = trimBottom ? std::min<LONG>(r.bottom, FInitClientSize.y) : r.bottom;
         if ((right != r.right || bottom != r.bottom) && right > r.left && bottom > r.top)
             SetWindowPos(control, nullptr, 0, 0, right - r.left, bottom - r.top,
                          SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
@@ -700,10 +836,13 @@ void TFixedDialogCustomizer::ChangedDialogSize(const TPoint& clientSize)
     if (batch != nullptr && moveSubForm)
         batch = DeferWindowPos(batch, subForm->GetHandle(), HWND_BOTTOM, sub.left, sub.top, RectWidth(sub),
                                RectHeight(sub), subFlags);
+    FMovedAreas.clear();
     if (batch != nullptr && list)
         batch = DeferDialogControlsPos(batch, list.get(), controls);
-    if (batch != nullptr)
+    if (batch != nullptr) {
         EndDeferWindowPos(batch);
+        RepaintMovedAreas();
+    }
 }
 
 HDWP TFixedDialogCustomizer::DeferDialogControlsPos(HDWP batch, TList* controls, const TRect& newRect)
@@ -744,10 +883,12 @@ HDWP TFixedDialogCustomizer::SetDialogControlsPosition(HDWP batch, TList* contro
             }
         }
         if (dh != 0) {
-            if (r.top < centre.y && centre.y < r.bottom) {
+            const bool spans = r.top < centre.y && centre.y < r.bottom;
+            if (spans && !KeepsItsHeight(window)) {
                 r.bottom += dh;
                 flags &= ~SWP_NOSIZE;
-            } else if (centre.y <= r.top) {
+            } else if (centre.y <= (spans ? (r.top + r.bottom) / 2 : r.top)) {
+                // Past the split, or a control of fixed height whose lower half is.
                 r.top += dh;
                 r.bottom += dh;
                 flags &= ~SWP_NOMOVE;
@@ -757,10 +898,28 @@ HDWP TFixedDialogCustomizer::SetDialogControlsPosition(HDWP batch, TList* contro
             OffsetRect(&r, dx, dy);
             flags &= ~SWP_NOMOVE;
         }
+        if ((flags & (SWP_NOSIZE | SWP_NOMOVE)) != (SWP_NOSIZE | SWP_NOMOVE)) {
+            // Where it was and where it goes are painted afresh once the batch has run.
+            RECT was;
+            GetWindowRect(window, &was);
+            FMovedAreas.push_back(was);
+            FMovedAreas.push_back(r);
+        }
         batch = SetDialogControlRect(batch, window, r.left - origin.x, r.top - origin.y, RectWidth(r), RectHeight(r),
                                      flags);
     }
     return batch;
+}
+
+void TFixedDialogCustomizer::RepaintMovedAreas()
+{
+    POINT origin = {0, 0};
+    ClientToScreen(FHandle, &origin);
+    for (RECT area : FMovedAreas) {
+        OffsetRect(&area, -origin.x, -origin.y);
+        RedrawWindow(FHandle, &area, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN);
+    }
+    FMovedAreas.clear();
 }
 
 }  // namespace CustDlgs

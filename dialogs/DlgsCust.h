@@ -6,6 +6,7 @@
 #include "framework/Lists.h"
 
 #include <functional>
+#include <vector>
 
 namespace CustDlgs {
 
@@ -133,8 +134,35 @@ public:
 
     bool GetAlwaysMoveSubForm() const { return FAlwaysMoveSubForm; }
 
+    // Passes every message on; after the dialog's own layout (a size change, a show) keeps its
+    // controls out of the sub form's room.
+    void WndProc(TMessage& message) override;
+
+    // A control edge the dialog's own layout does not keep at a distance from the far edge.
+    static constexpr int NotFromFarEdge = -0x7fffffff;
+
 protected:
+    // Where the dialog's own layout keeps each control's edges: the distance from the right
+    // (or bottom) edge of the client area for an edge laid out from there, else NotFromFarEdge.
+    struct TLayoutAnchors {
+        HWND Window;
+        int Left, Top, Right, Bottom;
+    };
+    // The dialog's controls and their client rectangles.
+    std::vector<std::pair<HWND, RECT>> ControlPlaces();
+    // Lets the dialog lay itself out at two sizes and notes which control edges followed the
+    // right or bottom edge (once, as the customizing starts).
+    void LearnLayoutAnchors();
+    // A dialog that lays its controls out afresh from its edges puts those it keeps at the right
+    // or bottom into the room made there for the sub form: those edges come back by the room
+    // (a control moves, or shrinks if only its far edge followed). An edge the dialog left
+    // clear of the room (a layout by deltas) is not touched.
+    void KeepControlsOutOfRoom();
+
     bool FAlwaysMoveSubForm = false;
+    bool FAnchorsLearned = false;
+    bool FLearningAnchors = false;
+    std::vector<TLayoutAnchors> FAnchors;
 };
 
 // For dialogs with a fixed layout: lays out the dialog's controls and the sub form itself on
@@ -178,6 +206,13 @@ protected:
 
     TDialogGrip* FGrip = nullptr;
     TRect FControlsRect = {0, 0, 0, 0};
+
+private:
+    // Invalidates the old and new places of the controls the last batch moved, so no trace of
+    // an earlier place stays painted, and only there.
+    void RepaintMovedAreas();
+
+    std::vector<RECT> FMovedAreas;  // screen rectangles, filled by SetDialogControlsPosition
 };
 
 // Frees a component's customizer when it goes out of scope, also when a close handler fails.

@@ -111,6 +111,24 @@ void Follow(LONG& low, LONG& high, LONG split, int growth)
     }
 }
 
+// Check boxes, radio and push buttons, static texts and combo boxes keep the height of their
+// text: across the vertical split they move whole, when its middle is at or after the split.
+void FollowDown(const Placed& control, HWND dialog, LONG& top, LONG& bottom, LONG split, int growth)
+{
+    const bool spans = top < split && split < bottom;
+    bool textHigh = control.Class == "Static" || control.Class == "ComboBox";
+    if (control.Class == "Button")
+        textHigh = (GetWindowLongA(GetDlgItem(dialog, control.Id), GWL_STYLE) & BS_TYPEMASK) != BS_GROUPBOX;
+    if (spans && textHigh) {
+        if (split <= (top + bottom) / 2) {
+            top += growth;
+            bottom += growth;
+        }
+        return;
+    }
+    Follow(top, bottom, split, growth);
+}
+
 // Shrinks the dialog as far as it goes: back to its starting size. The platform remembers the
 // last size of a dialog it sizes itself for the next opening; this keeps the openings apart.
 void ShrinkToMinimum(HWND window)
@@ -284,7 +302,7 @@ TEST(OpenDialogTest, SubFormMakesRoomAndFollowsResizingInEveryLook)
                     RECT want = before[i].Rect;
                     if (look != Look::Sizing) {
                         Follow(want.left, want.right, split.x, growX);
-                        Follow(want.top, want.bottom, split.y, growY);
+                        FollowDown(before[i], window, want.top, want.bottom, split.y, growY);
                     } else if (before[i].Class == "Button" && (before[i].Id == IDOK || before[i].Id == IDCANCEL)) {
                         OffsetRect(&want, growX, growY);
                     } else {

@@ -7,6 +7,8 @@
 
 #include <gtest/gtest.h>
 
+#include <commctrl.h>
+
 #include <algorithm>
 #include <atomic>
 #include <thread>
@@ -717,6 +719,72 @@ TEST(FixedCustomizerTest, DraggingTheGripResizesTheDialogAndLaysItOut)
     EXPECT_EQ(client.cy, s.bottom);
     opened.Close();
     delete sub;
+}
+
+TEST(FixedCustomizerTest, ControlsOfTextHeightMoveWholeAcrossTheSplitAndMovedPlacesRepaint)
+{
+    enum Outcome { Stays, Moves, Grows };
+    const struct {
+        const char* Class;
+        DWORD Style;
+        int Top, Bottom;  // client y; the split lies at 100
+        Outcome Expected;
+    } cases[] = {
+        {"BUTTON", BS_AUTOCHECKBOX, 88, 106, Stays},      // its middle above the split
+        {"BUTTON", BS_AUTORADIOBUTTON, 96, 112, Moves},   // its middle at or below it
+        {"BUTTON", BS_PUSHBUTTON, 80, 105, Stays},
+        {"BUTTON", BS_PUSHBUTTON, 90, 110, Moves},        // middle exactly on the split
+        {"STATIC", SS_LEFT, 94, 110, Moves},
+        {"COMBOBOX", CBS_DROPDOWNLIST, 93, 300, Moves},   // the box is its edit line, well over 14 high
+        {"BUTTON", BS_GROUPBOX, 50, 150, Grows},
+        {"LISTBOX", LBS_NOINTEGRALHEIGHT, 60, 140, Grows},
+        {"EDIT", ES_MULTILINE, 70, 130, Grows},
+        {"SysTreeView32", 0, 80, 120, Grows},
+        {"SysListView32", LVS_REPORT, 85, 125, Grows},
+        {"STATIC", SS_LEFT, 120, 136, Moves},             // below the split: every kind moves
+        {"LISTBOX", LBS_NOINTEGRALHEIGHT, 20, 60, Stays}, // above it: every kind stays
+    };
+    Opened opened;
+    opened.Unit->SetDialogSizing(true);
+    auto* c = new TestFixedCustomizer;
+    c->CentreClient = POINT{100000, 100};
+    opened.Open(c, false, 1000, 300);
+    HWND dialog = opened.Dialog;
+    std::vector<HWND> made;
+    int x = 400;
+    for (const auto& k : cases) {
+        made.push_back(CreateWindowExA(0, k.Class, "text", WS_CHILD | WS_VISIBLE | k.Style, x, k.Top, 40,
+                                       k.Bottom - k.Top, dialog, nullptr, GetModuleHandleA(nullptr), nullptr));
+        ASSERT_NE(nullptr, made.back()) << k.Class;
+        x += 45;
+    }
+    opened.Unit->StartCustomize();
+    ShowWindow(dialog, SW_SHOWNA);
+    Pump();
+    std::vector<RECT> before;
+    for (HWND w : made)
+        before.push_back(ClientRectOfWindow(w));
+    ValidateRect(dialog, nullptr);
+
+    const SIZE size = WindowSize(dialog);
+    SetWindowPos(dialog, nullptr, 0, 0, size.cx, size.cy + 40, SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+    HRGN invalid = CreateRectRgn(0, 0, 0, 0);
+    GetUpdateRgn(dialog, invalid, FALSE);
+    for (size_t i = 0; i < made.size(); ++i) {
+        SCOPED_TRACE(testing::Message() << cases[i].Class << " " << cases[i].Top << ".." << cases[i].Bottom);
+        RECT want = before[i];
+        if (cases[i].Expected == Moves)
+            OffsetRect(&want, 0, 40);
+        else if (cases[i].Expected == Grows)
+            want.bottom += 40;
+        const RECT got = ClientRectOfWindow(made[i]);
+        EXPECT_TRUE(EqualRect(&want, &got)) << got.top << ".." << got.bottom;
+        // What moved is painted afresh where it was and where it is; what stayed is not.
+        const POINT was = {(before[i].left + before[i].right) / 2, before[i].top + 1};
+        EXPECT_EQ(cases[i].Expected != Stays, PtInRegion(invalid, was.x, was.y) != FALSE);
+    }
+    DeleteObject(invalid);
+    opened.Close();
 }
 
 TEST(FixedCustomizerTest, SwappingTheSubFormWhileOpenRestoresTheOldOneAndEmbedsTheNew)

@@ -12,10 +12,12 @@ public:
     using Step = std::function<void(HWND dialog)>;
 
     // Runs `dialog.Execute()` with `steps`, one per tick. A dialog still open long after the
-    // last step (a box it opened, say) is cancelled, and `Stalled` tells.
-    bool Run(TCommonDialog& dialog, std::vector<Step> steps)
+    // last step (a box it opened, say) is cancelled, and `Stalled` tells. Any modal dialog
+    // component with GetHandle and Execute will do (the folder browser too).
+    template <class TDialog>
+    bool Run(TDialog& dialog, std::vector<Step> steps)
     {
-        FDialog = &dialog;
+        FHandle = [&dialog] { return dialog.GetHandle(); };
         FSteps = std::move(steps);
         FNext = FIdle = 0;
         Stalled = false;
@@ -56,7 +58,7 @@ private:
     static void CALLBACK Tick(HWND, UINT, UINT_PTR, DWORD)
     {
         FileDialogDriver* self = Current();
-        HWND dialog = self != nullptr && !self->FBusy ? DialogOf(self->FDialog->GetHandle()) : nullptr;
+        HWND dialog = self != nullptr && !self->FBusy ? DialogOf(self->FHandle()) : nullptr;
         if (dialog == nullptr || !IsWindowVisible(dialog))
             return;
         if (self->FNext < self->FSteps.size()) {
@@ -73,7 +75,7 @@ private:
         }
     }
 
-    TCommonDialog* FDialog = nullptr;
+    std::function<HWND()> FHandle;
     std::vector<Step> FSteps;
     size_t FNext = 0;
     int FIdle = 0;

@@ -1,0 +1,223 @@
+// Every customizable dialog, opened for real, keeps the caller's sub form clear: with the sub
+// form at each position, once shown and again after the window grew, none of the dialog's own
+// visible controls lies on the sub form's room, and the sub form has the size it was given.
+#include "TestDialog.h"
+
+#include "dialogs/CFindDlg.h"
+#include "dialogs/COpenDlg.h"
+#include "dialogs/CSelFDlg.h"
+#include "support/FileDialogDriver.h"
+#include "support/TempFolder.h"
+
+#include <gtest/gtest.h>
+
+#include <memory>
+#include <string>
+
+using namespace TestDialogs;
+
+namespace {
+
+enum class Kind { FolderNew, FolderOld, OpenExplorer, OpenExplorerFixed, OpenOld, SaveOld, Find };
+
+const char* Name(Kind kind)
+{
+    switch (kind) {
+    case Kind::FolderNew: return "folder new look";
+    case Kind::FolderOld: return "folder old look";
+    case Kind::OpenExplorer: return "open Explorer look";
+    case Kind::OpenExplorerFixed: return "open Explorer look, fixed";
+    case Kind::OpenOld: return "open old look";
+    case Kind::SaveOld: return "save old look";
+    case Kind::Find: return "find";
+    }
+    return "?";
+}
+
+constexpr int SubWidth = 130;
+constexpr int SubHeight = 70;
+constexpr int GrowX = 60;
+constexpr int GrowY = 40;
+const TDialogEdgeSpace ClientEdges(20, 15, 25, 30);
+
+std::string Text(const RECT& r)
+{
+    return "(" + std::to_string(r.left) + "," + std::to_string(r.top) + ")-(" + std::to_string(r.right) + "," +
+           std::to_string(r.bottom) + ")";
+}
+
+bool IsGrip(HWND window)
+{
+    char name[32] = "";
+    GetClassNameA(window, name, sizeof(name));
+    return lstrcmpA(name, "TDialogGrip") == 0 ||
+           (lstrcmpiA(name, "ScrollBar") == 0 && (GetWindowLongA(window, GWL_STYLE) & SBS_SIZEGRIP) != 0);
+}
+
+// Checks the open dialog `window` against its embedded `sub` form placed at `pos`.
+void ExpectClear(HWND window, TForm* sub, TSubFormPos pos, TCustomDlgsUnit* unit, const char* when)
+{
+    SCOPED_TRACE(when);
+    const SIZE client = ClientSize(window);
+    const RECT subRect = ClientRectOfWindow(sub->GetHandle());
+    EXPECT_TRUE(IsWindowVisible(sub->GetHandle()));
+    RECT room = subRect;  // where no control of the dialog may be
+    switch (pos) {
+    case fpLeft:
+    case fpRight:
+        EXPECT_EQ(SubWidth, subRect.right - subRect.left) << Text(subRect);
+        break;
+    case fpTop:
+    case fpBottom:
+        EXPECT_EQ(SubHeight, subRect.bottom - subRect.top) << Text(subRect);
+        break;
+    case fpClient: {
+        const RECT whole = {0, 0, client.cx, client.cy};
+        EXPECT_TRUE(EqualRect(&whole, &subRect)) << Text(subRect);
+        const TDialogEdgeSpace* now = unit->GetNowEdgeSpace();
+        // Around the client sub form, the room is the edge spaces: the controls stay inside them.
+        room = RECT{LONG(now->GetLeftSpace()), LONG(now->GetTopSpace()), client.cx - LONG(now->GetRightSpace()),
+                    client.cy - LONG(now->GetBottomSpace())};
+        EXPECT_GE(room.left, LONG(ClientEdges.GetLeftSpace()));
+        EXPECT_GE(room.top, LONG(ClientEdges.GetTopSpace()));
+        EXPECT_LE(room.right, client.cx - LONG(ClientEdges.GetRightSpace()));
+        EXPECT_LE(room.bottom, client.cy - LONG(ClientEdges.GetBottomSpace()));
+        break;
+    }
+    }
+    int seen = 0;
+    for (HWND child = GetWindow(window, GW_CHILD); child != nullptr; child = GetWindow(child, GW_HWNDNEXT)) {
+        if (child == sub->GetHandle() || !IsWindowVisible(child) || IsGrip(child))
+            continue;
+        RECT r = ClientRectOfWindow(child);
+        if (IsRectEmpty(&r))
+            continue;  // the file dialog's hook window takes no room
+        ++seen;
+        char name[32] = "";
+        GetClassNameA(child, name, sizeof(name));
+        RECT overlap;
+        if (pos == fpClient) {
+            UnionRect(&overlap, &r, &room);
+            EXPECT_TRUE(EqualRect(&overlap, &room))
+                << name << " " << GetDlgCtrlID(child) << " " << Text(r) << " outside " << Text(room);
+        } else {
+            EXPECT_FALSE(IntersectRect(&overlap, &r, &room))
+                << name << " " << GetDlgCtrlID(child) << " " << Text(r) << " on the sub form at " << Text(room);
+        }
+    }
+    EXPECT_GT(seen, 2);
+}
+
+void Grow(HWND window)
+{
+    RECT r;
+    GetWindowRect(window, &r);
+    SetWindowPos(window, nullptr, 0, 0, r.right - r.left + GrowX, r.bottom - r.top + GrowY,
+                 SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+}
+
+template <class TDialog>
+void Customize(TDialog& dialog, TForm* sub, TSubFormPos pos)
+{
+    dialog.SetSubForm(sub);
+    dialog.SetSubFormPos(pos);
+    dialog.SetDialogSizing(true);
+    if (pos == fpClient) {
+        TDialogEdgeSpace edges(ClientEdges.GetLeftSpace(), ClientEdges.GetTopSpace(), ClientEdges.GetRightSpace(),
+                               ClientEdges.GetBottomSpace());
+        dialog.SetMinEdgeSpace(&edges);
+    }
+}
+
+// A modal dialog: checked once shown, grown, checked again, cancelled.
+template <class TDialog>
+void RunModal(TDialog& dialog, TForm* sub, TSubFormPos pos)
+{
+    FileDialogDriver driver;
+    driver.Run(dialog, {[&](HWND window) {
+                            ExpectClear(window, sub, pos, dialog.GetCustomizer()->GetDlgsUnit(), "shown");
+                            Grow(window);
+                        },
+                        [&](HWND window) {
+                            ExpectClear(window, sub, pos, dialog.GetCustomizer()->GetDlgsUnit(), "grown");
+                            FileDialogDriver::Cancel(window);
+                        }});
+    EXPECT_FALSE(driver.Stalled);
+}
+
+void RunFile(TCOpenDialog& dialog, Kind kind, TForm* sub, TSubFormPos pos, const TempFolder& folder)
+{
+    TOpenOptions options = dialog.GetOptions();
+    if (kind == Kind::OpenExplorerFixed)
+        options.Exclude(ofEnableSizing);
+    if (kind == Kind::OpenOld || kind == Kind::SaveOld)
+        options.Include(ofOldStyleDialog);
+    dialog.SetOptions(options);
+    dialog.SetInitialDir(folder.Path(""));
+    Customize(dialog, sub, pos);
+    RunModal(dialog, sub, pos);
+}
+
+class SubFormClearanceTest : public testing::TestWithParam<Kind> {};
+
+TEST_P(SubFormClearanceTest, NoControlOnTheSubFormAtAnyPositionShownAndGrown)
+{
+    const Kind kind = GetParam();
+    TempFolder folder;
+    for (TSubFormPos pos : {fpLeft, fpTop, fpRight, fpBottom, fpClient}) {
+        SCOPED_TRACE(testing::Message() << Name(kind) << ", sub form at " << int(pos));
+        std::unique_ptr<TForm> sub(NewSubForm(SubWidth, SubHeight));
+        switch (kind) {
+        case Kind::FolderNew:
+        case Kind::FolderOld: {
+            TCSelectFolderDialog dialog(nullptr);
+            const unsigned look = kind == Kind::FolderNew ? OptionBit(bifNewDialogStyle) : 0;
+            dialog.SetOptions(static_cast<TSFolderOptions>(OptionBit(bifReturnOnlyFSDirs) | look));
+            Customize(dialog, sub.get(), pos);
+            RunModal(dialog, sub.get(), pos);
+            break;
+        }
+        case Kind::OpenExplorer:
+        case Kind::OpenExplorerFixed:
+        case Kind::OpenOld: {
+            TCOpenDialog dialog(nullptr);
+            RunFile(dialog, kind, sub.get(), pos, folder);
+            break;
+        }
+        case Kind::SaveOld: {
+            TCSaveDialog dialog(nullptr);
+            RunFile(dialog, kind, sub.get(), pos, folder);
+            break;
+        }
+        case Kind::Find: {
+            // Modeless: the window is open when Execute returns.
+            TCFindDialog dialog(nullptr);
+            Customize(dialog, sub.get(), pos);
+            ASSERT_TRUE(dialog.Execute());
+            Pump();
+            HWND window = dialog.GetHandle();
+            ExpectClear(window, sub.get(), pos, dialog.GetCustomizer()->GetDlgsUnit(), "shown");
+            Grow(window);
+            Pump();
+            ExpectClear(window, sub.get(), pos, dialog.GetCustomizer()->GetDlgsUnit(), "grown");
+            dialog.CloseDialog();
+            Pump();
+            break;
+        }
+        }
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(EveryDialog, SubFormClearanceTest,
+                         testing::Values(Kind::FolderNew, Kind::FolderOld, Kind::OpenExplorer, Kind::OpenExplorerFixed,
+                                         Kind::OpenOld, Kind::SaveOld, Kind::Find),
+                         [](const testing::TestParamInfo<Kind>& info) {
+                             std::string name;
+                             for (const char* c = Name(info.param); *c != '\0'; ++c) {
+                                 if (isalnum(static_cast<unsigned char>(*c)))
+                                     name += *c;
+                             }
+                             return name;
+                         });
+
+}  // namespace
