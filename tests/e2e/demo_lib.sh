@@ -90,3 +90,25 @@ drag_control() {
   xdotool mouseup 1
   sleep 0.3
 }
+
+# subform_box <title> <sub form class>: "x y w h" of the embedded sub form in the dialog.
+subform_box() { control "$1" "$2"; }
+
+# subform_overlaps <title> <sub form class>: the visible controls of the dialog itself (its
+# direct children but the sub form and size grips) that lie on the sub form, one a line as
+# "class id x y w h"; nothing when the sub form is clear, "no sub form" without one.
+subform_overlaps() {
+  wintool children "$1" | awk -F'\t' -v cls="$2" '
+    { parent[NR] = $2; id[NR] = $3; klass[NR] = $4; x[NR] = $5; y[NR] = $6; w[NR] = $7; h[NR] = $8
+      visible[NR] = $10; grip[NR] = index("13579bdf", tolower(substr($11, 9, 1))) > 0 }
+    $4 == cls && !s { s = NR }
+    END {
+      if (!s) { print "no sub form"; exit }
+      for (i = 1; i <= NR; i++) {
+        if (i == s || parent[i] != parent[s] || visible[i] != 1 || klass[i] == "TDialogGrip") continue
+        if (klass[i] == "ScrollBar" && grip[i]) continue
+        if (x[i] < x[s] + w[s] && x[s] < x[i] + w[i] && y[i] < y[s] + h[s] && y[s] < y[i] + h[i])
+          print klass[i], id[i], x[i], y[i], w[i], h[i]
+      }
+    }'
+}
