@@ -871,6 +871,7 @@ HDWP TFixedDialogCustomizer::SetDialogControlsPosition(HDWP batch, TList* contro
         TRect r;
         if (!GetDialogControlRect(window, r))
             continue;
+        const RECT was = r;
         UINT flags = SWP_NOSIZE | SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE;
         if (dw != 0) {
             if (r.left < centre.x && centre.x < r.right) {
@@ -900,8 +901,6 @@ HDWP TFixedDialogCustomizer::SetDialogControlsPosition(HDWP batch, TList* contro
         }
         if ((flags & (SWP_NOSIZE | SWP_NOMOVE)) != (SWP_NOSIZE | SWP_NOMOVE)) {
             // Where it was and where it goes are painted afresh once the batch has run.
-            RECT was;
-            GetWindowRect(window, &was);
             FMovedAreas.push_back(was);
             FMovedAreas.push_back(r);
         }
@@ -913,12 +912,20 @@ HDWP TFixedDialogCustomizer::SetDialogControlsPosition(HDWP batch, TList* contro
 
 void TFixedDialogCustomizer::RepaintMovedAreas()
 {
+    if (FMovedAreas.empty())
+        return;
     POINT origin = {0, 0};
     ClientToScreen(FHandle, &origin);
-    for (RECT area : FMovedAreas) {
-        OffsetRect(&area, -origin.x, -origin.y);
-        RedrawWindow(FHandle, &area, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN);
+    // One region and one call: the platform is asked once per pass, however many moved.
+    HRGN areas = CreateRectRgn(0, 0, 0, 0);
+    for (const RECT& area : FMovedAreas) {
+        HRGN one = CreateRectRgnIndirect(&area);
+        CombineRgn(areas, areas, one, RGN_OR);
+        DeleteObject(one);
     }
+    OffsetRgn(areas, -origin.x, -origin.y);
+    RedrawWindow(FHandle, nullptr, areas, RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN);
+    DeleteObject(areas);
     FMovedAreas.clear();
 }
 

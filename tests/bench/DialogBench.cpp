@@ -14,6 +14,7 @@
 #include <algorithm>
 #include <cstdio>
 #include <cstdlib>
+#include <utility>
 #include <vector>
 
 using namespace CustDlgs;
@@ -130,12 +131,19 @@ void Customize(TDialog* dialog, TForm* subForm)
     dialog->SetDialogSizing(true);
 }
 
-double Median(std::vector<double> v)
+// The value `percent` of the figures lie at or below (nearest rank); -1 for none.
+double Percentile(std::vector<double> v, int percent)
 {
     if (v.empty())
         return -1;
     std::sort(v.begin(), v.end());
-    return v[v.size() / 2];
+    const size_t rank = (v.size() * static_cast<size_t>(percent) + 99) / 100;
+    return v[rank == 0 ? 0 : rank - 1];
+}
+
+double Median(std::vector<double> v)
+{
+    return Percentile(std::move(v), 50);
 }
 
 void Report(const char* dialog, const char* variant, const std::vector<TOpening>& openings)
@@ -149,9 +157,10 @@ void Report(const char* dialog, const char* variant, const std::vector<TOpening>
     std::printf("%-8s %-10s %6d %9.2f %9.2f %9.2f", dialog, variant, static_cast<int>(openings.size()),
                 openings.front().Shown, Median(shown), Median(ready));
     if (passes.empty())
-        std::printf(" %9s %9s\n", "-", "-");
+        std::printf(" %9s %9s %9s\n", "-", "-", "-");
     else
-        std::printf(" %9.3f %9.3f\n", Median(passes), *std::max_element(passes.begin(), passes.end()));
+        std::printf(" %9.3f %9.3f %9.3f\n", Median(passes), Percentile(passes, 99),
+                    *std::max_element(passes.begin(), passes.end()));
     std::fflush(stdout);
 }
 
@@ -193,8 +202,8 @@ int main(int argc, char** argv)
     }
 
     Watcher = SetWindowsHookExA(WH_CALLWNDPROCRET, Watch, nullptr, GetCurrentThreadId());
-    std::printf("%-8s %-10s %6s %9s %9s %9s %9s %9s\n", "dialog", "variant", "opens", "first_ms", "shown_ms",
-                "ready_ms", "layout_ms", "max_ms");
+    std::printf("%-8s %-10s %6s %9s %9s %9s %9s %9s %9s\n", "dialog", "variant", "opens", "first_ms", "shown_ms",
+                "ready_ms", "layout_ms", "p99_ms", "max_ms");
     auto modal = [](auto* dialog, bool resize) { return OpenModal(dialog, resize); };
     auto modeless = [](auto* dialog, bool resize) { return OpenModeless(dialog, resize); };
 

@@ -20,20 +20,6 @@ namespace {
 
 enum class Kind { FolderNew, FolderOld, OpenExplorer, OpenExplorerFixed, OpenOld, SaveOld, Find };
 
-const char* Name(Kind kind)
-{
-    switch (kind) {
-    case Kind::FolderNew: return "folder new look";
-    case Kind::FolderOld: return "folder old look";
-    case Kind::OpenExplorer: return "open Explorer look";
-    case Kind::OpenExplorerFixed: return "open Explorer look, fixed";
-    case Kind::OpenOld: return "open old look";
-    case Kind::SaveOld: return "save old look";
-    case Kind::Find: return "find";
-    }
-    return "?";
-}
-
 constexpr int SubWidth = 130;
 constexpr int SubHeight = 70;
 constexpr int GrowX = 60;
@@ -145,8 +131,9 @@ void RunModal(TDialog& dialog, TForm* sub, TSubFormPos pos)
     EXPECT_FALSE(driver.Stalled);
 }
 
-void RunFile(TCOpenDialog& dialog, Kind kind, TForm* sub, TSubFormPos pos, const TempFolder& folder)
+void RunFile(TCOpenDialog& dialog, Kind kind, TForm* sub, TSubFormPos pos)
 {
+    TempFolder folder;
     TOpenOptions options = dialog.GetOptions();
     if (kind == Kind::OpenExplorerFixed)
         options.Exclude(ofEnableSizing);
@@ -163,9 +150,8 @@ class SubFormClearanceTest : public testing::TestWithParam<Kind> {};
 TEST_P(SubFormClearanceTest, NoControlOnTheSubFormAtAnyPositionShownAndGrown)
 {
     const Kind kind = GetParam();
-    TempFolder folder;
     for (TSubFormPos pos : {fpLeft, fpTop, fpRight, fpBottom, fpClient}) {
-        SCOPED_TRACE(testing::Message() << Name(kind) << ", sub form at " << int(pos));
+        SCOPED_TRACE(testing::Message() << "dialog " << int(kind) << ", sub form at " << int(pos));
         std::unique_ptr<TForm> sub(NewSubForm(SubWidth, SubHeight));
         switch (kind) {
         case Kind::FolderNew:
@@ -181,12 +167,12 @@ TEST_P(SubFormClearanceTest, NoControlOnTheSubFormAtAnyPositionShownAndGrown)
         case Kind::OpenExplorerFixed:
         case Kind::OpenOld: {
             TCOpenDialog dialog(nullptr);
-            RunFile(dialog, kind, sub.get(), pos, folder);
+            RunFile(dialog, kind, sub.get(), pos);
             break;
         }
         case Kind::SaveOld: {
             TCSaveDialog dialog(nullptr);
-            RunFile(dialog, kind, sub.get(), pos, folder);
+            RunFile(dialog, kind, sub.get(), pos);
             break;
         }
         case Kind::Find: {
@@ -208,16 +194,16 @@ TEST_P(SubFormClearanceTest, NoControlOnTheSubFormAtAnyPositionShownAndGrown)
     }
 }
 
+std::string KindName(const testing::TestParamInfo<Kind>& info)
+{
+    static const char* const names[] = {"FolderNewLook", "FolderOldLook", "OpenExplorerLook", "OpenExplorerLookFixed",
+                                        "OpenOldLook",   "SaveOldLook",   "Find"};
+    return names[int(info.param)];
+}
+
 INSTANTIATE_TEST_SUITE_P(EveryDialog, SubFormClearanceTest,
                          testing::Values(Kind::FolderNew, Kind::FolderOld, Kind::OpenExplorer, Kind::OpenExplorerFixed,
                                          Kind::OpenOld, Kind::SaveOld, Kind::Find),
-                         [](const testing::TestParamInfo<Kind>& info) {
-                             std::string name;
-                             for (const char* c = Name(info.param); *c != '\0'; ++c) {
-                                 if (isalnum(static_cast<unsigned char>(*c)))
-                                     name += *c;
-                             }
-                             return name;
-                         });
+                         KindName);
 
 }  // namespace
