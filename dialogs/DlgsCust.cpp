@@ -750,7 +750,9 @@ HDWP TFixedDialogCustomizer::SetDialogControlRect(HDWP batch, HWND window, int x
 {
     if (batch == nullptr || (flags & (SWP_NOSIZE | SWP_NOMOVE)) == (SWP_NOSIZE | SWP_NOMOVE))
         return batch;
-    return DeferWindowPos(batch, window, nullptr, x, y, width, height, flags);
+    // The pass repaints where the control was and where it goes: copying its old picture
+    // across first would be work thrown away.
+    return DeferWindowPos(batch, window, nullptr, x, y, width, height, flags | SWP_NOCOPYBITS);
 }
 
 void TFixedDialogCustomizer::GetControlsandSubFormRect(const TPoint& clientSize, TRect* controlsRect,
