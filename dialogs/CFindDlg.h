@@ -13,7 +13,6 @@ template <class TBase>
 class TCustomizableFindDialog : public TBase {
 public:
     explicit TCustomizableFindDialog(TComponent* owner);
-    ~TCustomizableFindDialog() override;
 
     bool Execute() override;
 
@@ -39,6 +38,7 @@ public:
     TDialogCustomizer* GetCustomizer() const { return FCustomizer; }
 
 protected:
+    ~TCustomizableFindDialog() override;
     void DoShow() override;
     void DoClose() override;
 
@@ -57,6 +57,9 @@ public:
     using TCustomizableFindDialog::TCustomizableFindDialog;
 
     const char* ClassName() const override { return "TCFindDialog"; }
+
+protected:
+    ~TCFindDialog() override = default;
 };
 
 // The framework's replace dialog, customizable.
@@ -65,6 +68,9 @@ public:
     using TCustomizableFindDialog::TCustomizableFindDialog;
 
     const char* ClassName() const override { return "TCReplaceDialog"; }
+
+protected:
+    ~TCReplaceDialog() override = default;
 };
 
 namespace CFindDlg {

@@ -90,11 +90,11 @@ void TCOpenDialog::DoFolderChange()
 
 void TCOpenDialog::DoClose()
 {
-    TOpenDialog::DoClose();
-    delete FCustomizer;
-    FCustomizer = nullptr;
-    // A dialog closed before its deferred start leaves nothing pending for the next one.
+    // A dialog closed before its deferred start leaves nothing pending for the next one, and
+    // the customizer goes with the window, whatever the close handler does.
     FStartPending = false;
+    CustomizerRelease release{FCustomizer};
+    TOpenDialog::DoClose();
 }
 
 bool TFixedOpenDialogCustomizer::CalcDialogCenterLine(TPoint& point)

@@ -13,7 +13,6 @@ namespace CustDlgs {
 class TCOpenDialog : public TOpenDialog {
 public:
     explicit TCOpenDialog(TComponent* owner);
-    ~TCOpenDialog() override;
 
     const char* ClassName() const override { return "TCOpenDialog"; }
 
@@ -48,6 +47,7 @@ public:
     bool GetStartPending() const { return FStartPending; }
 
 protected:
+    ~TCOpenDialog() override;
     void DoShow() override;
     // The deferred start of the customizing, once per opening.
     virtual void DoShowWindow();
@@ -70,6 +70,9 @@ public:
     const char* ClassName() const override { return "TCSaveDialog"; }
 
     bool Execute() override;
+
+protected:
+    ~TCSaveDialog() override = default;
 };
 
 // The customizers below serve the components of this module only.

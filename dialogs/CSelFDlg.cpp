@@ -251,15 +251,50 @@ TSelectFolderDialog::TSelectFolderDialog(TComponent* owner) : TComponent(owner)
 
 TSelectFolderDialog::~TSelectFolderDialog()
 {
-    // Freed while its browser is open (from an event): the window no longer reaches this object.
-    if (FHandle != nullptr)
-        UnhookObjectInstance(FHandle, FHookProc, FPrevWndProc);
     FreeObjectInstance(FHookProc);
 }
 
 bool TSelectFolderDialog::Execute()
 {
     return DoExecute();
+}
+
+void TSelectFolderDialog::Release()
+{
+    Application->Release(this);
+}
+
+void TSelectFolderDialog::BeforeDestruction()
+{
+    if (FHandle != nullptr) {
+        HWND window = FHandle;
+        try {
+            DoClose();
+        } catch (...) {
+            ApplicationHandleException(this);
+        }
+        // Off the window first: the cancel and the window's end reach nothing of this object.
+        UnhookObjectInstance(window, FHookProc, FPrevWndProc);
+        FHandle = nullptr;
+        SendMessageA(window, WM_COMMAND, MAKEWPARAM(IDCANCEL, BN_CLICKED),
+                     reinterpret_cast<LPARAM>(GetDlgItem(window, IDCANCEL)));
+    }
+    if (FRun != nullptr) {
+        FRun->Dialog = nullptr;
+        FRun = nullptr;
+    }
+    TComponent::BeforeDestruction();
+}
+
+TSelectFolderDialog::TBrowseRun::TBrowseRun(TSelectFolderDialog* dialog) : Dialog(dialog)
+{
+    dialog->FRun = this;
+}
+
+TSelectFolderDialog::TBrowseRun::~TBrowseRun()
+{
+    if (Dialog != nullptr)
+        Dialog->FRun = nullptr;
 }
 
 namespace {
@@ -314,12 +349,18 @@ bool TSelectFolderDialog::DoExecute()
     info.lpszTitle = title.c_str();
     info.ulFlags = BrowseFlags(FOptions);
     info.lpfn = BrowseCallBack;
-    info.lParam = reinterpret_cast<LPARAM>(this);
+    TBrowseRun run(this);
+    info.lParam = reinterpret_cast<LPARAM>(&run);
 
     LPITEMIDLIST chosen = nullptr;
     {
         TBrowseRestorer restorer;
         chosen = ShellApi().BrowseForFolder(&info);
+    }
+    if (run.Dialog == nullptr) {
+        // Freed while the browser was open: the result is discarded, the component not touched.
+        CoTaskMemFree(chosen);
+        return false;
     }
     if (chosen == nullptr)
         return false;
@@ -332,7 +373,10 @@ bool TSelectFolderDialog::DoExecute()
 
 int CALLBACK TSelectFolderDialog::BrowseCallBack(HWND window, UINT message, LPARAM lParam, LPARAM data)
 {
-    auto* dialog = reinterpret_cast<TSelectFolderDialog*>(data);
+    TSelectFolderDialog* dialog = reinterpret_cast<TBrowseRun*>(data)->Dialog;
+    // The component went while its browser was still open.
+    if (dialog == nullptr)
+        return 0;
     // Nothing may cross the shell's code: errors of event handlers go to the application.
     try {
         switch (message) {

@@ -179,12 +179,17 @@ public:
     using TValidateFailedEvent = std::function<void(TObject* Sender, const char* FailedFolder, bool& CanClose)>;
 
     explicit TSelectFolderDialog(TComponent* owner);
-    ~TSelectFolderDialog() override;
 
     const char* ClassName() const override { return "TSelectFolderDialog"; }
 
-    // Runs the browser; true when the user chose a folder.
+    // Runs the browser; true when the user chose a folder. False, with the component left
+    // untouched, when the component is freed while the browser is open.
     bool Execute();
+    // Frees the component once control has returned from the shell; safe from inside any of its
+    // own events.
+    void Release();
+    // An open browser fires OnClose now, lets go of the component and is cancelled.
+    void BeforeDestruction() override;
 
     TSFolderOptions GetOptions() const { return FOptions; }
     void SetOptions(TSFolderOptions value) { FOptions = value; }
@@ -217,7 +222,7 @@ public:
     void ChangeSelectFolder();
     void ChangeStatusText();
 
-    // The browser's callback; `data` is the component.
+    // The browser's callback; `data` is the run record (TBrowseRun) of the running Execute.
     static int CALLBACK BrowseCallBack(HWND window, UINT message, LPARAM lParam, LPARAM data);
     // The hook procedure's entry: exceptions stop here and go to the application's handler.
     void MainWndProc(TMessage& message);
@@ -233,6 +238,7 @@ public:
     TValidateFailedEvent OnValidateFailed;
 
 protected:
+    ~TSelectFolderDialog() override;
     // The order of these virtual operations is part of the class's contract; keep it.
     virtual bool DoExecute();
     virtual void DoShow();
@@ -247,6 +253,18 @@ protected:
     void WMCommand(TMessage& message);
 
 private:
+    // One run of the browser, on the stack of Execute: what the shell's callback is given, so
+    // it outlives a component freed while the browser is open.
+    struct TBrowseRun {
+        explicit TBrowseRun(TSelectFolderDialog* dialog);
+        ~TBrowseRun();
+        TBrowseRun(const TBrowseRun&) = delete;
+        TBrowseRun& operator=(const TBrowseRun&) = delete;
+        // Null once the component is on its way out.
+        TSelectFolderDialog* Dialog;
+    };
+
+    TBrowseRun* FRun = nullptr;
     HWND FHandle = nullptr;
     HWND FOwnerWindow = nullptr;
     spItemIDList FRoot;
@@ -293,7 +311,6 @@ public:
 class TCSelectFolderDialog : public TSelectFolderDialog {
 public:
     explicit TCSelectFolderDialog(TComponent* owner);
-    ~TCSelectFolderDialog() override;
 
     const char* ClassName() const override { return "TCSelectFolderDialog"; }
 
@@ -321,6 +338,7 @@ public:
     TDialogCustomizer* GetCustomizer() const { return FCustomizer; }
 
 protected:
+    ~TCSelectFolderDialog() override;
     void DoShow() override;
     void DoClose() override;
     // Every show or hide of the browser window: starts the customizing.

@@ -639,8 +639,9 @@ void TFixedDialogCustomizer::ReleaseWindow()
 {
     TDialogCustomizer::ReleaseWindow();
     // The grip's owner is the unit; only this customizer frees it, before the unit can.
-    delete FGrip;
+    TDialogGrip* grip = FGrip;
     FGrip = nullptr;
+    FreeObject(grip);
 }
 
 void TFixedDialogCustomizer::InitializeDialog()

@@ -18,6 +18,7 @@ public:
     const char* ClassName() const override { return "TDialogGrip"; }
 
 protected:
+    ~TDialogGrip() override = default;
     void CreateParams(TCreateParams& params) override;
 };
 

@@ -82,13 +82,16 @@ TCustomDlgsUnit::TCustomDlgsUnit(TComponent* owner) : TComponent(owner)
     FDialogSize = TPoint{-1, -1};
 }
 
-TCustomDlgsUnit::~TCustomDlgsUnit()
+void TCustomDlgsUnit::BeforeDestruction()
 {
-    // A dialog still open: its customizer lets go of the window, and of the grip this unit
-    // owns, before anything here goes.
     if (FCustomizer != nullptr)
         FCustomizer->DlgsUnitDestroying();
     FCustomizer = nullptr;
+    TComponent::BeforeDestruction();
+}
+
+TCustomDlgsUnit::~TCustomDlgsUnit()
+{
     delete FIcon;
     FIcon = nullptr;
     delete FMinEdgeSpace;
@@ -128,6 +131,7 @@ void TCustomDlgsUnit::DialogDestroy(TDialogCustomizer* customizer)
     if (customizer != FCustomizer)
         return;
     FNowEdgeSpace->SetAllEdgeSpace(0, 0, 0, 0);
+    ReleaseClassIcon(GetHandle());
     RECT r;
     if (HWND window = GetHandle(); window != nullptr && GetWindowRect(window, &r)) {
         FPosition = TPoint{r.left, r.top};
@@ -199,11 +203,9 @@ void TCustomDlgsUnit::SetMinEdgeSpace(TDialogEdgeSpace* value)
 
 TPoint TCustomDlgsUnit::GetPosition() const
 {
-    if (HWND window = GetHandle(); window != nullptr) {
-        RECT r;
-        GetWindowRect(window, &r);
+    RECT r;
+    if (HWND window = GetHandle(); window != nullptr && GetWindowRect(window, &r))
         return TPoint{r.left, r.top};
-    }
     return FPosition;
 }
 
@@ -258,7 +260,11 @@ void TCustomDlgsUnit::SysIconChange(TObject* sender)
     if (classIcon == nullptr) {
         if (FIcon->Empty())
             return;
-        SetClassLongPtrA(window, GCLP_HICON, reinterpret_cast<LONG_PTR>(FIcon->GetHandle()));
+        // Every window of the class shows it, message boxes included: a copy of this unit's,
+        // which outlives every change of the unit's icon and leaves with the dialog.
+        ReleaseClassIcon(window);
+        FClassIcon = CopyIcon(FIcon->GetHandle());
+        SetClassLongPtrA(window, GCLP_HICON, reinterpret_cast<LONG_PTR>(FClassIcon));
         DrawMenuBar(window);
         return;
     }
@@ -266,9 +272,20 @@ void TCustomDlgsUnit::SysIconChange(TObject* sender)
         SetClassLongPtrA(window, GCLP_HICON, 0);
         SendMessageA(window, WM_SETICON, ICON_BIG, 0);
         DrawMenuBar(window);
+        ReleaseClassIcon(window);
         return;
     }
     SendMessageA(window, WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(FIcon->GetHandle()));
+}
+
+void TCustomDlgsUnit::ReleaseClassIcon(HWND window)
+{
+    if (FClassIcon == nullptr)
+        return;
+    if (window != nullptr && reinterpret_cast<HICON>(GetClassLongPtrA(window, GCLP_HICON)) == FClassIcon)
+        SetClassLongPtrA(window, GCLP_HICON, 0);
+    DestroyIcon(FClassIcon);
+    FClassIcon = nullptr;
 }
 
 }  // namespace CustDlgs

@@ -92,9 +92,10 @@ private:
 class TCustomDlgsUnit : public TComponent {
 public:
     explicit TCustomDlgsUnit(TComponent* owner);
-    ~TCustomDlgsUnit() override;
 
     const char* ClassName() const override { return "TCustomDlgsUnit"; }
+    // A dialog still open: its customizer lets go of the window, and of the grip this unit owns.
+    void BeforeDestruction() override;
 
     // The platform has created the dialog window: attach `customizer` to it.
     void RegistDialog(HWND window, TDialogCustomizer* customizer);
@@ -139,7 +140,12 @@ public:
     // Applies the icon to the open window.
     void SysIconChange(TObject* sender);
 
+private:
+    // Takes this unit's copy out of the class of `window` if it is still there, and destroys it.
+    void ReleaseClassIcon(HWND window);
+
 protected:
+    ~TCustomDlgsUnit() override;
     void Notification(TComponent* component, TOperation operation) override;
 
 private:
@@ -153,6 +159,9 @@ private:
     TPoint FPosition = {-1, -1};
     TPoint FDialogSize = {-1, -1};
     TIcon* FIcon = nullptr;
+    // The copy of the icon this unit put into the dialog window class (shared by every dialog of
+    // the process), for as long as its dialog is open; null when it put none there.
+    HICON FClassIcon = nullptr;
     AnsiString FCaption;
 };
 

@@ -8,12 +8,9 @@
 #include <algorithm>
 
 namespace {
-TApplication TheApplication;
-
-LRESULT CALLBACK ApplicationWndProc(HWND window, UINT msg, WPARAM wParam, LPARAM lParam)
-{
-    return DefWindowProcA(window, msg, wParam, lParam);
-}
+// The one application object; its destructor is not public.
+class TApplicationInstance : public TApplication {
+} TheApplication;
 
 void HandleThroughApplication(TObject* sender)
 {
@@ -47,7 +44,7 @@ HWND TApplication::GetHandle()
     if (FHandle == nullptr) {
         HINSTANCE instance = GetModuleHandleA(nullptr);
         WNDCLASSA wc = {};
-        wc.lpfnWndProc = ApplicationWndProc;
+        wc.lpfnWndProc = WndProc;
         wc.hInstance = instance;
         wc.hIcon = LoadIconA(instance, MAKEINTRESOURCEA(1));
         wc.lpszClassName = "TApplication";
@@ -146,11 +143,47 @@ void TApplication::DestroyForms()
     }
 }
 
+LRESULT CALLBACK TApplication::WndProc(HWND window, UINT msg, WPARAM wParam, LPARAM lParam)
+{
+    if (msg == CM_RELEASE) {
+        Application->FreeReleased();
+        return 0;
+    }
+    return DefWindowProcA(window, msg, wParam, lParam);
+}
+
+void TApplication::Release(TComponent* component)
+{
+    if (component == nullptr || std::find(FReleased.begin(), FReleased.end(), component) != FReleased.end())
+        return;
+    FReleased.push_back(component);
+    // Told if the component is freed some other way before the message comes.
+    FreeNotification(component);
+    PostMessageA(GetHandle(), CM_RELEASE, 0, 0);
+}
+
+void TApplication::FreeReleased()
+{
+    while (!FReleased.empty()) {
+        TComponent* component = FReleased.back();
+        FReleased.pop_back();
+        RemoveFreeNotification(component);
+        try {
+            FreeObject(component);
+        } catch (...) {
+            HandleException(this);
+        }
+    }
+}
+
 void TApplication::Notification(TComponent* component, TOperation operation)
 {
     TComponent::Notification(component, operation);
-    if (operation == opRemove && component == FMainForm)
+    if (operation != opRemove)
+        return;
+    if (component == FMainForm)
         FMainForm = nullptr;
+    FReleased.erase(std::remove(FReleased.begin(), FReleased.end(), component), FReleased.end());
 }
 
 void TApplication::HandleException(TObject* sender)

@@ -6,7 +6,6 @@
 class TApplication : public TComponent {
 public:
     TApplication();
-    ~TApplication() override;
 
     const char* ClassName() const override { return "TApplication"; }
 
@@ -47,6 +46,10 @@ public:
     bool GetTerminated() const { return FTerminated; }
     // Frees the forms the application owns (at program exit).
     void DestroyForms();
+    // Frees `component` once control is back in a message loop (the posted message is handled
+    // after the platform callback that asked returns). A component freed otherwise meanwhile is
+    // simply dropped from the list. Safe to call more than once.
+    void Release(TComponent* component);
 
     // Shows the exception being handled; call from inside a catch block.
     void HandleException(TObject* sender);
@@ -59,15 +62,20 @@ public:
     std::function<void(TObject* sender, const AnsiString& message)> OnException;
 
 protected:
+    ~TApplication() override;
     void Notification(TComponent* component, TOperation operation) override;
 
 private:
     bool ProcessMessage(MSG& msg);
+    // Frees every component waiting for its release.
+    void FreeReleased();
+    static LRESULT CALLBACK WndProc(HWND window, UINT msg, WPARAM wParam, LPARAM lParam);
 
     AnsiString FTitle;
     HWND FHandle = nullptr;
     TForm* FMainForm = nullptr;
     std::vector<HWND> FModelessDialogs;
+    std::vector<TComponent*> FReleased;
     bool FTerminated = false;
 };
 

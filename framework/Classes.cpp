@@ -64,6 +64,11 @@ TComponent::~TComponent()
 void TComponent::BeforeDestruction()
 {
     Destroying();
+    // Newest first, as they are freed; a component may free another meanwhile.
+    for (size_t i = FComponents.size(); i > 0; --i) {
+        if (i - 1 < FComponents.size())
+            FComponents[i - 1]->BeforeDestruction();
+    }
 }
 
 void TComponent::Destroying()

@@ -10,6 +10,8 @@
 #include "framework/SysUtils.h"
 
 #include <functional>
+#include <memory>
+#include <utility>
 #include <vector>
 
 class TObject {
@@ -25,14 +27,31 @@ public:
     virtual void DefaultHandler(TMessage& message) {}
 
     // The last step while the object is still whole, just before its destructor: whoever frees
-    // a framework object calls it first (an owner, the application, FreeObject), so handlers
-    // that run at the end (a form's OnDestroy) still find every derived part in place.
+    // a framework object calls it first (an owner, the application, FreeObject). Everything that
+    // can call back ends here (a dialog closes, a timer stops, a form's window goes), so the
+    // handlers that run at the end still find every derived part in place; destructors raise no
+    // events. May run more than once; only the first run does anything.
     virtual void BeforeDestruction() {}
 };
 
-// Frees `object` (null allowed): BeforeDestruction, then the destructor. Use it, or an owner,
-// for any object whose end runs handlers, rather than a plain delete.
+// Frees `object` (null allowed): BeforeDestruction, then the destructor. Components, controls
+// and forms are freed this way only (or by their owner, which does the same); their
+// destructors are not public.
 void FreeObject(TObject* object);
+
+// Owns one framework object and frees it with FreeObject.
+struct TObjectFree {
+    void operator()(TObject* object) const { FreeObject(object); }
+};
+template <class T>
+using TObjectPtr = std::unique_ptr<T, TObjectFree>;
+
+// Creates a T that a TObjectPtr owns.
+template <class T, class... Args>
+TObjectPtr<T> MakeObject(Args&&... args)
+{
+    return TObjectPtr<T>(new T(std::forward<Args>(args)...));
+}
 
 // The exception hook. Code that stops exceptions at the platform's boundary (window procedures,
 // thunks, timers, dialog hooks) calls ApplicationHandleException from inside its catch block;
@@ -71,12 +90,12 @@ enum TComponentStateFlag : unsigned {
 class TComponent : public TPersistent {
 public:
     explicit TComponent(TComponent* owner);
-    ~TComponent() override;
     TComponent(const TComponent&) = delete;
     TComponent& operator=(const TComponent&) = delete;
 
     const char* ClassName() const override { return "TComponent"; }
-    // Marks the component as being destroyed and tells its watchers, while it is whole.
+    // Marks the component as being destroyed and tells its watchers, while it is whole, then
+    // asks each component it owns, newest first, to end its activity the same way.
     void BeforeDestruction() override;
 
     TComponent* GetOwner() const { return FOwner; }
@@ -97,6 +116,9 @@ public:
     void RemoveComponent(TComponent* component);
 
 protected:
+    // Freed through FreeObject or the owner only.
+    ~TComponent() override;
+
     // Told when `component` is inserted into or removed from this owner, or a watched one is freed.
     virtual void Notification(TComponent* component, TOperation operation);
     // Marks the component as being destroyed and tells everyone watching it. Runs once; a

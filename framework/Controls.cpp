@@ -341,11 +341,19 @@ void TWinControl::CreateWnd()
     CreationControl = nullptr;
     if (window == nullptr)
         throw Exception(Format("Cannot create window of class %s", params.WinClassName.c_str()));
+    // A window this control is not tied to would never reach it.
+    const auto bindFailed = [&] {
+        DestroyWindow(window);
+        return Exception(Format("Cannot bind window of class %s to its control", params.WinClassName.c_str()));
+    };
+    if (!platformClass && FHandle != window)
+        throw bindFailed();
     if (platformClass) {
         // Subclassed through a thunk, like every other layer on a window: taken off while a
         // later layer sits above it, it keeps passing messages to the class's procedure.
+        if (!Attach(window))
+            throw bindFailed();
         FObjectInstance = MakeObjectInstance([this](TMessage& message) { Deliver(FHandle, message); });
-        Attach(window);
         FDefWndProc = reinterpret_cast<WNDPROC>(
             SetWindowLongPtrA(window, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(FObjectInstance)));
     }
@@ -353,14 +361,16 @@ void TWinControl::CreateWnd()
     CreateChildHandles();
 }
 
-void TWinControl::Attach(HWND window)
+bool TWinControl::Attach(HWND window)
 {
+    if (!SetPropA(window, ControlProp, this))
+        return false;
     FHandle = window;
-    SetPropA(window, ControlProp, this);
     if (FObjectInstance == nullptr) {
         auto it = BaseProcs().find(static_cast<ATOM>(GetClassLongPtrA(window, GCW_ATOM)));
         FDefWndProc = it != BaseProcs().end() ? it->second : DefWindowProcA;
     }
+    return true;
 }
 
 void TWinControl::Detach()
@@ -418,7 +428,9 @@ LRESULT CALLBACK TWinControl::StdWndProc(HWND window, UINT msg, WPARAM wParam, L
         }
         control = CreationControl;
         CreationControl = nullptr;
-        control->Attach(window);
+        // Refused: the window stays unbound, and CreateWnd destroys it and throws.
+        if (!control->Attach(window))
+            return CallWindowProcA(DefWindowProcA, window, msg, wParam, lParam);
     }
     TMessage message = {msg, wParam, lParam, 0};
     control->Deliver(window, message);
@@ -440,7 +452,7 @@ void TWinControl::Deliver(HWND window, TMessage& message)
 
 void TWinControl::DefaultHandler(TMessage& message)
 {
-    if (FHandle == nullptr || (message.Msg >= CM_BASE && message.Msg < 0xC000)) {
+    if (FHandle == nullptr) {
         message.Result = 0;
         return;
     }

@@ -48,7 +48,6 @@ int WindowPixelsPerInch(HWND window);
 class TControl : public TComponent {
 public:
     explicit TControl(TComponent* owner);
-    ~TControl() override;
 
     const char* ClassName() const override { return "TControl"; }
 
@@ -109,6 +108,7 @@ public:
     TMouseEvent OnMouseUp;
 
 protected:
+    ~TControl() override;
     virtual void MouseDown(TMouseButton button, TShiftState shift, int x, int y);
     virtual void MouseUp(TMouseButton button, TShiftState shift, int x, int y);
     virtual void Click();
@@ -145,7 +145,6 @@ protected:
 class TWinControl : public TControl {
 public:
     explicit TWinControl(TComponent* owner);
-    ~TWinControl() override;
 
     const char* ClassName() const override { return "TWinControl"; }
 
@@ -182,6 +181,7 @@ public:
     void DefaultHandler(TMessage& message) override;
 
 protected:
+    ~TWinControl() override;
     virtual void CreateParams(TCreateParams& params);
     virtual void CreateWnd();
     // The resolution the window is made for: its framework parent's, or that of the platform
@@ -209,7 +209,8 @@ private:
     // One message for this control: WndProc with exceptions stopped, and letting go of the
     // window at its last message.
     void Deliver(HWND window, TMessage& message);
-    void Attach(HWND window);
+    // Ties `window` to this control; false when the platform refused the tie.
+    bool Attach(HWND window);
     void Detach();
     void InsertControl(TControl* control);
     void RemoveControl(TControl* control);

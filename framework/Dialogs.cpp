@@ -33,13 +33,37 @@ BOOL CALLBACK DisableTaskWindow(HWND window, LPARAM param)
 
 TCommonDialog::TCommonDialog(TComponent* owner) : TComponent(owner) {}
 
-TCommonDialog::~TCommonDialog()
+TCommonDialog::~TCommonDialog() = default;
+
+void TCommonDialog::Release()
+{
+    Application->Release(this);
+}
+
+void TCommonDialog::BeforeDestruction()
 {
     // A window still bound to this component must not reach it any more.
     if (FHandle != nullptr && FromHookWindow(FHandle) == this)
         RemovePropA(FHandle, HookProperty);
+    FHandle = nullptr;
     if (CreationDialog == this)
         CreationDialog = nullptr;
+    if (FRun != nullptr) {
+        FRun->Dialog = nullptr;
+        FRun = nullptr;
+    }
+    TComponent::BeforeDestruction();
+}
+
+TCommonDialog::TModalRun::TModalRun(TCommonDialog* dialog) : Dialog(dialog)
+{
+    dialog->FRun = this;
+}
+
+TCommonDialog::TModalRun::~TModalRun()
+{
+    if (Dialog != nullptr)
+        Dialog->FRun = nullptr;
 }
 
 void TCommonDialog::DoShow()
@@ -230,9 +254,14 @@ TFindDialog::TFindDialog(TComponent* owner) : TCommonDialog(owner) {}
 
 TFindDialog::~TFindDialog()
 {
-    CloseDialog();
     if (FOwnerWindow != nullptr)
         DestroyWindow(FOwnerWindow);
+}
+
+void TFindDialog::BeforeDestruction()
+{
+    CloseDialog();
+    TCommonDialog::BeforeDestruction();
 }
 
 bool TFindDialog::Execute()
@@ -571,16 +600,20 @@ BOOL TOpenDialog::DoExecute(TFileDialogFunc function)
     const std::vector<AnsiString> files = FFiles;
     FRunning = &ofn;
     BOOL result;
+    TModalRun run(this);
     {
         TDialogHookScope scope(this);
         result = function(&ofn);
     }
     const DWORD error = result == 0 ? CommDlgExtendedError() : 0;
-    FRunning = nullptr;
-    FHandle = nullptr;
     EnableTaskWindows(disabled);
     if (active != nullptr && IsWindow(active))
         SetActiveWindow(active);
+    // Freed during the run: the dialog was cancelled, and nothing of the component is left.
+    if (run.Dialog == nullptr)
+        return FALSE;
+    FRunning = nullptr;
+    FHandle = nullptr;
 
     FFilterIndex = static_cast<int>(ofn.nFilterIndex);
     const bool whole = result != 0 && ReadFileNames(ofn);
@@ -630,6 +663,25 @@ bool TOpenDialog::GrowNames(size_t size)
     FRunning->lpstrFile = FNames.data();
     FRunning->nMaxFile = static_cast<DWORD>(FNames.size());
     return true;
+}
+
+void TOpenDialog::BeforeDestruction()
+{
+    if (FHandle != nullptr) {
+        HWND dialog = FExplorer ? GetParent(FHandle) : FHandle;
+        try {
+            DoClose();
+        } catch (...) {
+            ApplicationHandleException(this);
+        }
+        // Unbound first, so the cancel and the window's end reach nothing of this component.
+        RemovePropA(FHandle, HookProperty);
+        FHandle = nullptr;
+        FRunning = nullptr;
+        SendMessageA(dialog, WM_COMMAND, MAKEWPARAM(IDCANCEL, BN_CLICKED),
+                     reinterpret_cast<LPARAM>(GetDlgItem(dialog, IDCANCEL)));
+    }
+    TCommonDialog::BeforeDestruction();
 }
 
 bool TOpenDialog::FileOk()
@@ -754,11 +806,13 @@ void TOpenDialog::WndProc(TMessage& message)
         DoClose();
     }
     TCommonDialog::WndProc(message);
-    if (refused) {
-        // The Explorer look reads the refusal from the hook window's message result.
-        if (FExplorer)
-            SetWindowLongPtrA(FHandle, DWLP_MSGRESULT, 1);
+    if (refused)
         message.Result = TRUE;
+    // The Explorer look reads every answer to a notification from the hook window's message
+    // result (a refused name among them); the hook's own return only says it answered.
+    if (message.Msg == WM_NOTIFY && FExplorer && FHandle != nullptr) {
+        SetWindowLongPtrA(FHandle, DWLP_MSGRESULT, message.Result);
+        message.Result = message.Result != 0 ? TRUE : FALSE;
     }
 }
 

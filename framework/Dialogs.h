@@ -22,7 +22,6 @@
 class TCommonDialog : public TComponent {
 public:
     explicit TCommonDialog(TComponent* owner);
-    ~TCommonDialog() override;
 
     const char* ClassName() const override { return "TCommonDialog"; }
 
@@ -30,6 +29,12 @@ public:
 
     // Opens the dialog; what the result means is the dialog's own (confirmed, or created).
     virtual bool Execute() = 0;
+    // Frees the component once control has returned from the platform; safe from inside any of
+    // its own events.
+    void Release();
+    // A dialog still open is closed (OnClose fires while the component is whole) and no longer
+    // reaches the component; a run on the stack ends with its result discarded.
+    void BeforeDestruction() override;
 
     void DefaultHandler(TMessage& message) override;
 
@@ -37,6 +42,18 @@ public:
     TNotifyEvent OnClose;
 
 protected:
+    // A modal run of the platform's dialog. It lives on the runner's stack, so it outlives a
+    // component freed while the run goes on; the runner asks it before touching the component.
+    struct TModalRun {
+        explicit TModalRun(TCommonDialog* dialog);
+        ~TModalRun();
+        TModalRun(const TModalRun&) = delete;
+        TModalRun& operator=(const TModalRun&) = delete;
+        // Null once the component is on its way out.
+        TCommonDialog* Dialog;
+    };
+
+    ~TCommonDialog() override;
     // The dialog has been initialised and is about to be shown: fires OnShow.
     virtual void DoShow();
     // The dialog window is being destroyed: fires OnClose.
@@ -62,6 +79,9 @@ protected:
     static void PlaceDialog(HWND window);
 
     HWND FHandle = nullptr;
+
+private:
+    TModalRun* FRun = nullptr;
 
     friend class TDialogHookScope;
 };
@@ -127,12 +147,13 @@ TFindOptions FlagsToFindOptions(DWORD flags);
 class TFindDialog : public TCommonDialog {
 public:
     explicit TFindDialog(TComponent* owner);
-    ~TFindDialog() override;
 
     const char* ClassName() const override { return "TFindDialog"; }
 
     // Opens the dialog, or brings the open one to the top; false if the platform failed.
     bool Execute() override;
+    // Closes an open dialog (OnClose fires) before the component goes.
+    void BeforeDestruction() override;
     // Closes an open dialog as its Cancel button does.
     void CloseDialog();
 
@@ -160,6 +181,7 @@ public:
     static constexpr int TextBufferSize = 256;
 
 protected:
+    ~TFindDialog() override;
     // "Find Next" was pressed: fires OnFind.
     virtual void DoFind();
     // "Replace" or "Replace All" was pressed: fires OnReplace.
@@ -194,6 +216,7 @@ public:
     const char* ClassName() const override { return "TReplaceDialog"; }
 
 protected:
+    ~TReplaceDialog() override = default;
     HWND CreateFindWindow(FINDREPLACEA& record) override;
 };
 
@@ -294,6 +317,8 @@ public:
     // showing it, for an InitialDir, FileName or DefaultExt that cannot make a path, and after it
     // for a selection whose names did not fit the name buffer.
     bool Execute() override;
+    // A dialog still open fires OnClose now and is cancelled; its run returns false.
+    void BeforeDestruction() override;
 
     void DefaultHandler(TMessage& message) override;
 
@@ -326,6 +351,7 @@ public:
     static constexpr DWORD FileBufferLength = 0x10000;
 
 protected:
+    ~TOpenDialog() override = default;
     // The user confirmed a name: may the dialog close? Fires OnCanClose.
     virtual bool DoCanClose();
     virtual void DoFolderChange();
@@ -375,4 +401,7 @@ public:
     const char* ClassName() const override { return "TSaveDialog"; }
 
     bool Execute() override;
+
+protected:
+    ~TSaveDialog() override = default;
 };

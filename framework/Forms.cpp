@@ -12,13 +12,7 @@ TForm::TForm(TComponent* owner) : TWinControl(owner)
     FHeight = 240;
 }
 
-TForm::~TForm()
-{
-    // Freed by a plain delete, without BeforeDestruction: the handler still runs, but only the
-    // TForm part is left by now.
-    if (!FDestroyed)
-        TForm::BeforeDestruction();
-}
+TForm::~TForm() = default;
 
 void TForm::BeforeDestruction()
 {
@@ -26,6 +20,12 @@ void TForm::BeforeDestruction()
     if (FHandle != nullptr)
         ShowWindow(FHandle, SW_HIDE);
     DoDestroy();
+    DestroyHandle();
+}
+
+void TForm::Release()
+{
+    Application->Release(this);
 }
 
 void TForm::DoDestroy()

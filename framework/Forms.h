@@ -19,7 +19,6 @@ enum TWindowState { wsNormal, wsMinimized, wsMaximized };
 class TForm : public TWinControl {
 public:
     explicit TForm(TComponent* owner);
-    ~TForm() override;
 
     const char* ClassName() const override { return "TForm"; }
 
@@ -51,12 +50,17 @@ public:
     void Close();
 
     void Dispatch(TMessage& message) override;
-    // Hides the window and runs OnDestroy while the whole form, derived parts included, lives.
+    // Ends the form while the whole of it, derived parts included, lives: its components end
+    // their activity, the window hides, OnDestroy runs, and the window is destroyed.
     void BeforeDestruction() override;
+    // Frees the form once control is back in the application's loop; safe from inside any of
+    // the form's own events.
+    void Release();
 
     TNotifyEvent OnDestroy;
 
 protected:
+    ~TForm() override;
     void CreateParams(TCreateParams& params) override;
     void InitializeHandle() override;
     int TargetPixelsPerInch() const override;

@@ -11,10 +11,13 @@ struct TMessage {
     LRESULT Result;
 };
 
-// Framework notifications sent to controls (not platform messages).
+// Framework notifications sent to controls (not platform messages). They lie in the
+// application's range (WM_APP + 0x3000 on); one a control does not handle reaches its window's
+// class procedure like any other message.
 constexpr UINT CM_BASE = 0xB000;
 constexpr UINT CM_MOUSEENTER = CM_BASE + 19;  // 0xB013
 constexpr UINT CM_MOUSELEAVE = CM_BASE + 20;  // 0xB014
+constexpr UINT CM_RELEASE = CM_BASE + 33;     // 0xB021, posted to the application's window
 // Control notifications reflected from the parent back to the control they concern.
 constexpr UINT CN_BASE = 0xBC00;
 constexpr UINT CN_COMMAND = CN_BASE + WM_COMMAND;

@@ -339,6 +339,12 @@ TTimer::~TTimer()
     UpdateThreadPriority();
 }
 
+void TTimer::BeforeDestruction()
+{
+    SetEnabled(false);
+    TComponent::BeforeDestruction();
+}
+
 void TTimer::SetEnabled(bool value)
 {
     if (value == FEnabled)

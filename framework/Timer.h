@@ -18,7 +18,6 @@ struct TTimerSlot;
 class TTimer : public TComponent {
 public:
     explicit TTimer(TComponent* owner);
-    ~TTimer() override;
 
     const char* ClassName() const override { return "TTimer"; }
 
@@ -38,7 +37,11 @@ public:
     // earliest deadline (a performance-counter value) and `any` whether a timer of the thread runs.
     static bool RunDueTick(LONGLONG& next, bool& any);
 
+    // Stops the timer: no tick reaches a timer on its way out.
+    void BeforeDestruction() override;
+
 protected:
+    ~TTimer() override;
     virtual void Timer();
 
 private:

@@ -101,7 +101,7 @@ protected:
 
     TempFolder FFolder;
     QuietInput FInput;
-    std::unique_ptr<TMForm> Form;
+    TObjectPtr<TMForm> Form;
 
 private:
     TInputPort* FPrevious;

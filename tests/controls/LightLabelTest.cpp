@@ -51,7 +51,7 @@ public:
     }
     void TearDown() override
     {
-        delete Form;
+        FreeObject(Form);
         Form = nullptr;
     }
 
@@ -83,7 +83,7 @@ protected:
     void TearDown() override
     {
         LtLabel::SetShellExecute(Previous);
-        delete Label;
+        FreeObject(Label);
         Application->ProcessMessages();
     }
 
@@ -281,7 +281,7 @@ public:
 TEST_F(LightLabelTest, EnterAndLeaveReachTheParentToo)
 {
     auto* form = new WatchingForm(nullptr);
-    std::unique_ptr<WatchingForm> owner(form);
+    TObjectPtr<WatchingForm> owner(form);
     auto* label = new TLightLabel(form);
     label->SetParent(form);
     label->Perform(CM_MOUSEENTER, 0, 0);

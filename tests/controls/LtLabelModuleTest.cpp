@@ -16,7 +16,7 @@ TEST(LtLabelRegisterTest, PutsExactlyTheLinkLabelOnStandard)
     std::vector<TComponentClass> classes = PaletteClasses("Standard");
     ASSERT_EQ(1u, classes.size());
     EXPECT_EQ("TLightLabel", classes[0].Name);
-    std::unique_ptr<TComponent> made(classes[0].Create(nullptr));
+    TObjectPtr<TComponent> made(classes[0].Create(nullptr));
     EXPECT_NE(nullptr, dynamic_cast<TLightLabel*>(made.get()));
     EXPECT_STREQ("TLightLabel", made->ClassName());
     EXPECT_TRUE(PropertiesInCategory(sVisualCategoryName).empty());

@@ -53,7 +53,8 @@ struct PlainDialog {
 const PlainDialog& PlainFind()
 {
     static const PlainDialog plain = [] {
-        TFindDialog dialog(nullptr);
+        auto dialogOwned = MakeObject<TFindDialog>(nullptr);
+        TFindDialog& dialog = *dialogOwned;
         dialog.Execute();
         HWND window = dialog.GetHandle();
         return PlainDialog{ClientSize(window), GetWindowLongA(window, GWL_STYLE), OwnControls(window)};
@@ -108,8 +109,9 @@ TEST(CFindDialogTest, SubFormAtEachPositionAndGrowthWidenAtTheQuarterPoint)
     const PlainDialog& plain = PlainFind();
     for (const Case& k : cases) {
         SCOPED_TRACE(testing::Message() << "position " << int(k.Pos));
-        std::unique_ptr<TForm> sub(NewSubForm(120, 90));
-        TCFindDialog dialog(nullptr);
+        TObjectPtr<TForm> sub(NewSubForm(120, 90));
+        auto dialogOwned = MakeObject<TCFindDialog>(nullptr);
+        TCFindDialog& dialog = *dialogOwned;
         dialog.SetSubForm(sub.get());
         dialog.SetSubFormPos(k.Pos);
         dialog.GetMinEdgeSpace()->SetAllEdgeSpace(10, 20, 10, 20);
@@ -175,7 +177,8 @@ TEST(CFindDialogTest, SubFormAtEachPositionAndGrowthWidenAtTheQuarterPoint)
 
 TEST(CFindDialogTest, QuarterPointTruncatesTowardZero)
 {
-    TCFindDialog dialog(nullptr);
+    auto dialogOwned = MakeObject<TCFindDialog>(nullptr);
+    TCFindDialog& dialog = *dialogOwned;
     dialog.SetDialogSizing(true);
     // Without a sub form, opening sends no window to the bottom of the z-order.
     EXPECT_TRUE(BottomCallsDuring([&] { ASSERT_TRUE(dialog.Execute()); }).empty());
@@ -214,8 +217,9 @@ TEST(CFindDialogTest, QuarterPointTruncatesTowardZero)
 
 TEST(CFindDialogTest, SecondExecuteWhileOpenLeavesEverythingAsItIs)
 {
-    std::unique_ptr<TForm> sub(NewSubForm(120, 90));
-    TCFindDialog dialog(nullptr);
+    TObjectPtr<TForm> sub(NewSubForm(120, 90));
+    auto dialogOwned = MakeObject<TCFindDialog>(nullptr);
+    TCFindDialog& dialog = *dialogOwned;
     dialog.SetSubForm(sub.get());
     dialog.SetSubFormPos(fpRight);
     EXPECT_EQ((std::vector<HWND>{sub->GetHandle()}), BottomCallsDuring([&] { ASSERT_TRUE(dialog.Execute()); }));
@@ -236,8 +240,8 @@ TEST(CFindDialogTest, SecondExecuteWhileOpenLeavesEverythingAsItIs)
 template <class T>
 void CloseReopenAndFree()
 {
-    std::unique_ptr<TForm> sub(NewSubForm(120, 90));
-    auto dialog = std::make_unique<T>(nullptr);
+    TObjectPtr<TForm> sub(NewSubForm(120, 90));
+    auto dialog = MakeObject<T>(nullptr);
     dialog->SetSubForm(sub.get());
     dialog->SetDialogSizing(true);
     std::vector<bool> customizerAtClose;
@@ -286,7 +290,7 @@ TEST(CFindDialogTest, RegisterPutsBothOnDialogsWithTheirVisualProperties)
     CFindDlg::Register();
     std::vector<std::string> registered;
     for (const auto& entry : PaletteClasses("Dialogs"))
-        registered.push_back(std::unique_ptr<TComponent>(entry.Create(nullptr))->ClassName());
+        registered.push_back(TObjectPtr<TComponent>(entry.Create(nullptr))->ClassName());
     for (const auto& p : PropertiesInCategory(sVisualCategoryName))
         registered.push_back(p.ClassName + "." + p.PropertyName);
     EXPECT_EQ((std::vector<std::string>{"TCFindDialog", "TCReplaceDialog", "TCFindDialog.SubFormPos",

@@ -154,7 +154,7 @@ TEST(OpenDialogTest, EachLookGetsItsCustomizerInBothDialogs)
         for (const auto& row : table) {
             SCOPED_TRACE(testing::Message() << save << row.NewStyle << row.Old << row.Sizing);
             LookScope scope(row.NewStyle);
-            std::unique_ptr<TCOpenDialog> dialog(save ? new TCSaveDialog(nullptr) : new TCOpenDialog(nullptr));
+            TObjectPtr<TCOpenDialog> dialog(save ? new TCSaveDialog(nullptr) : new TCOpenDialog(nullptr));
             dialog->SetInitialDir(folder.Path(""));
             TOpenOptions options;
             if (row.Old)
@@ -231,10 +231,11 @@ TEST(OpenDialogTest, SubFormMakesRoomAndFollowsResizingInEveryLook)
     for (Look look : {Look::Sizing, Look::Fixed, Look::Old}) {
         for (TSubFormPos pos : {fpLeft, fpBottom}) {
             SCOPED_TRACE(testing::Message() << "look " << int(look) << " position " << int(pos));
-            std::unique_ptr<TForm> sub(NewSubForm(subWidth, subHeight));
+            TObjectPtr<TForm> sub(NewSubForm(subWidth, subHeight));
             std::vector<Placed> plain, before;
             SIZE plainClient = {}, client = {};
-            TCOpenDialog dialog(nullptr);
+            auto dialogOwned = MakeObject<TCOpenDialog>(nullptr);
+            TCOpenDialog& dialog = *dialogOwned;
             SetLook(dialog, look, folder);
             dialog.SetDialogSizing(true);
             FileDialogDriver driver;
@@ -349,7 +350,8 @@ TEST(OpenDialogTest, SplitPointsOfBothFixedCustomizers)
             CreateWindowExA(0, "STATIC", "", WS_CHILD, r.left, r.top, r.right - r.left, r.bottom - r.top, window,
                             reinterpret_cast<HMENU>(INT_PTR(1120 + i)), nullptr, nullptr);
         }
-        TCustomDlgsUnit unit(nullptr);
+        auto unitOwned = MakeObject<TCustomDlgsUnit>(nullptr);
+        TCustomDlgsUnit& unit = *unitOwned;
         TFixedOldOpenDialogCustomizer old;
         TFixedOpenDialogCustomizer explorer;
         TPoint point = {};
@@ -379,7 +381,7 @@ TEST(OpenDialogTest, RegisterPutsBothDialogsOnTheDialogsPage)
     ASSERT_EQ(2u, classes.size());
     EXPECT_EQ("TCOpenDialog", classes[0].Name);
     EXPECT_EQ("TCSaveDialog", classes[1].Name);
-    EXPECT_STREQ("TCSaveDialog", std::unique_ptr<TComponent>(classes[1].Create(nullptr))->ClassName());
+    EXPECT_STREQ("TCSaveDialog", TObjectPtr<TComponent>(classes[1].Create(nullptr))->ClassName());
     std::vector<std::string> filed;
     for (const TPropertyRegistration& entry : PropertiesInCategory(sVisualCategoryName))
         filed.push_back(entry.ClassName + "." + entry.PropertyName);

@@ -41,7 +41,8 @@ TEST(CustomFolderDialogTest, CustomizerFollowsTheLookAndTheShellVersion)
     EXPECT_EQ(real, GetShellVersion());  // loaded and released anew each time
 
     VersionShell shell;
-    TCSelectFolderDialog dialog(nullptr);
+    auto dialogOwned = MakeObject<TCSelectFolderDialog>(nullptr);
+    TCSelectFolderDialog& dialog = *dialogOwned;
     for (bool newStyle : {false, true}) {
         for (DWORD version : {0x0u, 0x40048u, 0x50000u, 0x60000u}) {
             shell.Version = version;
@@ -85,8 +86,9 @@ TEST(CustomFolderDialogTest, NewLookHoldsEveryControlButScrollBarsWhileTheWindow
         procs[place.first] = GetWindowLongPtrA(GetDlgItem(dialog, place.first), GWLP_WNDPROC);
     const SIZE size = WindowSize(dialog);
 
-    TCustomDlgsUnit unit(nullptr);
-    std::unique_ptr<TForm> sub(NewSubForm(120, 80));
+    auto unitOwned = MakeObject<TCustomDlgsUnit>(nullptr);
+    TCustomDlgsUnit& unit = *unitOwned;
+    TObjectPtr<TForm> sub(NewSubForm(120, 80));
     unit.SetSubFormPos(fpRight);
     unit.SetSubForm(sub.get());
     auto* customizer = new TNewSelectFolderDialogCustomizer;
@@ -252,7 +254,7 @@ TEST_P(CustomFolderLookTest, SubFormGetsItsRoomBesideTheBrowsersControls)
     for (TSubFormPos pos : {fpLeft, fpBottom}) {
         MeasuredDialog dialog;
         dialog.SetOptions(options);
-        std::unique_ptr<TForm> sub(NewSubForm(subWidth, subHeight));
+        TObjectPtr<TForm> sub(NewSubForm(subWidth, subHeight));
         dialog.SetSubFormPos(pos);
         dialog.SetSubForm(sub.get());
         dialog.SetCaption("Folder caption");
@@ -321,7 +323,7 @@ TEST(CustomFolderDialogTest, RegisterPutsBothFolderDialogsOnTheDialogsPage)
     ASSERT_EQ(2u, classes.size());
     EXPECT_EQ("TSelectFolderDialog", classes[0].Name);
     EXPECT_EQ("TCSelectFolderDialog", classes[1].Name);
-    std::unique_ptr<TComponent> made(classes[1].Create(nullptr));
+    TObjectPtr<TComponent> made(classes[1].Create(nullptr));
     EXPECT_STREQ("TCSelectFolderDialog", made->ClassName());
     auto names = [](const char* category) {
         std::vector<std::string> found;

@@ -21,7 +21,7 @@ using namespace TestDialogs;
 namespace {
 
 struct Opened {
-    std::unique_ptr<TCustomDlgsUnit> Unit = std::make_unique<TCustomDlgsUnit>(nullptr);
+    TObjectPtr<TCustomDlgsUnit> Unit = MakeObject<TCustomDlgsUnit>(nullptr);
     HWND Dialog = nullptr;
     TDialogCustomizer* Customizer = nullptr;
 
@@ -153,7 +153,7 @@ TEST(SizingCustomizerTest, SubFormOnTheLeftWidensTheDialogAndShiftsEveryControlO
     EXPECT_EQ(shifted[idEdit].left, ClientRectOf(dialog, idEdit).left);
 
     opened.Close();
-    delete sub;
+    FreeObject(sub);
 }
 
 
@@ -183,13 +183,14 @@ TEST(SizingCustomizerTest, SubFormOnTheRightOrBottomShiftsNothing)
         else
             EXPECT_EQ(client.cy - 90, subRect.top);
         opened.Close();
-        delete sub;
+        FreeObject(sub);
     }
 }
 
 TEST(DialogCustomizerTest, MinimumSizeFollowsTheSubFormAndItsSide)
 {
-    TCustomDlgsUnit unit(nullptr);
+    auto unitOwned = MakeObject<TCustomDlgsUnit>(nullptr);
+    TCustomDlgsUnit& unit = *unitOwned;
     TForm* sub = NewSubForm(50, 50);
     unit.SetSubForm(sub);
     TestFixedCustomizer c;
@@ -220,12 +221,13 @@ TEST(DialogCustomizerTest, MinimumSizeFollowsTheSubFormAndItsSide)
     unit.SetSubForm(nullptr);
     c.GetMinDialogSize();
     EXPECT_EQ(400, c.GetMinDialogSizeValue().x);
-    delete sub;
+    FreeObject(sub);
 }
 
 TEST(DialogCustomizerTest, ControlsAndSubFormRectanglesWithTheShortfallRule)
 {
-    TCustomDlgsUnit unit(nullptr);
+    auto unitOwned = MakeObject<TCustomDlgsUnit>(nullptr);
+    TCustomDlgsUnit& unit = *unitOwned;
     TForm* sub = NewSubForm(50, 50);
     unit.SetSubForm(sub);
     TestFixedCustomizer c;
@@ -277,12 +279,13 @@ TEST(DialogCustomizerTest, ControlsAndSubFormRectanglesWithTheShortfallRule)
     c.TDialogCustomizer::GetControlsandSubFormRect({300, 200}, &controls, &subRect);
     EXPECT_TRUE(EqualRect(&controls, std::make_unique<RECT>(RECT{0, 0, 300, 200}).get()));
     EXPECT_TRUE(IsRectEmpty(&subRect));
-    delete sub;
+    FreeObject(sub);
 }
 
 TEST(FixedCustomizerTest, GrowthGoesToTheEdgeSpacesOfUnanchoredSides)
 {
-    TCustomDlgsUnit unit(nullptr);
+    auto unitOwned = MakeObject<TCustomDlgsUnit>(nullptr);
+    TCustomDlgsUnit& unit = *unitOwned;
     TForm* sub = NewSubForm(50, 50);
     unit.SetSubForm(sub);
     TestFixedCustomizer c;
@@ -329,7 +332,7 @@ TEST(FixedCustomizerTest, GrowthGoesToTheEdgeSpacesOfUnanchoredSides)
             EXPECT_EQ(controls.top, subRect.bottom);
         }
     }
-    delete sub;
+    FreeObject(sub);
 }
 
 TEST(DialogCustomizerTest, ChildListHasOnlyTheDialogsOwnControls)
@@ -358,7 +361,7 @@ TEST(DialogCustomizerTest, ChildListHasOnlyTheDialogsOwnControls)
     EXPECT_EQ((std::vector<int>{idOk, idCancel, idEdit, idList, idGroup, idScroll}), ids);
     c->GetDlgControlsHandle(nullptr);  // nothing to fill
     opened.Close();
-    delete sub;
+    FreeObject(sub);
 }
 
 TEST(DialogCustomizerTest, MinMaxInfoIsOnlyChangedOnceCustomizingStarted)
@@ -390,7 +393,7 @@ TEST(DialogCustomizerTest, MinMaxInfoIsOnlyChangedOnceCustomizingStarted)
     POINT capped = ask(500, 5000);
     EXPECT_EQ(500, capped.x);
     opened.Close();
-    delete sub;
+    FreeObject(sub);
 }
 
 TEST(FixedCustomizerTest, WithoutSizingNoGripNoStyleChangeAndNoShrinking)
@@ -532,7 +535,7 @@ TEST(FixedCustomizerTest, ControlsSpanningTheSplitWidenThoseAfterItMoveOthersSta
     EXPECT_EQ(0, c->RectQueries);
     EXPECT_EQ(0, c->Queued);
     opened.Close();
-    delete sub;
+    FreeObject(sub);
 }
 
 // A fixed customizer whose split point follows the dialog's controls, as the real dialogs'
@@ -663,7 +666,7 @@ TEST(FixedCustomizerTest, EveryControlAndTheSubFormFollowTheLayoutRulesAtEveryPo
         dialog = opened.Dialog;
         check(k.Grown, dx, dy, dw, dh);
         opened.Close();
-        delete sub;
+        FreeObject(sub);
     }
 }
 
@@ -718,7 +721,7 @@ TEST(FixedCustomizerTest, DraggingTheGripResizesTheDialogAndLaysItOut)
     EXPECT_EQ(client.cx - 120, s.left);
     EXPECT_EQ(client.cy, s.bottom);
     opened.Close();
-    delete sub;
+    FreeObject(sub);
 }
 
 TEST(FixedCustomizerTest, ControlsOfTextHeightMoveWholeAcrossTheSplitAndMovedPlacesRepaint)
@@ -822,8 +825,8 @@ TEST(FixedCustomizerTest, SwappingTheSubFormWhileOpenRestoresTheOldOneAndEmbedsT
     EXPECT_EQ(bsSizeable, second->GetBorderStyle());
     EXPECT_EQ(10, ClientRectOf(dialog, idEdit).left);
     opened.Close();
-    delete first;
-    delete second;
+    FreeObject(first);
+    FreeObject(second);
 }
 
 TEST(FixedCustomizerTest, SplitPointOnAControlsEdge)
@@ -896,7 +899,7 @@ TEST(FixedCustomizerTest, WithoutASplitPointControlsOnlyFollowAShift)
         EXPECT_TRUE(EqualRect(&r, &after[id])) << id;
     }
     opened.Close();
-    delete sub;
+    FreeObject(sub);
 }
 
 TEST(DialogCustomizerTest, EmbeddedSubFormLiesUnderTheDialogsControls)
@@ -927,7 +930,7 @@ TEST(DialogCustomizerTest, EmbeddedSubFormLiesUnderTheDialogsControls)
             EXPECT_EQ(grip, ChildWindowFromPointEx(opened.Dialog, POINT{g.left + 8, g.top + 8}, CWP_SKIPINVISIBLE));
         }
         opened.Close();
-        delete sub;
+        FreeObject(sub);
     }
 }
 
@@ -990,7 +993,7 @@ TEST(DialogCustomizerTest, ClosingRestoresTheSubFormAndTheWindowProcedure)
     EXPECT_EQ(123, r.left);
     EXPECT_EQ(45, r.top);
     opened.Close();
-    delete sub;
+    FreeObject(sub);
 }
 
 TEST(DialogCustomizerTest, ComponentLayerFreesTheCustomizerInsideTheDestructionMessage)
@@ -1043,7 +1046,7 @@ TEST(DialogCustomizerTest, ComponentLayerFreesTheCustomizerInsideTheDestructionM
         EXPECT_EQ(nullptr, GetParent(sub->GetHandle()));
         EXPECT_EQ(bsSizeable, sub->GetBorderStyle());
         FreeObjectInstance(hook);
-        delete sub;
+        FreeObject(sub);
     }
 }
 
@@ -1063,7 +1066,7 @@ TEST(DialogCustomizerTest, SubFormDestroyedWhileEmbeddedIsLeftAlone)
         opened.Open(c, !fixed);
         opened.Unit->StartCustomize();
         ASSERT_EQ(sub, c->GetEmbeddedForm());
-        delete sub;
+        FreeObject(sub);
         EXPECT_EQ(nullptr, opened.Unit->GetSubForm());
         EXPECT_EQ(nullptr, c->GetEmbeddedForm());
         if (fixed) {
@@ -1099,7 +1102,7 @@ TEST(DialogCustomizerTest, CustomizerFreedWhileItsDialogIsOpenPutsEverythingBack
     // The dialog goes on without us; its messages reach nothing freed.
     SetWindowPos(dialog, nullptr, 0, 0, 600, 500, SWP_NOMOVE | SWP_NOZORDER);
     opened.Close();
-    delete sub;
+    FreeObject(sub);
 }
 
 TEST(DialogCustomizerTest, UnitFreedWhileItsDialogIsOpenLetsTheCustomizerGoFirst)
@@ -1123,9 +1126,9 @@ TEST(DialogCustomizerTest, UnitFreedWhileItsDialogIsOpenLetsTheCustomizerGoFirst
         ASSERT_EQ(dialog, GetParent(sub->GetHandle()));
 
         if (throughOwner)
-            delete owner;
+            FreeObject(owner);
         else
-            delete unit;
+            FreeObject(unit);
         EXPECT_EQ(oldProc, GetWindowLongPtrA(dialog, GWLP_WNDPROC));
         EXPECT_EQ(nullptr, c->GetDlgsUnit());
         EXPECT_EQ(nullptr, c->GetGrip());
@@ -1136,8 +1139,8 @@ TEST(DialogCustomizerTest, UnitFreedWhileItsDialogIsOpenLetsTheCustomizerGoFirst
         EXPECT_TRUE(DestroyWindow(dialog));
         delete c;
         if (!throughOwner)
-            delete owner;
-        delete sub;
+            FreeObject(owner);
+        FreeObject(sub);
     }
 }
 

@@ -21,7 +21,8 @@ void ExpectSpaces(const TDialogEdgeSpace* space, unsigned l, unsigned t, unsigne
 
 TEST(DlgsUnitTest, NewUnitStartsClosedWithItsDefaults)
 {
-    TComponent owner(nullptr);
+    auto ownerOwned = MakeObject<TComponent>(nullptr);
+    TComponent& owner = *ownerOwned;
     auto* unit = new TCustomDlgsUnit(&owner);
     EXPECT_EQ(&owner, unit->GetOwner());
     EXPECT_EQ(nullptr, unit->GetHandle());
@@ -53,7 +54,8 @@ TEST(DlgsUnitTest, EdgeSpacesAssignAndVetting)
     source.SetTopSpace(20);
     ExpectSpaces(&source, 1, 20, 3, 4);
 
-    TCustomDlgsUnit unit(nullptr);
+    auto unitOwned = MakeObject<TCustomDlgsUnit>(nullptr);
+    TCustomDlgsUnit& unit = *unitOwned;
     unit.SetMinEdgeSpace(&source);
     ExpectSpaces(unit.GetMinEdgeSpace(), 1, 20, 3, 4);
     unit.GetMinEdgeSpace()->SetRightSpace(9);
@@ -96,10 +98,10 @@ TEST(DlgsUnitTest, SubFormFreeNotificationFollowsTheAssignedForm)
     TForm* second = NewSubForm(60, 60);
     unit.SetSubForm(first);
     unit.SetSubForm(second);
-    delete first;  // no longer watched: not heard of
+    FreeObject(first);  // no longer watched: not heard of
     EXPECT_TRUE(unit.Removals.empty());
     EXPECT_EQ(second, unit.GetSubForm());
-    delete second;
+    FreeObject(second);
     EXPECT_EQ(nullptr, unit.GetSubForm());
     ASSERT_EQ(1u, unit.Removals.size());
     EXPECT_EQ(second, unit.Removals[0].first);
@@ -109,7 +111,7 @@ TEST(DlgsUnitTest, SubFormFreeNotificationFollowsTheAssignedForm)
     TForm* third = NewSubForm(60, 60);
     unit.SetSubForm(third);
     unit.SetSubForm(nullptr);
-    delete third;
+    FreeObject(third);
     EXPECT_TRUE(unit.Removals.empty());
     EXPECT_EQ(nullptr, unit.GetSubForm());
 }
@@ -158,7 +160,7 @@ TEST(DlgsUnitTest, SubFormFreedWithItsOwnerWhileEmbeddedIsLetGo)
     ASSERT_EQ(sub, component->Customizer->GetEmbeddedForm());
     ASSERT_EQ(dialog, GetParent(sub->GetHandle()));
 
-    delete owner;
+    FreeObject(owner);
     EXPECT_TRUE(seen.FormWasGoing);
     EXPECT_EQ(1, seen.Updates);
     EXPECT_EQ(nullptr, seen.Embedded);
@@ -171,17 +173,19 @@ TEST(DlgsUnitTest, SubFormFreedWithItsOwnerWhileEmbeddedIsLetGo)
 TEST(DlgsUnitTest, SubFormOwnedAlongsideTheUnitIsStillDroppedWhenFreed)
 {
     // Siblings under one owner: the unit must hear of the form while it is still a form.
-    TComponent owner(nullptr);
+    auto ownerOwned = MakeObject<TComponent>(nullptr);
+    TComponent& owner = *ownerOwned;
     auto* unit = new TCustomDlgsUnit(&owner);
     auto* form = new TForm(&owner);
     unit->SetSubForm(form);
-    delete form;
+    FreeObject(form);
     EXPECT_EQ(nullptr, unit->GetSubForm());
 }
 
 TEST(DlgsUnitTest, SettersWhileClosedStoreOnly)
 {
-    TCustomDlgsUnit unit(nullptr);
+    auto unitOwned = MakeObject<TCustomDlgsUnit>(nullptr);
+    TCustomDlgsUnit& unit = *unitOwned;
     unit.SetSubFormPos(fpTop);
     unit.SetSubFormAnchors(SubFormAnchors({faBottom}));
     unit.SetDialogSizing(true);
@@ -204,7 +208,7 @@ TEST(DlgsUnitTest, SettersWhileClosedStoreOnly)
 }
 
 struct OpenUnit {
-    std::unique_ptr<TCustomDlgsUnit> Unit = std::make_unique<TCustomDlgsUnit>(nullptr);
+    TObjectPtr<TCustomDlgsUnit> Unit = MakeObject<TCustomDlgsUnit>(nullptr);
     HWND Dialog = nullptr;
     TDialogCustomizer* Customizer = nullptr;
     void Open(TDialogCustomizer* customizer, bool resizable)
@@ -250,8 +254,8 @@ TEST(DlgsUnitTest, SizingDialogOpenRefusesLayoutChanges)
     open.Unit->SetCaption("開く");
     EXPECT_EQ("開く", open.Unit->GetCaption());
     open.Close();
-    delete sub;
-    delete other;
+    FreeObject(sub);
+    FreeObject(other);
 }
 
 TEST(DlgsUnitTest, FixedDialogOpenStoresAndLaysOutOnceForEachChange)
@@ -298,8 +302,8 @@ TEST(DlgsUnitTest, FixedDialogOpenStoresAndLaysOutOnceForEachChange)
     EXPECT_EQ(nullptr, GetParent(other->GetHandle()));
     EXPECT_EQ(nullptr, GetParent(sub->GetHandle()));
     open.Close();
-    delete sub;
-    delete other;
+    FreeObject(sub);
+    FreeObject(other);
 }
 
 TEST(DlgsUnitTest, PositionWhileOpenMovesTheWindowAndIsRecordedAtClose)
@@ -368,7 +372,7 @@ TEST(DlgsUnitTest, ClosingRecordsTheSizeOnlyWhereTheDialogCouldBeResized)
         EXPECT_EQ(k.SizeRecorded ? r.right - r.left : -1, open.Unit->GetDialogSize().x) << k.Fixed << k.Sizing;
         EXPECT_EQ(k.SizeRecorded ? r.bottom - r.top : -1, open.Unit->GetDialogSize().y);
         ExpectSpaces(open.Unit->GetNowEdgeSpace(), 0, 0, 0, 0);
-        delete sub;
+        FreeObject(sub);
     }
 }
 
@@ -402,8 +406,18 @@ TEST(DlgsUnitTest, IconGoesToTheClassFirstAndIsClearedAgain)
     ASSERT_NE(nullptr, window);
     auto classIcon = [&] { return reinterpret_cast<HICON>(GetClassLongPtrA(window, GCLP_HICON)); };
     auto bigIcon = [&] { return reinterpret_cast<HICON>(SendMessageA(window, WM_GETICON, ICON_BIG, 0)); };
+    // The class is shared by every dialog of the process: whatever it holds must stay alive.
+    auto liveClassIcon = [&] {
+        ICONINFO info = {};
+        if (classIcon() == nullptr || !GetIconInfo(classIcon(), &info))
+            return false;
+        DeleteObject(info.hbmColor);
+        DeleteObject(info.hbmMask);
+        return true;
+    };
 
-    TCustomDlgsUnit unit(nullptr);
+    auto unitOwned = MakeObject<TCustomDlgsUnit>(nullptr);
+    TCustomDlgsUnit& unit = *unitOwned;
     auto* c = new TestFixedCustomizer;
     unit.RegistDialog(window, c);
     EXPECT_EQ(nullptr, classIcon());  // empty icon, no class icon: nothing happens
@@ -412,7 +426,8 @@ TEST(DlgsUnitTest, IconGoesToTheClassFirstAndIsClearedAgain)
     icon.SetHandle(CopyIcon(LoadIconA(nullptr, IDI_APPLICATION)));
     unit.SetIcon(&icon);
     ASSERT_FALSE(unit.GetIcon()->Empty());
-    EXPECT_EQ(unit.GetIcon()->GetHandle(), classIcon());
+    EXPECT_TRUE(liveClassIcon());
+    EXPECT_NE(unit.GetIcon()->GetHandle(), classIcon());  // a copy of the unit's own
 
     // With the class icon set, a new icon goes to the window only.
     TIcon second;
@@ -421,6 +436,7 @@ TEST(DlgsUnitTest, IconGoesToTheClassFirstAndIsClearedAgain)
     unit.SetIcon(&second);
     EXPECT_EQ(unit.GetIcon()->GetHandle(), bigIcon());
     EXPECT_EQ(firstClassIcon, classIcon());
+    EXPECT_TRUE(liveClassIcon());  // the unit's first icon is gone; the class's copy is not
 
     TIcon empty;
     unit.SetIcon(&empty);
@@ -435,13 +451,18 @@ TEST(DlgsUnitTest, IconGoesToTheClassFirstAndIsClearedAgain)
     window = CreateWindowExA(0, "TapstormIconTestDialog", "icon", WS_POPUP | WS_CAPTION | WS_SYSMENU, 0, 0, 200, 150,
                              nullptr, nullptr, GetModuleHandleA(nullptr), nullptr);
     ASSERT_NE(nullptr, window);
-    TCustomDlgsUnit preset(nullptr);
+    auto presetOwned = MakeObject<TCustomDlgsUnit>(nullptr);
+    TCustomDlgsUnit& preset = *presetOwned;
     preset.SetIcon(&icon);
     auto* again = new TestFixedCustomizer;
     preset.RegistDialog(window, again);
-    EXPECT_NE(nullptr, classIcon());
-    EXPECT_EQ(preset.GetIcon()->GetHandle(), classIcon());
+    EXPECT_TRUE(liveClassIcon());
+    // The dialog's end takes the copy back out of the class.
     DestroyWindow(window);
+    WNDCLASSEXA after = {};
+    after.cbSize = sizeof(after);
+    ASSERT_TRUE(GetClassInfoExA(GetModuleHandleA(nullptr), "TapstormIconTestDialog", &after));
+    EXPECT_EQ(nullptr, after.hIcon);
     delete again;
     UnregisterClassA("TapstormIconTestDialog", GetModuleHandleA(nullptr));
 }

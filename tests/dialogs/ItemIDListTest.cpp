@@ -370,7 +370,7 @@ TEST(ItemIDListTest, ShellInterfacesAreReleasedOnceAndAFailedAcquisitionRaises)
         shell.MallocResult = E_OUTOFMEMORY;
         EXPECT_EQ(InterfaceFailure, RaisedMessage([] { Holder holder; }));
         EXPECT_EQ(0, shell.FolderGets);
-        EXPECT_THROW(TSelectFolderDialog dialog(nullptr), ESelFDlgException);
+        EXPECT_THROW(MakeObject<TSelectFolderDialog>(nullptr), ESelFDlgException);
     }
     {
         FakeShell shell;

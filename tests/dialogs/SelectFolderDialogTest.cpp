@@ -24,6 +24,7 @@ public:
     UINT Flags = 0;
     const char* Title = nullptr;
     HWND Owner = nullptr;
+    LPARAM Data = 0;
     std::function<void()> Instead;
 
     BrowserShell() : FPrevious(SetShellApi(this)) {}
@@ -34,6 +35,7 @@ public:
         Flags = info->ulFlags;
         Title = info->lpszTitle;
         Owner = info->hwndOwner;
+        Data = info->lParam;
         if (Instead)
             Instead();
         return TShellApi::BrowseForFolder(info);
@@ -285,7 +287,7 @@ TEST(SelectFolderDialogTest, HandlersSteerTheOpenBrowser)
         for (const char* typed : {"typed one", "typed two"})
             validateResults.push_back(
                 TSelectFolderDialog::BrowseCallBack(window, BFFM_VALIDATEFAILEDA, reinterpret_cast<LPARAM>(typed),
-                                                    reinterpret_cast<LPARAM>(&dialog)));
+                                                    shell.Data));
         // Clearing the selection while open sends nothing.
         dialog.Sent.clear();
         dialog.SetSelectSpecialFolder(sfNone);

@@ -43,13 +43,14 @@ TEST(ComponentTest, OwnerFreesWhatItOwnsAndWatchersHearOfIt)
     b->FreeNotification(&outsider);
     EXPECT_EQ(2, owner->ComponentCount());
 
-    delete b;
+    FreeObject(b);
     EXPECT_EQ(1, owner->ComponentCount());
-    // The outsider hears of b, and so does b's owner (which passes it to its other components).
-    EXPECT_EQ((std::vector<std::string>{"free b", "outsider told of b", "a told of b", "owner told of b"}), log);
+    // The outsider hears of b while b is whole; b's owner (which passes it to its other
+    // components) once b has left it.
+    EXPECT_EQ((std::vector<std::string>{"outsider told of b", "free b", "a told of b", "owner told of b"}), log);
 
     log.clear();
-    delete owner;
+    FreeObject(owner);
     EXPECT_EQ((std::vector<std::string>{"free owner", "free a"}), log);
 }
 
@@ -60,7 +61,7 @@ TEST(ComponentTest, RemovedFreeNotificationIsNotSent)
     Watcher watcher(nullptr, log, "watcher");
     watched->FreeNotification(&watcher);
     watched->RemoveFreeNotification(&watcher);
-    delete watched;
+    FreeObject(watched);
     EXPECT_EQ(std::vector<std::string>{"free watched"}, log);
 }
 
@@ -162,7 +163,8 @@ TEST(ApplicationTest, ExceptionInAHandlerReachesTheApplicationAndNotThePlatform)
 {
     std::vector<std::string> shown;
     Application->OnException = [&](TObject*, const AnsiString& message) { shown.push_back(message); };
-    TForm form(nullptr);
+    auto formOwned = MakeObject<TForm>(nullptr);
+    TForm& form = *formOwned;
     form.HandleNeeded();
     auto* check = new TCheckBox(&form);
     check->SetParent(&form);
@@ -181,7 +183,7 @@ protected:
         Form->SetBounds(0, 0, 300, 200);
         Form->HandleNeeded();
     }
-    void TearDown() override { delete Form; }
+    void TearDown() override { FreeObject(Form); }
     TForm* Form = nullptr;
 };
 
@@ -304,7 +306,7 @@ TEST_F(ControlTest, ControlLetGoUnderAnotherLayerStillPassesMessagesToItsClass)
         m.Result = CallWindowProcA(below, window, m.Msg, m.WParam, m.LParam);
     });
     below = reinterpret_cast<WNDPROC>(SetWindowLongPtrA(window, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(upper)));
-    delete list;  // the framework lets go underneath, then the window goes
+    FreeObject(list);  // the framework lets go underneath, then the window goes
     EXPECT_FALSE(IsWindow(window));
     EXPECT_EQ(3, countAtDestroy);
     EXPECT_EQ((std::vector<UINT>{WM_DESTROY, WM_NCDESTROY}), ComboClassEnds);
@@ -318,7 +320,7 @@ TEST_F(ControlTest, ChildIdentifiersStayUniqueAfterARemoval)
         boxes.push_back(new TCheckBox(Form));
         boxes.back()->SetParent(Form);
         if (i == 2)
-            delete boxes[1];
+            FreeObject(boxes[1]);
     }
     std::set<int> ids;
     for (TCheckBox* box : {boxes[0], boxes[2], boxes[3]})

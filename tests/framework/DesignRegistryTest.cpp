@@ -48,7 +48,8 @@ TEST_F(DesignRegistryTest, PagesKeepTheirClassesInOrderAndOnce)
 TEST_F(DesignRegistryTest, AClassReferenceMakesAnOwnedComponentOfItsClass)
 {
     RegisterComponents("Standard", {ComponentClass<Widget>("Widget")});
-    TComponent owner(nullptr);
+    auto ownerOwned = MakeObject<TComponent>(nullptr);
+    TComponent& owner = *ownerOwned;
     TComponent* made = PaletteClasses("Standard").at(0).Create(&owner);
     EXPECT_STREQ("Widget", made->ClassName());
     EXPECT_EQ(&owner, made->GetOwner());

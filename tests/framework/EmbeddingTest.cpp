@@ -13,7 +13,8 @@ TEST(FormEmbeddingTest, ParentWindowMakesAFormAChildAndBackAgain)
 {
     HWND host = CreateWindowExA(0, "STATIC", "host", WS_POPUP, 100, 100, 400, 300, nullptr, nullptr,
                                 GetModuleHandleA(nullptr), nullptr);
-    TForm form(nullptr);
+    auto formOwned = MakeObject<TForm>(nullptr);
+    TForm& form = *formOwned;
     form.SetClientWidth(200);
     form.SetClientHeight(100);
     form.HandleNeeded();
@@ -52,7 +53,8 @@ TEST(FormEmbeddingTest, ParentWindowMakesAFormAChildAndBackAgain)
 
 TEST(FormEmbeddingTest, WindowStateIsKeptWhileHidden)
 {
-    TForm form(nullptr);
+    auto formOwned = MakeObject<TForm>(nullptr);
+    TForm& form = *formOwned;
     form.HandleNeeded();
     EXPECT_EQ(wsNormal, form.GetWindowState());
     // A hidden form keeps the state for when it is shown, and is not shown for it.
@@ -74,7 +76,8 @@ TEST(ScreenTest, MonitorsAndAFormsMonitor)
     EXPECT_EQ(0, primary->GetLeft());
     EXPECT_EQ(primary, Screen->Monitors(0));  // the same object each time
     EXPECT_THROW(Screen->Monitors(Screen->MonitorCount()), Exception);
-    TForm form(nullptr);
+    auto formOwned = MakeObject<TForm>(nullptr);
+    TForm& form = *formOwned;
     EXPECT_EQ(primary, form.GetMonitor());
     form.HandleNeeded();
     EXPECT_EQ(primary, form.GetMonitor());

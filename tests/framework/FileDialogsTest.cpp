@@ -105,7 +105,7 @@ std::string RaisedMessage(const std::function<void()>& action)
 
 TEST(FileDialogTest, OptionsAndFilterInThePlatformsTerms)
 {
-    EXPECT_EQ(TOpenOptions({ofHideReadOnly, ofEnableSizing}), TOpenDialog(nullptr).GetOptions());
+    EXPECT_EQ(TOpenOptions({ofHideReadOnly, ofEnableSizing}), MakeObject<TOpenDialog>(nullptr)->GetOptions());
     EXPECT_EQ(DWORD(OFN_READONLY | OFN_NOLONGNAMES | OFN_NODEREFERENCELINKS | OFN_ENABLESIZING),
               OpenOptionFlags({ofReadOnly, ofNoLongNames, ofOldStyleDialog, ofNoDereferenceLinks, ofEnableSizing}));
     static const char list[] = "Text\0*.txt\0All\0*.*\0\0";
@@ -148,7 +148,8 @@ TEST(FileDialogTest, NamesFiltersAndRefusalsRoundTripThroughTheRealDialog)
     auto type = [](const char* name) { return [name](HWND window) { FileDialogDriver::TypeAndConfirm(window, name); }; };
     for (bool old : {false, true}) {
         SCOPED_TRACE(old ? "old look" : "Explorer look");
-        TOpenDialog dialog(nullptr);
+        auto dialogOwned = MakeObject<TOpenDialog>(nullptr);
+        TOpenDialog& dialog = *dialogOwned;
         TOpenOptions options = dialog.GetOptions();
         dialog.SetOptions(old ? options.Include(ofOldStyleDialog) : options);
         dialog.SetFilter("Text|*.txt|Data|*.dat|All|*.*");
@@ -209,7 +210,8 @@ TEST(FileDialogTest, ProgramWindowsWaitAndTheCurrentFolderIsLeftToThePlatform)
     HWND other = make(), window = make();
     SetActiveWindow(window);
     for (bool keep : {true, false}) {
-        TSaveDialog dialog(nullptr);
+        auto dialogOwned = MakeObject<TSaveDialog>(nullptr);
+        TSaveDialog& dialog = *dialogOwned;
         dialog.SetOptions(keep ? dialog.GetOptions().Include(ofNoChangeDir) : dialog.GetOptions());
         dialog.SetInitialDir(folder.Path(""));
         bool enabledWhileOpen = true;

@@ -58,7 +58,8 @@ TEST(FindOptionsTest, EachOptionMapsToItsFlagBothWays)
 TEST(FindDialogTest, ReplaceButtonsReportTheTypedTextsAndTheChoices)
 {
     const std::pair<int, TFindOption> presses[] = {{IDOK, frFindNext}, {psh1, frReplace}, {psh2, frReplaceAll}};
-    TReplaceDialog dialog(nullptr);
+    auto dialogOwned = MakeObject<TReplaceDialog>(nullptr);
+    TReplaceDialog& dialog = *dialogOwned;
     int finds = 0, replaces = 0;
     std::string found, replacement;
     auto record = [&](int& count) {
@@ -94,18 +95,18 @@ TEST(FindDialogTest, ReplaceButtonsReportTheTypedTextsAndTheChoices)
 TEST(FindDialogTest, ClosingDestroysTheWindowAndFiresOnCloseOnce)
 {
     // Each way on the same component, which opens again as new after each; the last one frees it.
-    const std::pair<const char*, std::function<void(std::unique_ptr<TFindDialog>&)>> ways[] = {
-        {"Cancel", [](std::unique_ptr<TFindDialog>& d) { Click(d->GetHandle(), IDCANCEL); }},
-        {"close box", [](std::unique_ptr<TFindDialog>& d) { SendMessageA(d->GetHandle(), WM_CLOSE, 0, 0); }},
+    const std::pair<const char*, std::function<void(TObjectPtr<TFindDialog>&)>> ways[] = {
+        {"Cancel", [](TObjectPtr<TFindDialog>& d) { Click(d->GetHandle(), IDCANCEL); }},
+        {"close box", [](TObjectPtr<TFindDialog>& d) { SendMessageA(d->GetHandle(), WM_CLOSE, 0, 0); }},
         {"Esc through the loop",
-         [](std::unique_ptr<TFindDialog>& d) {
+         [](TObjectPtr<TFindDialog>& d) {
              PostMessageA(GetDlgItem(d->GetHandle(), edt1), WM_KEYDOWN, VK_ESCAPE, 0);
              Application->ProcessMessages();
          }},
-        {"CloseDialog", [](std::unique_ptr<TFindDialog>& d) { d->CloseDialog(); }},
-        {"freed", [](std::unique_ptr<TFindDialog>& d) { d.reset(); }},
+        {"CloseDialog", [](TObjectPtr<TFindDialog>& d) { d->CloseDialog(); }},
+        {"freed", [](TObjectPtr<TFindDialog>& d) { d.reset(); }},
     };
-    auto dialog = std::make_unique<TFindDialog>(nullptr);
+    auto dialog = MakeObject<TFindDialog>(nullptr);
     int closes = 0;
     dialog->OnClose = [&](TObject*) { ++closes; };
     for (const auto& way : ways) {
@@ -125,7 +126,8 @@ TEST(FindDialogTest, ClosingDestroysTheWindowAndFiresOnCloseOnce)
 
 TEST(FindDialogTest, TypedChoicesAndTabAndEnterThroughTheApplicationsLoop)
 {
-    TFindDialog dialog(nullptr);
+    auto dialogOwned = MakeObject<TFindDialog>(nullptr);
+    TFindDialog& dialog = *dialogOwned;
     int finds = 0;
     dialog.OnFind = [&](TObject*) { ++finds; };
     dialog.SetOptions(FindOptions({frDown, frMatchCase}));
@@ -155,7 +157,8 @@ TEST(FindDialogTest, TypedChoicesAndTabAndEnterThroughTheApplicationsLoop)
 
 TEST(FindDialogTest, PlacedAThirdDownTheWorkAreaThenAtLeftAndTop)
 {
-    TFindDialog dialog(nullptr);
+    auto dialogOwned = MakeObject<TFindDialog>(nullptr);
+    TFindDialog& dialog = *dialogOwned;
     EXPECT_EQ(-1, dialog.GetLeft());
     EXPECT_EQ(-1, dialog.GetTop());
     bool shownHidden = false;
@@ -190,13 +193,14 @@ TEST(FindDialogTest, StaysAboveTheMainFormAndGoesWithIt)
     TForm* mainForm = nullptr;
     Application->CreateForm(mainForm);
     ASSERT_EQ(mainForm, Application->GetMainForm());
-    TFindDialog dialog(nullptr);
+    auto dialogOwned = MakeObject<TFindDialog>(nullptr);
+    TFindDialog& dialog = *dialogOwned;
     int closes = 0;
     dialog.OnClose = [&](TObject*) { ++closes; };
     ASSERT_TRUE(dialog.Execute());
     HWND window = dialog.GetHandle();
     EXPECT_EQ(mainForm->GetHandle(), GetWindow(GetWindow(window, GW_OWNER), GW_OWNER));
-    delete mainForm;
+    FreeObject(mainForm);
     EXPECT_FALSE(IsWindow(window));
     EXPECT_EQ(1, closes);
     EXPECT_EQ(nullptr, dialog.GetHandle());
@@ -207,7 +211,8 @@ TEST(FindDialogTest, StaysAboveTheMainFormAndGoesWithIt)
 
 TEST(FindDialogTest, TextsLongerThanTheBufferAreCut)
 {
-    TReplaceDialog dialog(nullptr);
+    auto dialogOwned = MakeObject<TReplaceDialog>(nullptr);
+    TReplaceDialog& dialog = *dialogOwned;
     const int room = TFindDialog::TextBufferSize - 1;
     dialog.SetFindText(std::string(room + 40, 'f'));
     dialog.SetReplaceText(std::string(room + 1, 'r'));

@@ -61,7 +61,7 @@ protected:
 
 // A timer that records its ticks; `Body` (if set) runs inside each tick.
 struct CountingTimer {
-    std::unique_ptr<TTimer> Timer;
+    TObjectPtr<TTimer> Timer;
     int Calls = 0;
     int Depth = 0;
     int MaxDepth = 0;
@@ -103,7 +103,8 @@ TEST_P(TimerTest, TicksOnlyWhenEnabledWithIntervalAndHandler)
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
         int calls = 0;
-        TTimer timer(nullptr);
+        auto timerOwned = MakeObject<TTimer>(nullptr);
+        TTimer& timer = *timerOwned;
         timer.SetEnabled(c.enabled);
         timer.SetInterval(c.interval);
         if (c.handler)
@@ -272,7 +273,7 @@ TEST_P(TimerTest, FreedTimerDeliversNothingMore)
         timer->SetOnTimer([&](TObject*) {
             ++calls;
             Sleep(10);  // the next tick is queued before the timer goes
-            delete timer;
+            FreeObject(timer);
         });
         Pump(1000, [&] { return calls > 0; });
         Pump(50);
@@ -285,7 +286,7 @@ TEST_P(TimerTest, FreedTimerDeliversNothingMore)
         timer->SetInterval(1);
         timer->SetOnTimer([&](TObject*) { ++calls; });
         Sleep(20);
-        delete timer;
+        FreeObject(timer);
         Pump(50);
         EXPECT_EQ(0, calls);
     }
@@ -296,7 +297,7 @@ TEST_P(TimerTest, FreedTimerDeliversNothingMore)
         (new TTimer(owner))->SetOnTimer([&](TObject*) { ++calls; });
         static_cast<TTimer*>(owner->Components(0))->SetInterval(1);
         Sleep(20);
-        delete owner;
+        FreeObject(owner);
         Pump(50);
         EXPECT_EQ(0, calls);
     }
@@ -312,7 +313,8 @@ TEST_P(TimerTest, ExceptionFromTheHandlerGoesToTheApplicationAndTicksGoOn)
         messages.push_back(message);
     };
     int calls = 0;
-    TTimer timer(nullptr);
+    auto timerOwned = MakeObject<TTimer>(nullptr);
+    TTimer& timer = *timerOwned;
     timer.SetInterval(5);
     timer.SetOnTimer([&](TObject*) {
         if (++calls == 1)
@@ -520,7 +522,8 @@ LRESULT CALLBACK RefuseWindows(int code, WPARAM wParam, LPARAM lParam)
 
 TEST(TimerSetupTest, ATimerWithoutItsWindowFailsWithAMessage)
 {
-    TComponent owner(nullptr);
+    auto ownerOwned = MakeObject<TComponent>(nullptr);
+    TComponent& owner = *ownerOwned;
     HHOOK hook = SetWindowsHookExA(WH_CBT, RefuseWindows, nullptr, GetCurrentThreadId());
     ASSERT_NE(nullptr, hook);
     AnsiString message;
@@ -538,7 +541,8 @@ TEST(TimerSetupTest, AFineTimerRaisesItsThreadWhileItRuns)
 {
     const int normal = GetThreadPriority(GetCurrentThread());
     {
-        TTimer timer(nullptr);
+        auto timerOwned = MakeObject<TTimer>(nullptr);
+        TTimer& timer = *timerOwned;
         timer.SetInterval(1);
         timer.SetOnTimer([](TObject*) {});
         EXPECT_EQ(THREAD_PRIORITY_HIGHEST, GetThreadPriority(GetCurrentThread()));

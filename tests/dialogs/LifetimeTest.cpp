@@ -1,0 +1,297 @@
+// Every dialog component, plain and customized, freed while its dialog is open: released from
+// inside each of its events, freed with its owner, freed directly. Each ends without a fault
+// (freed memory is poisoned), with OnClose seen once while the component and its owner are
+// whole, and the next dialog of the process opens with a live class icon.
+#include "support/FileDialogDriver.h"
+#include "support/TempFolder.h"
+
+#include "dialogs/CFindDlg.h"
+#include "dialogs/COpenDlg.h"
+#include "dialogs/CSelFDlg.h"
+#include "framework/Application.h"
+
+#include <gtest/gtest.h>
+
+#include <dlgs.h>
+
+#include <functional>
+#include <string>
+#include <typeinfo>
+#include <vector>
+
+using namespace CustDlgs;
+
+namespace {
+
+// The owner every component under test gets; its derived part must still be there when the
+// component reports its close.
+class TProbeForm : public TForm {
+public:
+    using TForm::TForm;
+};
+
+// Tells whether a component has been freed, without touching it afterwards.
+class TFreeWatch : public TComponent {
+public:
+    explicit TFreeWatch(TComponent* watched) : TComponent(nullptr) { FreeNotification(watched); }
+    bool Freed = false;
+
+protected:
+    void Notification(TComponent* component, TOperation operation) override
+    {
+        TComponent::Notification(component, operation);
+        if (operation == opRemove)
+            Freed = true;
+    }
+};
+
+using TEventSink = std::function<void(const std::string& event, TObject* sender)>;
+
+// One component under test, reached the same way whatever its kind.
+struct Subject {
+    TComponent* Component = nullptr;
+    std::function<bool()> Execute;
+    std::function<HWND()> Window;  // the dialog's top-level window while open
+    std::function<void()> Release;
+};
+
+// How an event is brought about while the dialog is open; null: it fires by itself.
+using Action = void (*)(HWND dialog);
+
+void Press(HWND dialog, int id)
+{
+    FileDialogDriver::Press(dialog, id);
+}
+
+struct Event {
+    const char* Name;
+    Action Cause;
+};
+
+struct Kind {
+    const char* Name;
+    std::function<Subject(TForm* owner, const TEventSink& sink)> Make;
+    std::vector<Event> Events;
+};
+
+// A sub form owned by `owner` and an icon: what a customized component carries.
+template <class T>
+void Customize(T& dialog, TForm* owner)
+{
+    auto* sub = new TForm(owner);
+    sub->SetBorderStyle(bsNone);
+    sub->SetClientWidth(80);
+    sub->SetClientHeight(60);
+    dialog.SetSubForm(sub);
+    TIcon icon;
+    icon.SetHandle(CopyIcon(LoadIconA(nullptr, MAKEINTRESOURCEA(32512))));  // IDI_APPLICATION
+    dialog.SetIcon(&icon);
+}
+
+template <class T, bool Customized>
+Subject MakeFind(TForm* owner, const TEventSink& sink)
+{
+    auto* dialog = new T(owner);
+    if constexpr (Customized)
+        Customize(*dialog, owner);
+    dialog->SetFindText("needle");
+    dialog->OnShow = [sink](TObject* s) { sink("OnShow", s); };
+    dialog->OnFind = [sink](TObject* s) { sink("OnFind", s); };
+    dialog->OnReplace = [sink](TObject* s) { sink("OnReplace", s); };
+    dialog->OnClose = [sink](TObject* s) { sink("OnClose", s); };
+    return {dialog, [dialog] { return dialog->Execute(); }, [dialog] { return dialog->GetHandle(); },
+            [dialog] { dialog->Release(); }};
+}
+
+template <class T, bool Customized>
+Subject MakeFile(TForm* owner, const TEventSink& sink)
+{
+    static TempFolder folder("tapstorm-lifetime");
+    auto* dialog = new T(owner);
+    if constexpr (Customized)
+        Customize(*dialog, owner);
+    dialog->SetInitialDir(folder.Path(""));
+    dialog->OnShow = [sink](TObject* s) { sink("OnShow", s); };
+    dialog->OnFolderChange = [sink](TObject* s) { sink("OnFolderChange", s); };
+    dialog->OnCanClose = [sink](TObject* s, bool&) { sink("OnCanClose", s); };
+    dialog->OnClose = [sink](TObject* s) { sink("OnClose", s); };
+    return {dialog, [dialog] { return dialog->Execute(); },
+            [dialog] { return FileDialogDriver::DialogOf(dialog->GetHandle()); }, [dialog] { dialog->Release(); }};
+}
+
+template <class T, bool Customized>
+Subject MakeFolder(TForm* owner, const TEventSink& sink)
+{
+    static TempFolder folder("tapstorm-lifetime");
+    auto* dialog = new T(owner);
+    if constexpr (Customized)
+        Customize(*dialog, owner);
+    dialog->SetSelectFolder(folder.Path("").substr(0, folder.Path("").size() - 1));
+    dialog->OnShow = [sink](TObject* s) { sink("OnShow", s); };
+    dialog->OnFolderChange = [sink](TObject* s) { sink("OnFolderChange", s); };
+    dialog->OnCanClose = [sink](TObject* s, bool&) { sink("OnCanClose", s); };
+    dialog->OnClose = [sink](TObject* s) { sink("OnClose", s); };
+    return {dialog, [dialog] { return dialog->Execute(); }, [dialog] { return dialog->GetHandle(); },
+            [dialog] { dialog->Release(); }};
+}
+
+void Confirm(HWND dialog)
+{
+    FileDialogDriver::TypeAndConfirm(dialog, "lifetime.txt");
+}
+
+const std::vector<Event> FindEvents = {{"OnShow", nullptr}, {"OnFind", [](HWND d) { Press(d, IDOK); }},
+                                       {"OnClose", [](HWND d) { Press(d, IDCANCEL); }}};
+const std::vector<Event> ReplaceEvents = {{"OnShow", nullptr},
+                                          {"OnFind", [](HWND d) { Press(d, IDOK); }},
+                                          {"OnReplace", [](HWND d) { Press(d, psh1); }},
+                                          {"OnClose", [](HWND d) { Press(d, IDCANCEL); }}};
+const std::vector<Event> FileEvents = {{"OnShow", nullptr},
+                                       {"OnFolderChange", nullptr},
+                                       {"OnCanClose", Confirm},
+                                       {"OnClose", [](HWND d) { Press(d, IDCANCEL); }}};
+const std::vector<Event> FolderEvents = {{"OnShow", nullptr},
+                                         {"OnFolderChange", nullptr},
+                                         {"OnCanClose", [](HWND d) { Press(d, IDOK); }},
+                                         {"OnClose", [](HWND d) { Press(d, IDCANCEL); }}};
+
+const Kind Kinds[] = {
+    {"find", MakeFind<TFindDialog, false>, FindEvents},
+    {"customized find", MakeFind<TCFindDialog, true>, FindEvents},
+    {"replace", MakeFind<TReplaceDialog, false>, ReplaceEvents},
+    {"customized replace", MakeFind<TCReplaceDialog, true>, ReplaceEvents},
+    {"open", MakeFile<TOpenDialog, false>, FileEvents},
+    {"customized open", MakeFile<TCOpenDialog, true>, FileEvents},
+    {"save", MakeFile<TSaveDialog, false>, FileEvents},
+    {"customized save", MakeFile<TCSaveDialog, true>, FileEvents},
+    {"folder", MakeFolder<TSelectFolderDialog, false>, FolderEvents},
+    {"customized folder", MakeFolder<TCSelectFolderDialog, true>, FolderEvents},
+};
+
+// How the component goes: released from one of its events, with its owner, or directly.
+enum class Way { Release, WithOwner, Directly };
+
+// The step the thread timer runs while a case goes on (also inside the dialogs' modal loops).
+std::function<void()> Step;
+void CALLBACK Tick(HWND, UINT, UINT_PTR, DWORD)
+{
+    static bool busy = false;
+    if (Step && !busy) {
+        busy = true;
+        Step();
+        busy = false;
+    }
+}
+
+bool PumpUntil(const std::function<bool()>& done)
+{
+    const DWORD start = GetTickCount();
+    while (!done()) {
+        if (GetTickCount() - start > 30000)
+            return false;
+        MSG msg;
+        while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) {
+            TranslateMessage(&msg);
+            DispatchMessageA(&msg);
+        }
+        MsgWaitForMultipleObjects(0, nullptr, FALSE, 10, QS_ALLINPUT);
+    }
+    return true;
+}
+
+// Runs one case; returns what went wrong, empty for nothing.
+std::string RunCase(const Kind& kind, Way way, const char* event, Action cause)
+{
+    auto* owner = new TProbeForm(nullptr);
+    const std::type_info* type = nullptr;
+    TComponent* component = nullptr;
+    int closes = 0;
+    std::string problems;
+    bool released = false;
+    Subject subject = kind.Make(owner, [&](const std::string& name, TObject* sender) {
+        if (name == "OnClose") {
+            ++closes;
+            if (sender != component || typeid(*sender) != *type)
+                problems += "OnClose without its whole sender; ";
+            else if (dynamic_cast<TProbeForm*>(component->GetOwner()) == nullptr)
+                problems += "OnClose without its whole owner; ";
+        }
+        if (way == Way::Release && name == event && !released) {
+            released = true;
+            subject.Release();
+        }
+    });
+    component = subject.Component;
+    type = &typeid(*component);
+    auto watch = MakeObject<TFreeWatch>(component);
+
+    bool acted = false;
+    int ticks = 0;
+    Step = [&] {
+        if (watch->Freed)
+            return;
+        HWND window = subject.Window();
+        if (window == nullptr || !IsWindowVisible(window))
+            return;
+        if (++ticks > 1000) {
+            // Stuck: close it so the suite goes on, and say so.
+            problems += "still open; ";
+            Press(window, IDCANCEL);
+            return;
+        }
+        if (acted)
+            return;
+        acted = true;
+        if (way == Way::WithOwner)
+            FreeObject(owner);
+        else if (way == Way::Directly)
+            FreeObject(component);
+        else if (cause != nullptr)
+            cause(window);
+    };
+    UINT_PTR timer = SetTimer(nullptr, 0, 20, Tick);
+    subject.Execute();
+    if (!PumpUntil([&] { return watch->Freed; }))
+        problems += "never freed; ";
+    KillTimer(nullptr, timer);
+    Step = nullptr;
+    if (closes != 1)
+        problems += "OnClose seen " + std::to_string(closes) + " times; ";
+    if (way != Way::WithOwner)
+        FreeObject(owner);
+    return problems;
+}
+
+// Opens a customized find dialog with an icon: it opens, and the class icon it shows is live.
+bool NextDialogHasALiveClassIcon()
+{
+    auto dialog = MakeObject<TCFindDialog>(nullptr);
+    TIcon icon;
+    icon.SetHandle(CopyIcon(LoadIconA(nullptr, MAKEINTRESOURCEA(32516))));  // IDI_INFORMATION
+    dialog->SetIcon(&icon);
+    if (!dialog->Execute())
+        return false;
+    auto classIcon = reinterpret_cast<HICON>(GetClassLongPtrA(dialog->GetHandle(), GCLP_HICON));
+    ICONINFO info = {};
+    if (classIcon == nullptr || !GetIconInfo(classIcon, &info))
+        return false;
+    DeleteObject(info.hbmColor);
+    DeleteObject(info.hbmMask);
+    return true;
+}
+
+TEST(LifetimeTest, EveryComponentEndsWholeHoweverItIsFreedWhileOpen)
+{
+    for (const Kind& kind : Kinds) {
+        for (const Event& event : kind.Events) {
+            EXPECT_EQ("", RunCase(kind, Way::Release, event.Name, event.Cause))
+                << kind.Name << ", released from " << event.Name;
+        }
+        EXPECT_EQ("", RunCase(kind, Way::WithOwner, "", nullptr)) << kind.Name << ", freed with its owner";
+        EXPECT_EQ("", RunCase(kind, Way::Directly, "", nullptr)) << kind.Name << ", freed directly";
+        // A dead handle left in the shared class would stay there for every later dialog.
+        EXPECT_TRUE(NextDialogHasALiveClassIcon()) << "after the " << kind.Name << " cases";
+    }
+}
+
+}  // namespace
