@@ -50,53 +50,26 @@ void SubFormToBottom(TCustomDlgsUnit* unit)
         SetWindowPos(form->GetHandle(), HWND_BOTTOM, 0, 0, 0, 0, SWP_NOSIZE | SWP_NOMOVE | SWP_NOACTIVATE);
 }
 
-// The window is initialised: a new customizer takes it over and sizes and places it.
-void Customize(TCustomDlgsUnit* unit, HWND window, TDialogCustomizer*& customizer)
-{
-    customizer = new TFixedFindDialogCustomizer;
-    unit->RegistDialog(window, customizer);
-    unit->StartCustomize();
-}
 }  // namespace
 
 // ---------------------------------------------------------------------------------------------
 // TCustomizableFindDialog
 
 template <class TBase>
-TCustomizableFindDialog<TBase>::TCustomizableFindDialog(TComponent* owner)
-    : TBase(owner), FDlgsUnit(new TCustomDlgsUnit(this))
-{
-}
-
-template <class TBase>
-TCustomizableFindDialog<TBase>::~TCustomizableFindDialog()
-{
-    // Off the still-open window first, so the window's destruction that follows finds no
-    // customizer.
-    delete FCustomizer;
-    FCustomizer = nullptr;
-}
-
-template <class TBase>
 bool TCustomizableFindDialog<TBase>::Execute()
 {
     if (this->GetHandle() == nullptr)
-        SubFormToBottom(FDlgsUnit);
+        SubFormToBottom(this->FDlgsUnit);
     return TBase::Execute();
 }
 
 template <class TBase>
 void TCustomizableFindDialog<TBase>::DoShow()
 {
-    Customize(FDlgsUnit, this->GetHandle(), FCustomizer);
+    // The window is initialised: a new customizer takes it over and sizes and places it.
+    this->AttachCustomizer(this->GetHandle(), new TFixedFindDialogCustomizer);
+    this->FDlgsUnit->StartCustomize();
     TBase::DoShow();
-}
-
-template <class TBase>
-void TCustomizableFindDialog<TBase>::DoClose()
-{
-    CustomizerRelease release{FCustomizer};
-    TBase::DoClose();
 }
 
 template class TCustomizableFindDialog<TFindDialog>;

@@ -10,41 +10,15 @@ namespace CustDlgs {
 
 // The customization the find and replace dialogs share, on either framework dialog.
 template <class TBase>
-class TCustomizableFindDialog : public TBase {
+class TCustomizableFindDialog : public TCustomizableDialog<TBase> {
 public:
-    explicit TCustomizableFindDialog(TComponent* owner);
+    using TCustomizableDialog<TBase>::TCustomizableDialog;
 
     bool Execute() override;
 
-    TForm* GetSubForm() const { return FDlgsUnit->GetSubForm(); }
-    // The form embedded in the dialog (null for none); it is not owned.
-    void SetSubForm(TForm* value) { FDlgsUnit->SetSubForm(value); }
-
-    // Published.
-    TSubFormPos GetSubFormPos() const { return FDlgsUnit->GetSubFormPos(); }
-    void SetSubFormPos(TSubFormPos value) { FDlgsUnit->SetSubFormPos(value); }
-    TSubFormAnchors GetSubFormAnchors() const { return FDlgsUnit->GetSubFormAnchors(); }
-    void SetSubFormAnchors(TSubFormAnchors value) { FDlgsUnit->SetSubFormAnchors(value); }
-    TDialogEdgeSpace* GetMinEdgeSpace() const { return FDlgsUnit->GetMinEdgeSpace(); }
-    void SetMinEdgeSpace(TDialogEdgeSpace* value) { FDlgsUnit->SetMinEdgeSpace(value); }
-    bool GetDialogSizing() const { return FDlgsUnit->GetDialogSizing(); }
-    void SetDialogSizing(bool value) { FDlgsUnit->SetDialogSizing(value); }
-    AnsiString GetCaption() const { return FDlgsUnit->GetCaption(); }
-    void SetCaption(const AnsiString& value) { FDlgsUnit->SetCaption(value); }
-    TIcon* GetIcon() const { return FDlgsUnit->GetIcon(); }
-    void SetIcon(TIcon* value) { FDlgsUnit->SetIcon(value); }
-
-    // The customizer of the open dialog window; null while closed.
-    TDialogCustomizer* GetCustomizer() const { return FCustomizer; }
-
 protected:
-    ~TCustomizableFindDialog() override;
+    ~TCustomizableFindDialog() override = default;
     void DoShow() override;
-    void DoClose() override;
-
-private:
-    TCustomDlgsUnit* FDlgsUnit;
-    TDialogCustomizer* FCustomizer = nullptr;
 };
 
 // Both kinds are built once, with the library.

@@ -19,12 +19,9 @@ bool WindowHeight(HWND window, int& height)
 }
 }  // namespace
 
-TCOpenDialog::TCOpenDialog(TComponent* owner) : TOpenDialog(owner), FDlgsUnit(new TCustomDlgsUnit(this)) {}
+TCOpenDialog::TCOpenDialog(TComponent* owner) : TCustomizableDialog(owner) {}
 
-TCOpenDialog::~TCOpenDialog()
-{
-    delete FCustomizer;
-}
+TCOpenDialog::~TCOpenDialog() = default;
 
 bool TCSaveDialog::Execute()
 {
@@ -43,23 +40,21 @@ void TCOpenDialog::DoShow()
 {
     const bool explorer = IsExplorerLook();
     const bool sizing = explorer && GetOptions().Contains(ofEnableSizing);
-    // A customizer left from an opening that never closed must not leak.
-    delete FCustomizer;
-    FCustomizer = nullptr;
     HWND dialog;
+    TDialogCustomizer* customizer;
     if (explorer) {
         dialog = GetParent(GetHandle());
         // The hook's own child takes no room among the dialog's controls.
         SetWindowPos(GetHandle(), nullptr, 0, 0, 0, 0, 0);
         if (sizing)
-            FCustomizer = new TSizingDialogCustomizer;
+            customizer = new TSizingDialogCustomizer;
         else
-            FCustomizer = new TFixedOpenDialogCustomizer;
+            customizer = new TFixedOpenDialogCustomizer;
     } else {
         dialog = GetHandle();
-        FCustomizer = new TFixedOldOpenDialogCustomizer;
+        customizer = new TFixedOldOpenDialogCustomizer;
     }
-    FDlgsUnit->RegistDialog(dialog, FCustomizer);
+    AttachCustomizer(dialog, customizer);
     TOpenDialog::DoShow();
     FStartPending = true;
 }
@@ -90,11 +85,9 @@ void TCOpenDialog::DoFolderChange()
 
 void TCOpenDialog::DoClose()
 {
-    // A dialog closed before its deferred start leaves nothing pending for the next one, and
-    // the customizer goes with the window, whatever the close handler does.
+    // A dialog closed before its deferred start leaves nothing pending for the next one.
     FStartPending = false;
-    CustomizerRelease release{FCustomizer};
-    TOpenDialog::DoClose();
+    TCustomizableDialog::DoClose();
 }
 
 bool TFixedOpenDialogCustomizer::CalcDialogCenterLine(TPoint& point)

@@ -10,7 +10,7 @@ namespace CustDlgs {
 // The open-file dialog with the customization of the dialogs library. At each opening it
 // picks the customizer the look needs and starts customizing at the first folder change
 // (Explorer look) or the first show-window message (old look).
-class TCOpenDialog : public TOpenDialog {
+class TCOpenDialog : public TCustomizableDialog<TOpenDialog> {
 public:
     explicit TCOpenDialog(TComponent* owner);
 
@@ -19,31 +19,10 @@ public:
     // WM_SHOWWINDOW goes to WMShowWindow, everything else to the framework.
     void Dispatch(TMessage& message) override;
 
-    TSubFormPos GetSubFormPos() const { return FDlgsUnit->GetSubFormPos(); }
-    void SetSubFormPos(TSubFormPos value) { FDlgsUnit->SetSubFormPos(value); }
-    TSubFormAnchors GetSubFormAnchors() const { return FDlgsUnit->GetSubFormAnchors(); }
-    void SetSubFormAnchors(TSubFormAnchors value) { FDlgsUnit->SetSubFormAnchors(value); }
-    TDialogEdgeSpace* GetMinEdgeSpace() const { return FDlgsUnit->GetMinEdgeSpace(); }
-    void SetMinEdgeSpace(TDialogEdgeSpace* value) { FDlgsUnit->SetMinEdgeSpace(value); }
-    bool GetDialogSizing() const { return FDlgsUnit->GetDialogSizing(); }
-    void SetDialogSizing(bool value) { FDlgsUnit->SetDialogSizing(value); }
-    AnsiString GetCaption() const { return FDlgsUnit->GetCaption(); }
-    void SetCaption(const AnsiString& value) { FDlgsUnit->SetCaption(value); }
-    TIcon* GetIcon() const { return FDlgsUnit->GetIcon(); }
-    void SetIcon(TIcon* value) { FDlgsUnit->SetIcon(value); }
-
-    // The form embedded at each opening (not published; not owned).
-    TForm* GetSubForm() const { return FDlgsUnit->GetSubForm(); }
-    void SetSubForm(TForm* value) { FDlgsUnit->SetSubForm(value); }
-    // The settings object, for what the properties above do not reach (position, size).
-    TCustomDlgsUnit* GetDlgsUnit() const { return FDlgsUnit; }
-
     // Fires once per opening, when the customizing has started (the dialog is sized and placed).
     const TNotifyEvent& GetOnShowWindow() const { return FOnShowWindow; }
     void SetOnShowWindow(TNotifyEvent value) { FOnShowWindow = std::move(value); }
 
-    // The customizer of the open dialog, null while none is attached.
-    TDialogCustomizer* GetCustomizer() const { return FCustomizer; }
     bool GetStartPending() const { return FStartPending; }
 
 protected:
@@ -56,8 +35,6 @@ protected:
     void DoClose() override;
 
 private:
-    TCustomDlgsUnit* FDlgsUnit = nullptr;
-    TDialogCustomizer* FCustomizer = nullptr;
     TNotifyEvent FOnShowWindow;
     bool FStartPending = false;
 };

@@ -639,41 +639,19 @@ bool TOldSelectFolderDialogCustomizer::CalcDialogCenterLine(TPoint& point)
 // ---------------------------------------------------------------------------------------------
 // TCSelectFolderDialog
 
-TCSelectFolderDialog::TCSelectFolderDialog(TComponent* owner)
-    : TSelectFolderDialog(owner), FDlgsUnit(new TCustomDlgsUnit(this))
-{
-}
+TCSelectFolderDialog::TCSelectFolderDialog(TComponent* owner) : TCustomizableDialog(owner) {}
 
-TCSelectFolderDialog::~TCSelectFolderDialog()
-{
-    ReleaseCustomizer();
-}
-
-void TCSelectFolderDialog::ReleaseCustomizer()
-{
-    TDialogCustomizer* customizer = FCustomizer;
-    FCustomizer = nullptr;
-    delete customizer;
-}
+TCSelectFolderDialog::~TCSelectFolderDialog() = default;
 
 void TCSelectFolderDialog::DoShow()
 {
-    ReleaseCustomizer();
     const bool newStyle =
         (GetOptions() & OptionBit(bifNewDialogStyle)) != 0 && ShellApi().ShellVersion() >= 0x50000;
     if (newStyle)
-        FCustomizer = new TNewSelectFolderDialogCustomizer;
+        AttachCustomizer(GetHandle(), new TNewSelectFolderDialogCustomizer);
     else
-        FCustomizer = new TOldSelectFolderDialogCustomizer;
-    FDlgsUnit->RegistDialog(GetHandle(), FCustomizer);
+        AttachCustomizer(GetHandle(), new TOldSelectFolderDialogCustomizer);
     TSelectFolderDialog::DoShow();
-}
-
-void TCSelectFolderDialog::DoClose()
-{
-    // The customizer goes with the window, whatever the close handler does.
-    CustomizerRelease release{FCustomizer};
-    TSelectFolderDialog::DoClose();
 }
 
 void TCSelectFolderDialog::DoShowWindow()

@@ -308,7 +308,7 @@ public:
 
 // The folder browser with a caller's form embedded, optional sizing, minimum edge spaces, a
 // caption and an icon, and its place remembered from one opening to the next.
-class TCSelectFolderDialog : public TSelectFolderDialog {
+class TCSelectFolderDialog : public TCustomizableDialog<TSelectFolderDialog> {
 public:
     explicit TCSelectFolderDialog(TComponent* owner);
 
@@ -316,41 +316,13 @@ public:
 
     void Dispatch(TMessage& message) override;
 
-    TSubFormPos GetSubFormPos() const { return FDlgsUnit->GetSubFormPos(); }
-    void SetSubFormPos(TSubFormPos value) { FDlgsUnit->SetSubFormPos(value); }
-    TSubFormAnchors GetSubFormAnchors() const { return FDlgsUnit->GetSubFormAnchors(); }
-    void SetSubFormAnchors(TSubFormAnchors value) { FDlgsUnit->SetSubFormAnchors(value); }
-    TDialogEdgeSpace* GetMinEdgeSpace() const { return FDlgsUnit->GetMinEdgeSpace(); }
-    void SetMinEdgeSpace(TDialogEdgeSpace* value) { FDlgsUnit->SetMinEdgeSpace(value); }
-    bool GetDialogSizing() const { return FDlgsUnit->GetDialogSizing(); }
-    void SetDialogSizing(bool value) { FDlgsUnit->SetDialogSizing(value); }
-    AnsiString GetCaption() const { return FDlgsUnit->GetCaption(); }
-    void SetCaption(const AnsiString& value) { FDlgsUnit->SetCaption(value); }
-    TIcon* GetIcon() const { return FDlgsUnit->GetIcon(); }
-    void SetIcon(TIcon* value) { FDlgsUnit->SetIcon(value); }
-    // The caller's form to embed (not owned).
-    TForm* GetSubForm() const { return FDlgsUnit->GetSubForm(); }
-    void SetSubForm(TForm* value) { FDlgsUnit->SetSubForm(value); }
-
-    // The customization settings (position, size and everything above).
-    TCustomDlgsUnit* GetDlgsUnit() const { return FDlgsUnit; }
-    // The customizer of the open browser; null while none is open.
-    TDialogCustomizer* GetCustomizer() const { return FCustomizer; }
-
 protected:
     ~TCSelectFolderDialog() override;
     void DoShow() override;
-    void DoClose() override;
     // Every show or hide of the browser window: starts the customizing.
     virtual void DoShowWindow();
 
     void WMShowWindow(TMessage& message);
-
-private:
-    void ReleaseCustomizer();
-
-    TCustomDlgsUnit* FDlgsUnit;
-    TDialogCustomizer* FCustomizer = nullptr;
 };
 
 namespace CSelFDlg {

@@ -228,4 +228,58 @@ struct CustomizerRelease {
     }
 };
 
+// What every customizable dialog component adds to the framework component it extends: the
+// settings unit it owns (freed with it), the properties forwarded to the unit, and the
+// customizer of the open window, which goes with the window whatever its close handler does.
+template <class TBase>
+class TCustomizableDialog : public TBase {
+public:
+    explicit TCustomizableDialog(TComponent* owner) : TBase(owner), FDlgsUnit(new TCustomDlgsUnit(this)) {}
+
+    TSubFormPos GetSubFormPos() const { return FDlgsUnit->GetSubFormPos(); }
+    void SetSubFormPos(TSubFormPos value) { FDlgsUnit->SetSubFormPos(value); }
+    TSubFormAnchors GetSubFormAnchors() const { return FDlgsUnit->GetSubFormAnchors(); }
+    void SetSubFormAnchors(TSubFormAnchors value) { FDlgsUnit->SetSubFormAnchors(value); }
+    TDialogEdgeSpace* GetMinEdgeSpace() const { return FDlgsUnit->GetMinEdgeSpace(); }
+    void SetMinEdgeSpace(TDialogEdgeSpace* value) { FDlgsUnit->SetMinEdgeSpace(value); }
+    bool GetDialogSizing() const { return FDlgsUnit->GetDialogSizing(); }
+    void SetDialogSizing(bool value) { FDlgsUnit->SetDialogSizing(value); }
+    AnsiString GetCaption() const { return FDlgsUnit->GetCaption(); }
+    void SetCaption(const AnsiString& value) { FDlgsUnit->SetCaption(value); }
+    TIcon* GetIcon() const { return FDlgsUnit->GetIcon(); }
+    void SetIcon(TIcon* value) { FDlgsUnit->SetIcon(value); }
+    // The form embedded at each opening (not published; not owned).
+    TForm* GetSubForm() const { return FDlgsUnit->GetSubForm(); }
+    void SetSubForm(TForm* value) { FDlgsUnit->SetSubForm(value); }
+
+    // The settings object, for what the properties above do not reach (position, size).
+    TCustomDlgsUnit* GetDlgsUnit() const { return FDlgsUnit; }
+    // The customizer of the open dialog window; null while none is attached.
+    TDialogCustomizer* GetCustomizer() const { return FCustomizer; }
+
+protected:
+    ~TCustomizableDialog() override { ReleaseCustomizer(); }
+
+    // Attaches `customizer` to the dialog `window` through the unit; one left from an opening
+    // that never closed goes first.
+    void AttachCustomizer(HWND window, TDialogCustomizer* customizer)
+    {
+        ReleaseCustomizer();
+        FCustomizer = customizer;
+        FDlgsUnit->RegistDialog(window, customizer);
+    }
+    void ReleaseCustomizer() { CustomizerRelease release{FCustomizer}; }
+    // Fires OnClose, then frees the customizer, also when the handler fails.
+    void DoClose() override
+    {
+        CustomizerRelease release{FCustomizer};
+        TBase::DoClose();
+    }
+
+    TCustomDlgsUnit* const FDlgsUnit;
+
+private:
+    TDialogCustomizer* FCustomizer = nullptr;
+};
+
 }  // namespace CustDlgs
