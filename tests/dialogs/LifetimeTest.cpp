@@ -103,6 +103,16 @@ Subject MakeFind(TForm* owner, const TEventSink& sink)
             [dialog] { dialog->Release(); }};
 }
 
+// The events the file and folder components share.
+template <class T>
+void BindBrowsingEvents(T& dialog, const TEventSink& sink)
+{
+    dialog.OnShow = [sink](TObject* s) { sink("OnShow", s); };
+    dialog.OnFolderChange = [sink](TObject* s) { sink("OnFolderChange", s); };
+    dialog.OnCanClose = [sink](TObject* s, bool&) { sink("OnCanClose", s); };
+    dialog.OnClose = [sink](TObject* s) { sink("OnClose", s); };
+}
+
 template <class T, bool Customized>
 Subject MakeFile(TForm* owner, const TEventSink& sink)
 {
@@ -111,10 +121,7 @@ Subject MakeFile(TForm* owner, const TEventSink& sink)
     if constexpr (Customized)
         Customize(*dialog, owner);
     dialog->SetInitialDir(folder.Path(""));
-    dialog->OnShow = [sink](TObject* s) { sink("OnShow", s); };
-    dialog->OnFolderChange = [sink](TObject* s) { sink("OnFolderChange", s); };
-    dialog->OnCanClose = [sink](TObject* s, bool&) { sink("OnCanClose", s); };
-    dialog->OnClose = [sink](TObject* s) { sink("OnClose", s); };
+    BindBrowsingEvents(*dialog, sink);
     return {dialog, [dialog] { return dialog->Execute(); },
             [dialog] { return FileDialogDriver::DialogOf(dialog->GetHandle()); }, [dialog] { dialog->Release(); }};
 }
@@ -127,10 +134,7 @@ Subject MakeFolder(TForm* owner, const TEventSink& sink)
     if constexpr (Customized)
         Customize(*dialog, owner);
     dialog->SetSelectFolder(folder.Path("").substr(0, folder.Path("").size() - 1));
-    dialog->OnShow = [sink](TObject* s) { sink("OnShow", s); };
-    dialog->OnFolderChange = [sink](TObject* s) { sink("OnFolderChange", s); };
-    dialog->OnCanClose = [sink](TObject* s, bool&) { sink("OnCanClose", s); };
-    dialog->OnClose = [sink](TObject* s) { sink("OnClose", s); };
+    BindBrowsingEvents(*dialog, sink);
     return {dialog, [dialog] { return dialog->Execute(); }, [dialog] { return dialog->GetHandle(); },
             [dialog] { dialog->Release(); }};
 }

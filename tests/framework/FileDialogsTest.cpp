@@ -243,7 +243,8 @@ TEST(FileDialogTest, MultiSelectionInFoldersEndingInADoubleByteCharacterGivesNam
         ASSERT_TRUE(CreateDirectoryA(folder.c_str(), nullptr));
         for (const char* file : {"a.txt", "b.txt"})
             WriteBytes(folder + "\\" + file, "x");
-        TOpenDialog dialog(nullptr);
+        auto dialogOwned = MakeObject<TOpenDialog>(nullptr);
+        TOpenDialog& dialog = *dialogOwned;
         dialog.SetOptions(dialog.GetOptions().Include(ofAllowMultiSelect));
         dialog.SetInitialDir(folder);
         FileDialogDriver driver;
@@ -275,7 +276,8 @@ TEST(FileDialogTest, JapaneseFiltersShowWholeDescriptionsAndApplyTheirOwnPattern
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.Filter);
-        TOpenDialog dialog(nullptr);
+        auto dialogOwned = MakeObject<TOpenDialog>(nullptr);
+        TOpenDialog& dialog = *dialogOwned;
         dialog.SetFilter(c.Filter);
         dialog.SetInitialDir(folder.Path(""));
         std::vector<AnsiString> descriptions;
@@ -317,7 +319,8 @@ TEST(FileDialogTest, LargeMultiSelectionsComeBackWhole)
             typed += "\"" + name + "\" ";
         }
         ASSERT_GT(made.size() * c.NameLength, size_t(TOpenDialog::FileBufferLength));
-        TOpenDialog dialog(nullptr);
+        auto dialogOwned = MakeObject<TOpenDialog>(nullptr);
+        TOpenDialog& dialog = *dialogOwned;
         dialog.SetOptions(dialog.GetOptions().Include(ofAllowMultiSelect));
         dialog.SetInitialDir(folder.Path(""));
         auto choose = [&](HWND window) {
@@ -362,7 +365,8 @@ TEST(FileDialogTest, OverLongPathValuesRaiseAndADefaultExtensionLosesItsPeriod)
     };
     TempFolder folder;
     for (const Case& c : cases) {
-        TSaveDialog dialog(nullptr);
+        auto dialogOwned = MakeObject<TSaveDialog>(nullptr);
+        TSaveDialog& dialog = *dialogOwned;
         c.Set(dialog);
         bool opened = false;
         dialog.OnShow = [&](TObject*) { opened = true; };
@@ -370,7 +374,8 @@ TEST(FileDialogTest, OverLongPathValuesRaiseAndADefaultExtensionLosesItsPeriod)
         EXPECT_NE(std::string::npos, message.find(c.Property)) << c.Property << ": " << message;
         EXPECT_FALSE(opened);
     }
-    TSaveDialog dialog(nullptr);
+    auto dialogOwned = MakeObject<TSaveDialog>(nullptr);
+    TSaveDialog& dialog = *dialogOwned;
     dialog.SetInitialDir(folder.Path(""));
     dialog.SetDefaultExt(".txt");
     FileDialogDriver driver;
