@@ -24,7 +24,7 @@ const int DesignHeight = 160;
 
 // A sub form of DesignWidth x DesignHeight with a label, built in design pixels.
 struct SampleSubForm {
-    std::unique_ptr<TForm> Form;
+    TObjectPtr<TForm> Form;
     TLabel* Label;
 
     SampleSubForm() : Form(new TForm(nullptr))
@@ -83,7 +83,8 @@ void ExpectSubFormAtTheRight(HWND dialog, const SampleSubForm& sub)
 TEST(ScaledSubFormTest, FindDialogTakesTheSubFormScaledAsItIs)
 {
     SampleSubForm sub;
-    TCFindDialog dialog(nullptr);
+    auto dialogOwned = MakeObject<TCFindDialog>(nullptr);
+    TCFindDialog& dialog = *dialogOwned;
     dialog.SetSubForm(sub.Form.get());
     dialog.SetSubFormPos(fpRight);
     ASSERT_TRUE(dialog.Execute());
@@ -99,7 +100,8 @@ TEST(ScaledSubFormTest, OpenDialogTakesTheSubFormScaledAsItIs)
 {
     TempFolder folder;
     SampleSubForm sub;
-    TCOpenDialog dialog(nullptr);
+    auto dialogOwned = MakeObject<TCOpenDialog>(nullptr);
+    TCOpenDialog& dialog = *dialogOwned;
     // The look whose controls the library lays out itself; in the resizable look the platform
     // lays them out again over the whole window when it is resized.
     dialog.SetOptions(dialog.GetOptions().Exclude(ofEnableSizing));

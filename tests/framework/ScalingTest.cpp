@@ -24,7 +24,7 @@ RECT PlaceInParent(HWND window)
 // A form built in code the way the program builds its own: sizes in design pixels, some
 // controls placed before the window exists and some after.
 struct SampleForm {
-    std::unique_ptr<TForm> Form;
+    TObjectPtr<TForm> Form;
     TLabel* Label;
     TComboBox* List;
     TTrackBar* Bar;
@@ -102,7 +102,7 @@ TEST(ScalingTest, AFormIsScaledToTheScreenAsItIsBuiltUnlessItOptsOut)
 
 TEST(ScalingTest, FontsInPixelsAreScaledFontsInPointsFollowTheScreenOnce)
 {
-    std::unique_ptr<TForm> form(new TForm(nullptr));
+    TObjectPtr<TForm> form(new TForm(nullptr));
     auto* pixels = new TLabel(form.get());
     pixels->GetFont()->SetHeight(-12);
     pixels->SetParent(form.get());
