@@ -152,11 +152,12 @@ TEST_P(SubFormClearanceTest, NoControlOnTheSubFormAtAnyPositionShownAndGrown)
     const Kind kind = GetParam();
     for (TSubFormPos pos : {fpLeft, fpTop, fpRight, fpBottom, fpClient}) {
         SCOPED_TRACE(testing::Message() << "dialog " << int(kind) << ", sub form at " << int(pos));
-        std::unique_ptr<TForm> sub(NewSubForm(SubWidth, SubHeight));
+        TObjectPtr<TForm> sub(NewSubForm(SubWidth, SubHeight));
         switch (kind) {
         case Kind::FolderNew:
         case Kind::FolderOld: {
-            TCSelectFolderDialog dialog(nullptr);
+            auto dialogOwned = MakeObject<TCSelectFolderDialog>(nullptr);
+            TCSelectFolderDialog& dialog = *dialogOwned;
             const unsigned look = kind == Kind::FolderNew ? OptionBit(bifNewDialogStyle) : 0;
             dialog.SetOptions(static_cast<TSFolderOptions>(OptionBit(bifReturnOnlyFSDirs) | look));
             Customize(dialog, sub.get(), pos);
@@ -166,18 +167,21 @@ TEST_P(SubFormClearanceTest, NoControlOnTheSubFormAtAnyPositionShownAndGrown)
         case Kind::OpenExplorer:
         case Kind::OpenExplorerFixed:
         case Kind::OpenOld: {
-            TCOpenDialog dialog(nullptr);
+            auto dialogOwned = MakeObject<TCOpenDialog>(nullptr);
+            TCOpenDialog& dialog = *dialogOwned;
             RunFile(dialog, kind, sub.get(), pos);
             break;
         }
         case Kind::SaveOld: {
-            TCSaveDialog dialog(nullptr);
+            auto dialogOwned = MakeObject<TCSaveDialog>(nullptr);
+            TCSaveDialog& dialog = *dialogOwned;
             RunFile(dialog, kind, sub.get(), pos);
             break;
         }
         case Kind::Find: {
             // Modeless: the window is open when Execute returns.
-            TCFindDialog dialog(nullptr);
+            auto dialogOwned = MakeObject<TCFindDialog>(nullptr);
+            TCFindDialog& dialog = *dialogOwned;
             Customize(dialog, sub.get(), pos);
             ASSERT_TRUE(dialog.Execute());
             Pump();

@@ -117,7 +117,8 @@ TEST(FormTest, ClientSizeIsWhatWasSetWithOrWithoutAWindow)
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(testing::Message() << c.Border << " " << c.At << " " << c.Width << "x" << c.Height);
-        TForm form(nullptr);
+        auto formOwned = MakeObject<TForm>(nullptr);
+        TForm& form = *formOwned;
         form.SetScaled(false);  // the sizes as set, on a screen of any resolution
         form.SetBorderStyle(c.Border);
         if (c.At != beforeWindow)
