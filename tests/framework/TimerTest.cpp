@@ -179,21 +179,25 @@ struct Marker {
     }
 };
 
-// Whatever a late handler missed, it finds one tick waiting when it returns, not a queue of them.
+// Whatever a late handler missed, it finds one tick waiting when it returns, not a queue of them:
+// ten deadlines pass during the handler, and before the message the handler posted as it ended
+// come at most the catch-up tick and the grid's next one (which may fall due at once; the
+// application's loop runs a due tick before a waiting message).
 TEST_P(TimerTest, LateHandlerIsFollowedByOneTickNotABurst)
 {
     Marker marker;
-    CountingTimer t(2);
+    CountingTimer t(50);
     int callsAtMarker = -1;
     marker.OnPosted = [&] { callsAtMarker = t.Calls; };
     t.Body = [&] {
         if (t.Calls == 1) {
-            Sleep(150);  // 75 deadlines pass
+            Sleep(500);
             marker.Post();
         }
     };
-    Pump(3000, [&] { return callsAtMarker >= 0; });
-    EXPECT_EQ(2, callsAtMarker) << "ticks handled up to the end of a 150 ms handler";
+    Pump(10000, [&] { return callsAtMarker >= 0; });
+    EXPECT_GE(callsAtMarker, 1);
+    EXPECT_LE(callsAtMarker, 3) << "ticks handled up to the end of a 500 ms handler";
     EXPECT_EQ(1, t.MaxDepth);
 }
 
