@@ -35,6 +35,12 @@ TTimer::~TTimer()
     }
 }
 
+void TTimer::BeforeDestruction()
+{
+    SetEnabled(false);
+    TComponent::BeforeDestruction();
+}
+
 void TTimer::SetEnabled(bool value)
 {
     if (value == FEnabled)

@@ -3,6 +3,8 @@
 // wakes two threads.
 #include "framework/Timer.h"
 
+#include "framework/Clock.h"
+
 #include <mmsystem.h>
 
 #include <algorithm>
@@ -35,35 +37,13 @@ namespace {
 const char* const TimerWindowClass = "TTimerWindow";
 constexpr UINT TickMessage = WM_APP + 1;
 
-LONGLONG CounterFrequency()
-{
-    static const LONGLONG frequency = [] {
-        LARGE_INTEGER value;
-        QueryPerformanceFrequency(&value);
-        return value.QuadPart;
-    }();
-    return frequency;
-}
-
-LONGLONG CounterNow()
-{
-    LARGE_INTEGER value;
-    QueryPerformanceCounter(&value);
-    return value.QuadPart;
-}
-
-LONGLONG MsToCounts(LONGLONG ms)
-{
-    return ms * CounterFrequency() / 1000;
-}
-
-// Sleeps for `counts` of the performance counter, finer than a millisecond where the system can.
-void PreciseSleep(LONGLONG counts)
+// Sleeps for `counts` of the performance counter through a plain delay, as this build always did.
+void DelaySleep(LONGLONG counts)
 {
     using DelayFunc = LONG(WINAPI*)(BOOLEAN alertable, PLARGE_INTEGER interval);
     static const DelayFunc delay = reinterpret_cast<DelayFunc>(
         reinterpret_cast<void*>(GetProcAddress(GetModuleHandleA("ntdll.dll"), "NtDelayExecution")));
-    LONGLONG hundredNs = counts * 10000000 / CounterFrequency();
+    LONGLONG hundredNs = CountsToHundredNs(counts);
     if (hundredNs <= 0)
         return;
     if (delay != nullptr) {
@@ -203,7 +183,7 @@ private:
             if (remainingMs > FineSpanMs)
                 WaitForSingleObject(FWake, static_cast<DWORD>(std::min<LONGLONG>(remainingMs - FineSpanMs + 1, MAXLONG)));
             else
-                PreciseSleep(std::min(remaining, MsToCounts(1)));
+                DelaySleep(std::min(remaining, MsToCounts(1)));
         }
     }
 
@@ -242,6 +222,12 @@ TTimer::~TTimer()
         SetWindowLongPtrA(FWindow, GWLP_USERDATA, 0);
         DestroyWindow(FWindow);
     }
+}
+
+void TTimer::BeforeDestruction()
+{
+    SetEnabled(false);
+    TComponent::BeforeDestruction();
 }
 
 void TTimer::SetEnabled(bool value)
