@@ -101,18 +101,25 @@ HRESULT ShellGetDesktopFolder(IShellFolder** folder)
 // ---------------------------------------------------------------------------------------------
 // TSHFolderInfo
 
-LPITEMIDLIST TSHFolderInfo::GetItemIDList(const char* path)
+LPITEMIDLIST TSHFolderInfo::FindItemIDList(const char* path)
 {
     wchar_t wide[MAX_PATH];
     LPITEMIDLIST list = nullptr;
     // A path too long for the buffer is one the shell cannot parse; it never sees a cut one.
-    if (MultiByteToWideChar(CP_ACP, MB_PRECOMPOSED, path, -1, wide, MAX_PATH) != 0) {
-        ULONG eaten = 0;
-        ULONG attributes = 0;
-        if (FDesktopFolder->ParseDisplayName(ApplicationWindow(), nullptr, wide, &eaten, &list, &attributes) == S_OK &&
-            list != nullptr)
-            return list;
-    }
+    if (MultiByteToWideChar(CP_ACP, MB_PRECOMPOSED, path, -1, wide, MAX_PATH) == 0)
+        return nullptr;
+    ULONG eaten = 0;
+    ULONG attributes = 0;
+    if (FDesktopFolder->ParseDisplayName(ApplicationWindow(), nullptr, wide, &eaten, &list, &attributes) == S_OK)
+        return list;
+    FreeItemIDList(list);
+    return nullptr;
+}
+
+LPITEMIDLIST TSHFolderInfo::GetItemIDList(const char* path)
+{
+    if (LPITEMIDLIST list = FindItemIDList(path))
+        return list;
     throw ESelFDlgException(AnsiString("項目識別子の取得に失敗\n") + path + "  のフォルダは存在しません。");
 }
 
@@ -192,6 +199,43 @@ void TSelectFolderDialog::spItemIDList::Copy(LPCITEMIDLIST list)
     LPITEMIDLIST copy = FFolderInfo->CopyItemIDList(list);
     Free();
     FList = copy;
+}
+
+namespace {
+std::size_t ItemCount(LPCITEMIDLIST list)
+{
+    std::size_t count = 0;
+    for (const auto* bytes = reinterpret_cast<const unsigned char*>(list);; ++count) {
+        unsigned short size = 0;
+        std::memcpy(&size, bytes, sizeof(size));
+        if (size == 0)
+            return count;
+        bytes += size;
+    }
+}
+}  // namespace
+
+void TSelectFolderDialog::spItemIDList::Refresh()
+{
+    char path[MAX_PATH] = {};
+    if (FList == nullptr || TSHFolderInfo::ItemIDListSize(FList) == 0 ||
+        ShellApi().GetPathFromIDList(FList, path) != TRUE)
+        return;
+    path[MAX_PATH - 1] = '\0';
+    // Looking a path up reads the folders on the way (not the last), which may move their
+    // last-access stamps once; the second lookup sees them as they stay.
+    LPITEMIDLIST current = FFolderInfo->FindItemIDList(path);
+    if (current != nullptr) {
+        FFolderInfo->FreeItemIDList(current);
+        current = FFolderInfo->FindItemIDList(path);
+    }
+    // A place reached another way (a special folder at the top of the tree, say) keeps its own
+    // list: only the same path of items, taken afresh, replaces it.
+    if (current == nullptr || TSHFolderInfo::ItemIDListSize(current) == 0 || ItemCount(current) != ItemCount(FList)) {
+        FFolderInfo->FreeItemIDList(current);
+        return;
+    }
+    Set(current);
 }
 
 void TSelectFolderDialog::spItemIDList::SetCharToIDList(const char* path)
@@ -340,6 +384,13 @@ bool TSelectFolderDialog::DoExecute()
     root.Copy(FRoot.Get());
     if (root.Get() == nullptr && FRoot.Get() != nullptr)
         return false;  // no memory for the copy: a browser on the whole namespace would be wrong
+    // The browser finds the selection in its tree by comparing every byte of the items, time
+    // stamps included, and the stamps move whenever a folder is used: a list made earlier (set
+    // by the caller, or kept from the last run) may name nothing there, and the browser would
+    // stay on its root. Both lists are taken afresh just before it opens: the selection first,
+    // since looking it up reads the folders down to it, then the root below them.
+    FSelection.Refresh();
+    root.Refresh();
     const AnsiString title = FTitle;
     char displayName[MAX_PATH] = {};
     BROWSEINFOA info = {};

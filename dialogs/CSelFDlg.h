@@ -84,6 +84,8 @@ public:
     // A new list for `path` (system code page), owned by the caller; raises ESelFDlgException
     // when the shell cannot parse the path.
     LPITEMIDLIST GetItemIDList(const char* path);
+    // The same, null when the shell cannot parse the path.
+    LPITEMIDLIST FindItemIDList(const char* path);
     // A new copy of `list` (null for null, or when the allocator has no memory).
     LPITEMIDLIST CopyItemIDList(LPCITEMIDLIST list);
     void FreeItemIDList(LPITEMIDLIST list);
@@ -164,6 +166,9 @@ public:
         // Adopts `list` (null allowed) without copying.
         void Set(LPITEMIDLIST list);
         void Copy(LPCITEMIDLIST list);
+        // Takes a file-system folder's list afresh from its path: its items carry the folders'
+        // time stamps, which go stale. Any other list is kept.
+        void Refresh();
         void SetCharToIDList(const char* path);
         void SetSpecialFolderToIDList(TSpecialFolder folder);
         AnsiString GetString() const;
