@@ -217,21 +217,19 @@ std::size_t ItemCount(LPCITEMIDLIST list)
 
 void TSelectFolderDialog::spItemIDList::Refresh()
 {
-    char path[MAX_PATH] = {};
-    if (FList == nullptr || TSHFolderInfo::ItemIDListSize(FList) == 0 ||
-        ShellApi().GetPathFromIDList(FList, path) != TRUE)
+    const AnsiString path = GetString();
+    if (path.empty())
         return;
-    path[MAX_PATH - 1] = '\0';
     // Looking a path up reads the folders on the way (not the last), which may move their
     // last-access stamps once; the second lookup sees them as they stay.
-    LPITEMIDLIST current = FFolderInfo->FindItemIDList(path);
+    LPITEMIDLIST current = FFolderInfo->FindItemIDList(path.c_str());
     if (current != nullptr) {
         FFolderInfo->FreeItemIDList(current);
-        current = FFolderInfo->FindItemIDList(path);
+        current = FFolderInfo->FindItemIDList(path.c_str());
     }
     // A place reached another way (a special folder at the top of the tree, say) keeps its own
     // list: only the same path of items, taken afresh, replaces it.
-    if (current == nullptr || TSHFolderInfo::ItemIDListSize(current) == 0 || ItemCount(current) != ItemCount(FList)) {
+    if (current == nullptr || ItemCount(current) != ItemCount(FList)) {
         FFolderInfo->FreeItemIDList(current);
         return;
     }
