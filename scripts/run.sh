@@ -1,85 +1,153 @@
 #!/usr/bin/env bash
 # Builds Tapstorm and starts it under Wine: the README's run command.
 #   bash scripts/run.sh [--screenshot-only]
+#   bash scripts/run.sh --gallery [--screenshot-only] [dlgdemo options]
 # On the current display it runs until its window is closed or Ctrl+C is pressed.
 # With no display it starts a virtual one, saves a screenshot of the main window
 # (build/screenshots/main-window.png) and runs until Ctrl+C. --screenshot-only
 # closes the program once the screenshot is saved.
+# --gallery starts the dialogs gallery (dlgdemo.exe) instead, with the options that
+# follow; its screenshot (build/screenshots/gallery.png) is the whole screen once
+# the gallery, and the dialog that --dialog opens, are shown.
 set -uo pipefail
 cd "$(dirname "${BASH_SOURCE[0]}")/.."
 ROOT=$PWD
 
 screenshot_only=0
-for arg in "$@"; do
-  case $arg in
+gallery=0
+demo_args=()
+while [ $# -gt 0 ]; do
+  case $1 in
     --screenshot-only) screenshot_only=1 ;;
+    --gallery)
+      gallery=1
+      shift
+      # Everything after it is the gallery's, but for our own --screenshot-only.
+      for arg in "$@"; do
+        if [ "$arg" = --screenshot-only ]; then screenshot_only=1; else demo_args+=("$arg"); fi
+      done
+      break
+      ;;
     -h | --help)
-      sed -n '2,7s/^# \{0,1\}//p' "$0"
+      sed -n '2,11s/^# \{0,1\}//p' "$0"
       exit 0
       ;;
     *)
-      echo "run.sh: unknown option $arg (try --help)" >&2
+      echo "run.sh: unknown option $1 (try --help)" >&2
       exit 2
       ;;
   esac
+  shift
 done
 
-bash scripts/install-deps.sh || exit 1
-bash scripts/build.sh i686 --target tapstorm wintool || exit 1
+if [ "$gallery" = 1 ]; then
+  name=dlgdemo
+  target=dlgdemo
+  exe=build/i686/demo/dlgdemo.exe
+  title_regex='^dlgdemo '
+  shot=build/screenshots/gallery.png
+else
+  name=Tapstorm
+  target=tapstorm
+  exe=build/i686/app/tapstorm.exe
+  title_regex='^Tapstorm$'
+  shot=build/screenshots/main-window.png
+fi
 
-exe=build/i686/app/tapstorm.exe
-[ -f "$exe" ] || exe=$(find build/i686 -name tapstorm.exe -print -quit)
-if [ -z "$exe" ]; then
-  echo "run.sh: tapstorm.exe was not built" >&2
+bash scripts/install-deps.sh || exit 1
+bash scripts/build.sh i686 --target "$target" wintool || exit 1
+if [ ! -f "$exe" ]; then
+  echo "run.sh: $exe was not built" >&2
   exit 1
 fi
 
 source scripts/wine-env.sh
 harness_start || exit 1
 
-WINE_LOG=build/logs/tapstorm-run.log
+mkdir -p build/logs
+WINE_LOG=build/logs/$target-run.log
 : >"$WINE_LOG"
-wine_start "$exe"
+if [ "$gallery" = 1 ]; then
+  # The gallery's event log tells when a dialog it opens is shown; a --log of yours is kept.
+  events=build/logs/gallery-events.log
+  rm -f "$events"
+  have_log=0
+  for arg in "${demo_args[@]}"; do [ "$arg" = --log ] && have_log=1; done
+  [ "$have_log" = 1 ] || demo_args=(--log "$(winpath "$events")" "${demo_args[@]}")
+  wine_start "$exe" "${demo_args[@]}"
+else
+  wine_start "$exe"
+fi
 pid=$WINE_PID
 
-if ! xid=$(wait_window '^Tapstorm$' 60); then
-  echo "run.sh: no window titled Tapstorm appeared (Wine output in $WINE_LOG)" >&2
+if ! xid=$(wait_window "$title_regex" 60); then
+  echo "run.sh: no $name window appeared (Wine output in $WINE_LOG)" >&2
   exit 1
 fi
+if [ "$gallery" = 1 ]; then
+  # With --dialog, wait until that dialog reports itself shown (or the gallery ended).
+  for arg in "${demo_args[@]}"; do
+    [ "$arg" = --dialog ] || continue
+    for ((i = 0; i < 300; i++)); do
+      grep -qE '^[0-9]+ (show|showwindow) ' "$events" 2>/dev/null && break
+      [ "$have_log" = 1 ] && break
+      _h_running "$pid" || break
+      sleep 0.1
+    done
+  done
+  xid=root
+fi
 sleep 0.5 # let the controls paint before the picture is taken
-shot=build/screenshots/main-window.png
 if screenshot "$shot" "$xid"; then
-  echo "screenshot of the main window: $ROOT/$shot"
+  echo "screenshot of the $name window: $ROOT/$shot"
 else
   echo "run.sh: the screenshot failed" >&2
 fi
 
-if [ "$screenshot_only" = 1 ]; then
+# Closes the program the way a user would, so that Tapstorm writes its settings; the gallery,
+# which keeps nothing, is ended if a dialog of it is still open.
+close_program() {
+  if [ "$gallery" = 1 ]; then
+    wine_end "$pid"
+    return 0
+  fi
   window_close Tapstorm
-  if ! wine_wait "$pid" 30; then
-    echo "run.sh: Tapstorm did not end after WM_CLOSE" >&2
+  wine_wait "$pid" "$1"
+}
+
+if [ "$screenshot_only" = 1 ]; then
+  if ! _h_running "$pid"; then
+    wine_wait "$pid" 1
+    echo "$name ended (exit code $WINE_STATUS)"
+    exit "$WINE_STATUS"
+  fi
+  if ! close_program 30; then
+    echo "run.sh: $name did not end after WM_CLOSE" >&2
     exit 1
   fi
-  echo "Tapstorm closed (exit code $WINE_STATUS)"
+  if [ "$gallery" = 1 ]; then
+    echo "$name ended"
+    exit 0
+  fi
+  echo "$name closed (exit code $WINE_STATUS)"
   exit "$WINE_STATUS"
 fi
 
 # Ctrl+C closes the window the way a user would, so the settings are written.
 stop_program() {
-  window_close Tapstorm
-  wine_wait "$pid" 10 || true
+  close_program 10 || true
   exit 130
 }
 trap stop_program INT TERM HUP
 
 if [ "${TAPSTORM_HARNESS_XVFB:-0}" = 1 ]; then
-  echo "Tapstorm is running on the virtual display $DISPLAY (nothing to see there but the screenshot)."
+  echo "$name is running on the virtual display $DISPLAY (nothing to see there but the screenshot)."
   echo "Press Ctrl+C to end it."
 else
-  echo "Tapstorm is running on display $DISPLAY. Close its window or press Ctrl+C to end it."
+  echo "$name is running on display $DISPLAY. Close its window or press Ctrl+C to end it."
 fi
 wait "$pid"
 status=$?
 harness_untrack "$pid"
-echo "Tapstorm ended (exit code $status)"
+echo "$name ended (exit code $status)"
 exit "$status"

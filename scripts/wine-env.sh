@@ -156,6 +156,25 @@ _h_prepare_prefix() {
   echo "$_H_PREFIX_VERSION" >"$marker"
 }
 
+# The GoogleTest suites (*_tests.exe) hand no window to a window manager on the harness's own
+# Xvfb: there is none, and Wine waits up to 2 s for one each time it hides a managed window,
+# which was most of a test run's time. They check windows through the platform, never through
+# X, so nothing they assert depends on it. Every other program (the programs themselves, the
+# end-to-end runs, screenshots) stays managed as it was written for: an unmanaged window gets
+# a frame drawn by Wine inside its X window. Set per program (AppDefaults), read as each
+# starts; the prefix keeps it, so it is written only when it changes.
+_H_SUITES="framework_tests controls_tests dialogs_tests app_tests demo_tests"
+_h_window_manager_mode() {
+  local want=Y mark=$WINEPREFIX/.tapstorm-managed suite
+  [ "${TAPSTORM_HARNESS_XVFB:-0}" = 1 ] && want=N
+  [ "$(cat "$mark" 2>/dev/null)" = "$want $_H_SUITES" ] && return 0
+  for suite in $_H_SUITES; do
+    wine reg add "HKCU\\Software\\Wine\\AppDefaults\\$suite.exe\\X11 Driver" /v Managed /d "$want" /f \
+      </dev/null >/dev/null 2>&1 || { _h_log "setting the window manager mode failed"; return 1; }
+  done
+  echo "$want $_H_SUITES" >"$mark"
+}
+
 _h_start_wineserver() {
   # It detaches by itself; `wineserver -k` ends it. It fails harmlessly when one
   # is already running for the prefix (left over from an interrupted session).
@@ -195,6 +214,7 @@ harness_start() {
   # wineserver and keep the standard handles they inherit. Start them here with
   # none, or CTest would wait for the output pipe of the first test to close.
   wine cmd.exe /c exit 0 </dev/null >/dev/null 2>&1
+  _h_window_manager_mode || return 1
   export TAPSTORM_HARNESS_PID=$BASHPID
 }
 
@@ -291,6 +311,7 @@ harness_dpi() {
   fi
   _h_start_wineserver
   wine cmd.exe /c exit 0 </dev/null >/dev/null 2>&1
+  _h_window_manager_mode
 }
 
 # Stops the wineserver of the copy harness_dpi moved to and returns to the prefix.
