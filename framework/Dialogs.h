@@ -374,6 +374,12 @@ private:
     // The user confirmed a name: takes the names, then asks DoCanClose. Names that did not fit
     // are asked for again into a larger buffer.
     bool FileOk();
+    // Whether every chosen name, as the platform holds it in Unicode, has an exact form in the
+    // code page; if not, the user is told over the dialog, which stays open.
+    bool ChosenNamesExact();
+    // The chosen names as full paths in Unicode: the dialog's folder joined to each name of the
+    // name box.
+    std::vector<WideString> ChosenWideNames() const;
     // The bytes the running Explorer-look dialog's names may take; 0 when it cannot tell.
     size_t NamesRoom() const;
     // Gives the running dialog a name buffer of `size` bytes; false when it has one that large.
