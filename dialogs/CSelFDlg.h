@@ -215,11 +215,14 @@ public:
     void SetRootFolder(const AnsiString& path) { FRoot.SetCharToIDList(path.c_str()); }
     TSpecialFolder GetRootSpecialFolder() const { return FRoot.GetSpecialFolder(); }
     void SetRootSpecialFolder(TSpecialFolder value) { FRoot.SetSpecialFolderToIDList(value); }
+    // Empty for a place without a path, and for a folder whose path has no exact form in the code
+    // page: GetSelectList still names it exactly.
     AnsiString GetSelectFolder() const { return FSelection.GetString(); }
     void SetSelectFolder(const AnsiString& path);
     TSpecialFolder GetSelectSpecialFolder() const { return FSelection.GetSpecialFolder(); }
     void SetSelectSpecialFolder(TSpecialFolder value);
-    // Of the folder chosen by the last successful run.
+    // Of the folder chosen by the last successful run; empty when its path has no exact form in
+    // the code page.
     const AnsiString& GetDisplayName() const { return FDisplayName; }
     int GetImageIndex() const { return FImageIndex; }
 

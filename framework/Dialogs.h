@@ -313,9 +313,11 @@ public:
 
     const char* ClassName() const override { return "TOpenDialog"; }
 
-    // Shows the open-file dialog; true when the user confirmed a name. Raises Exception, without
-    // showing it, for an InitialDir, FileName or DefaultExt that cannot make a path, and after it
-    // for a selection whose names did not fit the name buffer.
+    // Shows the open-file dialog; true when the user confirmed a name. A name with no exact form in
+    // the code page is refused while the dialog is open (the user is told): the code page's form
+    // of it names another file or none. Raises Exception, without showing it, for an InitialDir,
+    // FileName or DefaultExt that cannot make a path, and after it for a selection whose names did
+    // not fit the name buffer.
     bool Execute() override;
     // A dialog still open fires OnClose now and is cancelled; its run returns false.
     void BeforeDestruction() override;
