@@ -36,6 +36,11 @@ BOOL TShellApi::GetPathFromIDList(LPCITEMIDLIST list, char* path)
     return SHGetPathFromIDListA(list, path);
 }
 
+BOOL TShellApi::GetPathFromIDListW(LPCITEMIDLIST list, wchar_t* path)
+{
+    return SHGetPathFromIDListW(list, path);
+}
+
 LPITEMIDLIST TShellApi::BrowseForFolder(BROWSEINFOA* info)
 {
     return SHBrowseForFolderA(info);
@@ -104,13 +109,19 @@ HRESULT ShellGetDesktopFolder(IShellFolder** folder)
 LPITEMIDLIST TSHFolderInfo::FindItemIDList(const char* path)
 {
     wchar_t wide[MAX_PATH];
-    LPITEMIDLIST list = nullptr;
     // A path too long for the buffer is one the shell cannot parse; it never sees a cut one.
     if (MultiByteToWideChar(CP_ACP, MB_PRECOMPOSED, path, -1, wide, MAX_PATH) == 0)
         return nullptr;
+    return FindItemIDList(wide);
+}
+
+LPITEMIDLIST TSHFolderInfo::FindItemIDList(const wchar_t* wide)
+{
+    LPITEMIDLIST list = nullptr;
     ULONG eaten = 0;
     ULONG attributes = 0;
-    if (FDesktopFolder->ParseDisplayName(ApplicationWindow(), nullptr, wide, &eaten, &list, &attributes) == S_OK)
+    if (FDesktopFolder->ParseDisplayName(ApplicationWindow(), nullptr, const_cast<wchar_t*>(wide), &eaten, &list,
+                                         &attributes) == S_OK)
         return list;
     FreeItemIDList(list);
     return nullptr;
@@ -217,7 +228,8 @@ std::size_t ItemCount(LPCITEMIDLIST list)
 
 void TSelectFolderDialog::spItemIDList::Refresh()
 {
-    const AnsiString path = GetString();
+    // The exact path: a folder whose name the code page lacks is looked up as itself.
+    const WideString path = GetWideString();
     if (path.empty())
         return;
     // Looking a path up reads the folders on the way (not the last), which may move their
@@ -257,7 +269,25 @@ AnsiString TSelectFolderDialog::spItemIDList::GetString() const
     if (FList == nullptr || ShellApi().GetPathFromIDList(FList, path) != TRUE)
         return AnsiString();
     path[MAX_PATH - 1] = '\0';
+    // The code page's form of a name it lacks is another name ("café" as "cafe").
+    if (HasInexactPath())
+        return AnsiString();
     return AnsiString(path);
+}
+
+WideString TSelectFolderDialog::spItemIDList::GetWideString() const
+{
+    wchar_t path[MAX_PATH] = {};
+    if (FList == nullptr || ShellApi().GetPathFromIDListW(FList, path) != TRUE)
+        return WideString();
+    path[MAX_PATH - 1] = L'\0';
+    return WideString(path);
+}
+
+bool TSelectFolderDialog::spItemIDList::HasInexactPath() const
+{
+    const WideString path = GetWideString();
+    return !path.empty() && !HasExactAnsiForm(path);
 }
 
 TSpecialFolder TSelectFolderDialog::spItemIDList::GetSpecialFolder() const
@@ -415,10 +445,25 @@ bool TSelectFolderDialog::DoExecute()
         return false;
     FSelection.Set(chosen);
     displayName[MAX_PATH - 1] = '\0';
-    FDisplayName = displayName;
+    FDisplayName = FSelection.HasInexactPath() ? AnsiString() : AnsiString(displayName);
     FImageIndex = info.iImage;
     return true;
 }
+
+namespace {
+// The typed name the browser reports, or empty when the name the user typed has no exact form in
+// the code page: the browser's form of it would name another folder.
+const char* ReportedFolderName(HWND window, const char* reported)
+{
+    HWND edit = FindWindowExW(window, nullptr, L"Edit", nullptr);
+    const int length = edit != nullptr ? GetWindowTextLengthW(edit) : 0;
+    if (length <= 0)
+        return reported;
+    WideString typed(static_cast<size_t>(length) + 1, L'\0');
+    typed.resize(static_cast<size_t>(GetWindowTextW(edit, &typed[0], length + 1)));
+    return HasExactAnsiForm(typed) ? reported : "";
+}
+}  // namespace
 
 int CALLBACK TSelectFolderDialog::BrowseCallBack(HWND window, UINT message, LPARAM lParam, LPARAM data)
 {
@@ -445,7 +490,7 @@ int CALLBACK TSelectFolderDialog::BrowseCallBack(HWND window, UINT message, LPAR
             dialog->DoFolderChange();
             return 0;
         case BFFM_VALIDATEFAILEDA:
-            return dialog->DoValidateFailed(reinterpret_cast<const char*>(lParam)) ? 0 : 1;
+            return dialog->DoValidateFailed(ReportedFolderName(window, reinterpret_cast<const char*>(lParam))) ? 0 : 1;
         default:
             return 0;
         }

@@ -29,6 +29,8 @@ public:
     virtual HRESULT GetDesktopFolder(IShellFolder** folder);
     virtual HRESULT GetSpecialFolderLocation(HWND owner, int folder, LPITEMIDLIST* list);
     virtual BOOL GetPathFromIDList(LPCITEMIDLIST list, char* path);
+    // The same path in Unicode, as the file system holds it (`path` holds MAX_PATH characters).
+    virtual BOOL GetPathFromIDListW(LPCITEMIDLIST list, wchar_t* path);
     virtual LPITEMIDLIST BrowseForFolder(BROWSEINFOA* info);
     // The shell library's version (see GetShellVersion).
     virtual DWORD ShellVersion();
@@ -86,6 +88,7 @@ public:
     LPITEMIDLIST GetItemIDList(const char* path);
     // The same, null when the shell cannot parse the path.
     LPITEMIDLIST FindItemIDList(const char* path);
+    LPITEMIDLIST FindItemIDList(const wchar_t* path);
     // A new copy of `list` (null for null, or when the allocator has no memory).
     LPITEMIDLIST CopyItemIDList(LPCITEMIDLIST list);
     void FreeItemIDList(LPITEMIDLIST list);
@@ -171,7 +174,13 @@ public:
         void Refresh();
         void SetCharToIDList(const char* path);
         void SetSpecialFolderToIDList(TSpecialFolder folder);
+        // The folder's path; empty for a place without one, and for a folder whose path has no
+        // exact form in the code page (it would name another folder).
         AnsiString GetString() const;
+        // The folder's path as the file system holds it; empty for a place without one.
+        WideString GetWideString() const;
+        // Whether the list names a folder whose path has no exact form in the code page.
+        bool HasInexactPath() const;
         TSpecialFolder GetSpecialFolder() const;
         LPITEMIDLIST Get() const { return FList; }
 
@@ -206,11 +215,14 @@ public:
     void SetRootFolder(const AnsiString& path) { FRoot.SetCharToIDList(path.c_str()); }
     TSpecialFolder GetRootSpecialFolder() const { return FRoot.GetSpecialFolder(); }
     void SetRootSpecialFolder(TSpecialFolder value) { FRoot.SetSpecialFolderToIDList(value); }
+    // Empty for a place without a path, and for a folder whose path has no exact form in the code
+    // page: GetSelectList still names it exactly.
     AnsiString GetSelectFolder() const { return FSelection.GetString(); }
     void SetSelectFolder(const AnsiString& path);
     TSpecialFolder GetSelectSpecialFolder() const { return FSelection.GetSpecialFolder(); }
     void SetSelectSpecialFolder(TSpecialFolder value);
-    // Of the folder chosen by the last successful run.
+    // Of the folder chosen by the last successful run; empty when its path has no exact form in
+    // the code page.
     const AnsiString& GetDisplayName() const { return FDisplayName; }
     int GetImageIndex() const { return FImageIndex; }
 

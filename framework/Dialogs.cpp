@@ -5,6 +5,7 @@
 
 #include <cderr.h>
 #include <dlgs.h>
+#include <shlobj.h>
 
 #include <algorithm>
 #include <cstring>
@@ -686,6 +687,8 @@ void TOpenDialog::BeforeDestruction()
 
 bool TOpenDialog::FileOk()
 {
+    if (!ChosenNamesExact())
+        return false;
     if (FRunning != nullptr && !ReadFileNames(*FRunning)) {
         // The names did not fit: the platform is asked for them again, into a buffer that holds
         // them. Where it cannot grow the dialog closes, and Execute reports the failure.
@@ -697,6 +700,94 @@ bool TOpenDialog::FileOk()
         return true;
     }
     return DoCanClose();
+}
+
+namespace {
+WideString WindowTextW(HWND window)
+{
+    const int length = GetWindowTextLengthW(window);
+    if (window == nullptr || length <= 0)
+        return WideString();
+    WideString text(static_cast<size_t>(length) + 1, L'\0');
+    text.resize(static_cast<size_t>(GetWindowTextW(window, &text[0], length + 1)));
+    return text;
+}
+
+// The folder an Explorer-look dialog shows, from its item-ID list; empty for a virtual folder.
+WideString ExplorerFolder(HWND dialog)
+{
+    const LRESULT size = SendMessageW(dialog, CDM_GETFOLDERIDLIST, 0, 0);
+    if (size <= 0)
+        return WideString();
+    std::vector<BYTE> list(static_cast<size_t>(size));
+    SendMessageW(dialog, CDM_GETFOLDERIDLIST, static_cast<WPARAM>(size), reinterpret_cast<LPARAM>(list.data()));
+    wchar_t path[MAX_PATH] = {};
+    if (!SHGetPathFromIDListW(reinterpret_cast<LPCITEMIDLIST>(list.data()), path))
+        return WideString();
+    return path;
+}
+
+// The old look lists, and joins the name to, the current folder.
+WideString CurrentFolder()
+{
+    const DWORD length = GetCurrentDirectoryW(0, nullptr);
+    if (length == 0)
+        return WideString();
+    WideString folder(length, L'\0');
+    folder.resize(GetCurrentDirectoryW(length, &folder[0]));
+    return folder;
+}
+
+// The names of a name box's text: each quoted one, or the whole text.
+std::vector<WideString> TypedNames(const WideString& text)
+{
+    std::vector<WideString> names;
+    if (text.find(L'"') == WideString::npos) {
+        names.push_back(text);
+        return names;
+    }
+    for (size_t open = text.find(L'"'); open != WideString::npos;) {
+        const size_t close = text.find(L'"', open + 1);
+        names.push_back(text.substr(open + 1, close == WideString::npos ? WideString::npos : close - open - 1));
+        open = close == WideString::npos ? close : text.find(L'"', close + 1);
+    }
+    return names;
+}
+}  // namespace
+
+std::vector<WideString> TOpenDialog::ChosenWideNames() const
+{
+    HWND dialog = FExplorer ? GetParent(FHandle) : FHandle;
+    HWND nameBox = GetDlgItem(dialog, edt1);
+    if (nameBox == nullptr)
+        nameBox = GetDlgItem(dialog, cmb13);
+    WideString folder;
+    if (FExplorer)
+        folder = ExplorerFolder(dialog);
+    else if (!FOptions.Contains(ofNoValidate))
+        folder = CurrentFolder();
+    if (!folder.empty() && folder.back() != L'\\')
+        folder += L'\\';
+    std::vector<WideString> paths;
+    for (const WideString& name : TypedNames(WindowTextW(nameBox)))
+        paths.push_back(IsRooted(name) ? name : folder + name);
+    return paths;
+}
+
+bool TOpenDialog::ChosenNamesExact()
+{
+    // The platform hands the names over in the code page with best fit: "café.txt" would come
+    // back as "cafe.txt", another file. Such a name is refused here instead.
+    for (const WideString& path : ChosenWideNames()) {
+        if (HasExactAnsiForm(path))
+            continue;
+        HWND dialog = FExplorer ? GetParent(FHandle) : FHandle;
+        const WideString text = path + AnsiToWide("\nこのファイル名には、このプログラムで扱えない文字が含まれています。\n"
+                                                  "別の名前を指定してください。");
+        MessageBoxW(dialog, text.c_str(), WindowTextW(dialog).c_str(), MB_OK | MB_ICONWARNING);
+        return false;
+    }
+    return true;
 }
 
 bool TOpenDialog::ReadFileNames(const OPENFILENAMEA& ofn)

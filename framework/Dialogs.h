@@ -313,9 +313,11 @@ public:
 
     const char* ClassName() const override { return "TOpenDialog"; }
 
-    // Shows the open-file dialog; true when the user confirmed a name. Raises Exception, without
-    // showing it, for an InitialDir, FileName or DefaultExt that cannot make a path, and after it
-    // for a selection whose names did not fit the name buffer.
+    // Shows the open-file dialog; true when the user confirmed a name. A name with no exact form in
+    // the code page is refused while the dialog is open (the user is told): the code page's form
+    // of it names another file or none. Raises Exception, without showing it, for an InitialDir,
+    // FileName or DefaultExt that cannot make a path, and after it for a selection whose names did
+    // not fit the name buffer.
     bool Execute() override;
     // A dialog still open fires OnClose now and is cancelled; its run returns false.
     void BeforeDestruction() override;
@@ -374,6 +376,12 @@ private:
     // The user confirmed a name: takes the names, then asks DoCanClose. Names that did not fit
     // are asked for again into a larger buffer.
     bool FileOk();
+    // Whether every chosen name, as the platform holds it in Unicode, has an exact form in the
+    // code page; if not, the user is told over the dialog, which stays open.
+    bool ChosenNamesExact();
+    // The chosen names as full paths in Unicode: the dialog's folder joined to each name of the
+    // name box.
+    std::vector<WideString> ChosenWideNames() const;
     // The bytes the running Explorer-look dialog's names may take; 0 when it cannot tell.
     size_t NamesRoom() const;
     // Gives the running dialog a name buffer of `size` bytes; false when it has one that large.

@@ -67,6 +67,7 @@ WideString AnsiToWide(const AnsiString& text)
 AnsiString WideToAnsi(const WideString& text, bool* exact)
 {
     AnsiString result;
+    BOOL usedDefault = FALSE;
     if (!text.empty()) {
         // No best fit: a character the code page lacks must not turn into a look-alike ("é" into
         // "e"), which would name another file.
@@ -75,9 +76,17 @@ AnsiString WideToAnsi(const WideString& text, bool* exact)
                                          nullptr, nullptr);
         result.assign(static_cast<size_t>(length), '\0');
         WideCharToMultiByte(CP_ACP, flags, text.data(), static_cast<int>(text.size()), &result[0], length, nullptr,
-                            nullptr);
+                            &usedDefault);
     }
+    // The round trip also catches a look-alike the platform substitutes despite the flag.
     if (exact != nullptr)
-        *exact = AnsiToWide(result) == text;
+        *exact = !usedDefault && AnsiToWide(result) == text;
     return result;
+}
+
+bool HasExactAnsiForm(const WideString& text)
+{
+    bool exact = false;
+    WideToAnsi(text, &exact);
+    return exact;
 }

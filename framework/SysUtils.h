@@ -48,6 +48,9 @@ void CopyToBuffer(char* buffer, size_t size, const AnsiString& text);
 using WideString = std::wstring;
 
 // ANSI-code-page text to wide and back. A character the code page lacks comes back as the
-// platform's default character; `exact`, when given, tells whether every character made it.
+// platform's default character, never as a look-alike; `exact`, when given, tells whether every
+// character made it (no default character, and the round trip gives `text` back).
 WideString AnsiToWide(const AnsiString& text);
 AnsiString WideToAnsi(const WideString& text, bool* exact = nullptr);
+// Whether `text` has an exact form in the ANSI code page (as WideToAnsi decides it).
+bool HasExactAnsiForm(const WideString& text);

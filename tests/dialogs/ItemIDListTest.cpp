@@ -189,6 +189,11 @@ public:
         std::strcpy(path, found->second.c_str());
         return TRUE;
     }
+    BOOL GetPathFromIDListW(LPCITEMIDLIST list, wchar_t* path) override
+    {
+        char ansi[MAX_PATH] = {};
+        return GetPathFromIDList(list, ansi) && MultiByteToWideChar(CP_ACP, 0, ansi, -1, path, MAX_PATH) > 0;
+    }
 
 private:
     TShellApi* FPrevious;

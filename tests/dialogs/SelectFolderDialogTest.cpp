@@ -144,7 +144,7 @@ bool RunWatched(TSelectFolderDialog& dialog)
     return result;
 }
 
-const char* const FolderNames[] = {"tapstorm-browse-a", "tapstorm-browse-b", "tapstorm-browse-c",
+const char* const FolderNames[] = {"tapstorm-browse-u", "tapstorm-browse-a", "tapstorm-browse-b", "tapstorm-browse-c",
                                    "tapstorm-browse-d", "tapstorm-browse-e", "tapstorm-browse-f",
                                    "tapstorm-browse-f\\inner", "tapstorm-browse-g"};
 
@@ -155,6 +155,14 @@ std::string TempFolder(const char* name)
     return std::string(base) + name;
 }
 
+// Folders named outside the code page beside one that is its best-fit form ("cafe").
+const wchar_t* const WideFolderNames[] = {L"cafe", L"caf\u00e9", L"\ud55c\uad6d"};
+
+WideString WideTempFolder(const wchar_t* name)
+{
+    return AnsiToWide(TempFolder("tapstorm-browse-u")) + L"\\" + name;
+}
+
 // Wine's browser does not find a folder made after an earlier browser in the process listed
 // its parent: the folders the tests select exist before any browser opens.
 class BrowseFolders : public testing::Environment {
@@ -163,9 +171,13 @@ public:
     {
         for (const char* name : FolderNames)
             CreateDirectoryA(TempFolder(name).c_str(), nullptr);
+        for (const wchar_t* name : WideFolderNames)
+            CreateDirectoryW(WideTempFolder(name).c_str(), nullptr);
     }
     void TearDown() override
     {
+        for (const wchar_t* name : WideFolderNames)
+            RemoveDirectoryW(WideTempFolder(name).c_str());
         for (auto name = std::rbegin(FolderNames); name != std::rend(FolderNames); ++name)
             RemoveDirectoryA(TempFolder(*name).c_str());
     }
@@ -378,6 +390,29 @@ TEST(SelectFolderDialogTest, CancelKeepsTheLastSuccessfulResultAndTheLastSelecti
     EXPECT_EQ(name, dialog.GetDisplayName());
     EXPECT_EQ(image, dialog.GetImageIndex());
     EXPECT_EQ(later, dialog.GetSelectFolder());  // what was selected while it was open
+}
+
+// A folder whose name the code page lacks has no path for the ANSI interface, like a virtual
+// folder: nothing names another folder, the list stays exact, and the next run opens on it again.
+TEST(SelectFolderDialogTest, AFolderOutsideTheCodePageHasNoPathAndKeepsItsList)
+{
+    BrowserShell shell;
+    for (const wchar_t* name : {L"caf\u00e9", L"\ud55c\uad6d"}) {
+        const WideString path = WideTempFolder(name);
+        SCOPED_TRACE(WideToAnsi(path));
+        RecordingDialog dialog;
+        dialog.GetSelectList().Set(ILCreateFromPathW(path.c_str()));
+        std::vector<AnsiString> reported;
+        dialog.OnFolderChange = [&](TObject*) { reported.push_back(dialog.GetSelectFolder()); };
+        dialog.OnShow = [&](TObject*) { Post(&dialog, IDOK); };
+        for (int run = 0; run < 2; ++run) {
+            ASSERT_TRUE(RunWatched(dialog));
+            EXPECT_EQ(path, dialog.GetSelectList().GetWideString()) << run;
+            EXPECT_EQ("", dialog.GetSelectFolder());
+            EXPECT_EQ("", dialog.GetDisplayName());
+        }
+        EXPECT_EQ(std::vector<AnsiString>(reported.size()), reported);
+    }
 }
 
 // Root and title changed while the browser is open take effect at the next run: this run keeps

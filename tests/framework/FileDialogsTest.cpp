@@ -6,6 +6,7 @@
 #include "support/TempFolder.h"
 
 #include <commctrl.h>
+#include <dlgs.h>
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -381,4 +382,117 @@ TEST(FileDialogTest, OverLongPathValuesRaiseAndADefaultExtensionLosesItsPeriod)
     FileDialogDriver driver;
     ASSERT_TRUE(driver.Run(dialog, {[](HWND window) { FileDialogDriver::TypeAndConfirm(window, "abc"); }}));
     EXPECT_EQ(Lower(folder.Path("abc.txt")), Lower(dialog.GetFileName()));
+}
+
+TEST(FileDialogTest, OnlyNamesTheCodePageHoldsWholeAreExact)
+{
+    struct Case {
+        const wchar_t* Name;
+        bool Exact;
+    };
+    const Case cases[] = {
+        {L"plain ?.txt", true},        {L"\u8868\u30bd.txt", true},  // 表ソ
+        {L"caf\u00e9.txt", false},     {L"\u00a5", false},            // é and ¥ have look-alikes
+        {L"\u00a6", false},            {L"\ud55c\uad6d", false},      // ¦, 한국
+        {L"emoji \U0001F600", false},
+    };
+    for (const Case& c : cases)
+        EXPECT_EQ(c.Exact, HasExactAnsiForm(c.Name)) << WideToAnsi(c.Name);
+}
+
+namespace {
+// Selects `name` in the file list as a click does: the list view of the Explorer look, the
+// list box of the old one.
+void PickFile(HWND dialog, const WideString& name)
+{
+    if (HWND list = FileList(dialog)) {
+        LVFINDINFOW find = {};
+        find.flags = LVFI_STRING;
+        find.psz = name.c_str();
+        const LRESULT index =
+            SendMessageW(list, LVM_FINDITEMW, static_cast<WPARAM>(-1), reinterpret_cast<LPARAM>(&find));
+        LVITEMW item = {};
+        item.stateMask = item.state = LVIS_SELECTED | LVIS_FOCUSED;
+        SendMessageW(list, LVM_SETITEMSTATE, static_cast<WPARAM>(index), reinterpret_cast<LPARAM>(&item));
+        return;
+    }
+    const LRESULT index = SendDlgItemMessageW(dialog, lst1, LB_FINDSTRINGEXACT, static_cast<WPARAM>(-1),
+                                              reinterpret_cast<LPARAM>(name.c_str()));
+    SendDlgItemMessageW(dialog, lst1, LB_SETCURSEL, static_cast<WPARAM>(index), 0);
+    SendMessageW(dialog, WM_COMMAND, MAKEWPARAM(lst1, LBN_SELCHANGE), LPARAM(GetDlgItem(dialog, lst1)));
+}
+}  // namespace
+
+// Names outside the code page, typed or picked in either look: the dialog says so and stays open
+// (never true with another file's name); names it holds whole come back whole.
+TEST(FileDialogTest, ANameTheCodePageLacksIsRefusedNeverTurnedIntoAnother)
+{
+    TempFolder folder;
+    for (const wchar_t* name : {L"cafe.txt", L"caf\u00e9.txt", L"\ud55c\uad6d.txt", L"emoji \U0001F600.txt",
+                                L"\u8868.txt", L"\u30bd.txt"})
+        WriteBytes(folder.Path(WideString(name)), "x");
+    for (const wchar_t* name : {L"cafe", L"caf\u00e9"}) {
+        CreateDirectoryW(folder.Path(WideString(name)).c_str(), nullptr);
+        WriteBytes(folder.Path(WideString(name)) + L"\\x.txt", "x");
+    }
+    struct Case {
+        bool Save;
+        bool Picked;
+        const wchar_t* Name;  // a quoted list: a multi-selection
+        bool Exact;
+        bool ExplorerOnly;
+    };
+    const Case cases[] = {
+        {false, false, L"caf\u00e9.txt", false, false},
+        {false, true, L"caf\u00e9.txt", false, false},
+        {false, true, L"\ud55c\uad6d.txt", false, false},
+        {false, false, L"emoji \U0001F600.txt", false, false},
+        {false, false, L"caf\u00e9\\x.txt", false, false},
+        {false, false, L"\"cafe.txt\" \"caf\u00e9.txt\" \"\ud55c\uad6d.txt\"", false, true},
+        {true, false, L"na\u00efve r\u00e9sum\u00e9.txt", false, false},
+        {true, false, L"caf\u00e9.txt", false, false},
+        {false, true, L"\u8868.txt", true, false},
+        {false, false, L"\u30bd.txt", true, false},
+        {true, false, L"\u8868\u30bd.txt", true, false},
+        {false, true, L"cafe.txt", true, false},
+    };
+    for (bool old : {false, true}) {
+        for (const Case& c : cases) {
+            if (old && c.ExplorerOnly)
+                continue;
+            const WideString name = c.Name;
+            SCOPED_TRACE(WideToAnsi(name) + (old ? " old look" : " Explorer look") + (c.Picked ? " picked" : " typed"));
+            TObjectPtr<TOpenDialog> dialogOwned =
+                c.Save ? TObjectPtr<TOpenDialog>(MakeObject<TSaveDialog>(nullptr)) : MakeObject<TOpenDialog>(nullptr);
+            TOpenDialog& dialog = *dialogOwned;
+            TOpenOptions options = dialog.GetOptions();
+            if (old)
+                options.Include(ofOldStyleDialog);
+            if (name[0] == L'"')
+                options.Include(ofAllowMultiSelect);
+            dialog.SetOptions(options);
+            dialog.SetInitialDir(folder.Path(""));
+            WideString said;
+            auto choose = [&](HWND window) {
+                if (c.Picked)
+                    PickFile(window, name);
+                else
+                    SetDlgItemTextW(window, edt1, name.c_str());
+            };
+            auto ok = [](HWND window) { FileDialogDriver::Press(window, IDOK); };
+            auto readBox = [&](HWND window) { said = FileDialogDriver::TakeMessageBox(window); };
+            FileDialogDriver driver;
+            const bool result = driver.Run(dialog, {choose, ok, readBox, FileDialogDriver::Cancel});
+            EXPECT_FALSE(driver.Stalled);
+            if (c.Exact) {
+                EXPECT_TRUE(result);
+                EXPECT_EQ(Lower(WideToAnsi(folder.Path(name))), Lower(dialog.GetFileName()));
+            } else {
+                EXPECT_FALSE(result) << dialog.GetFileName();
+                // A multi-selection is refused at its first such name.
+                const WideString named = folder.Path(name[0] == L'"' ? WideString(L"caf\u00e9.txt") : name);
+                EXPECT_NE(WideString::npos, said.find(named)) << WideToAnsi(said);
+            }
+        }
+    }
 }

@@ -5,6 +5,7 @@
 #include "framework/Dialogs.h"
 
 #include <functional>
+#include <string>
 #include <vector>
 
 class FileDialogDriver {
@@ -45,6 +46,17 @@ public:
         PostMessageA(dialog, WM_COMMAND, MAKEWPARAM(button, BN_CLICKED), LPARAM(GetDlgItem(dialog, button)));
     }
     static void Cancel(HWND dialog) { Press(dialog, IDCANCEL); }
+    // Closes the message box the dialog shows over itself and returns its text; empty if none.
+    static std::wstring TakeMessageBox(HWND dialog)
+    {
+        HWND box = GetLastActivePopup(dialog);
+        if (box == dialog || !IsWindowVisible(box))
+            return std::wstring();
+        wchar_t text[1024] = {};
+        GetDlgItemTextW(box, 0xFFFF, text, 1024);  // the box's text control
+        PostMessageW(box, WM_COMMAND, IDOK, 0);
+        return text;
+    }
 
     bool Stalled = false;
 

@@ -22,31 +22,33 @@ public:
                 break;
         }
     }
-    ~TempFolder() { RemoveTree(FPath); }
+    ~TempFolder() { RemoveTree(AnsiToWide(FPath)); }
     TempFolder(const TempFolder&) = delete;
     TempFolder& operator=(const TempFolder&) = delete;
 
     AnsiString Path(const AnsiString& name) const { return FPath + "\\" + name; }
+    // For names the code page lacks.
+    WideString Path(const WideString& name) const { return AnsiToWide(FPath) + L"\\" + name; }
 
 private:
-    // Removes `path` with every file and folder in it.
-    static void RemoveTree(const AnsiString& path)
+    // Removes `path` with every file and folder in it, whatever their names.
+    static void RemoveTree(const WideString& path)
     {
-        WIN32_FIND_DATAA entry;
-        HANDLE find = FindFirstFileA((path + "\\*").c_str(), &entry);
+        WIN32_FIND_DATAW entry;
+        HANDLE find = FindFirstFileW((path + L"\\*").c_str(), &entry);
         if (find != INVALID_HANDLE_VALUE) {
             do {
-                const AnsiString name = entry.cFileName;
-                if (name == "." || name == "..")
+                const WideString name = entry.cFileName;
+                if (name == L"." || name == L"..")
                     continue;
                 if (entry.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)
-                    RemoveTree(path + "\\" + name);
+                    RemoveTree(path + L"\\" + name);
                 else
-                    DeleteFileA((path + "\\" + name).c_str());
-            } while (FindNextFileA(find, &entry));
+                    DeleteFileW((path + L"\\" + name).c_str());
+            } while (FindNextFileW(find, &entry));
             FindClose(find);
         }
-        RemoveDirectoryA(path.c_str());
+        RemoveDirectoryW(path.c_str());
     }
 
     AnsiString FPath;
@@ -55,6 +57,15 @@ private:
 inline void WriteBytes(const AnsiString& path, const AnsiString& bytes)
 {
     std::ofstream(path, std::ios::binary) << bytes;
+}
+
+// A file named outside the ANSI code page.
+inline void WriteBytes(const WideString& path, const AnsiString& bytes)
+{
+    HANDLE file = CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
+    DWORD written = 0;
+    WriteFile(file, bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr);
+    CloseHandle(file);
 }
 
 inline AnsiString ReadBytes(const AnsiString& path)
