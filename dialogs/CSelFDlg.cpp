@@ -202,8 +202,12 @@ void TSelectFolderDialog::spItemIDList::Copy(LPCITEMIDLIST list)
 }
 
 namespace {
+// The items of `list`; SIZE_MAX for a list longer than the size walk measures (it is walked no
+// further than that).
 std::size_t ItemCount(LPCITEMIDLIST list)
 {
+    if (TSHFolderInfo::ItemIDListSize(list) == 0)
+        return SIZE_MAX;
     std::size_t count = 0;
     for (const auto* bytes = reinterpret_cast<const unsigned char*>(list);; ++count) {
         unsigned short size = 0;
@@ -229,7 +233,7 @@ void TSelectFolderDialog::spItemIDList::Refresh()
     }
     // A place reached another way (a special folder at the top of the tree, say) keeps its own
     // list: only the same path of items, taken afresh, replaces it.
-    if (current == nullptr || ItemCount(current) != ItemCount(FList)) {
+    if (current == nullptr || ItemCount(FList) == SIZE_MAX || ItemCount(current) != ItemCount(FList)) {
         FFolderInfo->FreeItemIDList(current);
         return;
     }
@@ -298,6 +302,8 @@ TSelectFolderDialog::~TSelectFolderDialog()
 
 bool TSelectFolderDialog::Execute()
 {
+    if (FRun != nullptr)
+        return false;
     return DoExecute();
 }
 
@@ -321,22 +327,8 @@ void TSelectFolderDialog::BeforeDestruction()
         SendMessageA(window, WM_COMMAND, MAKEWPARAM(IDCANCEL, BN_CLICKED),
                      reinterpret_cast<LPARAM>(GetDlgItem(window, IDCANCEL)));
     }
-    if (FRun != nullptr) {
-        FRun->Dialog = nullptr;
-        FRun = nullptr;
-    }
+    TModalRun::Abandon(FRun);
     TComponent::BeforeDestruction();
-}
-
-TSelectFolderDialog::TBrowseRun::TBrowseRun(TSelectFolderDialog* dialog) : Dialog(dialog)
-{
-    dialog->FRun = this;
-}
-
-TSelectFolderDialog::TBrowseRun::~TBrowseRun()
-{
-    if (Dialog != nullptr)
-        Dialog->FRun = nullptr;
 }
 
 namespace {
@@ -398,7 +390,7 @@ bool TSelectFolderDialog::DoExecute()
     info.lpszTitle = title.c_str();
     info.ulFlags = BrowseFlags(FOptions);
     info.lpfn = BrowseCallBack;
-    TBrowseRun run(this);
+    TModalRun run(this, FRun);
     info.lParam = reinterpret_cast<LPARAM>(&run);
 
     LPITEMIDLIST chosen = nullptr;
@@ -406,7 +398,7 @@ bool TSelectFolderDialog::DoExecute()
         TBrowseRestorer restorer;
         chosen = ShellApi().BrowseForFolder(&info);
     }
-    if (run.Dialog == nullptr) {
+    if (run.Component == nullptr) {
         // Freed while the browser was open: the result is discarded, the component not touched.
         CoTaskMemFree(chosen);
         return false;
@@ -422,10 +414,11 @@ bool TSelectFolderDialog::DoExecute()
 
 int CALLBACK TSelectFolderDialog::BrowseCallBack(HWND window, UINT message, LPARAM lParam, LPARAM data)
 {
-    TSelectFolderDialog* dialog = reinterpret_cast<TBrowseRun*>(data)->Dialog;
+    auto* dialog = static_cast<TSelectFolderDialog*>(reinterpret_cast<TModalRun*>(data)->Component);
     // The component went while its browser was still open.
     if (dialog == nullptr)
         return 0;
+    TEventScope scope(dialog);
     // Nothing may cross the shell's code: errors of event handlers go to the application.
     try {
         switch (message) {
@@ -539,6 +532,7 @@ bool TSelectFolderDialog::DoValidateFailed(const char* failedFolder)
 
 void TSelectFolderDialog::MainWndProc(TMessage& message)
 {
+    TEventScope scope(this);
     try {
         WndProc(message);
     } catch (...) {

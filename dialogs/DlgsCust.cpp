@@ -371,6 +371,8 @@ BOOL CALLBACK TDialogCustomizer::DlgControlsProc(HWND window, LPARAM param)
 
 void TDialogCustomizer::MainWndProc(TMessage& message)
 {
+    // The unit belongs to the dialog component: the component waits for this message too.
+    TEventScope scope(FDlgsUnit);
     try {
         WndProc(message);
     } catch (...) {

@@ -16,6 +16,11 @@ void HandleThroughApplication(TObject* sender)
 {
     Application->HandleException(sender);
 }
+
+void ReleaseWhenEventsEnd()
+{
+    Application->EventEnded();
+}
 }  // namespace
 
 TApplication* Application = &TheApplication;
@@ -23,11 +28,13 @@ TApplication* Application = &TheApplication;
 TApplication::TApplication() : TComponent(nullptr)
 {
     SetExceptionHook(HandleThroughApplication);
+    SetEventEndHook(ReleaseWhenEventsEnd);
 }
 
 TApplication::~TApplication()
 {
     SetExceptionHook(nullptr);
+    SetEventEndHook(nullptr);
     if (FHandle != nullptr)
         DestroyWindow(FHandle);
 }
@@ -51,6 +58,10 @@ HWND TApplication::GetHandle()
         RegisterClassA(&wc);
         FHandle = CreateWindowExA(0, "TApplication", FTitle.c_str(), WS_POPUP | WS_CAPTION | WS_SYSMENU, 0, 0, 0, 0,
                                   nullptr, nullptr, instance, nullptr);
+        // Without it no release would ever be carried out, and message boxes would lack their owner.
+        if (FHandle == nullptr)
+            throw Exception(Format("Cannot create the application window (error %u)",
+                                   static_cast<unsigned>(GetLastError())));
     }
     return FHandle;
 }
@@ -146,6 +157,7 @@ void TApplication::DestroyForms()
 LRESULT CALLBACK TApplication::WndProc(HWND window, UINT msg, WPARAM wParam, LPARAM lParam)
 {
     if (msg == CM_RELEASE) {
+        Application->FReleasePosted = false;
         Application->FreeReleased();
         return 0;
     }
@@ -156,17 +168,45 @@ void TApplication::Release(TComponent* component)
 {
     if (component == nullptr || std::find(FReleased.begin(), FReleased.end(), component) != FReleased.end())
         return;
+    // Whoever is destroying it frees it; a second free would follow.
+    if ((component->ComponentState() & csDestroying) || (ComponentState() & csDestroying))
+        return;
+    HWND window = GetHandle();
     FReleased.push_back(component);
     // Told if the component is freed some other way before the message comes.
     FreeNotification(component);
-    PostMessageA(GetHandle(), CM_RELEASE, 0, 0);
+    FReleasePosted = true;
+    PostMessageA(window, CM_RELEASE, 0, 0);
+}
+
+bool TApplication::ReleaseReady() const
+{
+    for (TComponent* component : FReleased) {
+        if (!component->InEvent())
+            return true;
+    }
+    return false;
+}
+
+void TApplication::EventEnded()
+{
+    if (!FReleasePosted && FHandle != nullptr && ReleaseReady()) {
+        FReleasePosted = true;
+        PostMessageA(FHandle, CM_RELEASE, 0, 0);
+    }
 }
 
 void TApplication::FreeReleased()
 {
-    while (!FReleased.empty()) {
-        TComponent* component = FReleased.back();
-        FReleased.pop_back();
+    // Newest first; one whose event (or an event of what it owns) is still running on the stack,
+    // under the loop that took the message, waits for that event to end.
+    for (size_t i = FReleased.size(); i > 0; --i) {
+        if (i - 1 >= FReleased.size())
+            continue;
+        TComponent* component = FReleased[i - 1];
+        if (component->InEvent())
+            continue;
+        FReleased.erase(FReleased.begin() + static_cast<std::ptrdiff_t>(i - 1));
         RemoveFreeNotification(component);
         try {
             FreeObject(component);
