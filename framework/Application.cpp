@@ -6,6 +6,7 @@
 #include <commctrl.h>
 
 #include <algorithm>
+#include <iterator>
 
 namespace {
 // The one application object; its destructor is not public.
@@ -199,14 +200,15 @@ void TApplication::EventEnded()
 void TApplication::FreeReleased()
 {
     // Newest first; one whose event (or an event of what it owns) is still running on the stack,
-    // under the loop that took the message, waits for that event to end.
-    for (size_t i = FReleased.size(); i > 0; --i) {
-        if (i - 1 >= FReleased.size())
-            continue;
-        TComponent* component = FReleased[i - 1];
-        if (component->InEvent())
-            continue;
-        FReleased.erase(FReleased.begin() + static_cast<std::ptrdiff_t>(i - 1));
+    // under the loop that took the message, waits for that event to end. The list is searched
+    // afresh each time: freeing one may drop or add others.
+    for (;;) {
+        auto ready = std::find_if(FReleased.rbegin(), FReleased.rend(),
+                                  [](TComponent* component) { return !component->InEvent(); });
+        if (ready == FReleased.rend())
+            break;
+        TComponent* component = *ready;
+        FReleased.erase(std::next(ready).base());
         RemoveFreeNotification(component);
         try {
             FreeObject(component);
