@@ -59,10 +59,6 @@ HWND TApplication::GetHandle()
         RegisterClassA(&wc);
         FHandle = CreateWindowExA(0, "TApplication", FTitle.c_str(), WS_POPUP | WS_CAPTION | WS_SYSMENU, 0, 0, 0, 0,
                                   nullptr, nullptr, instance, nullptr);
-        // Without it no release would ever be carried out, and message boxes would lack their owner.
-        if (FHandle == nullptr)
-            throw Exception(Format("Cannot create the application window (error %u)",
-                                   static_cast<unsigned>(GetLastError())));
     }
     return FHandle;
 }
@@ -172,7 +168,11 @@ void TApplication::Release(TComponent* component)
     // Whoever is destroying it frees it; a second free would follow.
     if ((component->ComponentState() & csDestroying) || (ComponentState() & csDestroying))
         return;
+    // The release message goes to the application's window: without one it would never be freed.
     HWND window = GetHandle();
+    if (window == nullptr)
+        throw Exception(Format("Cannot release a %s: the application window could not be created",
+                               component->ClassName()));
     FReleased.push_back(component);
     // Told if the component is freed some other way before the message comes.
     FreeNotification(component);

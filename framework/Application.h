@@ -16,8 +16,8 @@ public:
     const AnsiString& GetTitle() const { return FTitle; }
     void SetTitle(const AnsiString& title);
 
-    // The application's hidden top-level window (owner of message boxes and shell calls). Raises
-    // Exception when the platform cannot make it.
+    // The application's hidden top-level window (owner of message boxes and shell calls); null
+    // while the platform cannot make it.
     HWND GetHandle();
     TForm* GetMainForm() const { return FMainForm; }
 
@@ -51,7 +51,8 @@ public:
     // running on the stack (see TEventScope), however many loops (message boxes, modal dialogs)
     // run from inside such an event meanwhile. A component freed otherwise meanwhile is simply
     // dropped from the list; one already being destroyed is left to whoever destroys it. Safe to
-    // call more than once.
+    // call more than once. Raises Exception, recording nothing, when the application's window
+    // (which takes the release message) cannot be created.
     void Release(TComponent* component);
     // An event scope ended: posts the release message when a released component is now free to go.
     void EventEnded();
