@@ -178,7 +178,9 @@ void TMForm::FormDestroy(TObject* sender)
 void TMForm::Dispatch(TMessage& message)
 {
     if (message.Msg == WM_HOTKEY) {
-        WMHotKey(message);
+        // A box shown while closing (the write error) still takes the hot key: nothing starts.
+        if (!(ComponentState() & csDestroying))
+            WMHotKey(message);
         return;
     }
     TForm::Dispatch(message);

@@ -74,8 +74,11 @@ void ReadSettings(TMForm& form)
 void WriteSettings(TMForm& form)
 {
     TIniFile ini(SettingsFileName());
-    ini.WriteInteger(WindowSection, "Left", form.GetLeft());
-    ini.WriteInteger(WindowSection, "Top", form.GetTop());
+    // The user's place even when closed minimised (the parking place is no place to start at).
+    const RECT place = form.HandleAllocated() ? NormalWindowRect(form.GetHandle())
+                                               : RECT{form.GetLeft(), form.GetTop(), 0, 0};
+    ini.WriteInteger(WindowSection, "Left", place.left);
+    ini.WriteInteger(WindowSection, "Top", place.top);
     ini.WriteInteger(OptionSection, "MouseButton", form.Renda->GetItemIndex());
     ini.WriteInteger(OptionSection, "Interval1", form.RendaSpeed->GetPosition());
     ini.WriteInteger(OptionSection, "LockKey", form.LockKey->GetItemIndex());

@@ -213,8 +213,12 @@ void TSelectFolderDialog::spItemIDList::Copy(LPCITEMIDLIST list)
 }
 
 namespace {
+// The items of `list`; SIZE_MAX for a list longer than the size walk measures (it is walked no
+// further than that).
 std::size_t ItemCount(LPCITEMIDLIST list)
 {
+    if (TSHFolderInfo::ItemIDListSize(list) == 0)
+        return SIZE_MAX;
     std::size_t count = 0;
     for (const auto* bytes = reinterpret_cast<const unsigned char*>(list);; ++count) {
         unsigned short size = 0;
@@ -241,7 +245,7 @@ void TSelectFolderDialog::spItemIDList::Refresh()
     }
     // A place reached another way (a special folder at the top of the tree, say) keeps its own
     // list: only the same path of items, taken afresh, replaces it.
-    if (current == nullptr || ItemCount(current) != ItemCount(FList)) {
+    if (current == nullptr || ItemCount(FList) == SIZE_MAX || ItemCount(current) != ItemCount(FList)) {
         FFolderInfo->FreeItemIDList(current);
         return;
     }
@@ -328,6 +332,8 @@ TSelectFolderDialog::~TSelectFolderDialog()
 
 bool TSelectFolderDialog::Execute()
 {
+    if (FRun != nullptr)
+        return false;
     return DoExecute();
 }
 
@@ -351,22 +357,8 @@ void TSelectFolderDialog::BeforeDestruction()
         SendMessageA(window, WM_COMMAND, MAKEWPARAM(IDCANCEL, BN_CLICKED),
                      reinterpret_cast<LPARAM>(GetDlgItem(window, IDCANCEL)));
     }
-    if (FRun != nullptr) {
-        FRun->Dialog = nullptr;
-        FRun = nullptr;
-    }
+    TModalRun::Abandon(FRun);
     TComponent::BeforeDestruction();
-}
-
-TSelectFolderDialog::TBrowseRun::TBrowseRun(TSelectFolderDialog* dialog) : Dialog(dialog)
-{
-    dialog->FRun = this;
-}
-
-TSelectFolderDialog::TBrowseRun::~TBrowseRun()
-{
-    if (Dialog != nullptr)
-        Dialog->FRun = nullptr;
 }
 
 namespace {
@@ -428,7 +420,7 @@ bool TSelectFolderDialog::DoExecute()
     info.lpszTitle = title.c_str();
     info.ulFlags = BrowseFlags(FOptions);
     info.lpfn = BrowseCallBack;
-    TBrowseRun run(this);
+    TModalRun run(this, FRun);
     info.lParam = reinterpret_cast<LPARAM>(&run);
 
     LPITEMIDLIST chosen = nullptr;
@@ -436,7 +428,7 @@ bool TSelectFolderDialog::DoExecute()
         TBrowseRestorer restorer;
         chosen = ShellApi().BrowseForFolder(&info);
     }
-    if (run.Dialog == nullptr) {
+    if (run.Component == nullptr) {
         // Freed while the browser was open: the result is discarded, the component not touched.
         CoTaskMemFree(chosen);
         return false;
@@ -467,10 +459,11 @@ const char* ReportedFolderName(HWND window, const char* reported)
 
 int CALLBACK TSelectFolderDialog::BrowseCallBack(HWND window, UINT message, LPARAM lParam, LPARAM data)
 {
-    TSelectFolderDialog* dialog = reinterpret_cast<TBrowseRun*>(data)->Dialog;
+    auto* dialog = static_cast<TSelectFolderDialog*>(reinterpret_cast<TModalRun*>(data)->Component);
     // The component went while its browser was still open.
     if (dialog == nullptr)
         return 0;
+    TEventScope scope(dialog);
     // Nothing may cross the shell's code: errors of event handlers go to the application.
     try {
         switch (message) {
@@ -584,6 +577,7 @@ bool TSelectFolderDialog::DoValidateFailed(const char* failedFolder)
 
 void TSelectFolderDialog::MainWndProc(TMessage& message)
 {
+    TEventScope scope(this);
     try {
         WndProc(message);
     } catch (...) {

@@ -4,6 +4,7 @@
 
 #include "dialogs/DlgsCust.h"
 #include "framework/Classes.h"
+#include "framework/Dialogs.h"
 
 #include <windows.h>
 #include <shlobj.h>
@@ -197,7 +198,8 @@ public:
     const char* ClassName() const override { return "TSelectFolderDialog"; }
 
     // Runs the browser; true when the user chose a folder. False, with the component left
-    // untouched, when the component is freed while the browser is open.
+    // untouched, when the component is freed while the browser is open, and when a run is
+    // already going on (a second Execute from OnShow, say: it is refused).
     bool Execute();
     // Frees the component once control has returned from the shell; safe from inside any of its
     // own events.
@@ -239,7 +241,7 @@ public:
     void ChangeSelectFolder();
     void ChangeStatusText();
 
-    // The browser's callback; `data` is the run record (TBrowseRun) of the running Execute.
+    // The browser's callback; `data` is the run record (TModalRun) of the running Execute.
     static int CALLBACK BrowseCallBack(HWND window, UINT message, LPARAM lParam, LPARAM data);
     // The hook procedure's entry: exceptions stop here and go to the application's handler.
     void MainWndProc(TMessage& message);
@@ -270,18 +272,8 @@ protected:
     void WMCommand(TMessage& message);
 
 private:
-    // One run of the browser, on the stack of Execute: what the shell's callback is given, so
-    // it outlives a component freed while the browser is open.
-    struct TBrowseRun {
-        explicit TBrowseRun(TSelectFolderDialog* dialog);
-        ~TBrowseRun();
-        TBrowseRun(const TBrowseRun&) = delete;
-        TBrowseRun& operator=(const TBrowseRun&) = delete;
-        // Null once the component is on its way out.
-        TSelectFolderDialog* Dialog;
-    };
-
-    TBrowseRun* FRun = nullptr;
+    // The running Execute, if any: what the shell's callback is given.
+    TModalRun* FRun = nullptr;
     HWND FHandle = nullptr;
     HWND FOwnerWindow = nullptr;
     spItemIDList FRoot;

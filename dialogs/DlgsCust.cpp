@@ -371,6 +371,8 @@ BOOL CALLBACK TDialogCustomizer::DlgControlsProc(HWND window, LPARAM param)
 
 void TDialogCustomizer::MainWndProc(TMessage& message)
 {
+    // The unit belongs to the dialog component: the component waits for this message too.
+    TEventScope scope(FDlgsUnit);
     try {
         WndProc(message);
     } catch (...) {
@@ -683,9 +685,9 @@ void TFixedDialogCustomizer::TrimControlsToClient()
     const bool trimBottom = pos == fpBottom || pos == fpClient;
     if (FDlgsUnit->GetSubForm() == nullptr || (!trimRight && !trimBottom))
         return;
-    // A shown control that reaches past the client area (the file dialog's tool bar does)
-    // showed only up to its edge; it ends there, so it cannot lie on a sub form put beyond
-    // that edge. Hidden ones stay as the platform keeps them.
+    // A shown control that reaches past the controls' room (the file dialog's tool bar reaches
+    // past the client area the platform made) ends at its edge, so it cannot lie on a sub form
+    // put beyond that edge. Hidden ones stay as the platform keeps them.
     auto list = std::make_unique<TList>();
     GetDlgControlsHandle(list.get());
     for (int i = 0; i < list->Count(); ++i) {
@@ -695,8 +697,8 @@ void TFixedDialogCustomizer::TrimControlsToClient()
         RECT r;
         GetWindowRect(control, &r);
         MapWindowPoints(nullptr, FHandle, reinterpret_cast<POINT*>(&r), 2);
-        const LONG right = trimRight ? std::min<LONG>(r.right, FInitClientSize.x) : r.right;
-        const LONG bottom = trimBottom ? std::min<LONG>(r.bottom, FInitClientSize.y) : r.bottom;
+        const LONG right = trimRight ? std::min<LONG>(r.right, FControlsRect.right) : r.right;
+        const LONG bottom = trimBottom ? std::min<LONG>(r.bottom, FControlsRect.bottom) : r.bottom;
         if ((right != r.right || bottom != r.bottom) && right > r.left && bottom > r.top)
             SetWindowPos(control, nullptr, 0, 0, right - r.left, bottom - r.top,
                          SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
@@ -827,8 +829,10 @@ void TFixedDialogCustomizer::ChangedDialogSize(const TPoint& clientSize)
         list = std::make_unique<TList>();
         GetDlgControlsHandle(list.get());
     }
-    if (!moveSubForm && !list && FGrip == nullptr)
+    if (!moveSubForm && !list && FGrip == nullptr) {
+        TrimControlsToClient();
         return;
+    }
 
     // Every move of this pass in one batch, so the dialog repaints once.
     const int count = (list ? list->Count() : 0) + (moveSubForm ? 1 : 0) + (FGrip != nullptr ? 1 : 0);
@@ -846,6 +850,8 @@ void TFixedDialogCustomizer::ChangedDialogSize(const TPoint& clientSize)
         EndDeferWindowPos(batch);
         RepaintMovedAreas();
     }
+    // The first pass at show ends as a drag does: nothing reaches past the controls' room.
+    TrimControlsToClient();
 }
 
 HDWP TFixedDialogCustomizer::DeferDialogControlsPos(HDWP batch, TList* controls, const TRect& newRect)

@@ -200,7 +200,7 @@ public:
 
 protected:
     void WMWindowPosChanging(TMessage& message);
-    // Cuts the dialog's controls at the client edge on the side the sub form takes.
+    // Cuts the dialog's controls at the edge of their room on the side the sub form takes.
     void TrimControlsToClient();
     // Frees the grip too.
     void ReleaseWindow() override;

@@ -1,6 +1,7 @@
 #include "dialogs/DlgsUnit.h"
 
 #include "dialogs/DlgsCust.h"
+#include "framework/Screen.h"
 
 namespace CustDlgs {
 
@@ -132,8 +133,9 @@ void TCustomDlgsUnit::DialogDestroy(TDialogCustomizer* customizer)
         return;
     FNowEdgeSpace->SetAllEdgeSpace(0, 0, 0, 0);
     ReleaseClassIcon(GetHandle());
-    RECT r;
-    if (HWND window = GetHandle(); window != nullptr && GetWindowRect(window, &r)) {
+    if (HWND window = GetHandle(); window != nullptr && IsWindow(window)) {
+        // The normal place: a dialog closed minimised opens where the user had it.
+        const RECT r = NormalWindowRect(window);
         FPosition = TPoint{r.left, r.top};
         // A dialog the user could not resize keeps no size.
         if (customizer->GetRemembersDialogSize())
@@ -159,6 +161,9 @@ void TCustomDlgsUnit::SetSubFormAnchors(TSubFormAnchors value)
 
 void TCustomDlgsUnit::SetSubFormAllProperties(TForm* form, TSubFormPos pos, TSubFormAnchors anchors)
 {
+    // A form already being destroyed would never report its end: it is not taken.
+    if (form != nullptr && (form->ComponentState() & csDestroying))
+        form = nullptr;
     if (form == FSubForm && pos == FSubFormPos && anchors == FSubFormAnchors)
         return;
     if (GetHandle() != nullptr && !FCustomizer->GetCanChangeProperties())

@@ -6,6 +6,7 @@
 #include <commctrl.h>
 
 #include <algorithm>
+#include <iterator>
 
 namespace {
 // The one application object; its destructor is not public.
@@ -16,6 +17,11 @@ void HandleThroughApplication(TObject* sender)
 {
     Application->HandleException(sender);
 }
+
+void ReleaseWhenEventsEnd()
+{
+    Application->EventEnded();
+}
 }  // namespace
 
 TApplication* Application = &TheApplication;
@@ -23,11 +29,13 @@ TApplication* Application = &TheApplication;
 TApplication::TApplication() : TComponent(nullptr)
 {
     SetExceptionHook(HandleThroughApplication);
+    SetEventEndHook(ReleaseWhenEventsEnd);
 }
 
 TApplication::~TApplication()
 {
     SetExceptionHook(nullptr);
+    SetEventEndHook(nullptr);
     if (FHandle != nullptr)
         DestroyWindow(FHandle);
 }
@@ -146,6 +154,7 @@ void TApplication::DestroyForms()
 LRESULT CALLBACK TApplication::WndProc(HWND window, UINT msg, WPARAM wParam, LPARAM lParam)
 {
     if (msg == CM_RELEASE) {
+        Application->FReleasePosted = false;
         Application->FreeReleased();
         return 0;
     }
@@ -156,17 +165,50 @@ void TApplication::Release(TComponent* component)
 {
     if (component == nullptr || std::find(FReleased.begin(), FReleased.end(), component) != FReleased.end())
         return;
+    // Whoever is destroying it frees it; a second free would follow.
+    if ((component->ComponentState() & csDestroying) || (ComponentState() & csDestroying))
+        return;
+    // The release message goes to the application's window: without one it would never be freed.
+    HWND window = GetHandle();
+    if (window == nullptr)
+        throw Exception(Format("Cannot release a %s: the application window could not be created",
+                               component->ClassName()));
     FReleased.push_back(component);
     // Told if the component is freed some other way before the message comes.
     FreeNotification(component);
-    PostMessageA(GetHandle(), CM_RELEASE, 0, 0);
+    FReleasePosted = true;
+    PostMessageA(window, CM_RELEASE, 0, 0);
+}
+
+bool TApplication::ReleaseReady() const
+{
+    for (TComponent* component : FReleased) {
+        if (!component->InEvent())
+            return true;
+    }
+    return false;
+}
+
+void TApplication::EventEnded()
+{
+    if (!FReleasePosted && FHandle != nullptr && ReleaseReady()) {
+        FReleasePosted = true;
+        PostMessageA(FHandle, CM_RELEASE, 0, 0);
+    }
 }
 
 void TApplication::FreeReleased()
 {
-    while (!FReleased.empty()) {
-        TComponent* component = FReleased.back();
-        FReleased.pop_back();
+    // Newest first; one whose event (or an event of what it owns) is still running on the stack,
+    // under the loop that took the message, waits for that event to end. The list is searched
+    // afresh each time: freeing one may drop or add others.
+    for (;;) {
+        auto ready = std::find_if(FReleased.rbegin(), FReleased.rend(),
+                                  [](TComponent* component) { return !component->InEvent(); });
+        if (ready == FReleased.rend())
+            break;
+        TComponent* component = *ready;
+        FReleased.erase(std::next(ready).base());
         RemoveFreeNotification(component);
         try {
             FreeObject(component);

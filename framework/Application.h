@@ -16,7 +16,8 @@ public:
     const AnsiString& GetTitle() const { return FTitle; }
     void SetTitle(const AnsiString& title);
 
-    // The application's hidden top-level window (owner of message boxes and shell calls).
+    // The application's hidden top-level window (owner of message boxes and shell calls); null
+    // while the platform cannot make it.
     HWND GetHandle();
     TForm* GetMainForm() const { return FMainForm; }
 
@@ -46,10 +47,15 @@ public:
     bool GetTerminated() const { return FTerminated; }
     // Frees the forms the application owns (at program exit).
     void DestroyForms();
-    // Frees `component` once control is back in a message loop (the posted message is handled
-    // after the platform callback that asked returns). A component freed otherwise meanwhile is
-    // simply dropped from the list. Safe to call more than once.
+    // Frees `component` in a message loop once no event of it, nor of anything it owns, is
+    // running on the stack (see TEventScope), however many loops (message boxes, modal dialogs)
+    // run from inside such an event meanwhile. A component freed otherwise meanwhile is simply
+    // dropped from the list; one already being destroyed is left to whoever destroys it. Safe to
+    // call more than once. Raises Exception, recording nothing, when the application's window
+    // (which takes the release message) cannot be created.
     void Release(TComponent* component);
+    // An event scope ended: posts the release message when a released component is now free to go.
+    void EventEnded();
 
     // Shows the exception being handled; call from inside a catch block.
     void HandleException(TObject* sender);
@@ -67,8 +73,9 @@ protected:
 
 private:
     bool ProcessMessage(MSG& msg);
-    // Frees every component waiting for its release.
+    // Frees every component waiting for its release whose events have all ended.
     void FreeReleased();
+    bool ReleaseReady() const;
     static LRESULT CALLBACK WndProc(HWND window, UINT msg, WPARAM wParam, LPARAM lParam);
 
     AnsiString FTitle;
@@ -76,6 +83,8 @@ private:
     TForm* FMainForm = nullptr;
     std::vector<HWND> FModelessDialogs;
     std::vector<TComponent*> FReleased;
+    // A release message is on its way.
+    bool FReleasePosted = false;
     bool FTerminated = false;
 };
 

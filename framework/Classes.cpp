@@ -4,7 +4,29 @@
 
 namespace {
 TExceptionHook ExceptionHook = nullptr;
+TEventEndHook EventEndHook = nullptr;
+// The innermost event scope running on this thread.
+thread_local TEventScope* InnermostScope = nullptr;
 }  // namespace
+
+TEventEndHook SetEventEndHook(TEventEndHook hook)
+{
+    TEventEndHook previous = EventEndHook;
+    EventEndHook = hook;
+    return previous;
+}
+
+TEventScope::TEventScope(TComponent* component) : FComponent(component), FOuter(InnermostScope)
+{
+    InnermostScope = this;
+}
+
+TEventScope::~TEventScope()
+{
+    InnermostScope = FOuter;
+    if (EventEndHook != nullptr)
+        EventEndHook();
+}
 
 TExceptionHook SetExceptionHook(TExceptionHook hook)
 {
@@ -55,6 +77,11 @@ TComponent::TComponent(TComponent* owner)
 
 TComponent::~TComponent()
 {
+    // A scope of this component still on the stack ends without it.
+    for (TEventScope* scope = InnermostScope; scope != nullptr; scope = scope->FOuter) {
+        if (scope->FComponent == this)
+            scope->FComponent = nullptr;
+    }
     Destroying();
     DestroyComponents();
     if (FOwner != nullptr)
@@ -109,8 +136,26 @@ void TComponent::DestroyComponents()
             FComponents.pop_back();
             child->FOwner = nullptr;
         }
-        FreeObject(child);
+        // Inside a destructor nothing may escape: a failing end goes to the exception handler,
+        // and the child is freed all the same.
+        try {
+            child->BeforeDestruction();
+        } catch (...) {
+            ApplicationHandleException(child);
+        }
+        delete child;
     }
+}
+
+bool TComponent::InEvent() const
+{
+    for (const TEventScope* scope = InnermostScope; scope != nullptr; scope = scope->FOuter) {
+        for (const TComponent* c = scope->FComponent; c != nullptr; c = c->FOwner) {
+            if (c == this)
+                return true;
+        }
+    }
+    return false;
 }
 
 void TComponent::InsertComponent(TComponent* component)
@@ -137,6 +182,10 @@ void TComponent::RemoveComponent(TComponent* component)
 void TComponent::FreeNotification(TComponent* component)
 {
     if (component == nullptr || component == this)
+        return;
+    // Either one has told its watchers already and tells nobody again: a link made now would
+    // outlive it.
+    if (FNotifiedFree || component->FNotifiedFree)
         return;
     // Registered both ways even between siblings: the owner only reports a child's removal
     // once the child's derived parts are gone, while a free notification arrives whilst the

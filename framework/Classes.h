@@ -109,11 +109,16 @@ public:
     unsigned ComponentState() const { return FComponentState; }
 
     // Asks `component` to tell this object (through Notification) when it is freed, and the reverse.
+    // Ignored once either of them has told its watchers of its end (it is being destroyed).
     void FreeNotification(TComponent* component);
     void RemoveFreeNotification(TComponent* component);
 
     void InsertComponent(TComponent* component);
     void RemoveComponent(TComponent* component);
+
+    // Whether an event of this component, or of a component it owns at any depth, is running
+    // on this thread's stack (see TEventScope).
+    bool InEvent() const;
 
 protected:
     // Freed through FreeObject or the owner only.
@@ -139,3 +144,27 @@ private:
     std::vector<TComponent*> FFreeNotifies;
     bool FNotifiedFree = false;
 };
+
+// Marks an event of `component` as running while it lives on the stack. Every place where the
+// platform calls into a component (window procedures, hooks, timer ticks) puts one around the
+// call: a component is only freed by a release once none of its events, nor of what it owns,
+// is running, however many message loops run meanwhile. A component freed while its scope
+// lives is simply forgotten by it.
+class TEventScope {
+public:
+    explicit TEventScope(TComponent* component);
+    ~TEventScope();
+    TEventScope(const TEventScope&) = delete;
+    TEventScope& operator=(const TEventScope&) = delete;
+
+private:
+    TComponent* FComponent;
+    TEventScope* FOuter;
+
+    friend class TComponent;
+};
+
+// Told each time an event scope ends, so what waited for it can go on (the application frees the
+// components released meanwhile). Returns the hook installed before.
+using TEventEndHook = void (*)();
+TEventEndHook SetEventEndHook(TEventEndHook hook);

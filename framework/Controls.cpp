@@ -439,6 +439,7 @@ LRESULT CALLBACK TWinControl::StdWndProc(HWND window, UINT msg, WPARAM wParam, L
 
 void TWinControl::Deliver(HWND window, TMessage& message)
 {
+    TEventScope scope(this);
     try {
         WndProc(message);
     } catch (...) {

@@ -49,22 +49,27 @@ void TCommonDialog::BeforeDestruction()
     FHandle = nullptr;
     if (CreationDialog == this)
         CreationDialog = nullptr;
-    if (FRun != nullptr) {
-        FRun->Dialog = nullptr;
-        FRun = nullptr;
-    }
+    TModalRun::Abandon(FRun);
     TComponent::BeforeDestruction();
 }
 
-TCommonDialog::TModalRun::TModalRun(TCommonDialog* dialog) : Dialog(dialog)
+TModalRun::TModalRun(TComponent* component, TModalRun*& slot) : Component(component), FSlot(&slot)
 {
-    dialog->FRun = this;
+    slot = this;
 }
 
-TCommonDialog::TModalRun::~TModalRun()
+TModalRun::~TModalRun()
 {
-    if (Dialog != nullptr)
-        Dialog->FRun = nullptr;
+    if (Component != nullptr)
+        *FSlot = nullptr;
+}
+
+void TModalRun::Abandon(TModalRun*& slot)
+{
+    if (slot == nullptr)
+        return;
+    slot->Component = nullptr;
+    slot = nullptr;
 }
 
 void TCommonDialog::DoShow()
@@ -91,6 +96,7 @@ void TCommonDialog::DefaultHandler(TMessage& message)
 
 void TCommonDialog::MainWndProc(TMessage& message)
 {
+    TEventScope scope(this);
     try {
         WndProc(message);
     } catch (...) {
@@ -197,6 +203,7 @@ struct FindOwnerWindow {
         if (msg == FindReplaceMessage() && msg != 0) {
             auto* record = reinterpret_cast<FINDREPLACEA*>(lParam);
             if (dialog != nullptr && record == &dialog->FFindReplace) {
+                TEventScope scope(dialog);
                 try {
                     dialog->FindMessage(*record);
                 } catch (...) {
@@ -267,6 +274,8 @@ void TFindDialog::BeforeDestruction()
 
 bool TFindDialog::Execute()
 {
+    if (FRun != nullptr)
+        return false;
     if (FHandle != nullptr) {
         BringWindowToTop(FHandle);
         return true;
@@ -282,10 +291,14 @@ bool TFindDialog::Execute()
     FFindReplace.wReplaceWithLen = TextBufferSize;
     FFindReplace.lpfnHook = DialogHook;
     HWND window;
+    TModalRun run(this, FRun);
     {
         TDialogHookScope scope(this);
         window = CreateFindWindow(FFindReplace);
     }
+    // Freed while the platform created it: nothing of the component is left.
+    if (run.Component == nullptr)
+        return false;
     return window != nullptr && window == FHandle;
 }
 
@@ -571,6 +584,9 @@ void TOpenDialog::CheckPathProperties() const
 
 BOOL TOpenDialog::DoExecute(TFileDialogFunc function)
 {
+    // The open dialog still writes into the name buffer and the record.
+    if (FRun != nullptr)
+        return FALSE;
     CheckPathProperties();
     FNames.assign(FileBufferLength, '\0');
     CopyToBuffer(FNames.data(), FNames.size(), FFileName);
@@ -601,7 +617,7 @@ BOOL TOpenDialog::DoExecute(TFileDialogFunc function)
     const std::vector<AnsiString> files = FFiles;
     FRunning = &ofn;
     BOOL result;
-    TModalRun run(this);
+    TModalRun run(this, FRun);
     {
         TDialogHookScope scope(this);
         result = function(&ofn);
@@ -611,7 +627,7 @@ BOOL TOpenDialog::DoExecute(TFileDialogFunc function)
     if (active != nullptr && IsWindow(active))
         SetActiveWindow(active);
     // Freed during the run: the dialog was cancelled, and nothing of the component is left.
-    if (run.Dialog == nullptr)
+    if (run.Component == nullptr)
         return FALSE;
     FRunning = nullptr;
     FHandle = nullptr;

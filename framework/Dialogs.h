@@ -13,6 +13,28 @@
 #include <windows.h>
 #include <commdlg.h>
 
+// One run of a platform dialog for a component, from the call that opens it until that call
+// returns. It lives on the runner's stack, so it outlives a component freed while the dialog is
+// open; the runner asks it before touching the component again. Every component that runs a
+// platform dialog keeps its run here, and refuses a second Execute while one is recorded.
+class TModalRun {
+public:
+    // Starts a run of `component`, recorded in `slot` (the component's own) until it ends.
+    TModalRun(TComponent* component, TModalRun*& slot);
+    ~TModalRun();
+    TModalRun(const TModalRun&) = delete;
+    TModalRun& operator=(const TModalRun&) = delete;
+
+    // The component of `slot` is on its way out: its run, if any, no longer reaches it.
+    static void Abandon(TModalRun*& slot);
+
+    // Null once the component is on its way out.
+    TComponent* Component;
+
+private:
+    TModalRun** FSlot;
+};
+
 // A platform dialog run by a component. `Handle` is the window the framework's hook sits on
 // (the dialog itself, or the hook child of an Explorer-look file dialog), 0 while closed.
 //
@@ -27,7 +49,9 @@ public:
 
     HWND GetHandle() const { return FHandle; }
 
-    // Opens the dialog; what the result means is the dialog's own (confirmed, or created).
+    // Opens the dialog; what the result means is the dialog's own (confirmed, or created). A
+    // second Execute while one runs (from the dialog's own OnShow, say) is refused: it returns
+    // false and changes nothing.
     virtual bool Execute() = 0;
     // Frees the component once control has returned from the platform; safe from inside any of
     // its own events.
@@ -42,17 +66,6 @@ public:
     TNotifyEvent OnClose;
 
 protected:
-    // A modal run of the platform's dialog. It lives on the runner's stack, so it outlives a
-    // component freed while the run goes on; the runner asks it before touching the component.
-    struct TModalRun {
-        explicit TModalRun(TCommonDialog* dialog);
-        ~TModalRun();
-        TModalRun(const TModalRun&) = delete;
-        TModalRun& operator=(const TModalRun&) = delete;
-        // Null once the component is on its way out.
-        TCommonDialog* Dialog;
-    };
-
     ~TCommonDialog() override;
     // The dialog has been initialised and is about to be shown: fires OnShow.
     virtual void DoShow();
@@ -79,10 +92,10 @@ protected:
     static void PlaceDialog(HWND window);
 
     HWND FHandle = nullptr;
-
-private:
+    // The running Execute, if any.
     TModalRun* FRun = nullptr;
 
+private:
     friend class TDialogHookScope;
 };
 
@@ -150,7 +163,8 @@ public:
 
     const char* ClassName() const override { return "TFindDialog"; }
 
-    // Opens the dialog, or brings the open one to the top; false if the platform failed.
+    // Opens the dialog, or brings the open one to the top; false if the platform failed, and
+    // while the platform is still creating it (from OnShow).
     bool Execute() override;
     // Closes an open dialog (OnClose fires) before the component goes.
     void BeforeDestruction() override;

@@ -140,3 +140,23 @@ POINT ReachablePlace(const RECT& bounds, const std::vector<RECT>& workAreas)
     }
     return place;
 }
+
+RECT NormalWindowRect(HWND window)
+{
+    RECT rect = {};
+    WINDOWPLACEMENT placement = {};
+    placement.length = sizeof(placement);
+    if ((!IsIconic(window) && !IsZoomed(window)) || !GetWindowPlacement(window, &placement)) {
+        GetWindowRect(window, &rect);
+        return rect;
+    }
+    rect = placement.rcNormalPosition;
+    // Given relative to the work area, except for tool windows.
+    if (!(GetWindowLongA(window, GWL_EXSTYLE) & WS_EX_TOOLWINDOW)) {
+        MONITORINFO info = {};
+        info.cbSize = sizeof(info);
+        if (GetMonitorInfoA(MonitorFromRect(&rect, MONITOR_DEFAULTTOPRIMARY), &info))
+            OffsetRect(&rect, info.rcWork.left - info.rcMonitor.left, info.rcWork.top - info.rcMonitor.top);
+    }
+    return rect;
+}

@@ -55,3 +55,8 @@ extern TScreen* Screen;
 
 // ReachablePlace for given work areas; where it is when there is none.
 POINT ReachablePlace(const RECT& bounds, const std::vector<RECT>& workAreas);
+
+// The rectangle of `window` in its normal state (screen pixels): where it stands now, or, while it
+// is minimised or maximised, where restoring it puts it back. A minimised window's own rectangle is
+// only the platform's parking place for it.
+RECT NormalWindowRect(HWND window);

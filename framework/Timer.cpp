@@ -370,7 +370,8 @@ void TTimer::SetOnTimer(TNotifyEvent handler)
 void TTimer::UpdateTimer()
 {
     FTickHeld = false;
-    if (FEnabled && FInterval != 0 && OnTimer)
+    // Once destruction has begun nothing starts it again (a handler run from a box shown then).
+    if (FEnabled && FInterval != 0 && OnTimer && !(ComponentState() & csDestroying))
         TTimerClock::Instance().Start(FSlot, FInterval);
     else
         TTimerClock::Instance().Stop(FSlot);
@@ -398,6 +399,7 @@ void TTimer::Tick(WPARAM generation)
     bool freed = false;
     FFreed = &freed;
     FInTimer = true;
+    TEventScope scope(this);
     try {
         Timer();
     } catch (...) {

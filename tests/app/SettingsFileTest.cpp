@@ -74,11 +74,12 @@ public:
     BOOL UnregisterHotKey(HWND, int) override { ++Unregistered; return TRUE; }
     BOOL GetCursorPos(POINT* point) override { point->x = point->y = 0; return TRUE; }
     BOOL SetCursorPos(int, int) override { return TRUE; }
-    void MouseEvent(DWORD, DWORD, DWORD, DWORD, ULONG_PTR) override {}
+    void MouseEvent(DWORD, DWORD, DWORD, DWORD, ULONG_PTR) override { ++Clicks; }
     SHORT GetAsyncKeyState(int) override { ++KeyStateQueries; return 0; }
 
     int Unregistered = 0;
     int KeyStateQueries = 0;
+    int Clicks = 0;
 };
 
 // A main window whose settings live in a temporary folder; the window is freed (and so saves)
@@ -236,15 +237,32 @@ TEST_F(SettingsFormTest, FailedWriteAtCloseReachesTheExceptionBox)
     CreateDirectoryA(SettingsPath().c_str(), nullptr);
     AnsiString shown;
     int boxes = 0;
+    CreateForm();
+    TMForm* form = Form.get();
+    bool startedInBox = true;
     Application->OnException = [&](TObject*, const AnsiString& message) {
         shown = message;
         ++boxes;
+        // The box's loop takes the hot key, still registered: the teardown has stopped the
+        // timers, and nothing starts them again.
+        SendMessageA(form->GetHandle(), WM_HOTKEY, 101, 0);
+        startedInBox = form->Timer1->GetEnabled() || form->Timer3->GetEnabled();
+        form->Timer1->SetEnabled(true);
+        // A box's own loop, for three of the pace's intervals.
+        const DWORD start = GetTickCount();
+        while (GetTickCount() - start < 3 * form->Timer1->GetInterval()) {
+            MsgWaitForMultipleObjects(0, nullptr, FALSE, 10, QS_ALLINPUT);
+            MSG msg;
+            while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE))
+                DispatchMessageA(&msg);
+        }
     };
-    CreateForm();
     EXPECT_EQ(500, Form->RendaSpeed->GetPosition());
     Close();
     EXPECT_EQ(1, boxes);
     EXPECT_EQ(SettingsPath() + " に書き込めません", shown);
+    EXPECT_FALSE(startedInBox);
+    EXPECT_EQ(0, FInput.Clicks);
     // The rest of FormDestroy is skipped.
     EXPECT_EQ(0, FInput.Unregistered);
 }

@@ -1,7 +1,9 @@
 // Every dialog component, plain and customized, freed while its dialog is open: released from
-// inside each of its events, freed with its owner, freed directly. Each ends without a fault
-// (freed memory is poisoned), with OnClose seen once while the component and its owner are
-// whole, and the next dialog of the process opens with a live class icon.
+// inside each of its events (also with a message box shown after the release, whose loop must
+// not free it under the handler), freed with its owner (also released from the owner's
+// OnDestroy), freed directly (also after a second Execute from OnShow, which is refused). Each
+// ends without a fault (freed memory is poisoned), with OnClose seen once while the component
+// and its owner are whole, and the next dialog of the process opens with a live class icon.
 #include "support/FileDialogDriver.h"
 #include "support/TempFolder.h"
 
@@ -53,6 +55,7 @@ struct Subject {
     std::function<bool()> Execute;
     std::function<HWND()> Window;  // the dialog's top-level window while open
     std::function<void()> Release;
+    std::function<void(TForm*)> SetSubForm;  // customized components only
 };
 
 // How an event is brought about while the dialog is open; null: it fires by itself.
@@ -89,6 +92,14 @@ void Customize(T& dialog, TForm* owner)
 }
 
 template <class T, bool Customized>
+std::function<void(TForm*)> SubFormSetter(T* dialog)
+{
+    if constexpr (Customized)
+        return [dialog](TForm* form) { dialog->SetSubForm(form); };
+    return nullptr;
+}
+
+template <class T, bool Customized>
 Subject MakeFind(TForm* owner, const TEventSink& sink)
 {
     auto* dialog = new T(owner);
@@ -100,7 +111,7 @@ Subject MakeFind(TForm* owner, const TEventSink& sink)
     dialog->OnReplace = [sink](TObject* s) { sink("OnReplace", s); };
     dialog->OnClose = [sink](TObject* s) { sink("OnClose", s); };
     return {dialog, [dialog] { return dialog->Execute(); }, [dialog] { return dialog->GetHandle(); },
-            [dialog] { dialog->Release(); }};
+            [dialog] { dialog->Release(); }, SubFormSetter<T, Customized>(dialog)};
 }
 
 // The events the file and folder components share.
@@ -123,7 +134,8 @@ Subject MakeFile(TForm* owner, const TEventSink& sink)
     dialog->SetInitialDir(folder.Path(""));
     BindBrowsingEvents(*dialog, sink);
     return {dialog, [dialog] { return dialog->Execute(); },
-            [dialog] { return FileDialogDriver::DialogOf(dialog->GetHandle()); }, [dialog] { dialog->Release(); }};
+            [dialog] { return FileDialogDriver::DialogOf(dialog->GetHandle()); }, [dialog] { dialog->Release(); },
+            SubFormSetter<T, Customized>(dialog)};
 }
 
 template <class T, bool Customized>
@@ -136,7 +148,7 @@ Subject MakeFolder(TForm* owner, const TEventSink& sink)
     dialog->SetSelectFolder(folder.Path("").substr(0, folder.Path("").size() - 1));
     BindBrowsingEvents(*dialog, sink);
     return {dialog, [dialog] { return dialog->Execute(); }, [dialog] { return dialog->GetHandle(); },
-            [dialog] { dialog->Release(); }};
+            [dialog] { dialog->Release(); }, SubFormSetter<T, Customized>(dialog)};
 }
 
 void Confirm(HWND dialog)
@@ -172,8 +184,22 @@ const Kind Kinds[] = {
     {"customized folder", MakeFolder<TCSelectFolderDialog, true>, FolderEvents},
 };
 
-// How the component goes: released from one of its events, with its owner, or directly.
-enum class Way { Release, WithOwner, Directly };
+// How the component goes: released from one of its events (then a message box shown from the
+// same handler), with its owner (released from the owner's OnDestroy), or directly (after a
+// second Execute from OnShow).
+enum class Way { Release, ReleaseThenBox, WithOwner, ReleasedAtOwnersEnd, Directly, ExecuteAgain };
+
+const char BoxTitle[] = "LifetimeTest";
+
+// Closes the message box a case shows once it is up (the case's own step may be the caller).
+void CALLBACK CloseBox(HWND, UINT, UINT_PTR timer, DWORD)
+{
+    HWND box = FindWindowA("#32770", BoxTitle);
+    if (box == nullptr || !IsWindowVisible(box))
+        return;
+    KillTimer(nullptr, timer);
+    PostMessageA(box, WM_COMMAND, IDOK, 0);
+}
 
 // The step the thread timer runs while a case goes on (also inside the dialogs' modal loops).
 std::function<void()> Step;
@@ -212,6 +238,8 @@ std::string RunCase(const Kind& kind, Way way, const char* event, Action cause)
     int closes = 0;
     std::string problems;
     bool released = false;
+    TObjectPtr<TFreeWatch> watch;
+    const bool releasing = way == Way::Release || way == Way::ReleaseThenBox;
     Subject subject = kind.Make(owner, [&](const std::string& name, TObject* sender) {
         if (name == "OnClose") {
             ++closes;
@@ -220,14 +248,32 @@ std::string RunCase(const Kind& kind, Way way, const char* event, Action cause)
             else if (dynamic_cast<TProbeForm*>(component->GetOwner()) == nullptr)
                 problems += "OnClose without its whole owner; ";
         }
-        if (way == Way::Release && name == event && !released) {
+        if (way == Way::ExecuteAgain && name == "OnShow" && subject.Execute())
+            problems += "a second Execute ran; ";
+        if (releasing && name == event && !released) {
             released = true;
             subject.Release();
+            if (way == Way::ReleaseThenBox) {
+                SetTimer(nullptr, 0, 20, CloseBox);
+                MessageBoxA(nullptr, "released", BoxTitle, MB_OK);
+                if (watch->Freed)
+                    problems += "freed under its own handler; ";
+            }
         }
     });
     component = subject.Component;
     type = &typeid(*component);
-    auto watch = MakeObject<TFreeWatch>(component);
+    watch = MakeObject<TFreeWatch>(component);
+    // Asked for while the owner and so the component are being destroyed: the release is left
+    // to the owner, and a sub form set then is never watched by the dying component.
+    auto* lateSub = new TForm(nullptr);
+    if (way == Way::ReleasedAtOwnersEnd) {
+        owner->OnDestroy = [&](TObject*) {
+            subject.Release();
+            if (subject.SetSubForm)
+                subject.SetSubForm(lateSub);
+        };
+    }
 
     bool acted = false;
     int ticks = 0;
@@ -246,9 +292,9 @@ std::string RunCase(const Kind& kind, Way way, const char* event, Action cause)
         if (acted)
             return;
         acted = true;
-        if (way == Way::WithOwner)
+        if (way == Way::WithOwner || way == Way::ReleasedAtOwnersEnd)
             FreeObject(owner);
-        else if (way == Way::Directly)
+        else if (way == Way::Directly || way == Way::ExecuteAgain)
             FreeObject(component);
         else if (cause != nullptr)
             cause(window);
@@ -259,9 +305,12 @@ std::string RunCase(const Kind& kind, Way way, const char* event, Action cause)
         problems += "never freed; ";
     KillTimer(nullptr, timer);
     Step = nullptr;
+    // A release still waiting would come now.
+    Application->ProcessMessages();
+    FreeObject(lateSub);
     if (closes != 1)
         problems += "OnClose seen " + std::to_string(closes) + " times; ";
-    if (way != Way::WithOwner)
+    if (way != Way::WithOwner && way != Way::ReleasedAtOwnersEnd)
         FreeObject(owner);
     return problems;
 }
@@ -290,9 +339,15 @@ TEST(LifetimeTest, EveryComponentEndsWholeHoweverItIsFreedWhileOpen)
         for (const Event& event : kind.Events) {
             EXPECT_EQ("", RunCase(kind, Way::Release, event.Name, event.Cause))
                 << kind.Name << ", released from " << event.Name;
+            EXPECT_EQ("", RunCase(kind, Way::ReleaseThenBox, event.Name, event.Cause))
+                << kind.Name << ", released from " << event.Name << " with a message box after";
         }
         EXPECT_EQ("", RunCase(kind, Way::WithOwner, "", nullptr)) << kind.Name << ", freed with its owner";
+        EXPECT_EQ("", RunCase(kind, Way::ReleasedAtOwnersEnd, "", nullptr))
+            << kind.Name << ", released from its owner's OnDestroy";
         EXPECT_EQ("", RunCase(kind, Way::Directly, "", nullptr)) << kind.Name << ", freed directly";
+        EXPECT_EQ("", RunCase(kind, Way::ExecuteAgain, "", nullptr))
+            << kind.Name << ", executed again from OnShow, then freed directly";
         // A dead handle left in the shared class would stay there for every later dialog.
         EXPECT_TRUE(NextDialogHasALiveClassIcon()) << "after the " << kind.Name << " cases";
     }

@@ -303,7 +303,7 @@ int CmdWait(const std::wstring& title, const std::wstring& cls, double seconds) 
 
 int Usage() {
   fprintf(stderr,
-          "usage: wintool [-c class] wait|close|rect|alive|children|panel|items|move <title> [args]\n"
+          "usage: wintool [-c class] wait|close|minimize|iconic|rect|alive|children|panel|items|move <title> [args]\n"
           "       wintool list\n");
   return 1;
 }
@@ -339,6 +339,9 @@ int main() {
     return 2;
   }
   if (cmd == L"close") return PostMessageW(hwnd, WM_CLOSE, 0, 0) ? 0 : 3;
+  // minimize: as the title bar's button does; iconic: whether the window is minimised now.
+  if (cmd == L"minimize") return PostMessageW(hwnd, WM_SYSCOMMAND, SC_MINIMIZE, 0) ? 0 : 3;
+  if (cmd == L"iconic") return IsIconic(hwnd) ? 0 : 5;
   if (cmd == L"move" && arg && argc > i + 1)
     return SetWindowPos(hwnd, NULL, _wtoi(arg), _wtoi(argv[i + 1]), 0, 0,
                         SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE) ? 0 : 3;

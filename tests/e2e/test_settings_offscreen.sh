@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # Stored places: one off every monitor (an unplugged monitor, a hand-edited file) brings the
 # window back whole onto the screen; one that leaves any part of it on the screen is kept
-# exactly. Closing stores where the window really stood.
+# exactly. Closing stores where the window really stood, also when it was minimised.
 source "$(dirname "${BASH_SOURCE[0]}")/lib.sh"
 e2e_init "$@"
 
@@ -25,5 +25,15 @@ for row in "5001,5001 whole" "-32000,-32000 whole" "-5000,300 whole" "300,-4000 
   check_eq "$place: the place stored at close" "Left=$left Top=$top" "$(grep -a -E '^(Left|Top)=' "$APP_INI" | tr -d '\r' | tr '\n' ' ' | sed 's/ $//')"
   check "$place: the rest kept" grep -q $'^Interval1=250\r$' "$APP_INI"
 done
+
+# Closed while minimised: the place stored is where restoring puts the window, not the place
+# the platform parks a minimised window at.
+printf '%s\r\n' '[Window]' 'Left=300' 'Top=200' >"$APP_INI"
+app_start
+app_wait_window 60 || fatal "minimised: no visible window titled Tapstorm within 60 s"
+wintool minimize Tapstorm || fatal "minimised: cannot minimise the window"
+wait_until 10 wintool iconic Tapstorm || fail "minimised: the window is not minimised 10 s after the command"
+app_close 30 || fatal "minimised: the program did not end after WM_CLOSE"
+check_eq "minimised: the place stored at close" "Left=300 Top=200" "$(grep -a -E '^(Left|Top)=' "$APP_INI" | tr -d '\r' | tr '\n' ' ' | sed 's/ $//')"
 
 e2e_finish

@@ -1,11 +1,13 @@
 #!/usr/bin/env bash
 # A settings file that cannot be written (a folder stands in its place): the
 # program starts with the defaults, and on closing shows the write error in the
-# standard exception box, then ends with 0, leaving the folder as it was.
+# standard exception box, then ends with 0, leaving the folder as it was. The toggle key pressed
+# while the box is up (the hot key is still registered) starts no clicking.
 source "$(dirname "${BASH_SOURCE[0]}")/lib.sh"
 e2e_init "$@"
 
 app_install "$SCRATCH/app"
+target_start || fatal "the click target did not come up"
 mkdir "$APP_INI"
 echo "not the program's" >"$APP_INI/inside.txt"
 app_start
@@ -25,6 +27,10 @@ expected="$(winpath "$APP_INI") に書き込めません."
 check_eq "message box text" "${expected//\\/\\\\}" "$text"
 check "the box has one OK button" test "$(awk -F'\t' '$4 == "Button"' <<<"$box" | wc -l)" -eq 1
 check "the program waits for the box" kill -0 "$APP_PID"
+# Over the target, F1 (the default toggle key), then three of the default pace's intervals.
+xdotool mousemove 500 450
+xdotool key F1
+sleep 1.5
 
 # Dismiss it as OK would (a box with only OK takes WM_CLOSE as OK).
 wintool -c '#32770' close Tapstorm >/dev/null || fail "cannot dismiss the message box"
@@ -34,6 +40,8 @@ if wine_wait "$APP_PID" 30; then
 else
   fail "the program still runs 30 s after the box was dismissed"
 fi
+check_eq "clicks after the toggle key pressed during the box" 0 "$(count_events LDOWN)"
+target_stop
 check "the folder in the settings file's place is still a folder" test -d "$APP_INI"
 check_eq "what it holds" "inside.txt" "$(ls -A "$APP_INI")"
 check_eq "its file" "not the program's" "$(cat "$APP_INI/inside.txt")"

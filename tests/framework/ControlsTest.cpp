@@ -65,6 +65,72 @@ TEST(ComponentTest, RemovedFreeNotificationIsNotSent)
     EXPECT_EQ(std::vector<std::string>{"free watched"}, log);
 }
 
+TEST(ComponentTest, AFailingEndInsideTheOwnersDestructorReachesTheApplicationAndTheChildIsFreed)
+{
+    struct Failing : TComponent {
+        Failing(TComponent* owner, bool* freed) : TComponent(owner), Freed(freed) {}
+        void BeforeDestruction() override { throw Exception("end failed"); }
+        ~Failing() override { *Freed = true; }
+        bool* Freed;
+    };
+    std::vector<std::string> shown;
+    Application->OnException = [&](TObject*, const AnsiString& message) { shown.push_back(message); };
+    bool freed = false;
+    {
+        std::vector<std::string> log;
+        Watcher owner(nullptr, log, "owner");
+        new Failing(&owner, &freed);
+    }
+    Application->OnException = nullptr;
+    EXPECT_TRUE(freed);
+    EXPECT_EQ(std::vector<std::string>{"end failed"}, shown);
+}
+
+// Closes this thread's message box titled "FormTest" once it is up.
+void CALLBACK CloseFormTestBox(HWND, UINT, UINT_PTR timer, DWORD)
+{
+    if (HWND box = FindWindowA("#32770", "FormTest"); box != nullptr && IsWindowVisible(box)) {
+        KillTimer(nullptr, timer);
+        PostMessageA(box, WM_COMMAND, IDOK, 0);
+    }
+}
+
+TEST(FormTest, ReleaseWaitsForTheFormsEventsAndIsLeftToWhoeverDestroysIt)
+{
+    std::vector<std::string> log;
+    Watcher watcher(nullptr, log, "watcher");
+    auto* form = new TForm(nullptr);
+    form->SetName("form");
+    form->HandleNeeded();
+    form->FreeNotification(&watcher);
+    auto* check = new TCheckBox(form);
+    check->SetParent(form);
+    // Released from a click of its own check box, then a box: the box's loop must leave it whole.
+    bool freedUnderTheHandler = true;
+    check->OnClick = [&](TObject*) {
+        form->Release();
+        SetTimer(nullptr, 0, 20, CloseFormTestBox);
+        MessageBoxA(nullptr, "released", "FormTest", MB_OK);
+        freedUnderTheHandler = !log.empty();
+    };
+    HWND button = check->GetHandle();
+    SendMessageA(form->GetHandle(), WM_COMMAND, MAKEWPARAM(GetDlgCtrlID(button), BN_CLICKED),
+                 reinterpret_cast<LPARAM>(button));
+    const DWORD start = GetTickCount();
+    while (log.empty() && GetTickCount() - start < 30000) {
+        MsgWaitForMultipleObjects(0, nullptr, FALSE, 10, QS_ALLINPUT);
+        Application->ProcessMessages();
+    }
+    EXPECT_FALSE(freedUnderTheHandler);
+    EXPECT_EQ(std::vector<std::string>{"watcher told of form"}, log);
+
+    // Released from its own OnDestroy while freed: freed once (a second free would meet poison).
+    auto* doomed = new TForm(nullptr);
+    doomed->OnDestroy = [doomed](TObject*) { doomed->Release(); };
+    FreeObject(doomed);
+    Application->ProcessMessages();
+}
+
 TEST(FormTest, OnDestroyRunsWhileTheDerivedFormIsWhole)
 {
     // A derived form whose handler reads its own members; its destructor marks them gone.
