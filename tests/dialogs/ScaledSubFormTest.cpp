@@ -5,6 +5,7 @@
 
 #include "dialogs/CFindDlg.h"
 #include "dialogs/COpenDlg.h"
+#include "dialogs/CSelFDlg.h"
 #include "framework/StdCtrls.h"
 #include "support/DisplayScale.h"
 #include "support/FileDialogDriver.h"
@@ -236,6 +237,25 @@ TEST(ScaledSubFormTest, OpenDialogFollowsItsResolution)
         dialog->SetSubForm(sub.Form.get());
         // Below the resizable look's controls, the side its own layout moves them to.
         const TSubFormPos pos = sizing ? fpBottom : fpLeft;
+        dialog->SetSubFormPos(pos);
+        FileDialogDriver driver;
+        driver.Run(*dialog, {[&](HWND window) {
+                       RoundTrip(window, dialog->GetCustomizer(), sub, pos);
+                       FileDialogDriver::Cancel(window);
+                   }});
+        EXPECT_FALSE(driver.Stalled);
+    }
+}
+
+TEST(ScaledSubFormTest, FolderBrowserFollowsItsResolution)
+{
+    for (TSubFormPos pos : {fpRight, fpBottom}) {
+        SCOPED_TRACE(pos);
+        SampleSubForm sub;
+        auto dialog = MakeObject<TCSelectFolderDialog>(nullptr);
+        // The look that lays its controls out again from the window's edges.
+        dialog->SetOptions(static_cast<TSFolderOptions>(OptionBit(bifReturnOnlyFSDirs) | OptionBit(bifNewDialogStyle)));
+        dialog->SetSubForm(sub.Form.get());
         dialog->SetSubFormPos(pos);
         FileDialogDriver driver;
         driver.Run(*dialog, {[&](HWND window) {
