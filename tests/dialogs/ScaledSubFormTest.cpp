@@ -126,8 +126,8 @@ TEST(ScaledSubFormTest, OpenDialogTakesTheSubFormScaledAsItIs)
     EXPECT_FALSE(driver.Stalled);
 }
 
-// A customized dialog moved to a monitor of another resolution, as the platform tells it: to
-// one and a half times the resolution it opened at, and back.
+// A customized dialog moved to a monitor of another resolution, as the platform tells it, and
+// back: at the design resolution to 144 pixels per inch, at a larger one to the design one.
 namespace {
 
 // Sends what the platform sends: the new resolution and the old rectangle scaled to it.
@@ -192,11 +192,12 @@ void RoundTrip(HWND dialog, TDialogCustomizer* customizer, const SampleSubForm& 
     ASSERT_NE(nullptr, customizer);
     const int ppi = customizer->GetPixelsPerInch();
     const TPoint min = customizer->GetMinDialogSizeValue();
-    const int up = ppi * 3 / 2;
+    // Up from the design resolution, down from a larger one (the screen holds no larger dialog).
+    const int other = ppi == DesignPixelsPerInch ? 144 : DesignPixelsPerInch;
     ExpectLayoutAt(dialog, *customizer, sub, pos, ppi);
-    MoveToResolution(dialog, ppi, up);
-    ExpectLayoutAt(dialog, *customizer, sub, pos, up);
-    MoveToResolution(dialog, up, ppi);
+    MoveToResolution(dialog, ppi, other);
+    ExpectLayoutAt(dialog, *customizer, sub, pos, other);
+    MoveToResolution(dialog, other, ppi);
     ExpectLayoutAt(dialog, *customizer, sub, pos, ppi);
     // Back where it started, not a pixel off.
     EXPECT_EQ(min.x, customizer->GetMinDialogSizeValue().x);
