@@ -3,8 +3,8 @@
 # (dlgdemo.exe) with its sample sub form and a caption, after a little real input so the sub
 # form has something to show, and the gallery window with its event log. Under Wine, on a
 # virtual display unless TAPSTORM_HEADLESS=0 and a display is reachable.
-# With --dpi, on a screen of that many pixels per inch: the main window and one customized
-# dialog (default folder docs/dpi<N>).
+# With --dpi, on a screen of that many pixels per inch: the main window and two customized
+# dialogs (default folder docs/dpi<N>).
 #   bash scripts/screenshots.sh [--out DIR] [--dpi N]     (default docs/dialogs)
 set -uo pipefail
 cd "$(dirname "${BASH_SOURCE[0]}")/.." || exit 1
@@ -68,6 +68,12 @@ if [ "$dpi" != 96 ]; then
   click_control "$T" 1152 && xdotool type dialog && xdotool key Return
   demo_wait_event find
   shoot find.png "$T"
+  finish "$T"
+  T="Save - sub form below"
+  demo_start --dialog save --caption "$T" --select "$S" --old-style --sizing --subform bottom --exit
+  demo_wait_event showwindow && wintool wait "$T" 10
+  click_control "$T" 1120 && xdotool key Down
+  shoot save.png "$T"
   finish "$T"
   exit 0
 fi
