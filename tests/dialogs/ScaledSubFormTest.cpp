@@ -204,6 +204,18 @@ void RoundTrip(HWND dialog, TDialogCustomizer* customizer, const SampleSubForm& 
     EXPECT_EQ(min.y, customizer->GetMinDialogSizeValue().y);
 }
 
+// The round trip inside a modal dialog's loop, which is then cancelled.
+template <class TDialog>
+void RoundTripModal(TDialog& dialog, const SampleSubForm& sub, TSubFormPos pos)
+{
+    FileDialogDriver driver;
+    driver.Run(dialog, {[&](HWND window) {
+                   RoundTrip(window, dialog.GetCustomizer(), sub, pos);
+                   FileDialogDriver::Cancel(window);
+               }});
+    EXPECT_FALSE(driver.Stalled);
+}
+
 }  // namespace
 
 TEST(ScaledSubFormTest, FindDialogFollowsItsResolution)
@@ -239,12 +251,7 @@ TEST(ScaledSubFormTest, OpenDialogFollowsItsResolution)
         // Below the resizable look's controls, the side its own layout moves them to.
         const TSubFormPos pos = sizing ? fpBottom : fpLeft;
         dialog->SetSubFormPos(pos);
-        FileDialogDriver driver;
-        driver.Run(*dialog, {[&](HWND window) {
-                       RoundTrip(window, dialog->GetCustomizer(), sub, pos);
-                       FileDialogDriver::Cancel(window);
-                   }});
-        EXPECT_FALSE(driver.Stalled);
+        RoundTripModal(*dialog, sub, pos);
     }
 }
 
@@ -258,11 +265,6 @@ TEST(ScaledSubFormTest, FolderBrowserFollowsItsResolution)
         dialog->SetOptions(static_cast<TSFolderOptions>(OptionBit(bifReturnOnlyFSDirs) | OptionBit(bifNewDialogStyle)));
         dialog->SetSubForm(sub.Form.get());
         dialog->SetSubFormPos(pos);
-        FileDialogDriver driver;
-        driver.Run(*dialog, {[&](HWND window) {
-                       RoundTrip(window, dialog->GetCustomizer(), sub, pos);
-                       FileDialogDriver::Cancel(window);
-                   }});
-        EXPECT_FALSE(driver.Stalled);
+        RoundTripModal(*dialog, sub, pos);
     }
 }
