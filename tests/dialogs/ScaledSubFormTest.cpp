@@ -16,6 +16,7 @@
 #include <algorithm>
 #include <memory>
 #include <string>
+#include <utility>
 
 using namespace TestDialogs;
 
@@ -240,16 +241,17 @@ TEST(ScaledSubFormTest, FindDialogFollowsItsResolution)
 TEST(ScaledSubFormTest, OpenDialogFollowsItsResolution)
 {
     TempFolder folder;
-    for (bool sizing : {false, true}) {
-        SCOPED_TRACE(sizing);
+    // The look the library lays out itself, and the resizable one that lays out its own controls
+    // (at the right its tool bar reaches into the room as it shows, a matter of its own).
+    const std::pair<bool, TSubFormPos> runs[] = {{false, fpLeft}, {true, fpTop}, {true, fpBottom}};
+    for (const auto& [sizing, pos] : runs) {
+        SCOPED_TRACE(testing::Message() << sizing << " " << pos);
         SampleSubForm sub;
         auto dialog = MakeObject<TCOpenDialog>(nullptr);
         if (!sizing)
             dialog->SetOptions(dialog->GetOptions().Exclude(ofEnableSizing));
         dialog->SetInitialDir(folder.Path(""));
         dialog->SetSubForm(sub.Form.get());
-        // Below the resizable look's controls, the side its own layout moves them to.
-        const TSubFormPos pos = sizing ? fpBottom : fpLeft;
         dialog->SetSubFormPos(pos);
         RoundTripModal(*dialog, sub, pos);
     }
@@ -257,7 +259,7 @@ TEST(ScaledSubFormTest, OpenDialogFollowsItsResolution)
 
 TEST(ScaledSubFormTest, FolderBrowserFollowsItsResolution)
 {
-    for (TSubFormPos pos : {fpRight, fpBottom}) {
+    for (TSubFormPos pos : {fpLeft, fpTop, fpRight, fpBottom}) {
         SCOPED_TRACE(pos);
         SampleSubForm sub;
         auto dialog = MakeObject<TCSelectFolderDialog>(nullptr);
