@@ -470,11 +470,11 @@ void TDialogCustomizer::WMDpiChanged(TMessage& message)
         return changed;
     };
     takeFrame();
-    // Laid out in full, the sub form moved too; a frame change always reports the client size.
-    const int state = FState;
-    FState = 2;
-    SetWindowPos(FHandle, nullptr, suggested.left, suggested.top, std::max<int>(RectWidth(suggested), FMinDialogSize.x),
-                 std::max<int>(RectHeight(suggested), FMinDialogSize.y), SWP_NOZORDER | SWP_NOACTIVATE | SWP_FRAMECHANGED);
+    // A frame change always reports the client size, so the layout runs even at the same size.
+    SetWindowPos(FHandle, nullptr, suggested.left, suggested.top,
+                 std::max<int>(RectWidth(suggested), FMinDialogSize.x),
+                 std::max<int>(RectHeight(suggested), FMinDialogSize.y),
+                 SWP_NOZORDER | SWP_NOACTIVATE | SWP_FRAMECHANGED);
     if (takeFrame()) {
         RECT r;
         GetWindowRect(FHandle, &r);
@@ -482,7 +482,6 @@ void TDialogCustomizer::WMDpiChanged(TMessage& message)
                      std::max<int>(RectHeight(r), FMinDialogSize.y),
                      SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE | SWP_FRAMECHANGED);
     }
-    FState = state;
     message.Result = 0;
 }
 
@@ -672,6 +671,20 @@ void TSizingDialogCustomizer::KeepControlsOutOfRoom()
     }
     if (batch != nullptr)
         EndDeferWindowPos(batch);
+}
+
+void TSizingDialogCustomizer::ScaleLayout(int m, int d, bool controlsScaled)
+{
+    TDialogCustomizer::ScaleLayout(m, d, controlsScaled);
+    if (!controlsScaled)
+        return;
+    // The distances from the far edges were scaled with the controls.
+    for (TLayoutAnchors& anchors : FAnchors) {
+        for (int* distance : {&anchors.Left, &anchors.Top, &anchors.Right, &anchors.Bottom}) {
+            if (*distance != NotFromFarEdge)
+                *distance = ScalePixels(*distance, m, d);
+        }
+    }
 }
 
 RECT TSizingDialogCustomizer::SubFormRoom()

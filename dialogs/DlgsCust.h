@@ -170,6 +170,8 @@ protected:
     // (a control moves, or shrinks if only its far edge followed). An edge the dialog left
     // clear of the room (a layout by deltas) is not touched.
     void KeepControlsOutOfRoom();
+    // The learnt distances too, where the platform scaled the controls.
+    void ScaleLayout(int m, int d, bool controlsScaled) override;
     // The room the sub form takes at each edge of the client area (left, top, right, bottom).
     RECT SubFormRoom();
     // The dialog came to another resolution (WMDpiChanged): its controls keep out of the sub
