@@ -230,8 +230,10 @@ void TGalleryForm::Customize(TDialog* dialog, TForm* subForm, const TDemoOptions
 
 void TGalleryForm::ApplySubFormSize(TForm* subForm, int defaultWidth, int defaultHeight, const TDemoOptions& o)
 {
-    subForm->SetClientWidth(o.SubFormWidth >= 0 ? o.SubFormWidth : defaultWidth);
-    subForm->SetClientHeight(o.SubFormHeight >= 0 ? o.SubFormHeight : defaultHeight);
+    // Design pixels, like the labels: the sample forms have their windows, so their sizes are
+    // the windows' pixels.
+    subForm->SetClientWidth(subForm->ScaledFromDesign(o.SubFormWidth >= 0 ? o.SubFormWidth : defaultWidth));
+    subForm->SetClientHeight(subForm->ScaledFromDesign(o.SubFormHeight >= 0 ? o.SubFormHeight : defaultHeight));
 }
 
 void TGalleryForm::OpenDialog()

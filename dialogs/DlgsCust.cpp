@@ -252,6 +252,7 @@ void TDialogCustomizer::SaveSubFormProperties()
     FOldParent = form->GetParent();
     FOldParentWindow = form->GetParentWindow();
     FOldBoundsRect = form->GetBoundsRect();
+    FOldPixelsPerInch = form->GetPixelsPerInch();
     RECT client = form->GetClientRect();
     FSubFormClientSize = TPoint{RectWidth(client), RectHeight(client)};
     FOldBorderStyle = form->GetBorderStyle();
@@ -277,6 +278,9 @@ void TDialogCustomizer::RestoreSubFormProperties()
     form->SetParentWindow(FOldParentWindow);
     form->SetParent(FOldParent);
     form->SetBorderStyle(FOldBorderStyle);
+    // The bounds are for the resolution it had then (the dialog may have moved since).
+    if (form->GetScaled())
+        form->ScaleForPPI(FOldPixelsPerInch);
     form->SetBoundsRect(FOldBoundsRect);
     form->SetWindowState(FOldWindowState);
     form->SetVisible(FOldVisible);
@@ -389,6 +393,12 @@ void TDialogCustomizer::WndProc(TMessage& message)
     case WM_NCCALCSIZE:
         WMNCCalcSize(message);
         break;
+    case WM_DPICHANGED:
+        if (FState >= 2) {
+            WMDpiChanged(message);
+            return;
+        }
+        break;
     case WM_GETMINMAXINFO:
         if (FState >= 2) {
             message.Result = CallWindowProcA(FOldWndProc, FHandle, message.Msg, message.WParam, message.LParam);
@@ -427,6 +437,77 @@ void TDialogCustomizer::WMGetMinMaxInfo(TMessage& message)
     auto* info = reinterpret_cast<MINMAXINFO*>(message.LParam);
     info->ptMinTrackSize.x = std::min<LONG>(FMinDialogSize.x, info->ptMaxTrackSize.x);
     info->ptMinTrackSize.y = std::min<LONG>(FMinDialogSize.y, info->ptMaxTrackSize.y);
+}
+
+void TDialogCustomizer::WMDpiChanged(TMessage& message)
+{
+    const int ppi = LOWORD(message.WParam);
+    const RECT suggested = *reinterpret_cast<const RECT*>(message.LParam);
+    // The dialog's own steps first, without this layout: it still has the old resolution's
+    // sizes. Whether the platform scales the dialog's controls shows in where they are after.
+    const RECT before = DialogControlsBounds();
+    const TSizeChangedEvent layout = FOnSizeChanged;
+    FOnSizeChanged = nullptr;
+    message.Result = CallWindowProcA(FOldWndProc, FHandle, message.Msg, message.WParam, message.LParam);
+    if (FState < 2)
+        return;  // let go meanwhile
+    FOnSizeChanged = layout;
+    if (ppi <= 0 || ppi == FPixelsPerInch)
+        return;
+    const RECT after = DialogControlsBounds();
+    const int old = FPixelsPerInch;
+    FPixelsPerInch = ppi;
+    ScaleLayout(ppi, old, !EqualRect(&before, &after));
+
+    // The frame as the window has it now; measured again once it stands at its new place.
+    auto takeFrame = [this] {
+        RECT window, client;
+        GetWindowRect(FHandle, &window);
+        GetClientRect(FHandle, &client);
+        const TPoint size = {FInitClientSize.x + RectWidth(window) - RectWidth(client),
+                             FInitClientSize.y + RectHeight(window) - RectHeight(client)};
+        const bool changed = size.x != FInitDialogSize.x || size.y != FInitDialogSize.y;
+        FInitDialogSize = size;
+        GetMinDialogSize();
+        return changed;
+    };
+    takeFrame();
+    // A frame change always reports the client size, so the layout runs even at the same size.
+    SetWindowPos(FHandle, nullptr, suggested.left, suggested.top,
+                 std::max<int>(RectWidth(suggested), FMinDialogSize.x),
+                 std::max<int>(RectHeight(suggested), FMinDialogSize.y),
+                 SWP_NOZORDER | SWP_NOACTIVATE | SWP_FRAMECHANGED);
+    if (takeFrame()) {
+        RECT r;
+        GetWindowRect(FHandle, &r);
+        SetWindowPos(FHandle, nullptr, 0, 0, std::max<int>(RectWidth(r), FMinDialogSize.x),
+                     std::max<int>(RectHeight(r), FMinDialogSize.y),
+                     SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE | SWP_FRAMECHANGED);
+    }
+    message.Result = 0;
+}
+
+void TDialogCustomizer::ScaleLayout(int m, int d, bool controlsScaled)
+{
+    if (controlsScaled)
+        FInitClientSize = TPoint{ScalePixels(FInitClientSize.x, m, d), ScalePixels(FInitClientSize.y, m, d)};
+    if (FEmbeddedForm != nullptr && FEmbeddedForm->GetScaled()) {
+        // Its size as designed, not as the layout stretched it.
+        FEmbeddedForm->ScaleForPPI(m);
+        FSubFormClientSize = TPoint{ScalePixels(FSubFormClientSize.x, m, d), ScalePixels(FSubFormClientSize.y, m, d)};
+    }
+}
+
+RECT TDialogCustomizer::DialogControlsBounds()
+{
+    RECT bounds = {0, 0, 0, 0};
+    TList list;
+    GetDlgControlsHandle(&list);
+    for (int i = 0; i < list.Count(); ++i) {
+        const RECT r = ClientRectOfControl(static_cast<HWND>(list.Items(i)));
+        UnionRect(&bounds, &bounds, &r);
+    }
+    return bounds;
 }
 
 void TDialogCustomizer::WMDestroy(TMessage&)
@@ -594,9 +675,87 @@ void TSizingDialogCustomizer::KeepControlsOutOfRoom()
         EndDeferWindowPos(batch);
 }
 
+void TSizingDialogCustomizer::ScaleLayout(int m, int d, bool controlsScaled)
+{
+    TDialogCustomizer::ScaleLayout(m, d, controlsScaled);
+    if (!controlsScaled)
+        return;
+    // The distances from the far edges were scaled with the controls.
+    for (TLayoutAnchors& anchors : FAnchors) {
+        for (int* distance : {&anchors.Left, &anchors.Top, &anchors.Right, &anchors.Bottom}) {
+            if (*distance != NotFromFarEdge)
+                *distance = ScalePixels(*distance, m, d);
+        }
+    }
+}
+
+RECT TSizingDialogCustomizer::SubFormRoom()
+{
+    RECT client;
+    GetClientRect(FHandle, &client);
+    TRect controls;
+    TDialogCustomizer::GetControlsandSubFormRect(TPoint{client.right, client.bottom}, &controls, nullptr);
+    return RECT{controls.left, controls.top, client.right - controls.right, client.bottom - controls.bottom};
+}
+
+void TSizingDialogCustomizer::FollowResolution(TMessage& message)
+{
+    RECT clientBefore;
+    GetClientRect(FHandle, &clientBefore);
+    const RECT roomBefore = SubFormRoom();
+    const auto before = ControlPlaces();
+    TDialogCustomizer::WndProc(message);
+    if (FState < 2 || FDlgsUnit == nullptr || FDlgsUnit->GetSubForm() == nullptr)
+        return;
+    RECT clientAfter;
+    GetClientRect(FHandle, &clientAfter);
+    const RECT roomAfter = SubFormRoom();
+    const int dw = clientAfter.right - clientBefore.right;
+    const int dh = clientAfter.bottom - clientBefore.bottom;
+    const RECT change = {roomAfter.left - roomBefore.left, roomAfter.top - roomBefore.top,
+                         roomAfter.right - roomBefore.right, roomAfter.bottom - roomBefore.bottom};
+    // The dialog's own layout moved the edges it keeps at the far side by the growth of the
+    // client area, and left the others; the rooms changed by other amounts. An edge that
+    // stayed moves by the change of the room at the near side, one that followed the growth
+    // by the change at the far side.
+    auto follow = [](LONG& edge, LONG was, int growth, int nearChange, int farChange) {
+        if (growth != 0 && edge - was == growth)
+            edge -= farChange;
+        else if (edge == was)
+            edge += nearChange;
+    };
+    std::vector<std::pair<HWND, RECT>> moves;
+    for (const auto& place : ControlPlaces()) {
+        auto was = std::find_if(before.begin(), before.end(), [&](const auto& b) { return b.first == place.first; });
+        if (was == before.end())
+            continue;
+        RECT want = place.second;
+        follow(want.left, was->second.left, dw, change.left, change.right);
+        follow(want.right, was->second.right, dw, change.left, change.right);
+        follow(want.top, was->second.top, dh, change.top, change.bottom);
+        follow(want.bottom, was->second.bottom, dh, change.top, change.bottom);
+        if (!EqualRect(&want, &place.second))
+            moves.emplace_back(place.first, want);
+    }
+    for (const auto& move : moves) {
+        const RECT& r = move.second;
+        SetWindowPos(move.first, nullptr, r.left, r.top, RectWidth(r), RectHeight(r), SWP_NOZORDER | SWP_NOACTIVATE);
+    }
+    // The sub form in its room at the new size, wherever the dialog's layout took it.
+    TRect sub;
+    TDialogCustomizer::GetControlsandSubFormRect(TPoint{clientAfter.right, clientAfter.bottom}, nullptr, &sub);
+    SetWindowPos(FDlgsUnit->GetSubForm()->GetHandle(), nullptr, sub.left, sub.top, RectWidth(sub), RectHeight(sub),
+                 SWP_NOZORDER | SWP_NOACTIVATE);
+    InvalidateRect(FHandle, nullptr, TRUE);
+}
+
 void TSizingDialogCustomizer::WndProc(TMessage& message)
 {
     const UINT msg = message.Msg;
+    if (msg == WM_DPICHANGED && FState >= 2) {
+        FollowResolution(message);
+        return;
+    }
     TDialogCustomizer::WndProc(message);
     // The dialog has laid out its controls for the whole client area by now; a layout made
     // from its edges covers a room at the right or bottom, which this takes back.
@@ -646,6 +805,17 @@ void TFixedDialogCustomizer::ReleaseWindow()
     FreeObject(grip);
 }
 
+void TFixedDialogCustomizer::ScaleLayout(int m, int d, bool controlsScaled)
+{
+    TDialogCustomizer::ScaleLayout(m, d, controlsScaled);
+    if (controlsScaled) {
+        FControlsRect = TRect{ScalePixels(FControlsRect.left, m, d), ScalePixels(FControlsRect.top, m, d),
+                              ScalePixels(FControlsRect.right, m, d), ScalePixels(FControlsRect.bottom, m, d)};
+    }
+    if (FGrip != nullptr)
+        FGrip->ScaleForPPI(m);
+}
+
 void TFixedDialogCustomizer::InitializeDialog()
 {
     if (FDlgsUnit->GetDialogSizing()) {
@@ -665,8 +835,8 @@ void TFixedDialogCustomizer::InitializeDialog()
         // The same client area under the thicker frame.
         RECT r;
         GetClientRect(FHandle, &r);
-        AdjustWindowRectEx(&r, static_cast<DWORD>(GetWindowLongA(FHandle, GWL_STYLE)), FALSE,
-                           static_cast<DWORD>(GetWindowLongA(FHandle, GWL_EXSTYLE)));
+        AdjustWindowRectForPPI(r, static_cast<DWORD>(GetWindowLongA(FHandle, GWL_STYLE)),
+                               static_cast<DWORD>(GetWindowLongA(FHandle, GWL_EXSTYLE)), FPixelsPerInch);
         SetWindowPos(FHandle, nullptr, 0, 0, RectWidth(r), RectHeight(r), SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
 
         FGrip = new TDialogGrip(FDlgsUnit);

@@ -63,7 +63,8 @@ public:
     TPoint GetInitClientSize() const { return FInitClientSize; }
     TPoint GetMinDialogSizeValue() const { return FMinDialogSize; }
     TForm* GetEmbeddedForm() const { return FEmbeddedForm; }
-    // The dialog's resolution, read at registration: the sub form is scaled to it.
+    // The dialog's resolution, read at registration and followed when it changes: the sub form
+    // is scaled to it.
     int GetPixelsPerInch() const { return FPixelsPerInch; }
     // The unit's minimum edge spaces (design pixels) in the dialog's pixels, as left, top,
     // right and bottom.
@@ -91,6 +92,15 @@ protected:
     void WMDestroy(TMessage& message);
     void WMNCCalcSize(TMessage& message);
     void WMGetMinMaxInfo(TMessage& message);
+    // The dialog came to a monitor of another resolution: the dialog takes its own steps, the
+    // sub form, the edge spaces, the minimum size and the layout follow (ScaleLayout), and the
+    // dialog takes the place the platform suggests (at least its new minimum size).
+    void WMDpiChanged(TMessage& message);
+    // Scales what the layout keeps in the dialog's pixels by m / d (new / old resolution).
+    // `controlsScaled`: the platform scaled the dialog's own controls with it.
+    virtual void ScaleLayout(int m, int d, bool controlsScaled);
+    // The rectangle around the dialog's own controls, in client coordinates.
+    RECT DialogControlsBounds();
     // Lets the window go: the subclassing comes off, the unit records the place, the sub form
     // goes back. At the window's destruction, or when the customizer goes while still attached.
     // A derived class adds its own closing work and calls this.
@@ -103,6 +113,7 @@ protected:
     HWND FOldParentWindow = nullptr;
     bool FOldVisible = false;
     TRect FOldBoundsRect = {0, 0, 0, 0};
+    int FOldPixelsPerInch = DesignPixelsPerInch;
     TPoint FSubFormClientSize = {0, 0};
     TBorderStyle FOldBorderStyle = bsNone;
     TWindowState FOldWindowState = wsNormal;
@@ -159,6 +170,13 @@ protected:
     // (a control moves, or shrinks if only its far edge followed). An edge the dialog left
     // clear of the room (a layout by deltas) is not touched.
     void KeepControlsOutOfRoom();
+    // The learnt distances too, where the platform scaled the controls.
+    void ScaleLayout(int m, int d, bool controlsScaled) override;
+    // The room the sub form takes at each edge of the client area (left, top, right, bottom).
+    RECT SubFormRoom();
+    // The dialog came to another resolution (WMDpiChanged): its controls keep out of the sub
+    // form's room, which changed by another amount than the client area.
+    void FollowResolution(TMessage& message);
 
     bool FAlwaysMoveSubForm = false;
     bool FAnchorsLearned = false;
@@ -204,6 +222,8 @@ protected:
     void TrimControlsToClient();
     // Frees the grip too.
     void ReleaseWindow() override;
+    // The grip, and the controls' place where the platform moved them.
+    void ScaleLayout(int m, int d, bool controlsScaled) override;
 
     TDialogGrip* FGrip = nullptr;
     TRect FControlsRect = {0, 0, 0, 0};

@@ -43,7 +43,7 @@ void TTrackBar::InitializeHandle()
 void TTrackBar::ChangeScale(int m, int d)
 {
     TWinControl::ChangeScale(m, d);
-    SetThumbLength(MulDiv(FThumbLength, m, d));
+    SetThumbLength(ScalePixels(FThumbLength, m, d));
 }
 
 void TTrackBar::SetMin(int value)
@@ -159,7 +159,7 @@ void TStatusBar::ChangeScale(int m, int d)
 {
     TWinControl::ChangeScale(m, d);
     for (TStatusPanel& panel : FPanels)
-        panel.Width = MulDiv(panel.Width, m, d);
+        panel.Width = ScalePixels(panel.Width, m, d);
     UpdatePanels();
 }
 

@@ -54,6 +54,17 @@ int WindowPixelsPerInch(HWND window)
     return ScreenPixelsPerInch();
 }
 
+void AdjustWindowRectForPPI(RECT& rect, DWORD style, DWORD exStyle, int ppi)
+{
+    // Found at run time, as the awareness is: older systems size every frame at the system's.
+    using TAdjustForDpi = BOOL(WINAPI*)(RECT*, DWORD, BOOL, DWORD, UINT);
+    static const auto adjustForDpi = reinterpret_cast<TAdjustForDpi>(reinterpret_cast<void*>(
+        GetProcAddress(GetModuleHandleA("user32.dll"), "AdjustWindowRectExForDpi")));
+    if (adjustForDpi != nullptr && ppi > 0 && adjustForDpi(&rect, style, FALSE, exStyle, static_cast<UINT>(ppi)))
+        return;
+    AdjustWindowRectEx(&rect, style, FALSE, exStyle);
+}
+
 // ---------------------------------------------------------------------------------------------
 // TControl
 
@@ -179,7 +190,8 @@ void TControl::ChangeScale(int m, int d)
 
 void TControl::ScaleBounds(int m, int d)
 {
-    SetBounds(MulDiv(GetLeft(), m, d), MulDiv(GetTop(), m, d), MulDiv(GetWidth(), m, d), MulDiv(GetHeight(), m, d));
+    SetBounds(ScalePixels(GetLeft(), m, d), ScalePixels(GetTop(), m, d), ScalePixels(GetWidth(), m, d),
+              ScalePixels(GetHeight(), m, d));
 }
 
 LRESULT TControl::Perform(UINT msg, WPARAM wParam, LPARAM lParam)

@@ -43,6 +43,10 @@ AnsiString WindowText(HWND window);
 // else the screen's.
 int WindowPixelsPerInch(HWND window);
 
+// Widens a client rectangle to the window rectangle under those styles (no menu), with the
+// frame at `ppi` where the platform sizes frames per resolution, else at the system's.
+void AdjustWindowRectForPPI(RECT& rect, DWORD style, DWORD exStyle, int ppi);
+
 // A control with bounds, caption, font, colour and mouse handling. Every control here has a
 // window of its own (TWinControl); this layer keeps what does not depend on the handle.
 class TControl : public TComponent {
@@ -94,6 +98,12 @@ public:
     int GetPixelsPerInch() const { return FPixelsPerInch; }
     // Scales every size and the font from the current resolution to `value`.
     void ScaleForPPI(int value);
+    // Design pixels at the control's resolution: what a size given in design pixels is once
+    // its window is made (from then on sizes are the window's pixels).
+    int ScaledFromDesign(int designPixels) const
+    {
+        return ScalePixels(designPixels, FPixelsPerInch, DesignPixelsPerInch);
+    }
 
     // Sends a message straight to this control's own handling (not through the platform).
     LRESULT Perform(UINT msg, WPARAM wParam, LPARAM lParam);

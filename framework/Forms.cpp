@@ -82,7 +82,7 @@ void TForm::CreateParams(TCreateParams& params)
     }
     if (FClientWidth >= 0 || FClientHeight >= 0) {
         RECT r = {0, 0, FClientWidth >= 0 ? FClientWidth : 0, FClientHeight >= 0 ? FClientHeight : 0};
-        AdjustWindowRectEx(&r, params.Style, FALSE, params.ExStyle);
+        AdjustWindowRectForPPI(r, params.Style, params.ExStyle, FramePixelsPerInch());
         if (FClientWidth >= 0)
             params.Width = r.right - r.left;
         if (FClientHeight >= 0)
@@ -103,6 +103,13 @@ int TForm::TargetPixelsPerInch() const
     return ScreenPixelsPerInch();
 }
 
+int TForm::FramePixelsPerInch() const
+{
+    if (FHandle != nullptr)
+        return WindowPixelsPerInch(FHandle);
+    return FScaled ? TargetPixelsPerInch() : ScreenPixelsPerInch();
+}
+
 void TForm::InitializeHandle()
 {
     TWinControl::InitializeHandle();
@@ -116,17 +123,17 @@ void TForm::ScaleBounds(int m, int d)
     if (FHandle == nullptr) {
         // Not made yet: the client size it was given, or else its outer size.
         if (FClientWidth >= 0)
-            FClientWidth = MulDiv(FClientWidth, m, d);
+            FClientWidth = ScalePixels(FClientWidth, m, d);
         else
-            FWidth = MulDiv(FWidth, m, d);
+            FWidth = ScalePixels(FWidth, m, d);
         if (FClientHeight >= 0)
-            FClientHeight = MulDiv(FClientHeight, m, d);
+            FClientHeight = ScalePixels(FClientHeight, m, d);
         else
-            FHeight = MulDiv(FHeight, m, d);
+            FHeight = ScalePixels(FHeight, m, d);
         return;
     }
-    FClientWidth = MulDiv(GetClientWidth(), m, d);
-    FClientHeight = MulDiv(GetClientHeight(), m, d);
+    FClientWidth = ScalePixels(GetClientWidth(), m, d);
+    FClientHeight = ScalePixels(GetClientHeight(), m, d);
     const SIZE size = WindowSizeForClient(FClientWidth, FClientHeight);
     FWidth = size.cx;
     FHeight = size.cy;
@@ -150,12 +157,12 @@ SIZE TForm::WindowSizeForClient(int clientWidth, int clientHeight) const
 {
     RECT r = {0, 0, clientWidth, clientHeight};
     if (FHandle != nullptr) {
-        AdjustWindowRectEx(&r, static_cast<DWORD>(GetWindowLongA(FHandle, GWL_STYLE)), FALSE,
-                           static_cast<DWORD>(GetWindowLongA(FHandle, GWL_EXSTYLE)));
+        AdjustWindowRectForPPI(r, static_cast<DWORD>(GetWindowLongA(FHandle, GWL_STYLE)),
+                               static_cast<DWORD>(GetWindowLongA(FHandle, GWL_EXSTYLE)), FramePixelsPerInch());
     } else {
         TCreateParams params;
         const_cast<TForm*>(this)->CreateParams(params);
-        AdjustWindowRectEx(&r, params.Style, FALSE, params.ExStyle);
+        AdjustWindowRectForPPI(r, params.Style, params.ExStyle, FramePixelsPerInch());
     }
     SIZE size = {r.right - r.left, r.bottom - r.top};
     return size;

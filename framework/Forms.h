@@ -24,6 +24,8 @@ public:
 
     int GetClientWidth() const;
     int GetClientHeight() const;
+    // Design pixels until the window is made, the window's pixels afterwards: a size designed
+    // for a form that already has its window goes through ScaledFromDesign.
     void SetClientWidth(int value);
     void SetClientHeight(int value);
 
@@ -73,6 +75,8 @@ protected:
     virtual void DoDestroy();
     // Outer size for a client size under the current styles.
     SIZE WindowSizeForClient(int clientWidth, int clientHeight) const;
+    // The resolution the frame is drawn at: the window's, or the one it will be made at.
+    int FramePixelsPerInch() const;
 
 private:
     // Gives the form the outer size for that client size, with or without a window.

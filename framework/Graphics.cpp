@@ -16,6 +16,16 @@ int ScreenPixelsPerInch()
     return ppi > 0 ? ppi : DesignPixelsPerInch;
 }
 
+int ScalePixels(int pixels, int to, int from)
+{
+    if (from <= 0 || to <= 0 || to == from)
+        return pixels;
+    // Scaled up, a design size rounded by less than one of its own pixels: the way back is exact.
+    if (from > DesignPixelsPerInch && to != DesignPixelsPerInch)
+        return MulDiv(MulDiv(pixels, DesignPixelsPerInch, from), to, DesignPixelsPerInch);
+    return MulDiv(pixels, to, from);
+}
+
 COLORREF ColorToRGB(TColor color)
 {
     if (color < 0)
@@ -37,7 +47,7 @@ void TFont::Assign(TPersistent* source)
             return;
         FName = font->FName;
         FHeight = font->FPixelsPerInch == FPixelsPerInch ? font->FHeight
-                                                         : MulDiv(font->FHeight, FPixelsPerInch, font->FPixelsPerInch);
+                                                         : ScalePixels(font->FHeight, FPixelsPerInch, font->FPixelsPerInch);
         FCharset = font->FCharset;
         FColor = font->FColor;
         FStyle = font->FStyle;
@@ -78,7 +88,7 @@ void TFont::SetPixelsPerInch(int value)
 {
     if (value <= 0 || value == FPixelsPerInch)
         return;
-    const int height = MulDiv(FHeight, value, FPixelsPerInch);
+    const int height = ScalePixels(FHeight, value, FPixelsPerInch);
     FPixelsPerInch = value;
     if (height == FHeight)
         return;

@@ -23,6 +23,10 @@ COLORREF ColorToRGB(TColor color);
 constexpr int DesignPixelsPerInch = 96;
 // The screen's resolution (the system's, for windows that do not say otherwise).
 int ScreenPixelsPerInch();
+// `pixels` at resolution `from` as pixels at `to`, by way of design pixels: a size scaled up
+// from design pixels comes back to them exactly, so a size scaled again lands where one
+// scaling from design pixels would, not a pixel off.
+int ScalePixels(int pixels, int to, int from);
 
 enum TFontStyle { fsBold = 1, fsItalic = 2, fsUnderline = 4, fsStrikeOut = 8 };
 using TFontStyles = unsigned;  // a set of TFontStyle bits

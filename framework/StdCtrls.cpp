@@ -78,7 +78,7 @@ void TLabel::AdjustSize()
 
 void TLabel::ChangeScale(int m, int d)
 {
-    FMinSize = SIZE{MulDiv(FMinSize.cx, m, d), MulDiv(FMinSize.cy, m, d)};
+    FMinSize = SIZE{ScalePixels(FMinSize.cx, m, d), ScalePixels(FMinSize.cy, m, d)};
     TWinControl::ChangeScale(m, d);
     AdjustSize();
 }
@@ -134,7 +134,7 @@ void TComboBox::InitializeHandle()
 
 void TComboBox::ChangeScale(int m, int d)
 {
-    FItemHeight = MulDiv(FItemHeight, m, d);
+    FItemHeight = ScalePixels(FItemHeight, m, d);
     TWinControl::ChangeScale(m, d);
     if (FHandle == nullptr)
         return;
@@ -146,7 +146,8 @@ void TComboBox::ChangeScale(int m, int d)
 void TComboBox::ScaleBounds(int m, int d)
 {
     // The window's height is the open list's; the closed height is the one it was given.
-    SetBounds(MulDiv(GetLeft(), m, d), MulDiv(GetTop(), m, d), MulDiv(GetWidth(), m, d), MulDiv(FHeight, m, d));
+    SetBounds(ScalePixels(GetLeft(), m, d), ScalePixels(GetTop(), m, d), ScalePixels(GetWidth(), m, d),
+              ScalePixels(FHeight, m, d));
 }
 
 void TComboBox::ApplyFieldHeight()

@@ -3,8 +3,8 @@
 # (dlgdemo.exe) with its sample sub form and a caption, after a little real input so the sub
 # form has something to show, and the gallery window with its event log. Under Wine, on a
 # virtual display unless TAPSTORM_HEADLESS=0 and a display is reachable.
-# With --dpi, on a screen of that many pixels per inch: the main window and one customized
-# dialog (default folder docs/dpi<N>).
+# With --dpi, on a screen of that many pixels per inch: the main window and two customized
+# dialogs (default folder docs/dpi<N>).
 #   bash scripts/screenshots.sh [--out DIR] [--dpi N]     (default docs/dialogs)
 set -uo pipefail
 cd "$(dirname "${BASH_SOURCE[0]}")/.." || exit 1
@@ -55,6 +55,15 @@ finish() {
   wine_wait "$DEMO_PID" 20 || wine_end "$DEMO_PID"
 }
 
+# shoot_save <title>: the save dialog in the old look, made resizable, its sub form below.
+shoot_save() {
+  demo_start --dialog save --caption "$1" --select "$S" --old-style --sizing --subform bottom --exit
+  demo_wait_event showwindow && wintool wait "$1" 10
+  click_control "$1" 1120 && xdotool key Down
+  shoot save.png "$1"
+  finish "$1"
+}
+
 if [ "$dpi" != 96 ]; then
   app_install "$SCRATCH/app"
   app_start
@@ -69,6 +78,7 @@ if [ "$dpi" != 96 ]; then
   demo_wait_event find
   shoot find.png "$T"
   finish "$T"
+  shoot_save "Save - sub form below"
   exit 0
 fi
 
@@ -97,12 +107,7 @@ demo_wait_event selchange 2
 shoot open.png "$T"
 finish "$T"
 
-T="Save - old look made resizable"
-demo_start --dialog save --caption "$T" --select "$S" --old-style --sizing --subform bottom --exit
-demo_wait_event showwindow && wintool wait "$T" 10
-click_control "$T" 1120 && xdotool key Down
-shoot save.png "$T"
-finish "$T"
+shoot_save "Save - old look made resizable"
 
 T="Select folder - file count sub form"
 demo_start --dialog folder --caption "$T" --root "$S" --status "Tapstorm" --sizing --subform bottom --exit

@@ -22,6 +22,10 @@ demo_start() {
   DEMO_PID=$WINE_PID
 }
 
+# scaled <design pixels>: that size on this run's screen (TAPSTORM_DPI), rounded as the
+# program rounds it.
+scaled() { echo $((($1 * ${TAPSTORM_DPI:-96} + 48) / 96)); }
+
 # demo_events <event>: the lines of the log of that event, without the time.
 demo_events() { awk -v e="$1" '$2 == e { $1 = ""; $2 = ""; sub(/^  /, ""); print }' "$DEMO_LOG" 2>/dev/null; }
 

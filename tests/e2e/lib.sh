@@ -45,6 +45,10 @@ e2e_init() {
   rm -rf "$SCRATCH"
   mkdir -p "$SCRATCH"
   harness_start || { echo "FAIL: the Wine harness did not start"; exit 1; }
+  # On a screen of that many pixels per inch (a copy of the prefix), as the scaled suites run.
+  if [ -n "${TAPSTORM_DPI:-}" ]; then
+    harness_dpi "$TAPSTORM_DPI" || { echo "FAIL: no screen of $TAPSTORM_DPI pixels per inch"; exit 1; }
+  fi
   echo "== $(basename "$0" .sh) (display $DISPLAY, prefix $WINEPREFIX)"
 }
 

@@ -20,8 +20,9 @@ bad_run "--frobnicate" --frobnicate
 bad_run "--min-edge 1,2" --min-edge 1,2
 bad_run "x.log" --log "$(winpath "$SCRATCH/no/such/folder/x.log")"
 
-# --subform-size on every kind of dialog: the sub form has that size beside the dialog's own
-# controls, none of which lies on it, once shown and after a grip drag where there is a grip.
+# --subform-size on every kind of dialog: the sub form has that size (design pixels, scaled on a
+# larger screen) beside the dialog's own controls, none of which lies on it, once shown and
+# after a grip drag where there is a grip.
 # kind, sub form class, sub form side, size, further arguments
 runs=(
   "find TMatchCountForm right 150,50 --sizing"
@@ -39,7 +40,7 @@ for run in "${runs[@]}"; do
   wintool wait "$T" 30 || { fail "no $kind dialog"; wine_end "$DEMO_PID"; continue; }
   sleep 0.5
   read -r _ _ w h < <(subform_box "$T" "$form")
-  case $side in left | right) got=$w want=${size%,*} ;; *) got=$h want=${size#*,} ;; esac
+  case $side in left | right) got=$w want=$(scaled "${size%,*}") ;; *) got=$h want=$(scaled "${size#*,}") ;; esac
   check_eq "$T: sub form size" "$want" "$got"
   check_eq "$T: controls on the sub form" "" "$(subform_overlaps "$T" "$form")"
   if [ -n "$(control "$T" TDialogGrip)" ]; then

@@ -33,7 +33,7 @@ check_eq "button right of the split moves" "$((bx0 + 100))" "$bx1"
 check_eq "label left of the split stays" "$cx0 $cy0 $cw0 $ch0" "$(control "$T" 65535)"
 read -r _ _ _ CW CH < <(wintool rect "$T" | awk '$1 == "client"')
 read -r sx sy sw sh < <(control "$T" TMatchCountForm)
-check_eq "sub form spans the foot of the client area" "0 $CW $CH 40" "$sx $sw $((sy + sh)) $sh"
+check_eq "sub form spans the foot of the client area" "0 $CW $CH $(scaled 40)" "$sx $sw $((sy + sh)) $sh"
 
 # Moved, closed and opened again: back where it was, at the dragged size.
 wintool move "$T" 150 120

@@ -139,11 +139,40 @@ TEST(ScalingTest, MovingToAMonitorOfAnotherResolutionRescalesAndTakesTheSuggeste
     GetWindowRect(sample.Form->GetHandle(), &window);
     EXPECT_TRUE(EqualRect(&suggested, &window));
 
+    // And back: where one scaling from design pixels puts it, not a pixel off.
+    RECT back = {0, 0, Scaled(320), Scaled(100)};
+    AdjustWindowRectEx(&back, static_cast<DWORD>(GetWindowLongA(sample.Form->GetHandle(), GWL_STYLE)), FALSE,
+                       static_cast<DWORD>(GetWindowLongA(sample.Form->GetHandle(), GWL_EXSTYLE)));
+    SendMessageA(sample.Form->GetHandle(), WM_DPICHANGED, MAKEWPARAM(before, before), reinterpret_cast<LPARAM>(&back));
+    EXPECT_EQ(Scaled(320), sample.Form->GetClientWidth());
+    EXPECT_EQ(Scaled(100), sample.Form->GetClientHeight());
+    EXPECT_EQ(Scaled(-12), sample.Form->GetFont()->GetHeight());
+    EXPECT_EQ(Scaled(10), static_cast<int>(SendMessageA(sample.Bar->GetHandle(), TBM_GETTHUMBLENGTH, 0, 0)));
+
     // A form that opted out keeps its sizes.
     SampleForm fixed(false);
     SendMessageA(fixed.Form->GetHandle(), WM_DPICHANGED, MAKEWPARAM(after, after),
                  reinterpret_cast<LPARAM>(&suggested));
     fixed.Expect(DesignPixelsPerInch, DesignPixelsPerInch);
+}
+
+// Scaled up from design pixels and then to another resolution: where one scaling from design
+// pixels lands, never the pixel two roundings can add.
+TEST(ScalingTest, ASizeScaledAgainLandsWhereOneScalingFromDesignPixelsWould)
+{
+    int misses = 0;
+    for (int from : {120, 144, 168, 192}) {
+        for (int to : {96, 120, 144, 192, 216, 288}) {
+            for (int design = -40; design <= 400; ++design) {
+                const int got = ScalePixels(MulDiv(design, from, DesignPixelsPerInch), to, from);
+                if (got != MulDiv(design, to, DesignPixelsPerInch) && ++misses < 5)
+                    ADD_FAILURE() << design << " at " << from << " to " << to << ": " << got;
+            }
+        }
+    }
+    EXPECT_EQ(0, misses);
+    EXPECT_EQ(150, ScalePixels(100, 144, 96));
+    EXPECT_EQ(75, ScalePixels(100, 72, 96));
 }
 
 }  // namespace
