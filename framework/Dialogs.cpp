@@ -685,7 +685,7 @@ bool TOpenDialog::GrowNames(size_t size)
 void TOpenDialog::BeforeDestruction()
 {
     if (FHandle != nullptr) {
-        HWND dialog = FExplorer ? GetParent(FHandle) : FHandle;
+        HWND dialog = DialogWindow();
         try {
             DoClose();
         } catch (...) {
@@ -773,7 +773,7 @@ std::vector<WideString> TypedNames(const WideString& text)
 
 std::vector<WideString> TOpenDialog::ChosenWideNames() const
 {
-    HWND dialog = FExplorer ? GetParent(FHandle) : FHandle;
+    HWND dialog = DialogWindow();
     HWND nameBox = GetDlgItem(dialog, edt1);
     if (nameBox == nullptr)
         nameBox = GetDlgItem(dialog, cmb13);
@@ -797,7 +797,7 @@ bool TOpenDialog::ChosenNamesExact()
     for (const WideString& path : ChosenWideNames()) {
         if (HasExactAnsiForm(path))
             continue;
-        HWND dialog = FExplorer ? GetParent(FHandle) : FHandle;
+        HWND dialog = DialogWindow();
         const WideString text = path + AnsiToWide("\nこのファイル名には、このプログラムで扱えない文字が含まれています。\n"
                                                   "別の名前を指定してください。");
         MessageBoxW(dialog, text.c_str(), WindowTextW(dialog).c_str(), MB_OK | MB_ICONWARNING);

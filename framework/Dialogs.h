@@ -380,6 +380,8 @@ protected:
     BOOL DoExecute(TFileDialogFunc function);
     // Whether the running dialog has the Explorer look.
     bool IsExplorerLook() const { return FExplorer; }
+    // The dialog window: the hook window's parent in the Explorer look, the hook window in the old.
+    HWND DialogWindow() const { return FExplorer ? ::GetParent(FHandle) : FHandle; }
 
 private:
     // Raises Exception for a path-like property the platform's dialog cannot take.
