@@ -156,23 +156,27 @@ _h_prepare_prefix() {
   echo "$_H_PREFIX_VERSION" >"$marker"
 }
 
-# The GoogleTest suites (*_tests.exe) hand no window to a window manager on the harness's own
-# Xvfb: there is none, and Wine waits up to 2 s for one each time it hides a managed window,
-# which was most of a test run's time. They check windows through the platform, never through
-# X, so nothing they assert depends on it. Every other program (the programs themselves, the
-# end-to-end runs, screenshots) stays managed as it was written for: an unmanaged window gets
-# a frame drawn by Wine inside its X window. Set per program (AppDefaults), read as each
-# starts; the prefix keeps it, so it is written only when it changes.
-_H_SUITES="framework_tests controls_tests dialogs_tests app_tests demo_tests"
+# On the harness's own Xvfb no window is handed to a window manager (Managed=N): there is
+# none, and Wine waits up to 2 s for one each time it hides a managed window, which was most
+# of a test run's time. Wine then draws each window's frame itself, inside its X window, as
+# the platform would; the checks find the client area through the platform, never by
+# assuming the X window is it. On a real display everything stays managed. The prefix keeps
+# the setting, so it is written only when it changes (and the per-program keys of earlier
+# versions of this harness are taken out then).
+_H_OLD_SUITES="framework_tests controls_tests dialogs_tests app_tests demo_tests"
 _h_window_manager_mode() {
-  local want=Y mark=$WINEPREFIX/.tapstorm-managed suite
+  local want=Y mark=$WINEPREFIX/.tapstorm-managed had suite
   [ "${TAPSTORM_HARNESS_XVFB:-0}" = 1 ] && want=N
-  [ "$(cat "$mark" 2>/dev/null)" = "$want $_H_SUITES" ] && return 0
-  for suite in $_H_SUITES; do
-    wine reg add "HKCU\\Software\\Wine\\AppDefaults\\$suite.exe\\X11 Driver" /v Managed /d "$want" /f \
-      </dev/null >/dev/null 2>&1 || { _h_log "setting the window manager mode failed"; return 1; }
-  done
-  echo "$want $_H_SUITES" >"$mark"
+  had=$(cat "$mark" 2>/dev/null)
+  [ "$had" = "$want" ] && return 0
+  if [ "${had#* }" != "$had" ]; then
+    for suite in $_H_OLD_SUITES; do
+      wine reg delete "HKCU\\Software\\Wine\\AppDefaults\\$suite.exe\\X11 Driver" /f </dev/null >/dev/null 2>&1
+    done
+  fi
+  wine reg add "HKCU\\Software\\Wine\\X11 Driver" /v Managed /d "$want" /f </dev/null >/dev/null 2>&1 ||
+    { _h_log "setting the window manager mode failed"; return 1; }
+  echo "$want" >"$mark"
 }
 
 _h_start_wineserver() {
@@ -395,8 +399,9 @@ wait_window() {
   return 1
 }
 
-# window_geometry <x-id>: prints "X Y W H" of an X window in root coordinates.
-# Without a window manager Wine draws no frame: the X window is the client area.
+# window_geometry <x-id>: prints "X Y W H" of an X window in root coordinates. On the
+# harness's display it is the whole window, frame and all (Wine draws the frame); under a
+# window manager it is the client area.
 window_geometry() {
   local WINDOW X Y WIDTH HEIGHT SCREEN
   eval "$(xdotool getwindowgeometry --shell "$1")"
@@ -407,6 +412,17 @@ window_geometry() {
 screenshot() {
   mkdir -p "$(dirname "$1")"
   import -window "${2:-root}" "$1" 2>/dev/null
+}
+
+# client_shot <file.png> <title> [x y w h]: what the screen shows of the client area of the
+# visible top-level window with this title (or of that part of it), whoever draws the frame.
+client_shot() {
+  local what L T W H x=0 y=0
+  read -r what L T W H < <(window_rect "$2" | grep '^client ')
+  [ "$what" = client ] || return 1
+  [ $# -ge 6 ] && x=$3 y=$4 W=$5 H=$6
+  mkdir -p "$(dirname "$1")"
+  import -window root -crop "${W}x${H}+$((L + x))+$((T + y))" +repage "$1" 2>/dev/null
 }
 
 # Run directly: one command inside a harness.

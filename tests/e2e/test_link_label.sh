@@ -13,16 +13,14 @@ app_install "$SCRATCH/app"
 app_start
 app_wait_window 60 || fatal "no visible window titled Tapstorm within 60 s"
 
-# Without a window manager the X window is the client area.
-read -r client_x client_y client_w client_h < <(window_geometry "$APP_XID")
-check_eq "client area on the X display" "188x224" "${client_w}x${client_h}"
+read -r _ client_x client_y client_w client_h < <(window_rect Tapstorm | grep '^client ')
+check_eq "client area" "188x224" "${client_w}x${client_h}"
 
 # label_shot <name>: the window and the label's area of it, once the label has repainted.
 label_shot() {
   sleep 0.6
   screenshot "$SCRATCH/$1-window.png" "$APP_XID" &&
-    import -window "$APP_XID" -crop "${LABEL_W}x${LABEL_H}+${LABEL_X}+${LABEL_Y}" +repage \
-      "$SCRATCH/$1.png" 2>/dev/null
+    client_shot "$SCRATCH/$1.png" Tapstorm "$LABEL_X" "$LABEL_Y" "$LABEL_W" "$LABEL_H"
 }
 
 # pixels_differing <a> <b>: how many pixels of two shots differ.
