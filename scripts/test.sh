@@ -15,5 +15,11 @@ bash scripts/build.sh clang-x86_64 || exit 1
 
 source scripts/wine-env.sh
 harness_start || exit 1
-ctest --test-dir build/i686 --output-on-failure "$@"
+# Side by side, a test to a lane: one lane for each core, at most four.
+lanes=$(nproc)
+[ "$lanes" -gt 4 ] && lanes=4
+harness_lanes "$lanes"
+harness_lane_spec "$PWD/build/i686/lanes.json"
+ctest --test-dir build/i686 --output-on-failure --resource-spec-file "$PWD/build/i686/lanes.json" \
+  -j "$TAPSTORM_LANES" "$@"
 exit $?

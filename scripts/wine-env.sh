@@ -33,7 +33,8 @@ _H_PREFIX_VERSION=2
 
 _H_OWNER=0          # this shell started the harness (and stops it)
 _H_PIDS=()          # processes to end at exit
-_H_XVFB_PID=""
+_H_XVFB_PIDS=()     # the Xvfb servers it started (its own display, then the lanes')
+_H_LANE_PREFIXES=() # the lanes' prefixes, whose wineservers it ends
 _H_PRIVATE_PREFIX=""
 _H_CLAIM_FILE=""
 _H_BASE_PREFIX=""   # the prefix harness_dpi copied from
@@ -84,16 +85,18 @@ _h_release_prefix() {
   _H_CLAIM_FILE=""
 }
 
-_h_start_xvfb() {
-  local fdfile n i
+# Starts an Xvfb on a free display and sets _H_NEW_DISPLAY to it.
+_h_new_xvfb() {
+  local fdfile n i pid
   fdfile=$(mktemp)
   # -displayfd picks a free display number and reports it once the server accepts clients.
   Xvfb -displayfd 3 -screen 0 1920x1080x24 -nolisten tcp -noreset 3>"$fdfile" >/dev/null 2>&1 &
-  _H_XVFB_PID=$!
+  pid=$!
+  _H_XVFB_PIDS+=("$pid")
   for ((i = 0; i < 100; i++)); do
     n=$(head -n1 "$fdfile" 2>/dev/null)
     [ -n "$n" ] && break
-    kill -0 "$_H_XVFB_PID" 2>/dev/null || break
+    kill -0 "$pid" 2>/dev/null || break
     sleep 0.1
   done
   rm -f "$fdfile"
@@ -101,7 +104,12 @@ _h_start_xvfb() {
     _h_log "Xvfb did not start"
     return 1
   fi
-  export DISPLAY=":$n"
+  _H_NEW_DISPLAY=":$n"
+}
+
+_h_start_xvfb() {
+  _h_new_xvfb || return 1
+  export DISPLAY=$_H_NEW_DISPLAY
   export TAPSTORM_HARNESS_XVFB=1
 }
 
@@ -191,8 +199,12 @@ harness_start() {
   trap 'exit 130' INT
   trap 'exit 143' TERM
   trap 'exit 129' HUP
-  if [ "$_H_OWNER" = 1 ] || harness_active; then
+  if [ "$_H_OWNER" = 1 ]; then
     return 0
+  fi
+  if harness_active; then
+    harness_lane
+    return
   fi
   _H_OWNER=1
   unset TAPSTORM_HARNESS_XVFB
@@ -244,15 +256,20 @@ harness_stop() {
       wineserver -k >/dev/null 2>&1
       timeout 20 wineserver -w >/dev/null 2>&1
     fi
-    if [ -n "$_H_XVFB_PID" ]; then
-      kill -TERM "$_H_XVFB_PID" 2>/dev/null
-      wait "$_H_XVFB_PID" 2>/dev/null
-      _H_XVFB_PID=""
-    fi
-    [ -n "$_H_PRIVATE_PREFIX" ] && rm -rf "$_H_PRIVATE_PREFIX" "$_H_PRIVATE_PREFIX".dpi*
+    for p in "${_H_LANE_PREFIXES[@]}"; do
+      WINEPREFIX=$p wineserver -k >/dev/null 2>&1
+      WINEPREFIX=$p timeout 20 wineserver -w >/dev/null 2>&1
+    done
+    _H_LANE_PREFIXES=()
+    for p in "${_H_XVFB_PIDS[@]}"; do
+      kill -TERM "$p" 2>/dev/null
+      wait "$p" 2>/dev/null
+    done
+    _H_XVFB_PIDS=()
+    [ -n "$_H_PRIVATE_PREFIX" ] && rm -rf "$_H_PRIVATE_PREFIX" "$_H_PRIVATE_PREFIX".dpi* "$_H_PRIVATE_PREFIX".lane*
     _h_release_prefix
     _H_OWNER=0
-    unset TAPSTORM_HARNESS_PID TAPSTORM_HARNESS_XVFB
+    unset TAPSTORM_HARNESS_PID TAPSTORM_HARNESS_XVFB TAPSTORM_LANES
   fi
   return $rc
 }
@@ -325,6 +342,82 @@ harness_dpi_end() {
   timeout 20 wineserver -w >/dev/null 2>&1
   export WINEPREFIX=$_H_BASE_PREFIX
   _H_BASE_PREFIX=""
+}
+
+# ---- Lanes ----------------------------------------------------------------------
+
+# CTest runs tests side by side only in lanes. A lane is a display of its own (an Xvfb) and a
+# copy of the prefix with its own wineserver, so a test never sees another lane's windows,
+# focus, pointer or keys. Lane 0 is the harness's own display and prefix. Every test takes
+# one lane of the resource "lanes" (tests/CMakeLists.txt); CTest hands the test its lane's id
+# in CTEST_RESOURCE_GROUP_0_LANES when run with a spec of the lanes (harness_lane_spec).
+
+# harness_lanes <n>: the owner of the harness prepares lanes 1 to n-1, on its own Xvfb only
+# (on a real display there is only lane 0). Sets TAPSTORM_LANES to the number ready.
+harness_lanes() {
+  local want=$1 base=$WINEPREFIX mark i prefix stale=0
+  export TAPSTORM_LANES=1
+  [ "$_H_OWNER" = 1 ] && [ "${TAPSTORM_HARNESS_XVFB:-0}" = 1 ] && [ "$want" -gt 1 ] || return 0
+  # A lane's marker: the marker of the prefix it is a copy of, and "lane".
+  mark="$(cat "$base/.tapstorm-prefix") lane"
+  for ((i = 1; i < want; i++)); do
+    [ "$(cat "$base.lane$i/.tapstorm-prefix" 2>/dev/null)" = "$mark" ] || stale=1
+  done
+  # A copy must have the registry as the wineserver holds it: ending the wineserver saves it.
+  if [ "$stale" = 1 ]; then
+    wineserver -k >/dev/null 2>&1
+    timeout 20 wineserver -w >/dev/null 2>&1
+  fi
+  for ((i = 1; i < want; i++)); do
+    prefix=$base.lane$i
+    _h_new_xvfb || break
+    (
+      export DISPLAY=$_H_NEW_DISPLAY WINEPREFIX=$prefix
+      if [ "$(cat "$prefix/.tapstorm-prefix" 2>/dev/null)" != "$mark" ]; then
+        _h_log "making $prefix (lane $i)"
+        _h_copy_prefix "$base" "$prefix" || exit 1
+        echo "$mark" >"$prefix/.tapstorm-prefix"
+      fi
+      _h_start_wineserver
+      wine cmd.exe /c exit 0 </dev/null >/dev/null 2>&1
+      _h_window_manager_mode
+    ) || { _h_log "lane $i could not be made"; break; }
+    _H_LANE_PREFIXES+=("$prefix")
+    export "TAPSTORM_LANE${i}_DISPLAY=$_H_NEW_DISPLAY" "TAPSTORM_LANE${i}_PREFIX=$prefix"
+    TAPSTORM_LANES=$((i + 1))
+  done
+  if [ "$stale" = 1 ]; then
+    _h_start_wineserver
+    wine cmd.exe /c exit 0 </dev/null >/dev/null 2>&1
+  fi
+}
+
+# harness_lane_spec <file>: writes CTest's resource spec of the lanes ready.
+harness_lane_spec() {
+  local i sep=""
+  {
+    printf '{"version": {"major": 1, "minor": 0}, "local": [{"lanes": ['
+    for ((i = 0; i < ${TAPSTORM_LANES:-1}; i++)); do
+      printf '%s{"id": "%d", "slots": 1}' "$sep" "$i"
+      sep=", "
+    done
+    printf ']}]}\n'
+  } >"$1"
+}
+
+# harness_lane: a shell in a running harness to which CTest gave a lane moves to that lane.
+harness_lane() {
+  local id=${CTEST_RESOURCE_GROUP_0_LANES:-} display prefix
+  [ -n "$id" ] || return 0
+  id=${id#id:}
+  id=${id%%,*}
+  [ "$id" = 0 ] && return 0
+  display=TAPSTORM_LANE${id}_DISPLAY prefix=TAPSTORM_LANE${id}_PREFIX
+  if [ -z "${!display:-}" ] || [ -z "${!prefix:-}" ]; then
+    _h_log "no lane $id in this harness"
+    return 1
+  fi
+  export DISPLAY=${!display} WINEPREFIX=${!prefix}
 }
 
 # ---- Windows programs ---------------------------------------------------------
