@@ -41,7 +41,8 @@ printf 'name,count\r\nclicks,1000\r\n' >"$SAMPLE/clicks.csv"
 touch "$SAMPLE/資料/a.txt" "$SAMPLE/資料/b.txt" "$SAMPLE/資料/c.txt"
 S=$(winpath "$SAMPLE")
 
-# shoot <file> <title>: the window (its client area: Wine draws no frame without a window manager).
+# shoot <file> <title>: the window as the screen shows it (on the virtual display, with the
+# frame Wine draws).
 shoot() {
   local xid
   xid=$(wait_window "^$2\$" 20) || { echo "screenshots.sh: no window '$2'" >&2; return 1; }
