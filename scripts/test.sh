@@ -2,24 +2,43 @@
 # Builds everything and runs every test under Wine: the README's test command,
 # and what CI runs (.ci/run).
 #   bash scripts/test.sh [ctest options, e.g. -R e2e]
-# Exits with CTest's status. Every process it starts is ended before it returns.
+# Exits with CTest's status, or 1 when a build fails. Every process it starts is ended
+# before it returns.
 set -uo pipefail
 cd "$(dirname "${BASH_SOURCE[0]}")/.."
 
 bash scripts/install-deps.sh || exit 1
 bash scripts/build.sh i686 || exit 1
-bash scripts/build.sh x86_64 || exit 1
-# clang 14 for the same targets: the libraries and programs only, to prove they build.
-bash scripts/build.sh clang-i686 || exit 1
-bash scripts/build.sh clang-x86_64 || exit 1
+
+# The 64-bit build and clang 14 for both targets (the libraries and programs only) prove that
+# the code builds; nothing runs them. They build beside the tests at the lowest priority, so
+# they take only the time the tests, which mostly wait on Wine, leave unused.
+mkdir -p build/logs
+side_log=build/logs/side-builds.out
+setsid bash -c 'for arch in x86_64 clang-i686 clang-x86_64; do
+  nice -n 19 bash scripts/build.sh "$arch" || exit 1
+done' >"$side_log" 2>&1 </dev/null &
+side=$!
 
 source scripts/wine-env.sh
-harness_start || exit 1
-# Side by side, a test to a lane: one lane for each core, at most four.
-lanes=$(nproc)
-[ "$lanes" -gt 4 ] && lanes=4
-harness_lanes "$lanes"
-harness_lane_spec "$PWD/build/i686/lanes.json"
-ctest --test-dir build/i686 --output-on-failure --resource-spec-file "$PWD/build/i686/lanes.json" \
-  -j "$TAPSTORM_LANES" "$@"
-exit $?
+harness_start
+harness_status=$?
+trap 'kill -TERM -- -"$side" 2>/dev/null; harness_stop' EXIT
+if [ "$harness_status" = 0 ]; then
+  # Side by side, a test to a lane: one lane for each core, at most four.
+  lanes=$(nproc)
+  [ "$lanes" -gt 4 ] && lanes=4
+  harness_lanes "$lanes"
+  harness_lane_spec "$PWD/build/i686/lanes.json"
+  ctest --test-dir build/i686 --output-on-failure --resource-spec-file "$PWD/build/i686/lanes.json" \
+    -j "$TAPSTORM_LANES" "$@"
+  status=$?
+else
+  status=1
+fi
+
+wait "$side"
+side_status=$?
+cat "$side_log"
+[ "$side_status" = 0 ] || { echo "test.sh: a build failed (above)" >&2; exit 1; }
+exit $status
