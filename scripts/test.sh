@@ -37,8 +37,19 @@ else
   status=1
 fi
 
-wait "$side"
-side_status=$?
-cat "$side_log"
+if kill -0 "$side" 2>/dev/null; then
+  # Still building (busy neighbours leave the lowest priority little): what is left is built
+  # now at normal priority; each build goes on where it was stopped.
+  kill -TERM -- -"$side" 2>/dev/null
+  wait "$side"
+  side_status=0
+  for arch in x86_64 clang-i686 clang-x86_64; do
+    bash scripts/build.sh "$arch" || { side_status=1; break; }
+  done
+else
+  wait "$side"
+  side_status=$?
+  cat "$side_log"
+fi
 [ "$side_status" = 0 ] || { echo "test.sh: a build failed (above)" >&2; exit 1; }
 exit $status
