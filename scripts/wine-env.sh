@@ -19,7 +19,8 @@
 # joins it instead: it starts no Xvfb or wineserver and ends only its own processes.
 #
 # harness_dpi <dpi> moves the shell to a copy of the prefix whose screen has <dpi> pixels per
-# inch (scripts/wine-exec.sh does so for TAPSTORM_DPI).
+# inch (scripts/wine-exec.sh does so for TAPSTORM_DPI). harness_lanes <n> gives CTest lanes to
+# run tests side by side in (see Lanes below; scripts/test.sh uses them).
 #
 # Settings: TAPSTORM_BUILD_ROOT (default <repo>/build), TAPSTORM_WINEPREFIX,
 # TAPSTORM_HEADLESS, TAPSTORM_WINEDEBUG (default -all), WINTOOL_EXE, TAPSTORM_DPI.
