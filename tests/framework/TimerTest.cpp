@@ -118,8 +118,21 @@ TEST_P(TimerTest, TicksOnlyWhenEnabledWithIntervalAndHandler)
     }
 }
 
-// A timer of 600 ms is touched 300 ms after it started. Untouched, it ticks at about 600 ms;
-// restarted, not before one full new interval after the touch.
+// The next deadline of the thread's running timers, as the application loop sees it. Asking
+// claims them for the loop, which only lets the clock thread post their ticks a little later.
+LONGLONG NextDeadline()
+{
+    LONGLONG next = 0;
+    bool any = false;
+    EXPECT_FALSE(TTimer::RunDueTick(next, any)) << "no tick is due yet";
+    EXPECT_TRUE(any);
+    return any ? next : 0;
+}
+
+// A timer is touched a while after it started. Setting a value it has keeps its next deadline;
+// another value moves it to one full (new) interval after the touch. Read from the timer's own
+// schedule, not from when a tick happens to arrive; the interval is long enough that no tick
+// falls due meanwhile.
 TEST_P(TimerTest, OnlyADifferentValueRestarts)
 {
     struct Case {
@@ -128,26 +141,24 @@ TEST_P(TimerTest, OnlyADifferentValueRestarts)
         bool restarts;
         unsigned newInterval;
     } cases[] = {
-        {"same interval", [](TTimer& t) { t.SetInterval(600); }, false, 600},
-        {"same enabled", [](TTimer& t) { t.SetEnabled(true); }, false, 600},
-        {"other interval", [](TTimer& t) { t.SetInterval(700); }, true, 700},
-        {"off and on", [](TTimer& t) { t.SetEnabled(false); t.SetEnabled(true); }, true, 600},
+        {"same interval", [](TTimer& t) { t.SetInterval(60000); }, false, 60000},
+        {"same enabled", [](TTimer& t) { t.SetEnabled(true); }, false, 60000},
+        {"other interval", [](TTimer& t) { t.SetInterval(70000); }, true, 70000},
+        {"off and on", [](TTimer& t) { t.SetEnabled(false); t.SetEnabled(true); }, true, 60000},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
-        double start = NowMs();  // read before the timer starts: bounds from below stay safe
-        CountingTimer t(600);
-        Pump(300);
-        ASSERT_EQ(0, t.Calls);
-        double touched = NowMs();
+        CountingTimer t(60000);
+        const LONGLONG started = NextDeadline();
+        Pump(30);
+        const LONGLONG touched = CounterNow();
         c.touch(*t.Timer);
-        Pump(1500, [&] { return t.Calls > 0; });
-        ASSERT_EQ(1, t.Calls);
+        const LONGLONG next = NextDeadline();
         if (c.restarts)
-            EXPECT_GE(t.Times[0] - touched, c.newInterval - 2.0);
+            EXPECT_GE(next, touched + MsToCounts(c.newInterval));
         else
-            EXPECT_LT(t.Times[0] - start, 600 + 250.0);  // a restart would give 900 or more
-        EXPECT_GE(t.Times[0] - start, 600 - 2.0);
+            EXPECT_EQ(started, next);
+        EXPECT_EQ(0, t.Calls);
     }
 }
 
