@@ -447,13 +447,8 @@ namespace {
 // the code page: the browser's form of it would name another folder.
 const char* ReportedFolderName(HWND window, const char* reported)
 {
-    HWND edit = FindWindowExW(window, nullptr, L"Edit", nullptr);
-    const int length = edit != nullptr ? GetWindowTextLengthW(edit) : 0;
-    if (length <= 0)
-        return reported;
-    WideString typed(static_cast<size_t>(length) + 1, L'\0');
-    typed.resize(static_cast<size_t>(GetWindowTextW(edit, &typed[0], length + 1)));
-    return HasExactAnsiForm(typed) ? reported : "";
+    const WideString typed = WindowTextW(FindWindowExW(window, nullptr, L"Edit", nullptr));
+    return typed.empty() || HasExactAnsiForm(typed) ? reported : "";
 }
 }  // namespace
 

@@ -182,11 +182,7 @@ void TApplication::Release(TComponent* component)
 
 bool TApplication::ReleaseReady() const
 {
-    for (TComponent* component : FReleased) {
-        if (!component->InEvent())
-            return true;
-    }
-    return false;
+    return std::any_of(FReleased.begin(), FReleased.end(), [](TComponent* c) { return !c->InEvent(); });
 }
 
 void TApplication::EventEnded()

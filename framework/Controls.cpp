@@ -42,6 +42,16 @@ AnsiString WindowText(HWND window)
     return text;
 }
 
+WideString WindowTextW(HWND window)
+{
+    const int length = window != nullptr ? GetWindowTextLengthW(window) : 0;
+    if (length <= 0)
+        return WideString();
+    WideString text(static_cast<size_t>(length) + 1, L'\0');
+    text.resize(static_cast<size_t>(GetWindowTextW(window, &text[0], length + 1)));
+    return text;
+}
+
 int WindowPixelsPerInch(HWND window)
 {
     using TGetDpiForWindow = UINT(WINAPI*)(HWND);

@@ -38,6 +38,9 @@ class TWinControl;
 
 // A window's title text.
 AnsiString WindowText(HWND window);
+// The same as the window holds it, in Unicode (no character lost to the code page); empty for
+// no window.
+WideString WindowTextW(HWND window);
 
 // The resolution a window is shown at: its monitor's where the platform scales per monitor,
 // else the screen's.

@@ -1,6 +1,7 @@
 #include "framework/Dialogs.h"
 
 #include "framework/Application.h"
+#include "framework/Controls.h"
 #include "framework/Screen.h"
 
 #include <cderr.h>
@@ -719,16 +720,6 @@ bool TOpenDialog::FileOk()
 }
 
 namespace {
-WideString WindowTextW(HWND window)
-{
-    const int length = GetWindowTextLengthW(window);
-    if (window == nullptr || length <= 0)
-        return WideString();
-    WideString text(static_cast<size_t>(length) + 1, L'\0');
-    text.resize(static_cast<size_t>(GetWindowTextW(window, &text[0], length + 1)));
-    return text;
-}
-
 // The folder an Explorer-look dialog shows, from its item-ID list; empty for a virtual folder.
 WideString ExplorerFolder(HWND dialog)
 {

@@ -71,8 +71,11 @@ if [ "$gallery" = 1 ]; then
   # The gallery's event log tells when a dialog it opens is shown; a --log of yours is kept.
   events=build/logs/gallery-events.log
   rm -f "$events"
-  have_log=0
-  for arg in "${demo_args[@]}"; do [ "$arg" = --log ] && have_log=1; done
+  have_log=0 opens_dialog=0
+  for arg in "${demo_args[@]}"; do
+    [ "$arg" = --log ] && have_log=1
+    [ "$arg" = --dialog ] && opens_dialog=1
+  done
   [ "$have_log" = 1 ] || demo_args=(--log "$(winpath "$events")" "${demo_args[@]}")
   wine_start "$exe" "${demo_args[@]}"
 else
@@ -86,15 +89,13 @@ if ! xid=$(wait_window "$title_regex" 60); then
 fi
 if [ "$gallery" = 1 ]; then
   # With --dialog, wait until that dialog reports itself shown (or the gallery ended).
-  for arg in "${demo_args[@]}"; do
-    [ "$arg" = --dialog ] || continue
+  if [ "$opens_dialog" = 1 ] && [ "$have_log" = 0 ]; then
     for ((i = 0; i < 300; i++)); do
       grep -qE '^[0-9]+ (show|showwindow) ' "$events" 2>/dev/null && break
-      [ "$have_log" = 1 ] && break
       _h_running "$pid" || break
       sleep 0.1
     done
-  done
+  fi
   xid=root
 fi
 sleep 0.5 # let the controls paint before the picture is taken

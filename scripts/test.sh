@@ -13,11 +13,11 @@ bash scripts/build.sh i686 || exit 1
 # The 64-bit build and clang 14 for both targets (the libraries and programs only) prove that
 # the code builds; nothing runs them. They build beside the tests at the lowest priority, so
 # they take only the time the tests, which mostly wait on Wine, leave unused.
+side_archs=(x86_64 clang-i686 clang-x86_64)
 mkdir -p build/logs
 side_log=build/logs/side-builds.out
-setsid bash -c 'for arch in x86_64 clang-i686 clang-x86_64; do
-  nice -n 19 bash scripts/build.sh "$arch" || exit 1
-done' >"$side_log" 2>&1 </dev/null &
+setsid bash -c 'for arch; do nice -n 19 bash scripts/build.sh "$arch" || exit 1; done' _ "${side_archs[@]}" \
+  >"$side_log" 2>&1 </dev/null &
 side=$!
 
 source scripts/wine-env.sh
@@ -29,7 +29,7 @@ if [ "$harness_status" = 0 ]; then
   lanes=$(nproc)
   [ "$lanes" -gt 4 ] && lanes=4
   harness_lanes "$lanes"
-  harness_lane_spec "$PWD/build/i686/lanes.json"
+  harness_lanes_file "$PWD/build/i686/lanes.json"
   ctest --test-dir build/i686 --output-on-failure --resource-spec-file "$PWD/build/i686/lanes.json" \
     -j "$TAPSTORM_LANES" "$@"
   status=$?
@@ -43,7 +43,7 @@ if kill -0 "$side" 2>/dev/null; then
   kill -TERM -- -"$side" 2>/dev/null
   wait "$side"
   side_status=0
-  for arch in x86_64 clang-i686 clang-x86_64; do
+  for arch in "${side_archs[@]}"; do
     bash scripts/build.sh "$arch" || { side_status=1; break; }
   done
 else

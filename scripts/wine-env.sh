@@ -351,7 +351,7 @@ harness_dpi_end() {
 # copy of the prefix with its own wineserver, so a test never sees another lane's windows,
 # focus, pointer or keys. Lane 0 is the harness's own display and prefix. Every test takes
 # one lane of the resource "lanes" (tests/CMakeLists.txt); CTest hands the test its lane's id
-# in CTEST_RESOURCE_GROUP_0_LANES when run with a spec of the lanes (harness_lane_spec).
+# in CTEST_RESOURCE_GROUP_0_LANES when given the file of the lanes (harness_lanes_file).
 
 # harness_lanes <n>: the owner of the harness prepares lanes 1 to n-1, on its own Xvfb only
 # (on a real display there is only lane 0). Sets TAPSTORM_LANES to the number ready.
@@ -393,8 +393,8 @@ harness_lanes() {
   fi
 }
 
-# harness_lane_spec <file>: writes CTest's resource spec of the lanes ready.
-harness_lane_spec() {
+# harness_lanes_file <file>: writes the lanes ready as CTest's resources file.
+harness_lanes_file() {
   local i sep=""
   {
     printf '{"version": {"major": 1, "minor": 0}, "local": [{"lanes": ['
