@@ -1,0 +1,197 @@
+// The platform's open-file and save-file dialogs.
+#pragma once
+
+#include "framework/CommonDialog.h"
+
+#include <cstdint>
+#include <functional>
+#include <initializer_list>
+#include <string>
+#include <vector>
+#include <windows.h>
+#include <commdlg.h>
+
+
+// Whether the platform offers the Explorer look of the file dialogs (major version above 3).
+// Set at start; tests may change it.
+extern bool NewStyleControls;
+
+// The options of a file dialog. The values are stored in forms; keep them.
+enum TOpenOption : std::uint8_t {
+    ofReadOnly,
+    ofOverwritePrompt,
+    ofHideReadOnly,
+    ofNoChangeDir,
+    ofShowHelp,
+    ofNoValidate,
+    ofAllowMultiSelect,
+    ofExtensionDifferent,
+    ofPathMustExist,
+    ofFileMustExist,
+    ofCreatePrompt,
+    ofShareAware,
+    ofNoReadOnlyReturn,
+    ofNoTestFileCreate,
+    ofNoNetworkButton,
+    ofNoLongNames,
+    ofOldStyleDialog,
+    ofNoDereferenceLinks,
+    ofEnableIncludeNotify,
+    ofEnableSizing,
+};
+
+// A set of TOpenOption: bit n stands for the option of value n.
+class TOpenOptions {
+public:
+    constexpr TOpenOptions() = default;
+    constexpr TOpenOptions(std::initializer_list<TOpenOption> options)
+    {
+        for (TOpenOption option : options)
+            FBits |= Bit(option);
+    }
+
+    constexpr bool Contains(TOpenOption option) const { return (FBits & Bit(option)) != 0; }
+    TOpenOptions& Include(TOpenOption option)
+    {
+        FBits |= Bit(option);
+        return *this;
+    }
+    TOpenOptions& Exclude(TOpenOption option)
+    {
+        FBits &= ~Bit(option);
+        return *this;
+    }
+    constexpr std::uint32_t Bits() const { return FBits; }
+    constexpr bool operator==(const TOpenOptions& other) const { return FBits == other.FBits; }
+    constexpr bool operator!=(const TOpenOptions& other) const { return FBits != other.FBits; }
+
+private:
+    static constexpr std::uint32_t Bit(TOpenOption option) { return std::uint32_t(1) << option; }
+    std::uint32_t FBits = 0;
+};
+
+// The platform flags the options ask for. ofOldStyleDialog has none: the old look is asked
+// for by leaving out OFN_EXPLORER.
+DWORD OpenOptionFlags(TOpenOptions options);
+
+// "text|pattern|text|pattern" as the platform's list: each part ends in a zero, the list in
+// another.
+std::string FileDialogFilter(const AnsiString& filter);
+
+// Handlers that may refuse: `canClose` starts true.
+using TCloseQueryEvent = std::function<void(TObject* sender, bool& canClose)>;
+
+// The platform's open-file or save-file function.
+using TFileDialogFunc = BOOL(WINAPI*)(LPOPENFILENAMEA);
+
+// The modal open-file dialog. Each opening gets the framework's hook: in the Explorer look the
+// hook sits on an empty child of the dialog (that child is `Handle`), in the old look on the
+// dialog itself.
+class TOpenDialog : public TCommonDialog {
+public:
+    explicit TOpenDialog(TComponent* owner);
+
+    const char* ClassName() const override { return "TOpenDialog"; }
+
+    // Shows the open-file dialog; true when the user confirmed a name. A name with no exact form in
+    // the code page is refused while the dialog is open (the user is told): the code page's form
+    // of it names another file or none. Raises Exception, without showing it, for an InitialDir,
+    // FileName or DefaultExt that cannot make a path, and after it for a selection whose names did
+    // not fit the name buffer.
+    bool Execute() override;
+    // A dialog still open fires OnClose now and is cancelled; its run returns false.
+    void BeforeDestruction() override;
+
+    void DefaultHandler(TMessage& message) override;
+
+    // The chosen file (the first one of a multi-selection), full path.
+    const AnsiString& GetFileName() const { return FFileName; }
+    void SetFileName(const AnsiString& value) { FFileName = value; }
+    // Every chosen file, full paths.
+    const std::vector<AnsiString>& GetFiles() const { return FFiles; }
+    const AnsiString& GetFilter() const { return FFilter; }
+    void SetFilter(const AnsiString& value) { FFilter = value; }
+    // 1-based index of the chosen filter; read back after each opening.
+    int GetFilterIndex() const { return FFilterIndex; }
+    void SetFilterIndex(int value) { FFilterIndex = value; }
+    const AnsiString& GetInitialDir() const { return FInitialDir; }
+    void SetInitialDir(const AnsiString& value) { FInitialDir = value; }
+    // Added to a name typed without an extension; periods it starts with are not used.
+    const AnsiString& GetDefaultExt() const { return FDefaultExt; }
+    void SetDefaultExt(const AnsiString& value) { FDefaultExt = value; }
+    const AnsiString& GetTitle() const { return FTitle; }
+    void SetTitle(const AnsiString& value) { FTitle = value; }
+    TOpenOptions GetOptions() const { return FOptions; }
+    void SetOptions(TOpenOptions value) { FOptions = value; }
+
+    TCloseQueryEvent OnCanClose;
+    TNotifyEvent OnFolderChange;
+    TNotifyEvent OnSelectionChange;
+    TNotifyEvent OnTypeChange;
+
+    // The characters the name buffer holds at the start; it grows for a larger multi-selection.
+    static constexpr DWORD FileBufferLength = 0x10000;
+
+protected:
+    ~TOpenDialog() override = default;
+    // The user confirmed a name: may the dialog close? Fires OnCanClose.
+    virtual bool DoCanClose();
+    virtual void DoFolderChange();
+    virtual void DoSelectionChange();
+    virtual void DoTypeChange();
+    void WndProc(TMessage& message) override;
+
+    // The common runner of the open and save dialogs: shows the dialog through `function`
+    // and returns what it returned (non-zero: confirmed).
+    BOOL DoExecute(TFileDialogFunc function);
+    // Whether the running dialog has the Explorer look.
+    bool IsExplorerLook() const { return FExplorer; }
+    // The dialog window: the hook window's parent in the Explorer look, the hook window in the old.
+    HWND DialogWindow() const { return FExplorer ? ::GetParent(FHandle) : FHandle; }
+
+private:
+    // Raises Exception for a path-like property the platform's dialog cannot take.
+    void CheckPathProperties() const;
+    // Takes the names the platform wrote into the dialog's buffer; false, with no name taken,
+    // when the buffer was cut.
+    bool ReadFileNames(const OPENFILENAMEA& ofn);
+    // The user confirmed a name: takes the names, then asks DoCanClose. Names that did not fit
+    // are asked for again into a larger buffer.
+    bool FileOk();
+    // Whether every chosen name, as the platform holds it in Unicode, has an exact form in the
+    // code page; if not, the user is told over the dialog, which stays open.
+    bool ChosenNamesExact();
+    // The chosen names as full paths in Unicode: the dialog's folder joined to each name of the
+    // name box.
+    std::vector<WideString> ChosenWideNames() const;
+    // The bytes the running Explorer-look dialog's names may take; 0 when it cannot tell.
+    size_t NamesRoom() const;
+    // Gives the running dialog a name buffer of `size` bytes; false when it has one that large.
+    bool GrowNames(size_t size);
+
+    AnsiString FFileName;
+    std::vector<AnsiString> FFiles;
+    AnsiString FFilter;
+    int FFilterIndex = 1;
+    AnsiString FInitialDir;
+    AnsiString FDefaultExt;
+    AnsiString FTitle;
+    TOpenOptions FOptions = {ofHideReadOnly, ofEnableSizing};
+    // While a dialog runs: its look and the record handed to the platform.
+    bool FExplorer = false;
+    OPENFILENAMEA* FRunning = nullptr;
+    std::vector<char> FNames;
+};
+
+// The modal save-file dialog: the open dialog's runner on the platform's save function.
+class TSaveDialog : public TOpenDialog {
+public:
+    using TOpenDialog::TOpenDialog;
+
+    const char* ClassName() const override { return "TSaveDialog"; }
+
+    bool Execute() override;
+
+protected:
+    ~TSaveDialog() override = default;
+};

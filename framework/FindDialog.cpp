@@ -1,0 +1,298 @@
+#include "framework/FindDialog.h"
+
+#include "framework/Application.h"
+#include "framework/Controls.h"
+
+#include <dlgs.h>
+
+namespace {
+struct FindFlag {
+    TFindOption Option;
+    DWORD Flag;
+};
+
+const FindFlag FindFlags[] = {
+    {frDown, FR_DOWN},
+    {frFindNext, FR_FINDNEXT},
+    {frHideMatchCase, FR_HIDEMATCHCASE},
+    {frHideWholeWord, FR_HIDEWHOLEWORD},
+    {frHideUpDown, FR_HIDEUPDOWN},
+    {frMatchCase, FR_MATCHCASE},
+    {frDisableMatchCase, FR_NOMATCHCASE},
+    {frDisableUpDown, FR_NOUPDOWN},
+    {frDisableWholeWord, FR_NOWHOLEWORD},
+    {frReplace, FR_REPLACE},
+    {frReplaceAll, FR_REPLACEALL},
+    {frWholeWord, FR_WHOLEWORD},
+    {frShowHelp, FR_SHOWHELP},
+};
+
+UINT FindReplaceMessage()
+{
+    static const UINT message = RegisterWindowMessageA(FINDMSGSTRINGA);
+    return message;
+}
+
+// Copies `text` into a text buffer of the dialog, cut to fit with its terminator.
+void CopyText(char* buffer, const AnsiString& text)
+{
+    CopyToBuffer(buffer, TFindDialog::TextBufferSize, text);
+}
+}  // namespace
+
+// The hidden window that owns a find dialog: the platform reports every button press to the
+// dialog's owner.
+struct FindOwnerWindow {
+    static LRESULT CALLBACK WndProc(HWND window, UINT msg, WPARAM wParam, LPARAM lParam)
+    {
+        auto* dialog = reinterpret_cast<TFindDialog*>(GetWindowLongPtrA(window, GWLP_USERDATA));
+        if (msg == FindReplaceMessage() && msg != 0) {
+            auto* record = reinterpret_cast<FINDREPLACEA*>(lParam);
+            if (dialog != nullptr && record == &dialog->FFindReplace) {
+                TEventScope scope(dialog);
+                try {
+                    dialog->FindMessage(*record);
+                } catch (...) {
+                    ApplicationHandleException(dialog);
+                }
+            }
+            return 0;
+        }
+        if (msg == WM_NCDESTROY && dialog != nullptr) {
+            // Gone with the window that owned it (the main form); the next opening makes another.
+            dialog->FOwnerWindow = nullptr;
+            SetWindowLongPtrA(window, GWLP_USERDATA, 0);
+        }
+        return DefWindowProcA(window, msg, wParam, lParam);
+    }
+
+    static HWND Create(TFindDialog* dialog, HWND owner)
+    {
+        static const bool registered = [] {
+            WNDCLASSA wc = {};
+            wc.lpfnWndProc = WndProc;
+            wc.hInstance = GetModuleHandleA(nullptr);
+            wc.lpszClassName = "TFindDialogOwner";
+            return RegisterClassA(&wc) != 0;
+        }();
+        (void)registered;
+        HWND window = CreateWindowExA(0, "TFindDialogOwner", "", WS_POPUP, 0, 0, 0, 0, owner, nullptr,
+                                      GetModuleHandleA(nullptr), nullptr);
+        if (window != nullptr)
+            SetWindowLongPtrA(window, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(dialog));
+        return window;
+    }
+};
+
+DWORD FindOptionsToFlags(TFindOptions options)
+{
+    DWORD flags = 0;
+    for (const FindFlag& entry : FindFlags) {
+        if (HasFindOption(options, entry.Option))
+            flags |= entry.Flag;
+    }
+    return flags;
+}
+
+TFindOptions FlagsToFindOptions(DWORD flags)
+{
+    TFindOptions options = 0;
+    for (const FindFlag& entry : FindFlags) {
+        if (flags & entry.Flag)
+            options = static_cast<TFindOptions>(options | FindOptionBit(entry.Option));
+    }
+    return options;
+}
+
+TFindDialog::TFindDialog(TComponent* owner) : TCommonDialog(owner) {}
+
+TFindDialog::~TFindDialog()
+{
+    if (FOwnerWindow != nullptr)
+        DestroyWindow(FOwnerWindow);
+}
+
+void TFindDialog::BeforeDestruction()
+{
+    CloseDialog();
+    TCommonDialog::BeforeDestruction();
+}
+
+bool TFindDialog::Execute()
+{
+    if (FRun != nullptr)
+        return false;
+    if (FHandle != nullptr) {
+        BringWindowToTop(FHandle);
+        return true;
+    }
+    FFindReplace = FINDREPLACEA{};
+    FFindReplace.lStructSize = sizeof(FFindReplace);
+    FFindReplace.hwndOwner = OwnerWindow();
+    FFindReplace.hInstance = GetModuleHandleA(nullptr);
+    FFindReplace.Flags = FindOptionsToFlags(FOptions) | FR_ENABLEHOOK;
+    FFindReplace.lpstrFindWhat = FFindText;
+    FFindReplace.wFindWhatLen = TextBufferSize;
+    FFindReplace.lpstrReplaceWith = FReplaceText;
+    FFindReplace.wReplaceWithLen = TextBufferSize;
+    FFindReplace.lpfnHook = DialogHook;
+    HWND window;
+    TModalRun run(this, FRun);
+    {
+        TDialogHookScope scope(this);
+        window = CreateFindWindow(FFindReplace);
+    }
+    // Freed while the platform created it: nothing of the component is left.
+    if (run.Component == nullptr)
+        return false;
+    return window != nullptr && window == FHandle;
+}
+
+HWND TFindDialog::CreateFindWindow(FINDREPLACEA& record)
+{
+    return FindTextA(&record);
+}
+
+void TFindDialog::CloseDialog()
+{
+    if (FHandle == nullptr)
+        return;
+    // As the Cancel button does: the platform reports the end to the owner, then destroys the
+    // window. A window that stays (a handler kept the command) is destroyed all the same.
+    SendMessageA(FHandle, WM_COMMAND, MAKEWPARAM(IDCANCEL, BN_CLICKED),
+                 reinterpret_cast<LPARAM>(GetDlgItem(FHandle, IDCANCEL)));
+    if (FHandle != nullptr)
+        DestroyWindow(FHandle);
+}
+
+void TFindDialog::SetFindText(const AnsiString& value)
+{
+    CopyText(FFindText, value);
+    if (FHandle != nullptr)
+        SetDlgItemTextA(FHandle, edt1, FFindText);
+}
+
+void TFindDialog::SetReplaceText(const AnsiString& value)
+{
+    CopyText(FReplaceText, value);
+    if (FHandle != nullptr)
+        SetDlgItemTextA(FHandle, edt2, FReplaceText);
+}
+
+int TFindDialog::GetLeft() const
+{
+    RECT r;
+    if (FHandle != nullptr && GetWindowRect(FHandle, &r))
+        return r.left;
+    return FPosition.x;
+}
+
+int TFindDialog::GetTop() const
+{
+    RECT r;
+    if (FHandle != nullptr && GetWindowRect(FHandle, &r))
+        return r.top;
+    return FPosition.y;
+}
+
+void TFindDialog::SetLeft(int value)
+{
+    FPosition.x = value;
+    if (FHandle != nullptr)
+        MoveTo(FPosition.x, FPosition.y);
+}
+
+void TFindDialog::SetTop(int value)
+{
+    FPosition.y = value;
+    if (FHandle != nullptr)
+        MoveTo(FPosition.x, FPosition.y);
+}
+
+void TFindDialog::MoveTo(int left, int top)
+{
+    // A coordinate still at -1 keeps the window's own.
+    RECT r;
+    GetWindowRect(FHandle, &r);
+    SetWindowPos(FHandle, nullptr, left != -1 ? left : r.left, top != -1 ? top : r.top, 0, 0,
+                 SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+}
+
+HWND TFindDialog::OwnerWindow()
+{
+    // Owned by the main form, so the dialog stays above it.
+    TForm* mainForm = Application->GetMainForm();
+    HWND owner = mainForm != nullptr && mainForm->HandleAllocated() ? mainForm->GetHandle() : nullptr;
+    if (FOwnerWindow != nullptr && GetWindow(FOwnerWindow, GW_OWNER) != owner)
+        DestroyWindow(FOwnerWindow);
+    if (FOwnerWindow == nullptr)
+        FOwnerWindow = FindOwnerWindow::Create(this, owner);
+    return FOwnerWindow;
+}
+
+void TFindDialog::Dispatch(TMessage& message)
+{
+    switch (message.Msg) {
+    case WM_INITDIALOG:
+        WMInitDialog(message);
+        break;
+    case WM_DESTROY:
+        WMDestroy(message);
+        break;
+    default:
+        TCommonDialog::Dispatch(message);
+        break;
+    }
+}
+
+void TFindDialog::WMInitDialog(TMessage& message)
+{
+    // TRUE lets the platform show the dialog; set first, so a failing OnShow cannot keep it hidden.
+    message.Result = TRUE;
+    PlaceDialog(FHandle);
+    Application->AddModelessDialog(FHandle);
+    DoShow();
+    if (FPosition.x != -1 || FPosition.y != -1)
+        MoveTo(FPosition.x, FPosition.y);
+}
+
+void TFindDialog::WMDestroy(TMessage& message)
+{
+    message.Result = 0;
+    Application->RemoveModelessDialog(FHandle);
+    // Closed even when a close handler fails.
+    struct Closed {
+        HWND& Handle;
+        ~Closed() { Handle = nullptr; }
+    } closed{FHandle};
+    DoClose();
+}
+
+void TFindDialog::FindMessage(FINDREPLACEA& record)
+{
+    // The platform wrote the texts into this dialog's buffers and the choices into the flags.
+    FOptions = FlagsToFindOptions(record.Flags);
+    if (record.Flags & FR_FINDNEXT)
+        DoFind();
+    else if (record.Flags & (FR_REPLACE | FR_REPLACEALL))
+        DoReplace();
+}
+
+void TFindDialog::DoFind()
+{
+    if (OnFind)
+        OnFind(this);
+}
+
+void TFindDialog::DoReplace()
+{
+    if (OnReplace)
+        OnReplace(this);
+}
+
+TReplaceDialog::TReplaceDialog(TComponent* owner) : TFindDialog(owner) {}
+
+HWND TReplaceDialog::CreateFindWindow(FINDREPLACEA& record)
+{
+    return ReplaceTextA(&record);
+}

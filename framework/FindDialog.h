@@ -1,0 +1,131 @@
+// The platform's modeless find and replace dialogs.
+#pragma once
+
+#include "framework/CommonDialog.h"
+
+#include <cstdint>
+#include <initializer_list>
+#include <windows.h>
+#include <commdlg.h>
+
+// What a find or replace dialog offers and what the user chose; each maps to one FR_ flag.
+enum TFindOption : std::uint8_t {
+    frDown,
+    frFindNext,
+    frHideMatchCase,
+    frHideWholeWord,
+    frHideUpDown,
+    frMatchCase,
+    frDisableMatchCase,
+    frDisableUpDown,
+    frDisableWholeWord,
+    frReplace,
+    frReplaceAll,
+    frWholeWord,
+    frShowHelp,
+};
+
+// A set of TFindOption: bit n stands for the option of value n.
+using TFindOptions = std::uint16_t;
+
+constexpr TFindOptions FindOptionBit(TFindOption option)
+{
+    return static_cast<TFindOptions>(1u << option);
+}
+
+inline TFindOptions FindOptions(std::initializer_list<TFindOption> options)
+{
+    TFindOptions set = 0;
+    for (TFindOption option : options)
+        set = static_cast<TFindOptions>(set | FindOptionBit(option));
+    return set;
+}
+
+constexpr bool HasFindOption(TFindOptions set, TFindOption option)
+{
+    return (set & FindOptionBit(option)) != 0;
+}
+
+// The platform's FR_ flags of a set of options, and back (flags without an option are dropped).
+DWORD FindOptionsToFlags(TFindOptions options);
+TFindOptions FlagsToFindOptions(DWORD flags);
+
+// The platform's modeless find dialog. Its window lives until the user closes it (Cancel, Esc,
+// the close box), CloseDialog is called or the component is freed; each button press in it
+// fires OnFind (or, in the replace dialog, OnReplace) with the text and options the user chose.
+class TFindDialog : public TCommonDialog {
+public:
+    explicit TFindDialog(TComponent* owner);
+
+    const char* ClassName() const override { return "TFindDialog"; }
+
+    // Opens the dialog, or brings the open one to the top; false if the platform failed, and
+    // while the platform is still creating it (from OnShow).
+    bool Execute() override;
+    // Closes an open dialog (OnClose fires) before the component goes.
+    void BeforeDestruction() override;
+    // Closes an open dialog as its Cancel button does.
+    void CloseDialog();
+
+    AnsiString GetFindText() const { return FFindText; }
+    // Longer texts are cut to what the platform's buffer holds.
+    void SetFindText(const AnsiString& value);
+    AnsiString GetReplaceText() const { return FReplaceText; }
+    void SetReplaceText(const AnsiString& value);
+    TFindOptions GetOptions() const { return FOptions; }
+    void SetOptions(TFindOptions value) { FOptions = value; }
+
+    // The dialog's place on the screen: the live window while open; -1 until the caller sets it,
+    // in which case the framework's own place stands.
+    int GetLeft() const;
+    int GetTop() const;
+    void SetLeft(int value);
+    void SetTop(int value);
+
+    void Dispatch(TMessage& message) override;
+
+    TNotifyEvent OnFind;
+    TNotifyEvent OnReplace;
+
+    // The size of each text buffer in bytes, the terminating zero included.
+    static constexpr int TextBufferSize = 256;
+
+protected:
+    ~TFindDialog() override;
+    // "Find Next" was pressed: fires OnFind.
+    virtual void DoFind();
+    // "Replace" or "Replace All" was pressed: fires OnReplace.
+    virtual void DoReplace();
+    // Creates the platform's window for `record` (the find dialog; the replace dialog overrides).
+    virtual HWND CreateFindWindow(FINDREPLACEA& record);
+
+private:
+    friend struct FindOwnerWindow;
+
+    void WMInitDialog(TMessage& message);
+    void WMDestroy(TMessage& message);
+    // The platform's report of a button press, in the record it was opened with.
+    void FindMessage(FINDREPLACEA& record);
+    void MoveTo(int left, int top);
+    // The hidden window that owns the dialog and receives the platform's reports.
+    HWND OwnerWindow();
+
+    FINDREPLACEA FFindReplace = {};
+    char FFindText[TextBufferSize] = {};
+    char FReplaceText[TextBufferSize] = {};
+    TFindOptions FOptions = FindOptionBit(frDown);
+    TPoint FPosition = {-1, -1};
+    HWND FOwnerWindow = nullptr;
+};
+
+// The platform's modeless replace dialog: the find dialog with a replacement text.
+class TReplaceDialog : public TFindDialog {
+public:
+    explicit TReplaceDialog(TComponent* owner);
+
+    const char* ClassName() const override { return "TReplaceDialog"; }
+
+protected:
+    ~TReplaceDialog() override = default;
+    HWND CreateFindWindow(FINDREPLACEA& record) override;
+};
