@@ -10,10 +10,6 @@
 #include <algorithm>
 #include <cstring>
 
-namespace {
-const char* const HookProperty = "TCommonDialog";
-}  // namespace
-
 bool NewStyleControls = LOBYTE(LOWORD(GetVersion())) > 3;
 
 DWORD OpenOptionFlags(TOpenOptions options)
@@ -129,7 +125,7 @@ void TOpenDialog::CheckPathProperties() const
 BOOL TOpenDialog::DoExecute(TFileDialogFunc function)
 {
     // The open dialog still writes into the name buffer and the record.
-    if (FRun != nullptr)
+    if (Running())
         return FALSE;
     CheckPathProperties();
     FNames.assign(FileBufferLength, '\0');
@@ -140,7 +136,7 @@ BOOL TOpenDialog::DoExecute(TFileDialogFunc function)
     OPENFILENAMEA ofn = {};
     // The size before the places bar: the Explorer look then has a plain edit for the name.
     ofn.lStructSize = OPENFILENAME_SIZE_VERSION_400A;
-    HWND active = GetActiveWindow();
+    const HWND active = GetActiveWindow();
     ofn.hwndOwner = active != nullptr ? active : Application->GetHandle();
     ofn.lpstrFilter = FFilter.empty() ? nullptr : filter.c_str();
     ofn.nFilterIndex = static_cast<DWORD>(FFilterIndex);
@@ -155,21 +151,19 @@ BOOL TOpenDialog::DoExecute(TFileDialogFunc function)
     ofn.Flags = OpenOptionFlags(FOptions) | OFN_ENABLEHOOK | (FExplorer ? OFN_EXPLORER : 0);
     ofn.lpfnHook = reinterpret_cast<LPOFNHOOKPROC>(DialogHook);
 
-    TTaskWindowList disabled = DisableTaskWindows();
     // A name refused by OnCanClose and then cancelled must not stay.
     const AnsiString fileName = FFileName;
     const std::vector<AnsiString> files = FFiles;
     FRunning = &ofn;
     BOOL result;
+    DWORD error;
     TModalRun run(this, FRun);
     {
+        TModalWindowsScope modal;
         TDialogHookScope scope(this);
         result = function(&ofn);
+        error = result == 0 ? CommDlgExtendedError() : 0;
     }
-    const DWORD error = result == 0 ? CommDlgExtendedError() : 0;
-    EnableTaskWindows(disabled);
-    if (active != nullptr && IsWindow(active))
-        SetActiveWindow(active);
     // Freed during the run: the dialog was cancelled, and nothing of the component is left.
     if (run.Component == nullptr)
         return FALSE;
@@ -226,23 +220,10 @@ bool TOpenDialog::GrowNames(size_t size)
     return true;
 }
 
-void TOpenDialog::BeforeDestruction()
+void TOpenDialog::UnbindWindow()
 {
-    if (FHandle != nullptr) {
-        HWND dialog = DialogWindow();
-        try {
-            DoClose();
-        } catch (...) {
-            ApplicationHandleException(this);
-        }
-        // Unbound first, so the cancel and the window's end reach nothing of this component.
-        RemovePropA(FHandle, HookProperty);
-        FHandle = nullptr;
-        FRunning = nullptr;
-        SendMessageA(dialog, WM_COMMAND, MAKEWPARAM(IDCANCEL, BN_CLICKED),
-                     reinterpret_cast<LPARAM>(GetDlgItem(dialog, IDCANCEL)));
-    }
-    TCommonDialog::BeforeDestruction();
+    TCommonDialog::UnbindWindow();
+    FRunning = nullptr;
 }
 
 bool TOpenDialog::FileOk()

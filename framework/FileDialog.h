@@ -78,9 +78,6 @@ DWORD OpenOptionFlags(TOpenOptions options);
 // another.
 std::string FileDialogFilter(const AnsiString& filter);
 
-// Handlers that may refuse: `canClose` starts true.
-using TCloseQueryEvent = std::function<void(TObject* sender, bool& canClose)>;
-
 // The platform's open-file or save-file function.
 using TFileDialogFunc = BOOL(WINAPI*)(LPOPENFILENAMEA);
 
@@ -99,9 +96,6 @@ public:
     // FileName or DefaultExt that cannot make a path, and after it for a selection whose names did
     // not fit the name buffer.
     bool Execute() override;
-    // A dialog still open fires OnClose now and is cancelled; its run returns false.
-    void BeforeDestruction() override;
-
     void DefaultHandler(TMessage& message) override;
 
     // The chosen file (the first one of a multi-selection), full path.
@@ -147,7 +141,9 @@ protected:
     // Whether the running dialog has the Explorer look.
     bool IsExplorerLook() const { return FExplorer; }
     // The dialog window: the hook window's parent in the Explorer look, the hook window in the old.
-    HWND DialogWindow() const { return FExplorer ? ::GetParent(FHandle) : FHandle; }
+    HWND DialogWindow() const override { return FExplorer ? ::GetParent(FHandle) : FHandle; }
+    // The record handed to the platform is not used again once the window is unbound.
+    void UnbindWindow() override;
 
 private:
     // Raises Exception for a path-like property the platform's dialog cannot take.

@@ -112,15 +112,9 @@ TFindDialog::~TFindDialog()
         DestroyWindow(FOwnerWindow);
 }
 
-void TFindDialog::BeforeDestruction()
-{
-    CloseDialog();
-    TCommonDialog::BeforeDestruction();
-}
-
 bool TFindDialog::Execute()
 {
-    if (FRun != nullptr)
+    if (Running())
         return false;
     if (FHandle != nullptr) {
         BringWindowToTop(FHandle);

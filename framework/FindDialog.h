@@ -62,8 +62,6 @@ public:
     // Opens the dialog, or brings the open one to the top; false if the platform failed, and
     // while the platform is still creating it (from OnShow).
     bool Execute() override;
-    // Closes an open dialog (OnClose fires) before the component goes.
-    void BeforeDestruction() override;
     // Closes an open dialog as its Cancel button does.
     void CloseDialog();
 
@@ -98,6 +96,9 @@ protected:
     virtual void DoReplace();
     // Creates the platform's window for `record` (the find dialog; the replace dialog overrides).
     virtual HWND CreateFindWindow(FINDREPLACEA& record);
+    // A modeless dialog closes in its own order: as its Cancel button does, the platform reporting
+    // the end (OnClose fires) before the window goes.
+    void CloseOpenDialog() override { CloseDialog(); }
 
 private:
     friend struct FindOwnerWindow;

@@ -1,5 +1,9 @@
 #include "framework/PlatformDialog.h"
 
+#include "framework/Application.h"
+#include "framework/Forms.h"
+#include "framework/Screen.h"
+
 namespace {
 struct TaskWindowSearch {
     HWND Except;
@@ -36,6 +40,94 @@ void TModalRun::Abandon(TModalRun*& slot)
     slot = nullptr;
 }
 
+TPlatformDialog::TPlatformDialog(TComponent* owner) : TComponent(owner) {}
+
+TPlatformDialog::~TPlatformDialog() = default;
+
+void TPlatformDialog::Release()
+{
+    Application->Release(this);
+}
+
+void TPlatformDialog::BeforeDestruction()
+{
+    if (FHandle != nullptr)
+        CloseOpenDialog();
+    // Whatever the close left bound must not reach the component any more.
+    if (FHandle != nullptr) {
+        UnbindWindow();
+        FHandle = nullptr;
+    }
+    TModalRun::Abandon(FRun);
+    TComponent::BeforeDestruction();
+}
+
+void TPlatformDialog::CloseOpenDialog()
+{
+    HWND dialog = DialogWindow();
+    try {
+        DoClose();
+    } catch (...) {
+        ApplicationHandleException(this);
+    }
+    // The close handler may have closed the dialog itself.
+    if (FHandle == nullptr)
+        return;
+    // Unbound first, so the cancel and the window's end reach nothing of this component.
+    UnbindWindow();
+    FHandle = nullptr;
+    SendMessageA(dialog, WM_COMMAND, MAKEWPARAM(IDCANCEL, BN_CLICKED),
+                 reinterpret_cast<LPARAM>(GetDlgItem(dialog, IDCANCEL)));
+}
+
+void TPlatformDialog::DoShow()
+{
+    if (OnShow)
+        OnShow(this);
+}
+
+void TPlatformDialog::DoClose()
+{
+    if (OnClose)
+        OnClose(this);
+}
+
+void TPlatformDialog::WndProc(TMessage& message)
+{
+    Dispatch(message);
+}
+
+void TPlatformDialog::MainWndProc(TMessage& message)
+{
+    TEventScope scope(this);
+    try {
+        WndProc(message);
+    } catch (...) {
+        ApplicationHandleException(this);
+    }
+}
+
+POINT FirstDialogPlace(SIZE size, const RECT& workArea)
+{
+    return POINT{workArea.left + ((workArea.right - workArea.left) - size.cx) / 2,
+                 workArea.top + ((workArea.bottom - workArea.top) - size.cy) / 3};
+}
+
+RECT DialogWorkArea()
+{
+    TForm* mainForm = Application->GetMainForm();
+    TMonitor* monitor = mainForm != nullptr ? mainForm->GetMonitor() : Screen->Monitors(0);
+    return monitor->GetWorkareaRect();
+}
+
+void TPlatformDialog::PlaceDialog(HWND window)
+{
+    RECT rect;
+    GetWindowRect(window, &rect);
+    const POINT place = FirstDialogPlace(SIZE{rect.right - rect.left, rect.bottom - rect.top}, DialogWorkArea());
+    SetWindowPos(window, nullptr, place.x, place.y, 0, 0, SWP_NOACTIVATE | SWP_NOSIZE | SWP_NOZORDER);
+}
+
 TTaskWindowList DisableTaskWindows(HWND except)
 {
     TTaskWindowList windows;
@@ -50,4 +142,13 @@ void EnableTaskWindows(const TTaskWindowList& list)
         if (IsWindow(window))
             EnableWindow(window, TRUE);
     }
+}
+
+TModalWindowsScope::TModalWindowsScope() : FActive(GetActiveWindow()), FDisabled(DisableTaskWindows()) {}
+
+TModalWindowsScope::~TModalWindowsScope()
+{
+    EnableTaskWindows(FDisabled);
+    if (FActive != nullptr && IsWindow(FActive))
+        SetActiveWindow(FActive);
 }

@@ -1,9 +1,11 @@
-// The running platform dialog: the run record of a dialog component, and the helpers every
-// wrapper shares (disabling the program's windows around a modal dialog).
+// The running platform dialog: the base of every component that runs one of the platform's
+// dialogs (the common dialogs, the folder browser), with its run record, its one close path and
+// the scope that disables the program's other windows around a modal dialog.
 #pragma once
 
 #include "framework/Classes.h"
 
+#include <functional>
 #include <vector>
 #include <windows.h>
 
@@ -29,6 +31,73 @@ private:
     TModalRun** FSlot;
 };
 
+// Handlers that may refuse: `canClose` starts true.
+using TCloseQueryEvent = std::function<void(TObject* sender, bool& canClose)>;
+
+// A component that runs one of the platform's dialogs. `Handle` is the window the component is
+// bound to while the dialog is open, 0 while closed. Messages of that window reach the component
+// through MainWndProc -> WndProc -> Dispatch -> DefaultHandler; how the window is bound and what
+// an unhandled message gets are the derived class's.
+class TPlatformDialog : public TComponent {
+public:
+    explicit TPlatformDialog(TComponent* owner);
+
+    const char* ClassName() const override { return "TPlatformDialog"; }
+
+    HWND GetHandle() const { return FHandle; }
+
+    // Opens the dialog; what the result means is the dialog's own (confirmed, or created). A
+    // second Execute while one runs (from the dialog's own OnShow, say) is refused: it returns
+    // false and changes nothing.
+    virtual bool Execute() = 0;
+    // Frees the component once control has returned from the platform; safe from inside any of
+    // its own events.
+    void Release();
+    // A dialog still open is closed (OnClose fires while the component is whole) and no longer
+    // reaches the component; a run on the stack ends with its result discarded.
+    void BeforeDestruction() override;
+
+    TNotifyEvent OnShow;
+    TNotifyEvent OnClose;
+
+protected:
+    ~TPlatformDialog() override;
+    // The dialog has been initialised and is about to be shown: fires OnShow.
+    virtual void DoShow();
+    // The dialog window is being destroyed: fires OnClose.
+    virtual void DoClose();
+    virtual void WndProc(TMessage& message);
+
+    // The window's entry: exceptions stop here and go to the application's handler.
+    void MainWndProc(TMessage& message);
+
+    // Whether an Execute of this component is running.
+    bool Running() const { return FRun != nullptr; }
+    // Takes the component off its window: no later message of the window reaches it.
+    virtual void UnbindWindow() = 0;
+    // The dialog window itself, which a close cancels.
+    virtual HWND DialogWindow() const { return FHandle; }
+    // Closes the dialog still open while the component goes: OnClose fires (a failure goes to the
+    // application's handler), the window is unbound, Handle becomes 0, and the dialog is
+    // cancelled as its Cancel button does, reaching nothing of the component.
+    virtual void CloseOpenDialog();
+
+    // Centres `window` horizontally and puts it a third of the way down the work area of the
+    // monitor the program's main form is on (the primary monitor without a main form).
+    static void PlaceDialog(HWND window);
+
+    HWND FHandle = nullptr;
+    // The running Execute, if any.
+    TModalRun* FRun = nullptr;
+};
+
+// Where a dialog window of `size` goes the first time it shows: centred horizontally and a third
+// of the way down `workArea`.
+POINT FirstDialogPlace(SIZE size, const RECT& workArea);
+// The work area (the monitor less its taskbars) dialogs first show in: that of the monitor the
+// program's main form is on, the primary monitor's without a main form.
+RECT DialogWorkArea();
+
 // The windows a modal dialog disables for as long as it runs.
 using TTaskWindowList = std::vector<HWND>;
 
@@ -37,3 +106,21 @@ using TTaskWindowList = std::vector<HWND>;
 TTaskWindowList DisableTaskWindows(HWND except = nullptr);
 // Enables again the windows of `list` that still exist.
 void EnableTaskWindows(const TTaskWindowList& list);
+
+// While it lives, the program's other windows are disabled, as around a modal dialog. At its
+// end they are enabled again and the window that was active at its start is activated again,
+// if it still exists.
+class TModalWindowsScope {
+public:
+    TModalWindowsScope();
+    ~TModalWindowsScope();
+    TModalWindowsScope(const TModalWindowsScope&) = delete;
+    TModalWindowsScope& operator=(const TModalWindowsScope&) = delete;
+
+    // The window that was active at the start, if any.
+    HWND GetActive() const { return FActive; }
+
+private:
+    HWND FActive;
+    TTaskWindowList FDisabled;
+};
