@@ -10,6 +10,7 @@
 #include <shlwapi.h>
 
 #include <cstring>
+#include <memory>
 
 namespace CustDlgs {
 
@@ -314,7 +315,7 @@ TSpecialFolder TSelectFolderDialog::spItemIDList::GetSpecialFolder() const
 // ---------------------------------------------------------------------------------------------
 // TSelectFolderDialog
 
-TSelectFolderDialog::TSelectFolderDialog(TComponent* owner) : TComponent(owner)
+TSelectFolderDialog::TSelectFolderDialog(TComponent* owner) : TPlatformDialog(owner)
 {
     // Taken once: every later run uses this owner window.
     if (auto* control = dynamic_cast<TWinControl*>(owner))
@@ -332,33 +333,14 @@ TSelectFolderDialog::~TSelectFolderDialog()
 
 bool TSelectFolderDialog::Execute()
 {
-    if (FRun != nullptr)
+    if (Running())
         return false;
     return DoExecute();
 }
 
-void TSelectFolderDialog::Release()
+void TSelectFolderDialog::UnbindWindow()
 {
-    Application->Release(this);
-}
-
-void TSelectFolderDialog::BeforeDestruction()
-{
-    if (FHandle != nullptr) {
-        HWND window = FHandle;
-        try {
-            DoClose();
-        } catch (...) {
-            ApplicationHandleException(this);
-        }
-        // Off the window first: the cancel and the window's end reach nothing of this object.
-        UnhookObjectInstance(window, FHookProc, FPrevWndProc);
-        FHandle = nullptr;
-        SendMessageA(window, WM_COMMAND, MAKEWPARAM(IDCANCEL, BN_CLICKED),
-                     reinterpret_cast<LPARAM>(GetDlgItem(window, IDCANCEL)));
-    }
-    TModalRun::Abandon(FRun);
-    TComponent::BeforeDestruction();
+    UnhookObjectInstance(FHandle, FHookProc, FPrevWndProc);
 }
 
 namespace {
@@ -370,16 +352,14 @@ public:
         const DWORD length = GetCurrentDirectoryA(MAX_PATH, FDirectory);
         // A directory that did not fit was not saved and is not "restored" from garbage.
         FDirectorySaved = length != 0 && length < MAX_PATH;
-        FActive = GetActiveWindow();
-        FDisabled = DisableTaskWindows();
+        FModal.reset(new TModalWindowsScope);
         FComResult = CoInitialize(nullptr);
     }
     ~TBrowseRestorer()
     {
         if (SUCCEEDED(FComResult))
             CoUninitialize();
-        EnableTaskWindows(FDisabled);
-        SetActiveWindow(FActive);
+        FModal.reset();
         if (FDirectorySaved)
             SetCurrentDirectoryA(FDirectory);
     }
@@ -389,8 +369,7 @@ public:
 private:
     char FDirectory[MAX_PATH] = {};
     bool FDirectorySaved = false;
-    HWND FActive = nullptr;
-    TTaskWindowList FDisabled;
+    std::unique_ptr<TModalWindowsScope> FModal;
     HRESULT FComResult = E_FAIL;
 };
 }  // namespace
@@ -536,18 +515,6 @@ void TSelectFolderDialog::ChangeStatusText()
     SendMessageA(FHandle, BFFM_SETSTATUSTEXTA, 0, reinterpret_cast<LPARAM>(FStatusText.c_str()));
 }
 
-void TSelectFolderDialog::DoShow()
-{
-    if (OnShow)
-        OnShow(this);
-}
-
-void TSelectFolderDialog::DoClose()
-{
-    if (OnClose)
-        OnClose(this);
-}
-
 bool TSelectFolderDialog::DoCanClose()
 {
     bool canClose = true;
@@ -568,21 +535,6 @@ bool TSelectFolderDialog::DoValidateFailed(const char* failedFolder)
     if (OnValidateFailed)
         OnValidateFailed(this, failedFolder, canClose);
     return canClose;
-}
-
-void TSelectFolderDialog::MainWndProc(TMessage& message)
-{
-    TEventScope scope(this);
-    try {
-        WndProc(message);
-    } catch (...) {
-        ApplicationHandleException(this);
-    }
-}
-
-void TSelectFolderDialog::WndProc(TMessage& message)
-{
-    Dispatch(message);
 }
 
 void TSelectFolderDialog::Dispatch(TMessage& message)

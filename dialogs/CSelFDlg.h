@@ -155,8 +155,9 @@ constexpr UINT BrowseFlags(TSFolderOptions options)
 }
 
 // The shell's folder browser as a component: root, selection, title, status line and options
-// in; the chosen folder out; events while it is open.
-class TSelectFolderDialog : public TComponent {
+// in; the chosen folder out; events while it is open. The browser window is subclassed while it
+// runs; its run, close and events are those of every platform dialog (TPlatformDialog).
+class TSelectFolderDialog : public TPlatformDialog {
 public:
     // Owns at most one item-ID list and converts it from and to a path and a special folder.
     class spItemIDList {
@@ -190,7 +191,7 @@ public:
         LPITEMIDLIST FList = nullptr;
     };
 
-    using TCanCloseEvent = std::function<void(TObject* Sender, bool& CanClose)>;
+    using TCanCloseEvent = TCloseQueryEvent;
     using TValidateFailedEvent = std::function<void(TObject* Sender, const char* FailedFolder, bool& CanClose)>;
 
     explicit TSelectFolderDialog(TComponent* owner);
@@ -200,12 +201,7 @@ public:
     // Runs the browser; true when the user chose a folder. False, with the component left
     // untouched, when the component is freed while the browser is open, and when a run is
     // already going on (a second Execute from OnShow, say: it is refused).
-    bool Execute();
-    // Frees the component once control has returned from the shell; safe from inside any of its
-    // own events.
-    void Release();
-    // An open browser fires OnClose now, lets go of the component and is cancelled.
-    void BeforeDestruction() override;
+    bool Execute() override;
 
     TSFolderOptions GetOptions() const { return FOptions; }
     void SetOptions(TSFolderOptions value) { FOptions = value; }
@@ -231,8 +227,6 @@ public:
     // The root and the selection as lists.
     spItemIDList& GetRootList() { return FRoot; }
     spItemIDList& GetSelectList() { return FSelection; }
-    // The browser window while it exists, else null.
-    HWND GetHandle() const { return FHandle; }
     HWND GetOwnerWindow() const { return FOwnerWindow; }
 
     // Enables or disables the open browser's OK button.
@@ -243,15 +237,11 @@ public:
 
     // The browser's callback; `data` is the run record (TModalRun) of the running Execute.
     static int CALLBACK BrowseCallBack(HWND window, UINT message, LPARAM lParam, LPARAM data);
-    // The hook procedure's entry: exceptions stop here and go to the application's handler.
-    void MainWndProc(TMessage& message);
 
     void Dispatch(TMessage& message) override;
     // Passes the message to the browser's own procedure while the window exists.
     void DefaultHandler(TMessage& message) override;
 
-    TNotifyEvent OnShow;
-    TNotifyEvent OnClose;
     TNotifyEvent OnFolderChange;
     TCanCloseEvent OnCanClose;
     TValidateFailedEvent OnValidateFailed;
@@ -260,21 +250,17 @@ protected:
     ~TSelectFolderDialog() override;
     // The order of these virtual operations is part of the class's contract; keep it.
     virtual bool DoExecute();
-    virtual void DoShow();
-    virtual void DoClose();
     virtual bool DoCanClose();
     virtual void DoFolderChange();
     virtual bool DoValidateFailed(const char* failedFolder);
-    virtual void WndProc(TMessage& message);
+    // Takes the component's procedure off the browser window.
+    void UnbindWindow() override;
 
     void WMDestroy(TMessage& message);
     void WMNCDestroy(TMessage& message);
     void WMCommand(TMessage& message);
 
 private:
-    // The running Execute, if any: what the shell's callback is given.
-    TModalRun* FRun = nullptr;
-    HWND FHandle = nullptr;
     HWND FOwnerWindow = nullptr;
     spItemIDList FRoot;
     spItemIDList FSelection;
