@@ -1,6 +1,7 @@
 #include "dialogs/DlgsCust.h"
 
 #include "framework/Application.h"
+#include "framework/PlatformDialog.h"
 #include "framework/Screen.h"
 #include "framework/WndThunk.h"
 
@@ -153,12 +154,11 @@ void TDialogCustomizer::StartCustomize(const TPoint& position, const TPoint& siz
     RECT r;
     GetWindowRect(FHandle, &r);
     if (x == -1 || y == -1) {
-        TForm* mainForm = Application->GetMainForm();
-        TMonitor* monitor = mainForm != nullptr ? mainForm->GetMonitor() : Screen->Monitors(0);
+        const POINT first = FirstDialogPlace(SIZE{RectWidth(r), RectHeight(r)}, DialogWorkArea());
         if (x == -1)
-            x = (monitor->GetWidth() - RectWidth(r)) / 2 + monitor->GetLeft();
+            x = first.x;
         if (y == -1)
-            y = (monitor->GetHeight() - RectHeight(r)) / 3 + monitor->GetTop();
+            y = first.y;
     }
     // A remembered place wholly off every work area (a monitor since gone, a window dragged far
     // away) would leave the dialog where no user can reach it.

@@ -2,6 +2,7 @@
 #include "TestDialog.h"
 
 #include "framework/Application.h"
+#include "framework/PlatformDialog.h"
 #include "framework/Screen.h"
 #include "framework/WndThunk.h"
 
@@ -60,21 +61,23 @@ LRESULT CALLBACK ProbeProc(HWND window, UINT msg, WPARAM wParam, LPARAM lParam)
     return CallWindowProcA(ProbeOldProc, window, msg, wParam, lParam);
 }
 
-TEST(DialogCustomizerTest, AutomaticPlaceIsCentredAcrossAndAThirdDownTheMonitor)
+TEST(DialogCustomizerTest, AutomaticPlaceIsCentredAcrossAndAThirdDownTheWorkArea)
 {
+    // A taskbar at the top or the left moves the place by its size, never under it.
+    EXPECT_EQ(760, FirstDialogPlace(SIZE{400, 300}, RECT{0, 0, 1920, 1080}).x);
+    EXPECT_EQ(260, FirstDialogPlace(SIZE{400, 300}, RECT{0, 0, 1920, 1080}).y);
+    EXPECT_EQ(300, FirstDialogPlace(SIZE{400, 300}, RECT{0, 60, 1920, 1080}).y);
+    EXPECT_EQ(790, FirstDialogPlace(SIZE{400, 300}, RECT{60, 0, 1920, 1080}).x);
+
     TMonitor* monitor = Screen->Monitors(0);
     ASSERT_EQ(nullptr, Application->GetMainForm());
     struct Case {
         TPoint Position;
         int ExpectedX, ExpectedY;
     };
-    const int autoX = (monitor->GetWidth() - 400) / 2 + monitor->GetLeft();
-    const int autoY = (monitor->GetHeight() - 300) / 3 + monitor->GetTop();
-    if (monitor->GetWidth() == 1920 && monitor->GetHeight() == 1080 && monitor->GetLeft() == 0) {
-        EXPECT_EQ(760, autoX);
-        EXPECT_EQ(260, autoY);
-    }
     const RECT work = monitor->GetWorkareaRect();
+    const int autoX = (work.right - work.left - 400) / 2 + work.left;
+    const int autoY = (work.bottom - work.top - 300) / 3 + work.top;
     const Case cases[] = {
         {{-1, -1}, autoX, autoY},
         {{100, -1}, 100, autoY},
