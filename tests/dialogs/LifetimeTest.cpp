@@ -1,7 +1,8 @@
 // Every dialog component, plain and customized, freed while its dialog is open: released from
 // inside each of its events (also with a message box shown after the release, whose loop must
 // not free it under the handler), freed with its owner (also released from the owner's
-// OnDestroy), freed directly (also after a second Execute from OnShow, which is refused). Each
+// OnDestroy), freed directly (also after a second Execute from OnShow, which is refused, and
+// after the window active when it opened went, with the windows it disabled enabled again). Each
 // ends without a fault (freed memory is poisoned), with OnClose seen once while the component
 // and its owner are whole, and the next dialog of the process opens with a live class icon.
 #include "support/FileDialogDriver.h"
@@ -186,8 +187,8 @@ const Kind Kinds[] = {
 
 // How the component goes: released from one of its events (then a message box shown from the
 // same handler), with its owner (released from the owner's OnDestroy), or directly (after a
-// second Execute from OnShow).
-enum class Way { Release, ReleaseThenBox, WithOwner, ReleasedAtOwnersEnd, Directly, ExecuteAgain };
+// second Execute from OnShow, or after the window active at the start has gone).
+enum class Way { Release, ReleaseThenBox, WithOwner, ReleasedAtOwnersEnd, Directly, ExecuteAgain, ActiveGone };
 
 const char BoxTitle[] = "LifetimeTest";
 
@@ -275,6 +276,16 @@ std::string RunCase(const Kind& kind, Way way, const char* event, Action cause)
         };
     }
 
+    // The window active when the dialog opens, and another the dialog disables meanwhile.
+    TObjectPtr<TForm> active, bystander;
+    if (way == Way::ActiveGone) {
+        bystander = MakeObject<TForm>(nullptr);
+        bystander->SetVisible(true);
+        active = MakeObject<TForm>(nullptr);
+        active->SetVisible(true);
+        SetActiveWindow(active->GetHandle());
+    }
+
     bool acted = false;
     int ticks = 0;
     Step = [&] {
@@ -296,6 +307,10 @@ std::string RunCase(const Kind& kind, Way way, const char* event, Action cause)
             FreeObject(owner);
         else if (way == Way::Directly || way == Way::ExecuteAgain)
             FreeObject(component);
+        else if (way == Way::ActiveGone) {
+            active.reset();
+            FreeObject(component);
+        }
         else if (cause != nullptr)
             cause(window);
     };
@@ -308,6 +323,8 @@ std::string RunCase(const Kind& kind, Way way, const char* event, Action cause)
     // A release still waiting would come now.
     Application->ProcessMessages();
     FreeObject(lateSub);
+    if (bystander != nullptr && !IsWindowEnabled(bystander->GetHandle()))
+        problems += "another window left disabled; ";
     if (closes != 1)
         problems += "OnClose seen " + std::to_string(closes) + " times; ";
     if (way != Way::WithOwner && way != Way::ReleasedAtOwnersEnd)
@@ -348,6 +365,8 @@ TEST(LifetimeTest, EveryComponentEndsWholeHoweverItIsFreedWhileOpen)
         EXPECT_EQ("", RunCase(kind, Way::Directly, "", nullptr)) << kind.Name << ", freed directly";
         EXPECT_EQ("", RunCase(kind, Way::ExecuteAgain, "", nullptr))
             << kind.Name << ", executed again from OnShow, then freed directly";
+        EXPECT_EQ("", RunCase(kind, Way::ActiveGone, "", nullptr))
+            << kind.Name << ", freed directly after the window active at its start went";
         // A dead handle left in the shared class would stay there for every later dialog.
         EXPECT_TRUE(NextDialogHasALiveClassIcon()) << "after the " << kind.Name << " cases";
     }
