@@ -22,16 +22,6 @@ void SetWindowFont(TFont* font)
     font->SetColor(clWindowText);
     font->SetStyle(0);
 }
-
-template <class T>
-T* Place(TMForm* form, const char* name, int left, int top, int width, int height)
-{
-    T* control = new T(form);
-    control->SetName(name);
-    control->SetBounds(left, top, width, height);
-    control->SetParent(form);
-    return control;
-}
 }  // namespace
 
 TMForm::TMForm(TComponent* owner) : TForm(owner)
@@ -66,18 +56,18 @@ TMForm::TMForm(TComponent* owner) : TForm(owner)
 
 void TMForm::CreateControls()
 {
-    Label1 = Place<TLabel>(this, "Label1", 8, 8, 109, 12);
+    Label1 = PlaceControl<TLabel>(this, 8, 8, 109, 12, "", "Label1");
     Label1->SetCaption("連打するマウスボタン");
 
-    Label2 = Place<TLabel>(this, "Label2", 8, 56, 48, 12);
+    Label2 = PlaceControl<TLabel>(this, 8, 56, 48, 12, "", "Label2");
     Label2->SetCaption("連打速度");
 
-    Speed = Place<TLabel>(this, "Speed", 104, 56, 57, 12);
+    Speed = PlaceControl<TLabel>(this, 104, 56, 57, 12, "", "Speed");
     // Paces of 1000 and more need more than the width "500 m-sec." takes: the label grows.
     Speed->SetAutoSize(true);
     Speed->SetCaption("500 m-sec.");
 
-    SiteURL = Place<TLightLabel>(this, "SiteURL", 8, 176, 172, 24);
+    SiteURL = PlaceControl<TLightLabel>(this, 8, 176, 172, 24, "", "SiteURL");
     SiteURL->SetCursor(crHandPoint);
     SiteURL->SetWordWrap(true);
     SiteURL->SetCaption(SiteNotice);
@@ -103,7 +93,7 @@ void TMForm::CreateControls()
     SiteURL->SetDefaultEnabled(true);
     SiteURL->SetClickEnabled(true);
 
-    Label3 = Place<TLabel>(this, "Label3", 8, 112, 53, 12);
+    Label3 = PlaceControl<TLabel>(this, 8, 112, 53, 12, "", "Label3");
     Label3->SetCaption("ロックキー");
 
     Renda = new TComboBox(this);
@@ -148,7 +138,7 @@ void TMForm::CreateControls()
     LockKey->SetParent(this);
     LockKey->OnChange = [this](TObject* sender) { MainControl(sender); };
 
-    CursorLock = Place<TCheckBox>(this, "CursorLock", 8, 152, 169, 17);
+    CursorLock = PlaceControl<TCheckBox>(this, 8, 152, 169, 17, "", "CursorLock");
     CursorLock->SetCaption("マウスカーソルをロックする");
 
     Timer1 = new TTimer(this);

@@ -10,17 +10,6 @@ const char* const WindowFontName = "ＭＳ Ｐゴシック";
 constexpr int WindowFontHeight = -12;
 constexpr int RowHeight = 24;
 
-template <class T>
-T* Place(TForm* form, int left, int top, int width, int height, const AnsiString& caption = AnsiString())
-{
-    T* control = new T(form);
-    control->SetBounds(left, top, width, height);
-    if (!caption.empty())
-        control->SetCaption(caption);
-    control->SetParent(form);
-    return control;
-}
-
 unsigned EdgeValue(const TEdit* edit)
 {
     int value = StrToIntDef(edit->GetText(), 0);
@@ -103,69 +92,69 @@ void TGalleryForm::CreateControls()
 {
     // Left column: the settings.
     int y = 8;
-    Place<TLabel>(this, 8, y + 4, 110, 16, "ダイアログ");
-    DialogKind = Place<TComboBox>(this, 120, y, 200, 20);
+    PlaceControl<TLabel>(this, 8, y + 4, 110, 16, "ダイアログ");
+    DialogKind = PlaceControl<TComboBox>(this, 120, y, 200, 20);
     DialogKind->SetStyle(csDropDownList);
     DialogKind->SetItems({"検索 (TCFindDialog)", "置換 (TCReplaceDialog)", "ファイルを開く (TCOpenDialog)",
                           "ファイルを保存 (TCSaveDialog)", "フォルダの選択 (TCSelectFolderDialog)"});
     y += RowHeight + 4;
-    Place<TLabel>(this, 8, y + 4, 110, 16, "サブフォームの位置");
-    SubFormPlace = Place<TComboBox>(this, 120, y, 200, 20);
+    PlaceControl<TLabel>(this, 8, y + 4, 110, 16, "サブフォームの位置");
+    SubFormPlace = PlaceControl<TComboBox>(this, 120, y, 200, 20);
     SubFormPlace->SetStyle(csDropDownList);
     SubFormPlace->SetItems({"左 (fpLeft)", "上 (fpTop)", "右 (fpRight)", "下 (fpBottom)", "全体 (fpClient)",
                             "なし"});
     y += RowHeight + 4;
-    Place<TLabel>(this, 8, y + 2, 110, 16, "アンカー");
+    PlaceControl<TLabel>(this, 8, y + 2, 110, 16, "アンカー");
     const char* const sides[4] = {"左", "上", "右", "下"};
     for (int i = 0; i < 4; ++i)
-        Anchors[i] = Place<TCheckBox>(this, 120 + 50 * i, y, 48, 20, sides[i]);
+        Anchors[i] = PlaceControl<TCheckBox>(this, 120 + 50 * i, y, 48, 20, sides[i]);
     y += RowHeight;
-    Sizing = Place<TCheckBox>(this, 8, y, 312, 20, "サイズ変更できるようにする (DialogSizing)");
+    Sizing = PlaceControl<TCheckBox>(this, 8, y, 312, 20, "サイズ変更できるようにする (DialogSizing)");
     y += RowHeight;
-    Place<TLabel>(this, 8, y + 4, 110, 16, "最小余白 左上右下");
+    PlaceControl<TLabel>(this, 8, y + 4, 110, 16, "最小余白 左上右下");
     for (int i = 0; i < 4; ++i)
-        MinEdge[i] = Place<TEdit>(this, 120 + 50 * i, y, 44, 22, "0");
+        MinEdge[i] = PlaceControl<TEdit>(this, 120 + 50 * i, y, 44, 22, "0");
     y += RowHeight + 4;
-    Place<TLabel>(this, 8, y + 4, 110, 16, "キャプション");
-    CaptionText = Place<TEdit>(this, 120, y, 200, 22);
+    PlaceControl<TLabel>(this, 8, y + 4, 110, 16, "キャプション");
+    CaptionText = PlaceControl<TEdit>(this, 120, y, 200, 22);
     y += RowHeight + 4;
-    IconShown = Place<TCheckBox>(this, 8, y, 312, 20, "アイコンを付ける (Icon)");
+    IconShown = PlaceControl<TCheckBox>(this, 8, y, 312, 20, "アイコンを付ける (Icon)");
     y += RowHeight + 8;
 
-    Place<TLabel>(this, 8, y, 312, 16, "ファイルを開く・保存");
+    PlaceControl<TLabel>(this, 8, y, 312, 16, "ファイルを開く・保存");
     y += 20;
-    OldStyle = Place<TCheckBox>(this, 20, y, 300, 20, "旧スタイル (ofOldStyleDialog)");
+    OldStyle = PlaceControl<TCheckBox>(this, 20, y, 300, 20, "旧スタイル (ofOldStyleDialog)");
     y += RowHeight;
-    EnableSizing = Place<TCheckBox>(this, 20, y, 300, 20, "標準のサイズ変更 (ofEnableSizing)");
+    EnableSizing = PlaceControl<TCheckBox>(this, 20, y, 300, 20, "標準のサイズ変更 (ofEnableSizing)");
     y += RowHeight + 8;
 
-    Place<TLabel>(this, 8, y, 312, 16, "フォルダの選択");
+    PlaceControl<TLabel>(this, 8, y, 312, 16, "フォルダの選択");
     y += 20;
-    NewStyle = Place<TCheckBox>(this, 20, y, 300, 20, "新しいスタイル (bifNewDialogStyle)");
+    NewStyle = PlaceControl<TCheckBox>(this, 20, y, 300, 20, "新しいスタイル (bifNewDialogStyle)");
     y += RowHeight;
-    StatusShown = Place<TCheckBox>(this, 20, y, 300, 20, "ステータス行 (bifStatusText)");
+    StatusShown = PlaceControl<TCheckBox>(this, 20, y, 300, 20, "ステータス行 (bifStatusText)");
     y += RowHeight;
-    EditBox = Place<TCheckBox>(this, 20, y, 300, 20, "名前の入力欄 (bifEditBox)");
+    EditBox = PlaceControl<TCheckBox>(this, 20, y, 300, 20, "名前の入力欄 (bifEditBox)");
     y += RowHeight;
-    Place<TLabel>(this, 20, y + 4, 98, 16, "ルート");
-    RootFolder = Place<TEdit>(this, 120, y, 200, 22);
+    PlaceControl<TLabel>(this, 20, y + 4, 98, 16, "ルート");
+    RootFolder = PlaceControl<TEdit>(this, 120, y, 200, 22);
     y += RowHeight + 4;
-    Place<TLabel>(this, 20, y + 4, 98, 16, "ステータス");
-    StatusText = Place<TEdit>(this, 120, y, 200, 22);
+    PlaceControl<TLabel>(this, 20, y + 4, 98, 16, "ステータス");
+    StatusText = PlaceControl<TEdit>(this, 120, y, 200, 22);
     y += RowHeight + 8;
 
-    OpenButton = Place<TButton>(this, 120, y, 120, 26, "開く");
+    OpenButton = PlaceControl<TButton>(this, 120, y, 120, 26, "開く");
     OpenButton->OnClick = [this](TObject*) { OpenDialog(); };
 
     // Right column: the sample text and the event log.
-    Place<TLabel>(this, 340, 8, 330, 16, "サンプルテキスト (検索と置換の対象)");
+    PlaceControl<TLabel>(this, 340, 8, 330, 16, "サンプルテキスト (検索と置換の対象)");
     Sample = new TEdit(this);
     Sample->SetMultiLine(true);
     Sample->SetBounds(340, 26, 330, 110);
     Sample->SetText(SampleText);
     Sample->SetParent(this);
-    Place<TLabel>(this, 340, 146, 330, 16, "イベントログ");
-    EventList = Place<TListBox>(this, 340, 164, 330, 296);
+    PlaceControl<TLabel>(this, 340, 146, 330, 16, "イベントログ");
+    EventList = PlaceControl<TListBox>(this, 340, 164, 330, 296);
 }
 
 void TGalleryForm::ShowOptions(const TDemoOptions& o)

@@ -3,7 +3,6 @@
 #pragma once
 
 #include "demo/DemoArgs.h"
-#include "demo/DemoControls.h"
 #include "demo/EventLog.h"
 #include "demo/SampleForms.h"
 #include "dialogs/CFindDlg.h"

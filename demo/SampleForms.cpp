@@ -4,15 +4,6 @@
 
 namespace {
 
-TLabel* AddLabel(TForm* form, int top, int width, const AnsiString& caption)
-{
-    TLabel* label = new TLabel(form);
-    label->SetBounds(8, top, width - 16, 16);
-    label->SetCaption(caption);
-    label->SetParent(form);
-    return label;
-}
-
 void PrepareForm(TForm* form, const char* name, int width, int height)
 {
     form->SetName(name);
@@ -55,10 +46,10 @@ TFileFactsForm::TFileFactsForm(TComponent* owner) : TForm(owner)
 {
     const int width = 280;
     PrepareForm(this, "FileFacts", width, 76);
-    NameLabel = AddLabel(this, 4, width, "ファイルを選んでください");
-    SizeLabel = AddLabel(this, 22, width, "");
-    DateLabel = AddLabel(this, 40, width, "");
-    FirstLineLabel = AddLabel(this, 58, width, "");
+    NameLabel = PlaceControl<TLabel>(this, 8, 4, width - 16, 16, "ファイルを選んでください");
+    SizeLabel = PlaceControl<TLabel>(this, 8, 22, width - 16, 16);
+    DateLabel = PlaceControl<TLabel>(this, 8, 40, width - 16, 16);
+    FirstLineLabel = PlaceControl<TLabel>(this, 8, 58, width - 16, 16);
 }
 
 void TFileFactsForm::ShowFile(const AnsiString& path)
@@ -88,8 +79,8 @@ TFolderFactsForm::TFolderFactsForm(TComponent* owner) : TForm(owner)
 {
     const int width = 280;
     PrepareForm(this, "FolderFacts", width, 40);
-    FolderLabel = AddLabel(this, 4, width, "フォルダを選んでください");
-    CountLabel = AddLabel(this, 22, width, "");
+    FolderLabel = PlaceControl<TLabel>(this, 8, 4, width - 16, 16, "フォルダを選んでください");
+    CountLabel = PlaceControl<TLabel>(this, 8, 22, width - 16, 16);
 }
 
 void TFolderFactsForm::ShowFolder(const AnsiString& path)
@@ -104,8 +95,8 @@ TMatchCountForm::TMatchCountForm(TComponent* owner) : TForm(owner)
 {
     const int width = 280;
     PrepareForm(this, "MatchCount", width, 40);
-    TextLabel = AddLabel(this, 4, width, "サンプルテキストを検索します");
-    CountLabel = AddLabel(this, 22, width, "");
+    TextLabel = PlaceControl<TLabel>(this, 8, 4, width - 16, 16, "サンプルテキストを検索します");
+    CountLabel = PlaceControl<TLabel>(this, 8, 22, width - 16, 16);
 }
 
 void TMatchCountForm::ShowMatches(const AnsiString& text, int count)

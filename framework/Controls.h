@@ -244,3 +244,20 @@ private:
 
     friend class TControl;
 };
+
+// Makes a control of class T owned by `parent` and placed on it: bounds in design pixels, and
+// the name and caption where given. Everything a control needs before its window is made (a
+// style, say) rules this out: such a control is set up by hand.
+template <class T>
+T* PlaceControl(TWinControl* parent, int left, int top, int width, int height,
+                const AnsiString& caption = AnsiString(), const AnsiString& name = AnsiString())
+{
+    T* control = new T(parent);
+    if (!name.empty())
+        control->SetName(name);
+    control->SetBounds(left, top, width, height);
+    if (!caption.empty())
+        control->SetCaption(caption);
+    control->SetParent(parent);
+    return control;
+}

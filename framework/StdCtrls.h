@@ -1,4 +1,4 @@
-// Standard controls: label, drop-down list, check box.
+// Standard controls: label, drop-down list, check box, push button, edit box, list box.
 #pragma once
 
 #include "framework/Controls.h"
@@ -102,4 +102,48 @@ protected:
 
 private:
     bool FChecked = false;
+};
+
+// A push button; a press fires OnClick.
+class TButton : public TWinControl {
+public:
+    explicit TButton(TComponent* owner);
+    const char* ClassName() const override { return "TButton"; }
+    void Dispatch(TMessage& message) override;
+
+protected:
+    void CreateParams(TCreateParams& params) override;
+};
+
+// An edit box, one line or several; every change of its text fires OnChange.
+class TEdit : public TWinControl {
+public:
+    explicit TEdit(TComponent* owner);
+    const char* ClassName() const override { return "TEdit"; }
+
+    void SetMultiLine(bool value) { FMultiLine = value; }
+    void SetReadOnly(bool value) { FReadOnly = value; }
+    void Dispatch(TMessage& message) override;
+
+    TNotifyEvent OnChange;
+
+protected:
+    void CreateParams(TCreateParams& params) override;
+
+private:
+    bool FMultiLine = false;
+    bool FReadOnly = false;
+};
+
+// A list of text lines that keeps its newest line in view.
+class TListBox : public TWinControl {
+public:
+    explicit TListBox(TComponent* owner);
+    const char* ClassName() const override { return "TListBox"; }
+
+    void AddLine(const AnsiString& line);
+    void Clear();
+
+protected:
+    void CreateParams(TCreateParams& params) override;
 };
