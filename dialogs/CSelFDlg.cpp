@@ -110,8 +110,10 @@ HRESULT ShellGetDesktopFolder(IShellFolder** folder)
 LPITEMIDLIST TSHFolderInfo::FindItemIDList(const char* path)
 {
     wchar_t wide[MAX_PATH];
-    // A path too long for the buffer is one the shell cannot parse; it never sees a cut one.
-    if (MultiByteToWideChar(CP_ACP, MB_PRECOMPOSED, path, -1, wide, MAX_PATH) == 0)
+    // A path too long for the buffer is one the shell cannot parse; it never sees a cut one. UTF-8
+    // as the ANSI code page takes no flags.
+    const DWORD flags = GetACP() == CP_UTF8 ? 0 : MB_PRECOMPOSED;
+    if (MultiByteToWideChar(CP_ACP, flags, path, -1, wide, MAX_PATH) == 0)
         return nullptr;
     return FindItemIDList(wide);
 }

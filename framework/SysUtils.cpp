@@ -54,39 +54,48 @@ void CopyToBuffer(char* buffer, size_t size, const AnsiString& text)
     buffer[length] = 0;
 }
 
-WideString AnsiToWide(const AnsiString& text)
+WideString AnsiToWide(const AnsiString& text, unsigned codePage)
 {
     if (text.empty())
         return WideString();
-    int length = MultiByteToWideChar(CP_ACP, 0, text.data(), static_cast<int>(text.size()), nullptr, 0);
+    int length = MultiByteToWideChar(codePage, 0, text.data(), static_cast<int>(text.size()), nullptr, 0);
     WideString result(static_cast<size_t>(length), L'\0');
-    MultiByteToWideChar(CP_ACP, 0, text.data(), static_cast<int>(text.size()), &result[0], length);
+    MultiByteToWideChar(codePage, 0, text.data(), static_cast<int>(text.size()), &result[0], length);
     return result;
 }
 
-AnsiString WideToAnsi(const WideString& text, bool* exact)
+AnsiString WideToAnsi(const WideString& text, bool* exact, unsigned codePage)
 {
     AnsiString result;
     BOOL usedDefault = FALSE;
+    // UTF-8 takes neither the no-best-fit flag nor a default character (the call fails with
+    // them); it holds every character, and only a text that is not well-formed UTF-16 (an unpaired
+    // surrogate) has no exact form there.
+    const bool utf8 = (codePage == CP_ACP ? GetACP() : codePage) == CP_UTF8;
     if (!text.empty()) {
         // No best fit: a character the code page lacks must not turn into a look-alike ("é" into
         // "e"), which would name another file.
-        const DWORD flags = WC_NO_BEST_FIT_CHARS;
-        int length = WideCharToMultiByte(CP_ACP, flags, text.data(), static_cast<int>(text.size()), nullptr, 0,
-                                         nullptr, nullptr);
+        DWORD flags = utf8 ? WC_ERR_INVALID_CHARS : WC_NO_BEST_FIT_CHARS;
+        const int size = static_cast<int>(text.size());
+        int length = WideCharToMultiByte(codePage, flags, text.data(), size, nullptr, 0, nullptr, nullptr);
+        if (length == 0 && utf8) {
+            usedDefault = TRUE;
+            flags = 0;
+            length = WideCharToMultiByte(codePage, flags, text.data(), size, nullptr, 0, nullptr, nullptr);
+        }
         result.assign(static_cast<size_t>(length), '\0');
-        WideCharToMultiByte(CP_ACP, flags, text.data(), static_cast<int>(text.size()), &result[0], length, nullptr,
-                            &usedDefault);
+        WideCharToMultiByte(codePage, flags, text.data(), size, &result[0], length, nullptr,
+                            utf8 ? nullptr : &usedDefault);
     }
     // The round trip also catches a look-alike the platform substitutes despite the flag.
     if (exact != nullptr)
-        *exact = !usedDefault && AnsiToWide(result) == text;
+        *exact = !usedDefault && AnsiToWide(result, codePage) == text;
     return result;
 }
 
-bool HasExactAnsiForm(const WideString& text)
+bool HasExactAnsiForm(const WideString& text, unsigned codePage)
 {
     bool exact = false;
-    WideToAnsi(text, &exact);
+    WideToAnsi(text, &exact, codePage);
     return exact;
 }

@@ -47,10 +47,12 @@ void CopyToBuffer(char* buffer, size_t size, const AnsiString& text);
 // UTF-16 text, as the platform's wide calls take it.
 using WideString = std::wstring;
 
-// ANSI-code-page text to wide and back. A character the code page lacks comes back as the
-// platform's default character, never as a look-alike; `exact`, when given, tells whether every
-// character made it (no default character, and the round trip gives `text` back).
-WideString AnsiToWide(const AnsiString& text);
-AnsiString WideToAnsi(const WideString& text, bool* exact = nullptr);
-// Whether `text` has an exact form in the ANSI code page (as WideToAnsi decides it).
-bool HasExactAnsiForm(const WideString& text);
+// ANSI-code-page text to wide and back (`codePage`: 0, CP_ACP, for the system's ANSI code page,
+// or the number of another). A character the code page lacks comes back as the platform's default
+// character, never as a look-alike; `exact`, when given, tells whether every character made it
+// (no default character, and the round trip gives `text` back). Under UTF-8 (65001), which the
+// system may use as its ANSI code page, every well-formed text has an exact form.
+WideString AnsiToWide(const AnsiString& text, unsigned codePage = 0);
+AnsiString WideToAnsi(const WideString& text, bool* exact = nullptr, unsigned codePage = 0);
+// Whether `text` has an exact form in `codePage` (as WideToAnsi decides it).
+bool HasExactAnsiForm(const WideString& text, unsigned codePage = 0);
