@@ -5,7 +5,9 @@
 
 #include <cderr.h>
 #include <dlgs.h>
+#include <objbase.h>
 #include <shlobj.h>
+#include <shobjidl.h>
 
 #include <algorithm>
 #include <cstring>
@@ -44,6 +46,30 @@ std::string FileDialogFilter(const AnsiString& filter)
 }
 
 TOpenDialog::TOpenDialog(TComponent* owner) : TCommonDialog(owner) {}
+
+void TOpenDialog::SetFileName(const AnsiString& value)
+{
+    FFileName = value;
+    FFileNameW = AnsiToWide(value);
+}
+
+void TOpenDialog::SetFileNameW(const WideString& value)
+{
+    FFileNameW = value;
+    FFileName = HasExactAnsiForm(value) ? WideToAnsi(value) : AnsiString();
+}
+
+void TOpenDialog::SetInitialDir(const AnsiString& value)
+{
+    FInitialDir = value;
+    FInitialDirW = AnsiToWide(value);
+}
+
+void TOpenDialog::SetInitialDirW(const WideString& value)
+{
+    FInitialDirW = value;
+    FInitialDir = HasExactAnsiForm(value) ? WideToAnsi(value) : AnsiString();
+}
 
 bool TOpenDialog::Execute()
 {
@@ -97,6 +123,19 @@ AnsiString BareExtension(const AnsiString& ext)
                            property, static_cast<unsigned>(length), static_cast<unsigned>(LongestPath)));
 }
 
+// The folder the ANSI dialog can be started in for `folder`: its exact form, else its short
+// form where the file system has one the code page holds; empty when neither.
+AnsiString StartFolder(const WideString& folder)
+{
+    if (HasExactAnsiForm(folder))
+        return WideToAnsi(folder);
+    wchar_t shortPath[MAX_PATH] = {};
+    const DWORD length = GetShortPathNameW(folder.c_str(), shortPath, MAX_PATH);
+    if (length == 0 || length >= MAX_PATH || !HasExactAnsiForm(shortPath))
+        return AnsiString();
+    return WideToAnsi(shortPath);
+}
+
 [[noreturn]] void RaiseNamesCut(size_t bufferSize)
 {
     throw Exception(Format("The chosen file names do not fit the file dialog's name buffer of %u bytes; no name "
@@ -129,7 +168,9 @@ BOOL TOpenDialog::DoExecute(TFileDialogFunc function)
         return FALSE;
     CheckPathProperties();
     FNames.assign(FileBufferLength, '\0');
+    // A start name the code page cannot hold goes into the name box in Unicode at initialisation.
     CopyToBuffer(FNames.data(), FNames.size(), FFileName);
+    const AnsiString initialDir = FInitialDir.empty() && !FInitialDirW.empty() ? StartFolder(FInitialDirW) : FInitialDir;
     std::string filter = FileDialogFilter(FFilter);
     const AnsiString defaultExt = BareExtension(FDefaultExt);
 
@@ -142,7 +183,7 @@ BOOL TOpenDialog::DoExecute(TFileDialogFunc function)
     ofn.nFilterIndex = static_cast<DWORD>(FFilterIndex);
     ofn.lpstrFile = FNames.data();
     ofn.nMaxFile = static_cast<DWORD>(FNames.size());
-    ofn.lpstrInitialDir = FInitialDir.empty() ? nullptr : FInitialDir.c_str();
+    ofn.lpstrInitialDir = initialDir.empty() ? nullptr : initialDir.c_str();
     ofn.lpstrTitle = FTitle.empty() ? nullptr : FTitle.c_str();
     ofn.lpstrDefExt = defaultExt.empty() ? nullptr : defaultExt.c_str();
     FExplorer = NewStyleControls && !FOptions.Contains(ofOldStyleDialog);
@@ -154,6 +195,9 @@ BOOL TOpenDialog::DoExecute(TFileDialogFunc function)
     // A name refused by OnCanClose and then cancelled must not stay.
     const AnsiString fileName = FFileName;
     const std::vector<AnsiString> files = FFiles;
+    const WideString fileNameW = FFileNameW;
+    const std::vector<WideString> filesW = FFilesW;
+    FChosenW.clear();
     FRunning = &ofn;
     BOOL result;
     DWORD error;
@@ -187,7 +231,20 @@ BOOL TOpenDialog::DoExecute(TFileDialogFunc function)
     if (!whole) {
         FFileName = fileName;
         FFiles = files;
+        FFileNameW = fileNameW;
+        FFilesW = filesW;
+    } else {
+        // The Unicode names checked at the confirmation; a name the code page cannot hold (taken
+        // only with UnicodeNames) leaves an empty ANSI name, never its look-alike.
+        FFilesW = FChosenW.size() == FFiles.size() ? FChosenW : std::vector<WideString>(FFiles.size());
+        for (size_t i = 0; i < FFiles.size(); ++i) {
+            if (!HasExactAnsiForm(FFilesW[i]))
+                FFiles[i].clear();
+        }
+        FFileName = FFiles.empty() ? AnsiString() : FFiles.front();
+        FFileNameW = FFilesW.empty() ? WideString() : FFilesW.front();
     }
+    FChosenW.clear();
     // A selection the buffer could not hold is a failure, never a Cancel or a cut name.
     if ((result != 0 && !whole) || error == FNERR_BUFFERTOOSMALL)
         RaiseNamesCut(bufferSize);
@@ -226,21 +283,22 @@ void TOpenDialog::UnbindWindow()
     FRunning = nullptr;
 }
 
-bool TOpenDialog::FileOk()
+TOpenDialog::TFileOk TOpenDialog::FileOk()
 {
-    if (!ChosenNamesExact())
-        return false;
     if (FRunning != nullptr && !ReadFileNames(*FRunning)) {
         // The names did not fit: the platform is asked for them again, into a buffer that holds
         // them. Where it cannot grow the dialog closes, and Execute reports the failure.
         HWND dialog = FExplorer ? GetParent(FHandle) : nullptr;
         if (dialog != nullptr && GrowNames(NamesRoom())) {
             PostMessageA(dialog, WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED), LPARAM(GetDlgItem(dialog, IDOK)));
-            return false;
+            return TFileOk::Refused;
         }
-        return true;
+        return TFileOk::Accepted;
     }
-    return DoCanClose();
+    const TFileOk names = CheckChosenNames();
+    if (names != TFileOk::Accepted)
+        return names;
+    return DoCanClose() ? TFileOk::Accepted : TFileOk::Refused;
 }
 
 namespace {
@@ -256,6 +314,13 @@ WideString ExplorerFolder(HWND dialog)
     if (!SHGetPathFromIDListW(reinterpret_cast<LPCITEMIDLIST>(list.data()), path))
         return WideString();
     return path;
+}
+
+// The box the user types names into: an edit box, or the combo box of the newer Explorer look.
+HWND NameBox(HWND dialog)
+{
+    HWND box = GetDlgItem(dialog, edt1);
+    return box != nullptr ? box : GetDlgItem(dialog, cmb13);
 }
 
 // The old look lists, and joins the name to, the current folder.
@@ -284,41 +349,138 @@ std::vector<WideString> TypedNames(const WideString& text)
     }
     return names;
 }
+
+// The full path of a name typed in `folder` (empty: a folder with no file-system path), as the
+// platform makes it: a name with a drive ("C:a.txt" is in that drive's current folder) or from
+// the root is resolved on its own; any other needs the folder. Empty when it cannot be made.
+WideString FullName(const WideString& folder, const WideString& name)
+{
+    const bool ownPlace = (name.size() >= 2 && name[1] == L':') || (!name.empty() && (name[0] == L'\\' || name[0] == L'/'));
+    if (!ownPlace && folder.empty())
+        return WideString();
+    WideString path = ownPlace ? name : folder + (folder.back() == L'\\' ? L"" : L"\\") + name;
+    const DWORD length = GetFullPathNameW(path.c_str(), 0, nullptr, nullptr);
+    if (length == 0)
+        return WideString();
+    WideString full(length, L'\0');
+    full.resize(GetFullPathNameW(path.c_str(), length, &full[0], nullptr));
+    return full;
+}
+
+// The target of the shortcut `link`, read in Unicode; empty for anything else.
+WideString LinkTarget(const WideString& link)
+{
+    const HRESULT com = CoInitialize(nullptr);
+    WideString target;
+    IShellLinkW* shellLink = nullptr;
+    if (SUCCEEDED(CoCreateInstance(CLSID_ShellLink, nullptr, CLSCTX_INPROC_SERVER, IID_IShellLinkW,
+                                   reinterpret_cast<void**>(&shellLink)))) {
+        IPersistFile* file = nullptr;
+        if (SUCCEEDED(shellLink->QueryInterface(IID_IPersistFile, reinterpret_cast<void**>(&file)))) {
+            wchar_t path[MAX_PATH] = {};
+            if (SUCCEEDED(file->Load(link.c_str(), STGM_READ)) &&
+                shellLink->GetPath(path, MAX_PATH, nullptr, 0) == S_OK)
+                target = path;
+            file->Release();
+        }
+        shellLink->Release();
+    }
+    if (SUCCEEDED(com))
+        CoUninitialize();
+    return target;
+}
+
+bool EndsWithNoCase(const WideString& text, const WideString& end)
+{
+    return text.size() >= end.size() && lstrcmpiW(text.c_str() + (text.size() - end.size()), end.c_str()) == 0;
+}
+
+// Whether `ansi`, a name the dialog handed over, is the platform's code-page form of `wide` (with
+// its best fit, as the ANSI dialogs make it), letter case aside. Before the old look closes it
+// holds the name as typed, without the folder: then it is the end of that form.
+bool HandsOverAs(const WideString& wide, const AnsiString& ansi)
+{
+    if (wide.empty() || ansi.empty())
+        return false;
+    const int size = static_cast<int>(wide.size());
+    const int length = WideCharToMultiByte(CP_ACP, 0, wide.data(), size, nullptr, 0, nullptr, nullptr);
+    AnsiString bestFit(static_cast<size_t>(length), '\0');
+    WideCharToMultiByte(CP_ACP, 0, wide.data(), size, &bestFit[0], length, nullptr, nullptr);
+    const WideString form = AnsiToWide(bestFit);
+    const WideString name = AnsiToWide(ansi);
+    if (lstrcmpiW(form.c_str(), name.c_str()) == 0)
+        return true;
+    return form.size() > name.size() && form[form.size() - name.size() - 1] == L'\\' &&
+           lstrcmpiW(form.c_str() + (form.size() - name.size()), name.c_str()) == 0;
+}
 }  // namespace
 
 std::vector<WideString> TOpenDialog::ChosenWideNames() const
 {
     HWND dialog = DialogWindow();
-    HWND nameBox = GetDlgItem(dialog, edt1);
-    if (nameBox == nullptr)
-        nameBox = GetDlgItem(dialog, cmb13);
-    WideString folder;
-    if (FExplorer)
-        folder = ExplorerFolder(dialog);
-    else if (!FOptions.Contains(ofNoValidate))
-        folder = CurrentFolder();
-    if (!folder.empty() && folder.back() != L'\\')
-        folder += L'\\';
-    std::vector<WideString> paths;
-    for (const WideString& name : TypedNames(WindowTextW(nameBox)))
-        paths.push_back(IsRooted(name) ? name : folder + name);
-    return paths;
+    HWND nameBox = NameBox(dialog);
+    const WideString folder = FExplorer ? ExplorerFolder(dialog) : CurrentFolder();
+    // What each typed name may come back as: itself, with the default extension, or, where the
+    // platform follows shortcuts, the shortcut's target.
+    std::vector<std::vector<WideString>> candidates;
+    const WideString ext = L"." + AnsiToWide(BareExtension(FDefaultExt));
+    const bool followLinks = FExplorer && !FOptions.Contains(ofNoDereferenceLinks);
+    for (const WideString& name : TypedNames(WindowTextW(nameBox))) {
+        const WideString full = FullName(folder, name);
+        candidates.emplace_back();
+        if (full.empty())
+            continue;
+        candidates.back().push_back(full);
+        if (ext.size() > 1)
+            candidates.back().push_back(full + ext);
+        if (followLinks && EndsWithNoCase(full, L".lnk"))
+            candidates.back().push_back(LinkTarget(full));
+    }
+    // Each name handed over is matched with the Unicode name it came from: the one typed in the
+    // same place ("cafe.txt" comes from "café.txt" as well as from "cafe.txt"), or, where the
+    // platform lists them otherwise, the first that fits.
+    const bool inPlace = candidates.size() == FFiles.size();
+    std::vector<WideString> names;
+    for (size_t i = 0; i < FFiles.size(); ++i) {
+        auto fits = [&](const WideString& candidate) { return HandsOverAs(candidate, FFiles[i]); };
+        WideString found;
+        for (size_t j = inPlace ? i : 0; j < (inPlace ? i + 1 : candidates.size()) && found.empty(); ++j) {
+            auto match = std::find_if(candidates[j].begin(), candidates[j].end(), fits);
+            if (match != candidates[j].end())
+                found = *match;
+        }
+        names.push_back(found);
+    }
+    return names;
 }
 
-bool TOpenDialog::ChosenNamesExact()
+void TOpenDialog::ShowWideFileName()
+{
+    if (FFileNameW.empty() || HasExactAnsiForm(FFileNameW))
+        return;
+    SetWindowTextW(NameBox(DialogWindow()), FFileNameW.c_str());
+}
+
+TOpenDialog::TFileOk TOpenDialog::CheckChosenNames()
 {
     // The platform hands the names over in the code page with best fit: "café.txt" would come
-    // back as "cafe.txt", another file. Such a name is refused here instead.
-    for (const WideString& path : ChosenWideNames()) {
-        if (HasExactAnsiForm(path))
+    // back as "cafe.txt", another file. A name whose Unicode form cannot be told, or (unless the
+    // caller takes Unicode names) has no exact form, is refused here instead.
+    FChosenW = ChosenWideNames();
+    for (size_t i = 0; i < FChosenW.size(); ++i) {
+        const WideString& path = FChosenW[i];
+        if (!path.empty() && (FUnicodeNames || HasExactAnsiForm(path)))
             continue;
         HWND dialog = DialogWindow();
-        const WideString text = path + AnsiToWide("\nこのファイル名には、このプログラムで扱えない文字が含まれています。\n"
-                                                  "別の名前を指定してください。");
+        const WideString text = (path.empty() ? AnsiToWide(FFiles[i]) : path) +
+                                AnsiToWide("\nこのファイル名には、このプログラムで扱えない文字が含まれています。\n"
+                                           "別の名前を指定してください。");
+        // The box's loop may free the component (directly, or with its owner): its run says so.
+        TModalRun* run = FRun;
         MessageBoxW(dialog, text.c_str(), WindowTextW(dialog).c_str(), MB_OK | MB_ICONWARNING);
-        return false;
+        return run == nullptr || run->Component == nullptr ? TFileOk::Gone : TFileOk::Refused;
     }
-    return true;
+    return TFileOk::Accepted;
 }
 
 bool TOpenDialog::ReadFileNames(const OPENFILENAMEA& ofn)
@@ -396,18 +558,22 @@ void TOpenDialog::DoTypeChange()
 void TOpenDialog::WndProc(TMessage& message)
 {
     static const UINT fileOkMessage = RegisterWindowMessageA(FILEOKSTRINGA);
-    bool refused = false;
+    TFileOk fileOk = TFileOk::Accepted;
     if (message.Msg == WM_INITDIALOG) {
         // The Explorer look reports its initialisation later (CDN_INITDONE).
         if (!FExplorer) {
             PlaceDialog(FHandle);
+            ShowWideFileName();
             if (FOptions.Contains(ofOldStyleDialog))
                 DoShow();
         }
     } else if (message.Msg == WM_NOTIFY && FExplorer) {
         const auto* notify = reinterpret_cast<const OFNOTIFYA*>(message.LParam);
         switch (notify->hdr.code) {
-        case CDN_INITDONE: DoShow(); break;
+        case CDN_INITDONE:
+            ShowWideFileName();
+            DoShow();
+            break;
         case CDN_FOLDERCHANGE: DoFolderChange(); break;
         case CDN_SELCHANGE:
             // The documented moment to make room for a large multi-selection.
@@ -419,16 +585,21 @@ void TOpenDialog::WndProc(TMessage& message)
                 FFilterIndex = static_cast<int>(FRunning->nFilterIndex);
             DoTypeChange();
             break;
-        case CDN_FILEOK: refused = !FileOk(); break;
+        case CDN_FILEOK: fileOk = FileOk(); break;
         default: break;
         }
     } else if (message.Msg == fileOkMessage && !FExplorer) {
-        refused = !FileOk();
+        fileOk = FileOk();
     } else if (message.Msg == WM_DESTROY) {
         DoClose();
     }
+    // Freed while the refusal was shown: nothing of the component may be touched any more.
+    if (fileOk == TFileOk::Gone) {
+        message.Result = TRUE;
+        return;
+    }
     TCommonDialog::WndProc(message);
-    if (refused)
+    if (fileOk == TFileOk::Refused)
         message.Result = TRUE;
     // The Explorer look reads every answer to a notification from the hook window's message
     // result (a refused name among them); the hook's own return only says it answered.

@@ -90,26 +90,45 @@ public:
 
     const char* ClassName() const override { return "TOpenDialog"; }
 
-    // Shows the open-file dialog; true when the user confirmed a name. A name with no exact form in
-    // the code page is refused while the dialog is open (the user is told): the code page's form
-    // of it names another file or none. Raises Exception, without showing it, for an InitialDir,
+    // Shows the open-file dialog; true when the user confirmed a name. Every name handed over is
+    // checked against the name the platform holds in Unicode (a shortcut's target, where the
+    // platform follows it, included): one with no exact form in the code page (the code page's
+    // form of it names another file or none), or whose Unicode form cannot be told (a name in a
+    // folder with no file-system path), is refused while the dialog is open (the user is told),
+    // unless UnicodeNames takes it. Raises Exception, without showing it, for an InitialDir,
     // FileName or DefaultExt that cannot make a path, and after it for a selection whose names did
     // not fit the name buffer.
     bool Execute() override;
     void DefaultHandler(TMessage& message) override;
 
-    // The chosen file (the first one of a multi-selection), full path.
+    // The chosen file (the first one of a multi-selection), full path. With UnicodeNames, a name
+    // with no exact form in the code page is an empty string here (never a look-alike).
     const AnsiString& GetFileName() const { return FFileName; }
-    void SetFileName(const AnsiString& value) { FFileName = value; }
-    // Every chosen file, full paths.
+    void SetFileName(const AnsiString& value);
+    // Every chosen file, full paths; empty strings as for FileName.
     const std::vector<AnsiString>& GetFiles() const { return FFiles; }
+    // The same names exactly as the file system holds them in Unicode, read from the platform in
+    // Unicode; valid after Execute returned true.
+    const WideString& GetFileNameW() const { return FFileNameW; }
+    const std::vector<WideString>& GetFilesW() const { return FFilesW; }
+    // Starts the dialog on a name the code page may not hold (FileName becomes its exact form, or
+    // empty).
+    void SetFileNameW(const WideString& value);
+    // False (the default): a name with no exact form in the code page is refused. True: it is
+    // taken, and only the wide names hold it.
+    bool GetUnicodeNames() const { return FUnicodeNames; }
+    void SetUnicodeNames(bool value) { FUnicodeNames = value; }
     const AnsiString& GetFilter() const { return FFilter; }
     void SetFilter(const AnsiString& value) { FFilter = value; }
     // 1-based index of the chosen filter; read back after each opening.
     int GetFilterIndex() const { return FFilterIndex; }
     void SetFilterIndex(int value) { FFilterIndex = value; }
     const AnsiString& GetInitialDir() const { return FInitialDir; }
-    void SetInitialDir(const AnsiString& value) { FInitialDir = value; }
+    void SetInitialDir(const AnsiString& value);
+    // Starts the dialog in a folder the code page may not hold (InitialDir becomes its exact form,
+    // or empty).
+    const WideString& GetInitialDirW() const { return FInitialDirW; }
+    void SetInitialDirW(const WideString& value);
     // Added to a name typed without an extension; periods it starts with are not used.
     const AnsiString& GetDefaultExt() const { return FDefaultExt; }
     void SetDefaultExt(const AnsiString& value) { FDefaultExt = value; }
@@ -151,15 +170,22 @@ private:
     // Takes the names the platform wrote into the dialog's buffer; false, with no name taken,
     // when the buffer was cut.
     bool ReadFileNames(const OPENFILENAMEA& ofn);
-    // The user confirmed a name: takes the names, then asks DoCanClose. Names that did not fit
-    // are asked for again into a larger buffer.
-    bool FileOk();
-    // Whether every chosen name, as the platform holds it in Unicode, has an exact form in the
-    // code page; if not, the user is told over the dialog, which stays open.
-    bool ChosenNamesExact();
-    // The chosen names as full paths in Unicode: the dialog's folder joined to each name of the
-    // name box.
+    // What became of a confirmed name: taken, refused (the dialog stays open), or the component
+    // was freed meanwhile.
+    enum class TFileOk { Accepted, Refused, Gone };
+    // The user confirmed a name: takes the names, checks them, then asks DoCanClose. Names that did
+    // not fit are asked for again into a larger buffer.
+    TFileOk FileOk();
+    // Whether every name taken can be handed over (see Execute); if not, the user is told over the
+    // dialog, which stays open.
+    TFileOk CheckChosenNames();
+    // For each name taken from the platform, the Unicode name it came from: the name box's names
+    // joined to the dialog's folder as full paths, with the default extension or as a shortcut's
+    // target where the platform made them so; empty where none matches.
     std::vector<WideString> ChosenWideNames() const;
+    // The name box, in Unicode, once the dialog is initialised: FileNameW where FileName cannot
+    // hold it.
+    void ShowWideFileName();
     // The bytes the running Explorer-look dialog's names may take; 0 when it cannot tell.
     size_t NamesRoom() const;
     // Gives the running dialog a name buffer of `size` bytes; false when it has one that large.
@@ -167,6 +193,12 @@ private:
 
     AnsiString FFileName;
     std::vector<AnsiString> FFiles;
+    WideString FFileNameW;
+    std::vector<WideString> FFilesW;
+    WideString FInitialDirW;
+    bool FUnicodeNames = false;
+    // The Unicode names of the last names the user confirmed.
+    std::vector<WideString> FChosenW;
     AnsiString FFilter;
     int FFilterIndex = 1;
     AnsiString FInitialDir;

@@ -6,6 +6,8 @@
 #include "support/TempFolder.h"
 
 #include <commctrl.h>
+#include <shlobj.h>
+#include <shobjidl.h>
 #include <dlgs.h>
 #include <gtest/gtest.h>
 
@@ -386,18 +388,26 @@ TEST(FileDialogTest, OverLongPathValuesRaiseAndADefaultExtensionLosesItsPeriod)
 
 TEST(FileDialogTest, OnlyNamesTheCodePageHoldsWholeAreExact)
 {
+    // Under code page 932 (this system's) and under UTF-8, which a system may use as its ANSI code
+    // page and which holds every well-formed text.
     struct Case {
         const wchar_t* Name;
-        bool Exact;
+        bool Exact932, ExactUtf8;
     };
     const Case cases[] = {
-        {L"plain ?.txt", true},        {L"\u8868\u30bd.txt", true},  // 表ソ
-        {L"caf\u00e9.txt", false},     {L"\u00a5", false},            // é and ¥ have look-alikes
-        {L"\u00a6", false},            {L"\ud55c\uad6d", false},      // ¦, 한국
-        {L"emoji \U0001F600", false},
+        {L"plain ?.txt", true, true},        {L"\u8868\u30bd.txt", true, true},  // 表ソ
+        {L"caf\u00e9.txt", false, true},     {L"\u00a5", false, true},            // é and ¥ have look-alikes
+        {L"\u00a6", false, true},            {L"\ud55c\uad6d", false, true},      // ¦, 한국
+        {L"emoji \U0001F600", false, true}, {L"half \xd800 pair", false, false},
     };
-    for (const Case& c : cases)
-        EXPECT_EQ(c.Exact, HasExactAnsiForm(c.Name)) << WideToAnsi(c.Name);
+    for (const Case& c : cases) {
+        EXPECT_EQ(c.Exact932, HasExactAnsiForm(c.Name)) << WideToAnsi(c.Name);
+        EXPECT_EQ(c.Exact932, HasExactAnsiForm(c.Name, 932)) << WideToAnsi(c.Name);
+        EXPECT_EQ(c.ExactUtf8, HasExactAnsiForm(c.Name, CP_UTF8)) << WideToAnsi(c.Name);
+        if (c.ExactUtf8) {
+            EXPECT_EQ(c.Name, AnsiToWide(WideToAnsi(c.Name, nullptr, CP_UTF8), CP_UTF8));
+        }
+    }
 }
 
 namespace {
@@ -423,8 +433,40 @@ void PickFile(HWND dialog, const WideString& name)
 }
 }  // namespace
 
-// Names outside the code page, typed or picked in either look: the dialog says so and stays open
-// (never true with another file's name); names it holds whole come back whole.
+// A shortcut `link` to `target`, made with the shell link interface.
+void MakeShortcut(const WideString& link, const WideString& target)
+{
+    const HRESULT com = CoInitialize(nullptr);
+    IShellLinkW* shellLink = nullptr;
+    ASSERT_EQ(S_OK, CoCreateInstance(CLSID_ShellLink, nullptr, CLSCTX_INPROC_SERVER, IID_IShellLinkW,
+                                     reinterpret_cast<void**>(&shellLink)));
+    IPersistFile* file = nullptr;
+    shellLink->SetPath(target.c_str());
+    shellLink->QueryInterface(IID_IPersistFile, reinterpret_cast<void**>(&file));
+    EXPECT_EQ(S_OK, file->Save(link.c_str(), TRUE));
+    file->Release();
+    shellLink->Release();
+    if (SUCCEEDED(com))
+        CoUninitialize();
+}
+
+// The names of a name box's text: each quoted one, or the whole text.
+std::vector<WideString> ListedNames(const WideString& text)
+{
+    std::vector<WideString> names;
+    for (size_t open = text.find(L'"'); open != WideString::npos; open = text.find(L'"', text.find(L'"', open + 1) + 1))
+        names.push_back(text.substr(open + 1, text.find(L'"', open + 1) - open - 1));
+    if (names.empty())
+        names.push_back(text);
+    return names;
+}
+
+// Names outside the code page, typed or picked in either look. By default the dialog says so and
+// stays open (never true with another file's name); with UnicodeNames the name is taken, the wide
+// names hold it exactly and the ANSI name is empty. Names the code page holds come back whole both
+// ways, in both forms. A name whose folder or shortcut target the name box does not show (a
+// shortcut the platform follows, a name with a drive and no folder, the old look without
+// validation) is checked where it ends up: refused or exact, never a look-alike.
 TEST(FileDialogTest, ANameTheCodePageLacksIsRefusedNeverTurnedIntoAnother)
 {
     TempFolder folder;
@@ -435,63 +477,111 @@ TEST(FileDialogTest, ANameTheCodePageLacksIsRefusedNeverTurnedIntoAnother)
         CreateDirectoryW(folder.Path(WideString(name)).c_str(), nullptr);
         WriteBytes(folder.Path(WideString(name)) + L"\\x.txt", "x");
     }
+    MakeShortcut(folder.Path(WideString(L"shortcut.lnk")), folder.Path(WideString(L"caf\u00e9.txt")));
+    enum : unsigned { ExplorerOnly = 1, NoValidate = 2, InCafe = 4, Ends = 8 };
     struct Case {
         bool Save;
         bool Picked;
         const wchar_t* Name;  // a quoted list: a multi-selection
         bool Exact;
-        bool ExplorerOnly;
+        unsigned Flags;
+        const wchar_t* EndsAs;  // where an Ends name comes back
     };
     const Case cases[] = {
-        {false, false, L"caf\u00e9.txt", false, false},
-        {false, true, L"caf\u00e9.txt", false, false},
-        {false, true, L"\ud55c\uad6d.txt", false, false},
-        {false, false, L"emoji \U0001F600.txt", false, false},
-        {false, false, L"caf\u00e9\\x.txt", false, false},
-        {false, false, L"\"cafe.txt\" \"caf\u00e9.txt\" \"\ud55c\uad6d.txt\"", false, true},
-        {true, false, L"na\u00efve r\u00e9sum\u00e9.txt", false, false},
-        {true, false, L"caf\u00e9.txt", false, false},
-        {false, true, L"\u8868.txt", true, false},
-        {false, false, L"\u30bd.txt", true, false},
-        {true, false, L"\u8868\u30bd.txt", true, false},
-        {false, true, L"cafe.txt", true, false},
+        {false, false, L"caf\u00e9.txt", false, 0, nullptr},
+        {false, true, L"caf\u00e9.txt", false, 0, nullptr},
+        {false, true, L"\ud55c\uad6d.txt", false, 0, nullptr},
+        {false, false, L"emoji \U0001F600.txt", false, 0, nullptr},
+        {false, false, L"caf\u00e9\\x.txt", false, 0, nullptr},
+        {false, false, L"\"cafe.txt\" \"caf\u00e9.txt\" \"\ud55c\uad6d.txt\"", false, ExplorerOnly, nullptr},
+        {true, false, L"na\u00efve r\u00e9sum\u00e9.txt", false, 0, nullptr},
+        {true, false, L"caf\u00e9.txt", false, 0, nullptr},
+        {true, false, L"\uc0c8\ud30c\uc77c.txt", false, 0, nullptr},  // 새파일, new
+        {false, false, L"caf\u00e9.txt", false, NoValidate, nullptr},
+        {false, true, L"\u8868.txt", true, 0, nullptr},
+        {false, false, L"\u30bd.txt", true, 0, nullptr},
+        {true, false, L"\u8868\u30bd.txt", true, 0, nullptr},
+        {false, true, L"cafe.txt", true, 0, nullptr},
+        {false, true, L"shortcut.lnk", false, Ends, L"caf\u00e9.txt"},
+        {false, false, L"C:x.txt", false, InCafe | Ends, L"caf\u00e9\\x.txt"},
+        {false, false, L"x.txt", false, InCafe | NoValidate | Ends, L"caf\u00e9\\x.txt"},
     };
-    for (bool old : {false, true}) {
-        for (const Case& c : cases) {
-            if (old && c.ExplorerOnly)
-                continue;
-            const WideString name = c.Name;
-            SCOPED_TRACE(WideToAnsi(name) + (old ? " old look" : " Explorer look") + (c.Picked ? " picked" : " typed"));
-            TObjectPtr<TOpenDialog> dialogOwned =
-                c.Save ? TObjectPtr<TOpenDialog>(MakeObject<TSaveDialog>(nullptr)) : MakeObject<TOpenDialog>(nullptr);
-            TOpenDialog& dialog = *dialogOwned;
-            TOpenOptions options = dialog.GetOptions();
-            if (old)
-                options.Include(ofOldStyleDialog);
-            if (name[0] == L'"')
-                options.Include(ofAllowMultiSelect);
-            dialog.SetOptions(options);
-            dialog.SetInitialDir(folder.Path(""));
-            WideString said;
-            auto choose = [&](HWND window) {
-                if (c.Picked)
-                    PickFile(window, name);
-                else
-                    SetDlgItemTextW(window, edt1, name.c_str());
-            };
-            auto ok = [](HWND window) { FileDialogDriver::Press(window, IDOK); };
-            auto readBox = [&](HWND window) { said = FileDialogDriver::TakeMessageBox(window); };
-            FileDialogDriver driver;
-            const bool result = driver.Run(dialog, {choose, ok, readBox, FileDialogDriver::Cancel});
-            EXPECT_FALSE(driver.Stalled);
-            if (c.Exact) {
-                EXPECT_TRUE(result);
-                EXPECT_EQ(Lower(WideToAnsi(folder.Path(name))), Lower(dialog.GetFileName()));
-            } else {
-                EXPECT_FALSE(result) << dialog.GetFileName();
-                // A multi-selection is refused at its first such name.
-                const WideString named = folder.Path(name[0] == L'"' ? WideString(L"caf\u00e9.txt") : name);
-                EXPECT_NE(WideString::npos, said.find(named)) << WideToAnsi(said);
+    for (bool unicode : {false, true}) {
+        for (bool old : {false, true}) {
+            for (const Case& c : cases) {
+                if (old && (c.Flags & ExplorerOnly))
+                    continue;
+                const WideString name = c.Name;
+                SCOPED_TRACE(WideToAnsi(name) + (old ? " old look" : " Explorer look") + (c.Picked ? " picked" : " typed") +
+                             (unicode ? ", Unicode names" : ""));
+                TObjectPtr<TOpenDialog> dialogOwned = c.Save ? TObjectPtr<TOpenDialog>(MakeObject<TSaveDialog>(nullptr))
+                                                             : MakeObject<TOpenDialog>(nullptr);
+                TOpenDialog& dialog = *dialogOwned;
+                TOpenOptions options = dialog.GetOptions();
+                if (old)
+                    options.Include(ofOldStyleDialog);
+                if (c.Flags & NoValidate)
+                    options.Include(ofNoValidate);
+                if (name[0] == L'"')
+                    options.Include(ofAllowMultiSelect);
+                dialog.SetOptions(options);
+                dialog.SetUnicodeNames(unicode);
+                dialog.SetInitialDirW(c.Flags & InCafe ? folder.Path(WideString(L"caf\u00e9")) : folder.Path(WideString()));
+                WideString said;
+                auto choose = [&](HWND window) {
+                    if (c.Picked)
+                        PickFile(window, name);
+                    else
+                        SetDlgItemTextW(window, edt1, name.c_str());
+                };
+                auto ok = [](HWND window) { FileDialogDriver::Press(window, IDOK); };
+                auto readBox = [&](HWND window) { said = FileDialogDriver::TakeMessageBox(window); };
+                FileDialogDriver driver;
+                const bool result = driver.Run(dialog, {choose, ok, readBox, FileDialogDriver::Cancel});
+                EXPECT_FALSE(driver.Stalled);
+                if (c.Flags & Ends) {
+                    // Taken only as the exact name where it ends up, or as the name itself.
+                    if (result) {
+                        ASSERT_EQ(1u, dialog.GetFilesW().size());
+                        const WideString got = dialog.GetFileNameW();
+                        wchar_t longForm[MAX_PATH] = {};
+                        GetLongPathNameW(got.c_str(), longForm, MAX_PATH);
+                        EXPECT_TRUE(lstrcmpiW(longForm, folder.Path(WideString(c.EndsAs)).c_str()) == 0 ||
+                                    lstrcmpiW(longForm, folder.Path(name).c_str()) == 0)
+                            << WideToAnsi(got);
+                        // The ANSI name is the exact form of the wide one (or of its end, as the
+                        // platform handed it over), or empty.
+                        const WideString ansi = AnsiToWide(dialog.GetFileName());
+                        if (!ansi.empty()) {
+                            EXPECT_TRUE(HasExactAnsiForm(got)) << WideToAnsi(got);
+                            EXPECT_TRUE(got.size() >= ansi.size() &&
+                                        lstrcmpiW(got.c_str() + (got.size() - ansi.size()), ansi.c_str()) == 0)
+                                << dialog.GetFileName();
+                        }
+                    }
+                    continue;
+                }
+                if (c.Exact || unicode) {
+                    ASSERT_TRUE(result) << WideToAnsi(said);
+                    std::vector<WideString> expected;
+                    for (const WideString& listed : ListedNames(name))
+                        expected.push_back(folder.Path(listed));
+                    ASSERT_EQ(expected.size(), dialog.GetFilesW().size());
+                    ASSERT_EQ(expected.size(), dialog.GetFiles().size());
+                    for (size_t i = 0; i < expected.size(); ++i) {
+                        EXPECT_EQ(0, lstrcmpiW(expected[i].c_str(), dialog.GetFilesW()[i].c_str()))
+                            << WideToAnsi(dialog.GetFilesW()[i]);
+                        const bool exact = HasExactAnsiForm(expected[i]);
+                        EXPECT_EQ(Lower(exact ? WideToAnsi(expected[i]) : AnsiString()), Lower(dialog.GetFiles()[i]));
+                    }
+                    EXPECT_EQ(dialog.GetFiles().front(), dialog.GetFileName());
+                    EXPECT_EQ(dialog.GetFilesW().front(), dialog.GetFileNameW());
+                } else {
+                    EXPECT_FALSE(result) << dialog.GetFileName();
+                    // A multi-selection is refused at its first such name.
+                    const WideString named = folder.Path(name[0] == L'"' ? WideString(L"caf\u00e9.txt") : name);
+                    EXPECT_NE(WideString::npos, said.find(named)) << WideToAnsi(said);
+                }
             }
         }
     }
