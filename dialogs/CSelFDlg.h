@@ -200,7 +200,10 @@ public:
 
     // Runs the browser; true when the user chose a folder. False, with the component left
     // untouched, when the component is freed while the browser is open, and when a run is
-    // already going on (a second Execute from OnShow, say: it is refused).
+    // already going on (a second Execute from OnShow, say: it is refused). An exception from a
+    // handler while the browser is open (OnShow and the customizer made at the show included) goes
+    // to the application's handler and the browser goes on: it never leaves Execute through the
+    // shell's code, which could not unwind it.
     bool Execute() override;
 
     TSFolderOptions GetOptions() const { return FOptions; }
