@@ -93,14 +93,20 @@ void TGalleryForm::CreateControls()
     // Left column: the settings.
     int y = 8;
     PlaceControl<TLabel>(this, 8, y + 4, 110, 16, "ダイアログ");
-    DialogKind = PlaceControl<TComboBox>(this, 120, y, 200, 20);
+    // The style goes before the window is made: only then does a box take no typed text, which
+    // would leave nothing chosen.
+    DialogKind = new TComboBox(this);
     DialogKind->SetStyle(csDropDownList);
+    DialogKind->SetBounds(120, y, 200, 20);
+    DialogKind->SetParent(this);
     DialogKind->SetItems({"検索 (TCFindDialog)", "置換 (TCReplaceDialog)", "ファイルを開く (TCOpenDialog)",
                           "ファイルを保存 (TCSaveDialog)", "フォルダの選択 (TCSelectFolderDialog)"});
     y += RowHeight + 4;
     PlaceControl<TLabel>(this, 8, y + 4, 110, 16, "サブフォームの位置");
-    SubFormPlace = PlaceControl<TComboBox>(this, 120, y, 200, 20);
+    SubFormPlace = new TComboBox(this);
     SubFormPlace->SetStyle(csDropDownList);
+    SubFormPlace->SetBounds(120, y, 200, 20);
+    SubFormPlace->SetParent(this);
     SubFormPlace->SetItems({"左 (fpLeft)", "上 (fpTop)", "右 (fpRight)", "下 (fpBottom)", "全体 (fpClient)",
                             "なし"});
     y += RowHeight + 4;
