@@ -270,6 +270,7 @@ protected:
     void WMDestroy(TMessage& message);
     void WMNCDestroy(TMessage& message);
     void WMCommand(TMessage& message);
+    void WMSetSelection(TMessage& message);
 
 private:
     // The running Execute, if any: what the shell's callback is given.
