@@ -551,6 +551,10 @@ void TSelectFolderDialog::Dispatch(TMessage& message)
     case WM_COMMAND:
         WMCommand(message);
         break;
+    case BFFM_SETSELECTIONA:
+    case BFFM_SETSELECTIONW:
+        WMSetSelection(message);
+        break;
     default:
         DefaultHandler(message);
         break;
@@ -585,6 +589,28 @@ void TSelectFolderDialog::WMCommand(TMessage& message)
     if (LOWORD(message.WParam) == IDOK && !DoCanClose())
         return;
     DefaultHandler(message);
+}
+
+void TSelectFolderDialog::WMSetSelection(TMessage& message)
+{
+    DefaultHandler(message);
+    // The browser looks a list up in its tree by every byte of its items, time stamps included. A
+    // folder on the way that changed, or was read for the first time after a change, since the
+    // list was made leaves the list naming nothing there, and the tree stays where it was (on the
+    // desktop, say): a list the browser did not find is taken afresh from its path and sent again.
+    if (message.Result != FALSE || message.WParam != FALSE || message.LParam == 0 || FHandle == nullptr)
+        return;
+    const auto* sent = reinterpret_cast<LPCITEMIDLIST>(message.LParam);
+    spItemIDList fresh;
+    fresh.Copy(sent);
+    fresh.Refresh();
+    const unsigned short size = TSHFolderInfo::ItemIDListSize(fresh.Get());
+    if (fresh.Get() == nullptr || size == 0 ||
+        (size == TSHFolderInfo::ItemIDListSize(sent) && std::memcmp(fresh.Get(), sent, size) == 0))
+        return;
+    message.LParam = reinterpret_cast<LPARAM>(fresh.Get());
+    DefaultHandler(message);
+    message.LParam = reinterpret_cast<LPARAM>(sent);
 }
 
 // ---------------------------------------------------------------------------------------------

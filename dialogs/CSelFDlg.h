@@ -262,6 +262,7 @@ protected:
     void WMDestroy(TMessage& message);
     void WMNCDestroy(TMessage& message);
     void WMCommand(TMessage& message);
+    void WMSetSelection(TMessage& message);
 
 private:
     HWND FOwnerWindow = nullptr;

@@ -304,6 +304,30 @@ TEST(SelectFolderDialogTest, ASelectionOutlivesTheTimeStampsOfItsFolders)
     }
 }
 
+// A folder selected in the open browser by its list, as a click does, is what the run returns,
+// also when the list was made before a folder above it changed (its time stamps went stale).
+TEST(SelectFolderDialogTest, ThePlainNewLookBrowserKeepsASelectedFolder)
+{
+    BrowserShell shell;
+    for (const wchar_t* name : WideFolderNames) {
+        const WideString path = WideTempFolder(name);
+        SCOPED_TRACE(WideToAnsi(path));
+        LPITEMIDLIST selected = ILCreateFromPathW(path.c_str());
+        // The folder above changes and is used once more, so its last access stays put.
+        MoveTimeStamp(TempFolder("tapstorm-browse-u"), false);
+        CoTaskMemFree(ILCreateFromPathW(path.c_str()));
+        RecordingDialog dialog;
+        dialog.SetOptions(static_cast<TSFolderOptions>(OptionBit(bifReturnOnlyFSDirs) | OptionBit(bifNewDialogStyle)));
+        dialog.OnShow = [&](TObject*) {
+            SendMessageA(dialog.GetHandle(), BFFM_SETSELECTIONA, FALSE, reinterpret_cast<LPARAM>(selected));
+            Post(&dialog, IDOK);
+        };
+        EXPECT_TRUE(RunWatched(dialog));
+        CoTaskMemFree(selected);
+        EXPECT_EQ(path, dialog.GetSelectList().GetWideString());
+    }
+}
+
 TEST(SelectFolderDialogTest, HandlersSteerTheOpenBrowser)
 {
     BrowserShell shell;
