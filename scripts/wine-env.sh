@@ -17,6 +17,10 @@
 #   - a persistent wineserver for the prefix, ended with `wineserver -k`.
 # A shell started inside a running harness (it sees TAPSTORM_HARNESS_PID alive)
 # joins it instead: it starts no Xvfb or wineserver and ends only its own processes.
+# The shell that owns the harness ends, when it stops, everything started inside it: every
+# process carries TAPSTORM_HARNESS_PID, every Wine process one of its prefixes, so what a
+# shell killed outright (as CTest kills a test at its time limit) left running is found too.
+# harness_begin takes that charge before anything is started; harness_start calls it.
 #
 # harness_dpi <dpi> moves the shell to a copy of the prefix whose screen has <dpi> pixels per
 # inch (scripts/wine-exec.sh does so for TAPSTORM_DPI). harness_lanes <n> gives CTest lanes to
@@ -32,10 +36,11 @@ TAPSTORM_ROOT=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
 # Bumped when the prefix set-up below changes, so old prefixes are brought up to date.
 _H_PREFIX_VERSION=2
 
-_H_OWNER=0          # this shell started the harness (and stops it)
+_H_OWNER=0          # this shell owns the harness (and stops it)
+_H_READY=0          # the owner's display, prefix and wineserver are up
 _H_PIDS=()          # processes to end at exit
 _H_XVFB_PIDS=()     # the Xvfb servers it started (its own display, then the lanes')
-_H_LANE_PREFIXES=() # the lanes' prefixes, whose wineservers it ends
+_H_PREFIX=""        # the owner's prefix; its copies are <prefix>.dpi*, <prefix>.lane*
 _H_PRIVATE_PREFIX=""
 _H_CLAIM_FILE=""
 _H_BASE_PREFIX=""   # the prefix harness_dpi copied from
@@ -53,7 +58,9 @@ harness_env() {
   export WINEPREFIX=$1
   export WINEDEBUG=${TAPSTORM_WINEDEBUG:--all}
   export WINEDLLOVERRIDES="mscoree,mshtml="
-  export LC_ALL=ja_JP.UTF-8
+  # A shell that was running before install-deps.sh made the locale cannot switch to it (the C
+  # library looks for the locale archive once) and would warn; the programs it starts can.
+  export LC_ALL=ja_JP.UTF-8 2>/dev/null
 }
 
 # Registers a process to be ended when the harness stops.
@@ -194,20 +201,26 @@ _h_start_wineserver() {
   wineserver -p >/dev/null 2>&1 || true
 }
 
-# Starts Xvfb (if needed), the prefix and the wineserver, or joins a running harness.
-harness_start() {
+# Sets the traps that stop the harness however the shell ends and, unless the shell joins a
+# running harness, makes it the owner: from here on what it starts carries its mark.
+harness_begin() {
   trap 'harness_stop' EXIT
   trap 'exit 130' INT
   trap 'exit 143' TERM
   trap 'exit 129' HUP
-  if [ "$_H_OWNER" = 1 ]; then
-    return 0
-  fi
-  if harness_active; then
+  if [ "$_H_OWNER" = 1 ] || harness_active; then return 0; fi
+  _H_OWNER=1
+  export TAPSTORM_HARNESS_PID=$BASHPID
+}
+
+# Starts Xvfb (if needed), the prefix and the wineserver, or joins a running harness.
+harness_start() {
+  harness_begin
+  if [ "$_H_OWNER" != 1 ]; then
     harness_lane
     return
   fi
-  _H_OWNER=1
+  [ "$_H_READY" = 1 ] && return 0
   unset TAPSTORM_HARNESS_XVFB
   mkdir -p "$TAPSTORM_BUILD_ROOT"
 
@@ -225,6 +238,7 @@ harness_start() {
     _h_log "$prefix is in use by pid $(cat "$prefix.owner"); using $_H_PRIVATE_PREFIX"
     prefix=$_H_PRIVATE_PREFIX
   fi
+  _H_PREFIX=$prefix
   harness_env "$prefix"
   _h_prepare_prefix || return 1
   # The first program in a prefix starts Wine's services, which live as long as the
@@ -232,11 +246,12 @@ harness_start() {
   # none, or CTest would wait for the output pipe of the first test to close.
   wine cmd.exe /c exit 0 </dev/null >/dev/null 2>&1
   _h_window_manager_mode || return 1
-  export TAPSTORM_HARNESS_PID=$BASHPID
+  _H_READY=1
 }
 
-# Ends every process this shell started: its programs by pid, then (when this
-# shell owns the harness) the prefix's wineserver and Xvfb.
+# Ends every process this shell started: its programs by pid; when this shell owns the
+# harness, then the wineservers of its prefix and of every copy of it, the Xvfb servers, and
+# whatever else still runs that was started inside the harness or runs in one of its prefixes.
 harness_stop() {
   local rc=$? p i
   trap - EXIT INT TERM HUP
@@ -253,26 +268,81 @@ harness_stop() {
   _H_PIDS=()
   harness_dpi_end
   if [ "$_H_OWNER" = 1 ]; then
-    if [ -n "${WINEPREFIX:-}" ] && [ -d "$WINEPREFIX" ]; then
-      wineserver -k >/dev/null 2>&1
-      timeout 20 wineserver -w >/dev/null 2>&1
+    local prefixes=()
+    if [ -n "$_H_PREFIX" ]; then
+      for p in "$_H_PREFIX" "$_H_PREFIX".dpi* "$_H_PREFIX".lane*; do
+        [ -d "$p" ] && prefixes+=("$p")
+      done
     fi
-    for p in "${_H_LANE_PREFIXES[@]}"; do
+    # `wineserver -k` ends a server and its programs and saves the registry; asked where no
+    # server runs it would set up a server folder, so only prefixes in use are asked.
+    for p in "${prefixes[@]}"; do
+      _h_find "WINEPREFIX=$p"
+      [ ${#_H_FOUND[@]} -gt 0 ] || continue
       WINEPREFIX=$p wineserver -k >/dev/null 2>&1
       WINEPREFIX=$p timeout 20 wineserver -w >/dev/null 2>&1
     done
-    _H_LANE_PREFIXES=()
     for p in "${_H_XVFB_PIDS[@]}"; do
       kill -TERM "$p" 2>/dev/null
       wait "$p" 2>/dev/null
     done
     _H_XVFB_PIDS=()
+    _h_end_leftovers "${prefixes[@]}"
     [ -n "$_H_PRIVATE_PREFIX" ] && rm -rf "$_H_PRIVATE_PREFIX" "$_H_PRIVATE_PREFIX".dpi* "$_H_PRIVATE_PREFIX".lane*
     _h_release_prefix
-    _H_OWNER=0
+    _H_OWNER=0 _H_READY=0 _H_PREFIX="" _H_PRIVATE_PREFIX=""
     unset TAPSTORM_HARNESS_PID TAPSTORM_HARNESS_XVFB TAPSTORM_LANES
   fi
   return $rc
+}
+
+# _h_find <VAR=value>...: sets _H_FOUND to the pids of the processes whose environment holds one
+# of these, but for this shell and the shells it runs in.
+_h_find() {
+  local p stat found keep=" " args=()
+  for p in "$@"; do args+=(-e "$p"); done
+  p=$BASHPID
+  while [ -n "$p" ] && [ "$p" != 0 ] && read -r stat <"/proc/$p/stat" 2>/dev/null; do
+    keep+="$p "
+    stat=${stat##*) } # after the name: the state, then the parent's pid
+    p=${stat#* }
+    p=${p%% *}
+  done
+  # grep runs without the harness's variables, so it does not find itself.
+  found=$(env -u TAPSTORM_HARNESS_PID -u WINEPREFIX grep -lsxzF "${args[@]}" /proc/[0-9]*/environ)
+  _H_FOUND=()
+  for p in $found; do
+    p=${p#/proc/}
+    p=${p%/environ}
+    [[ $keep == *" $p "* ]] || _H_FOUND+=("$p")
+  done
+}
+
+# _h_leftovers [prefix...]: sets _H_FOUND to the processes that carry this harness's mark or
+# run in one of these prefixes.
+_h_leftovers() {
+  local p vars=("TAPSTORM_HARNESS_PID=$TAPSTORM_HARNESS_PID")
+  for p in "$@"; do vars+=("WINEPREFIX=$p"); done
+  _h_find "${vars[@]}"
+}
+
+# _h_end_leftovers [prefix...]: ends those processes, by TERM and after 5 s by KILL, until none
+# is left (a program being ended may still start another).
+_h_end_leftovers() {
+  local round i p alive
+  for ((round = 0; round < 5; round++)); do
+    _h_leftovers "$@"
+    [ ${#_H_FOUND[@]} -gt 0 ] || return 0
+    kill -TERM "${_H_FOUND[@]}" 2>/dev/null
+    for ((i = 0; i < 50; i++)); do
+      alive=0
+      for p in "${_H_FOUND[@]}"; do _h_running "$p" && { alive=1; break; }; done
+      [ "$alive" = 0 ] && break
+      sleep 0.1
+    done
+    kill -KILL "${_H_FOUND[@]}" 2>/dev/null
+    for p in "${_H_FOUND[@]}"; do wait "$p" 2>/dev/null; done
+  done
 }
 
 # True while a process runs (a child that has exited but not been waited for does not count).
@@ -383,7 +453,6 @@ harness_lanes() {
       wine cmd.exe /c exit 0 </dev/null >/dev/null 2>&1
       _h_window_manager_mode
     ) || { _h_log "lane $i could not be made"; break; }
-    _H_LANE_PREFIXES+=("$prefix")
     export "TAPSTORM_LANE${i}_DISPLAY=$_H_NEW_DISPLAY" "TAPSTORM_LANE${i}_PREFIX=$prefix"
     TAPSTORM_LANES=$((i + 1))
   done
