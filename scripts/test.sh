@@ -30,7 +30,7 @@ if harness_start; then
   [ "$lanes" -gt 4 ] && lanes=4
   harness_lanes "$lanes"
   harness_lanes_file "$PWD/build/i686/lanes.json"
-  ctest --test-dir build/i686 --output-on-failure --resource-spec-file "$PWD/build/i686/lanes.json" \
+  _h_run ctest --test-dir build/i686 --output-on-failure --resource-spec-file "$PWD/build/i686/lanes.json" \
     -j "$TAPSTORM_LANES" "$@"
   status=$?
 else

@@ -201,6 +201,31 @@ _h_start_wineserver() {
   wineserver -p >/dev/null 2>&1 || true
 }
 
+# Starts the prefix's wineserver and Wine's services, then sets the window manager mode. The
+# first program in a prefix starts the services, which live as long as the wineserver and keep
+# the standard handles they inherit: they are started here with none, or CTest would wait for
+# the output pipe of the first test to close.
+_h_prefix_up() {
+  _h_start_wineserver
+  wine cmd.exe /c exit 0 </dev/null >/dev/null 2>&1
+  _h_window_manager_mode
+}
+
+# _h_run <command...>: runs a command (or function) and waits for it so that Ctrl+C reaches this
+# shell's trap at once. Wine handles SIGINT itself and exits normally, and for a foreground child
+# that does so bash takes the Ctrl+C as handled and runs no trap; `wait` returns to the trap.
+# The child is ended with the harness.
+_h_run() {
+  local pid rc
+  "$@" &
+  pid=$!
+  harness_track "$pid"
+  wait "$pid"
+  rc=$?
+  harness_untrack "$pid"
+  return $rc
+}
+
 # Sets the traps that stop the harness however the shell ends and, unless the shell joins a
 # running harness, makes it the owner: from here on what it starts carries its mark.
 harness_begin() {
@@ -240,12 +265,8 @@ harness_start() {
   fi
   _H_PREFIX=$prefix
   harness_env "$prefix"
-  _h_prepare_prefix || return 1
-  # The first program in a prefix starts Wine's services, which live as long as the
-  # wineserver and keep the standard handles they inherit. Start them here with
-  # none, or CTest would wait for the output pipe of the first test to close.
-  wine cmd.exe /c exit 0 </dev/null >/dev/null 2>&1
-  _h_window_manager_mode || return 1
+  _h_run _h_prepare_prefix || return 1
+  _h_run _h_prefix_up || return 1
   _H_READY=1
 }
 
@@ -254,7 +275,9 @@ harness_start() {
 # whatever else still runs that was started inside the harness or runs in one of its prefixes.
 harness_stop() {
   local rc=$? p i
-  trap - EXIT INT TERM HUP
+  # A second Ctrl+C must not cut the clean-up short.
+  trap - EXIT
+  trap '' INT TERM HUP
   set +e  # clean up everything even when the caller runs with errexit
   for p in "${_H_PIDS[@]}"; do kill -TERM "$p" 2>/dev/null; done
   for p in "${_H_PIDS[@]}"; do
@@ -293,6 +316,7 @@ harness_stop() {
     _H_OWNER=0 _H_READY=0 _H_PREFIX="" _H_PRIVATE_PREFIX=""
     unset TAPSTORM_HARNESS_PID TAPSTORM_HARNESS_XVFB TAPSTORM_LANES
   fi
+  trap - INT TERM HUP
   return $rc
 }
 
@@ -385,25 +409,28 @@ harness_dpi() {
   _H_BASE_PREFIX=$base
   export WINEPREFIX=$prefix
   if [ "$(cat "$marker" 2>/dev/null)" != "$want" ]; then
-    local log=$base/tapstorm-init.log key
     _h_log "making $prefix ($dpi pixels per inch)"
-    _h_copy_prefix "$base" "$prefix" >>"$log" 2>&1 || { _h_log "copying the prefix failed"; return 1; }
-    _h_start_wineserver
-    wine cmd.exe /c exit 0 </dev/null >/dev/null 2>&1
-    _h_font_replacements >>"$log" 2>&1
-    for key in 'HKCU\Control Panel\Desktop' \
-      'HKLM\System\CurrentControlSet\Hardware Profiles\Current\Software\Fonts'; do
-      wine reg add "$key" /v LogPixels /t REG_DWORD /d "$dpi" /f </dev/null >>"$log" 2>&1 ||
-        { _h_log "setting LogPixels failed"; return 1; }
-    done
-    # The resolution is read when the wineserver starts.
-    wineserver -k >/dev/null 2>&1
-    timeout 20 wineserver -w >/dev/null 2>&1
+    _h_run _h_make_dpi_copy "$base" "$dpi" || return 1
     echo "$want" >"$marker"
   fi
+  _h_run _h_prefix_up
+}
+
+# _h_make_dpi_copy <base> <dpi>: makes $WINEPREFIX a copy of base with that resolution.
+_h_make_dpi_copy() {
+  local log=$1/tapstorm-init.log key
+  _h_copy_prefix "$1" "$WINEPREFIX" >>"$log" 2>&1 || { _h_log "copying the prefix failed"; return 1; }
   _h_start_wineserver
   wine cmd.exe /c exit 0 </dev/null >/dev/null 2>&1
-  _h_window_manager_mode
+  _h_font_replacements >>"$log" 2>&1
+  for key in 'HKCU\Control Panel\Desktop' \
+    'HKLM\System\CurrentControlSet\Hardware Profiles\Current\Software\Fonts'; do
+    wine reg add "$key" /v LogPixels /t REG_DWORD /d "$2" /f </dev/null >>"$log" 2>&1 ||
+      { _h_log "setting LogPixels failed"; return 1; }
+  done
+  # The resolution is read when the wineserver starts.
+  wineserver -k >/dev/null 2>&1
+  timeout 20 wineserver -w >/dev/null 2>&1
 }
 
 # Stops the wineserver of the copy harness_dpi moved to and returns to the prefix.
@@ -442,25 +469,26 @@ harness_lanes() {
   for ((i = 1; i < want; i++)); do
     prefix=$base.lane$i
     _h_new_xvfb || break
-    (
-      export DISPLAY=$_H_NEW_DISPLAY WINEPREFIX=$prefix
-      if [ "$(cat "$prefix/.tapstorm-prefix" 2>/dev/null)" != "$mark" ]; then
-        _h_log "making $prefix (lane $i)"
-        _h_copy_prefix "$base" "$prefix" || exit 1
-        echo "$mark" >"$prefix/.tapstorm-prefix"
-      fi
-      _h_start_wineserver
-      wine cmd.exe /c exit 0 </dev/null >/dev/null 2>&1
-      _h_window_manager_mode
-    ) || { _h_log "lane $i could not be made"; break; }
+    _h_run _h_make_lane "$base" "$prefix" "$_H_NEW_DISPLAY" "$mark" ||
+      { _h_log "lane $i could not be made"; break; }
     export "TAPSTORM_LANE${i}_DISPLAY=$_H_NEW_DISPLAY" "TAPSTORM_LANE${i}_PREFIX=$prefix"
     TAPSTORM_LANES=$((i + 1))
   done
-  if [ "$stale" = 1 ]; then
-    _h_start_wineserver
-    wine cmd.exe /c exit 0 </dev/null >/dev/null 2>&1
-  fi
+  [ "$stale" = 1 ] && _h_run _h_prefix_up
+  return 0
 }
+
+# _h_make_lane <base> <prefix> <display> <marker>: the lane's prefix, a copy of base made once,
+# up with its wineserver on that display.
+_h_make_lane() (
+  export WINEPREFIX=$2 DISPLAY=$3
+  if [ "$(cat "$2/.tapstorm-prefix" 2>/dev/null)" != "$4" ]; then
+    _h_log "making $2 (lane ${2##*.lane})"
+    _h_copy_prefix "$1" "$2" || exit 1
+    echo "$4" >"$2/.tapstorm-prefix"
+  fi
+  _h_prefix_up
+)
 
 # harness_lanes_file <file>: writes the lanes ready as CTest's resources file.
 harness_lanes_file() {
