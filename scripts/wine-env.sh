@@ -326,7 +326,7 @@ _h_find() {
   local p stat found keep=" " args=()
   for p in "$@"; do args+=(-e "$p"); done
   p=$BASHPID
-  while [ -n "$p" ] && [ "$p" != 0 ] && read -r stat <"/proc/$p/stat" 2>/dev/null; do
+  while [ -n "$p" ] && [ "$p" != 0 ] && read -r stat 2>/dev/null <"/proc/$p/stat"; do
     keep+="$p "
     stat=${stat##*) } # after the name: the state, then the parent's pid
     p=${stat#* }
