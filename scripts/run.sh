@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # Builds Tapstorm and starts it under Wine: the README's run command.
-#   bash scripts/run.sh [--screenshot-only]
-#   bash scripts/run.sh --gallery [--screenshot-only] [dlgdemo options]
+#   bash scripts/run.sh [--screenshot-only] [--no-build]
+#   bash scripts/run.sh --gallery [--screenshot-only] [--no-build] [dlgdemo options]
 # On the current display it runs until its window is closed or Ctrl+C is pressed.
 # With no display it starts a virtual one, saves a screenshot of the main window
 # (build/screenshots/main-window.png) and runs until Ctrl+C. --screenshot-only
@@ -9,27 +9,34 @@
 # --gallery starts the dialogs gallery (dlgdemo.exe) instead, with the options that
 # follow; its screenshot (build/screenshots/gallery.png) is the whole screen once
 # the gallery, and the dialog that --dialog opens, are shown.
+# --no-build runs what build/i686 holds, installing and building nothing (as the tests do).
 set -uo pipefail
 cd "$(dirname "${BASH_SOURCE[0]}")/.."
 ROOT=$PWD
 
 screenshot_only=0
+no_build=0
 gallery=0
 demo_args=()
 while [ $# -gt 0 ]; do
   case $1 in
     --screenshot-only) screenshot_only=1 ;;
+    --no-build) no_build=1 ;;
     --gallery)
       gallery=1
       shift
-      # Everything after it is the gallery's, but for our own --screenshot-only.
+      # Everything after it is the gallery's, but for our own options.
       for arg in "$@"; do
-        if [ "$arg" = --screenshot-only ]; then screenshot_only=1; else demo_args+=("$arg"); fi
+        case $arg in
+          --screenshot-only) screenshot_only=1 ;;
+          --no-build) no_build=1 ;;
+          *) demo_args+=("$arg") ;;
+        esac
       done
       break
       ;;
     -h | --help)
-      sed -n '2,11s/^# \{0,1\}//p' "$0"
+      sed -n '2,12s/^# \{0,1\}//p' "$0"
       exit 0
       ;;
     *)
@@ -54,8 +61,10 @@ else
   shot=build/screenshots/main-window.png
 fi
 
-bash scripts/install-deps.sh || exit 1
-bash scripts/build.sh i686 --target "$target" wintool || exit 1
+if [ "$no_build" = 0 ]; then
+  bash scripts/install-deps.sh || exit 1
+  bash scripts/build.sh i686 --target "$target" wintool || exit 1
+fi
 if [ ! -f "$exe" ]; then
   echo "run.sh: $exe was not built" >&2
   exit 1
@@ -68,15 +77,20 @@ mkdir -p build/logs
 WINE_LOG=build/logs/$target-run.log
 : >"$WINE_LOG"
 if [ "$gallery" = 1 ]; then
-  # The gallery's event log tells when a dialog it opens is shown; a --log of yours is kept.
+  # The gallery's event log tells when a dialog it opens is shown; a --log of yours is kept
+  # and read (its name as the gallery, in its own folder, takes it).
   events=build/logs/gallery-events.log
-  rm -f "$events"
-  have_log=0 opens_dialog=0
-  for arg in "${demo_args[@]}"; do
-    [ "$arg" = --log ] && have_log=1
-    [ "$arg" = --dialog ] && opens_dialog=1
+  user_log="" opens_dialog=0
+  for ((i = 0; i < ${#demo_args[@]}; i++)); do
+    [ "${demo_args[i]}" = --log ] && user_log=${demo_args[i + 1]:-}
+    [ "${demo_args[i]}" = --dialog ] && opens_dialog=1
   done
-  [ "$have_log" = 1 ] || demo_args=(--log "$(winpath "$events")" "${demo_args[@]}")
+  if [ -n "$user_log" ]; then
+    events=$(cd "$(dirname "$exe")" && winepath -u "$user_log" 2>/dev/null)
+  else
+    rm -f "$events"
+    demo_args=(--log "$(winpath "$events")" "${demo_args[@]}")
+  fi
   wine_start "$exe" "${demo_args[@]}"
 else
   wine_start "$exe"
@@ -89,7 +103,7 @@ if ! xid=$(wait_window "$title_regex" 60); then
 fi
 if [ "$gallery" = 1 ]; then
   # With --dialog, wait until that dialog reports itself shown (or the gallery ended).
-  if [ "$opens_dialog" = 1 ] && [ "$have_log" = 0 ]; then
+  if [ "$opens_dialog" = 1 ] && [ -n "$events" ]; then
     for ((i = 0; i < 300; i++)); do
       grep -qE '^[0-9]+ (show|showwindow) ' "$events" 2>/dev/null && break
       _h_running "$pid" || break

@@ -10,6 +10,10 @@ cd "$(dirname "${BASH_SOURCE[0]}")/.."
 bash scripts/install-deps.sh || exit 1
 bash scripts/build.sh i686 || exit 1
 
+source scripts/wine-env.sh
+# From here on everything started is ended with the harness, however this shell ends.
+harness_begin
+
 # The 64-bit build and clang 14 for both targets (the libraries and programs only) prove that
 # the code builds; nothing runs them. They build beside the tests at the lowest priority, so
 # they take only the time the tests, which mostly wait on Wine, leave unused.
@@ -20,35 +24,35 @@ setsid bash -c 'for arch; do nice -n 19 bash scripts/build.sh "$arch" || exit 1;
   >"$side_log" 2>&1 </dev/null &
 side=$!
 
-source scripts/wine-env.sh
-harness_start
-harness_status=$?
-trap 'kill -TERM -- -"$side" 2>/dev/null; harness_stop' EXIT
-if [ "$harness_status" = 0 ]; then
+if harness_start; then
   # Side by side, a test to a lane: one lane for each core, at most four.
   lanes=$(nproc)
   [ "$lanes" -gt 4 ] && lanes=4
   harness_lanes "$lanes"
   harness_lanes_file "$PWD/build/i686/lanes.json"
-  ctest --test-dir build/i686 --output-on-failure --resource-spec-file "$PWD/build/i686/lanes.json" \
+  _h_run ctest --test-dir build/i686 --output-on-failure --resource-spec-file "$PWD/build/i686/lanes.json" \
     -j "$TAPSTORM_LANES" "$@"
   status=$?
 else
   status=1
 fi
 
-if kill -0 "$side" 2>/dev/null; then
+resume=0
+if _h_running "$side"; then
   # Still building (busy neighbours leave the lowest priority little): what is left is built
-  # now at normal priority; each build goes on where it was stopped.
+  # at normal priority once Wine is down; each build goes on where it was stopped.
   kill -TERM -- -"$side" 2>/dev/null
-  wait "$side"
+  resume=1
+fi
+wait "$side"
+side_status=$?
+harness_stop
+if [ "$resume" = 1 ]; then
   side_status=0
   for arch in "${side_archs[@]}"; do
     bash scripts/build.sh "$arch" || { side_status=1; break; }
   done
 else
-  wait "$side"
-  side_status=$?
   cat "$side_log"
 fi
 [ "$side_status" = 0 ] || { echo "test.sh: a build failed (above)" >&2; exit 1; }

@@ -17,6 +17,10 @@
 #   - a persistent wineserver for the prefix, ended with `wineserver -k`.
 # A shell started inside a running harness (it sees TAPSTORM_HARNESS_PID alive)
 # joins it instead: it starts no Xvfb or wineserver and ends only its own processes.
+# The shell that owns the harness ends, when it stops, everything started inside it: every
+# process carries TAPSTORM_HARNESS_PID, every Wine process one of its prefixes, so what a
+# shell killed outright (as CTest kills a test at its time limit) left running is found too.
+# harness_begin takes that charge before anything is started; harness_start calls it.
 #
 # harness_dpi <dpi> moves the shell to a copy of the prefix whose screen has <dpi> pixels per
 # inch (scripts/wine-exec.sh does so for TAPSTORM_DPI). harness_lanes <n> gives CTest lanes to
@@ -32,10 +36,11 @@ TAPSTORM_ROOT=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
 # Bumped when the prefix set-up below changes, so old prefixes are brought up to date.
 _H_PREFIX_VERSION=2
 
-_H_OWNER=0          # this shell started the harness (and stops it)
+_H_OWNER=0          # this shell owns the harness (and stops it)
+_H_READY=0          # the owner's display, prefix and wineserver are up
 _H_PIDS=()          # processes to end at exit
 _H_XVFB_PIDS=()     # the Xvfb servers it started (its own display, then the lanes')
-_H_LANE_PREFIXES=() # the lanes' prefixes, whose wineservers it ends
+_H_PREFIX=""        # the owner's prefix; its copies are <prefix>.dpi*, <prefix>.lane*
 _H_PRIVATE_PREFIX=""
 _H_CLAIM_FILE=""
 _H_BASE_PREFIX=""   # the prefix harness_dpi copied from
@@ -53,7 +58,9 @@ harness_env() {
   export WINEPREFIX=$1
   export WINEDEBUG=${TAPSTORM_WINEDEBUG:--all}
   export WINEDLLOVERRIDES="mscoree,mshtml="
-  export LC_ALL=ja_JP.UTF-8
+  # A shell that was running before install-deps.sh made the locale cannot switch to it (the C
+  # library looks for the locale archive once) and would warn; the programs it starts can.
+  export LC_ALL=ja_JP.UTF-8 2>/dev/null
 }
 
 # Registers a process to be ended when the harness stops.
@@ -194,20 +201,51 @@ _h_start_wineserver() {
   wineserver -p >/dev/null 2>&1 || true
 }
 
-# Starts Xvfb (if needed), the prefix and the wineserver, or joins a running harness.
-harness_start() {
+# Starts the prefix's wineserver and Wine's services, then sets the window manager mode. The
+# first program in a prefix starts the services, which live as long as the wineserver and keep
+# the standard handles they inherit: they are started here with none, or CTest would wait for
+# the output pipe of the first test to close.
+_h_prefix_up() {
+  _h_start_wineserver
+  wine cmd.exe /c exit 0 </dev/null >/dev/null 2>&1
+  _h_window_manager_mode
+}
+
+# _h_run <command...>: runs a command (or function) and waits for it so that Ctrl+C reaches this
+# shell's trap at once. Wine handles SIGINT itself and exits normally, and for a foreground child
+# that does so bash takes the Ctrl+C as handled and runs no trap; `wait` returns to the trap.
+# The child is ended with the harness.
+_h_run() {
+  local pid rc
+  "$@" &
+  pid=$!
+  harness_track "$pid"
+  wait "$pid"
+  rc=$?
+  harness_untrack "$pid"
+  return $rc
+}
+
+# Sets the traps that stop the harness however the shell ends and, unless the shell joins a
+# running harness, makes it the owner: from here on what it starts carries its mark.
+harness_begin() {
   trap 'harness_stop' EXIT
   trap 'exit 130' INT
   trap 'exit 143' TERM
   trap 'exit 129' HUP
-  if [ "$_H_OWNER" = 1 ]; then
-    return 0
-  fi
-  if harness_active; then
+  if [ "$_H_OWNER" = 1 ] || harness_active; then return 0; fi
+  _H_OWNER=1
+  export TAPSTORM_HARNESS_PID=$BASHPID
+}
+
+# Starts Xvfb (if needed), the prefix and the wineserver, or joins a running harness.
+harness_start() {
+  harness_begin
+  if [ "$_H_OWNER" != 1 ]; then
     harness_lane
     return
   fi
-  _H_OWNER=1
+  [ "$_H_READY" = 1 ] && return 0
   unset TAPSTORM_HARNESS_XVFB
   mkdir -p "$TAPSTORM_BUILD_ROOT"
 
@@ -225,21 +263,21 @@ harness_start() {
     _h_log "$prefix is in use by pid $(cat "$prefix.owner"); using $_H_PRIVATE_PREFIX"
     prefix=$_H_PRIVATE_PREFIX
   fi
+  _H_PREFIX=$prefix
   harness_env "$prefix"
-  _h_prepare_prefix || return 1
-  # The first program in a prefix starts Wine's services, which live as long as the
-  # wineserver and keep the standard handles they inherit. Start them here with
-  # none, or CTest would wait for the output pipe of the first test to close.
-  wine cmd.exe /c exit 0 </dev/null >/dev/null 2>&1
-  _h_window_manager_mode || return 1
-  export TAPSTORM_HARNESS_PID=$BASHPID
+  _h_run _h_prepare_prefix || return 1
+  _h_run _h_prefix_up || return 1
+  _H_READY=1
 }
 
-# Ends every process this shell started: its programs by pid, then (when this
-# shell owns the harness) the prefix's wineserver and Xvfb.
+# Ends every process this shell started: its programs by pid; when this shell owns the
+# harness, then the wineservers of its prefix and of every copy of it, the Xvfb servers, and
+# whatever else still runs that was started inside the harness or runs in one of its prefixes.
 harness_stop() {
   local rc=$? p i
-  trap - EXIT INT TERM HUP
+  # A second Ctrl+C must not cut the clean-up short.
+  trap - EXIT
+  trap '' INT TERM HUP
   set +e  # clean up everything even when the caller runs with errexit
   for p in "${_H_PIDS[@]}"; do kill -TERM "$p" 2>/dev/null; done
   for p in "${_H_PIDS[@]}"; do
@@ -253,26 +291,82 @@ harness_stop() {
   _H_PIDS=()
   harness_dpi_end
   if [ "$_H_OWNER" = 1 ]; then
-    if [ -n "${WINEPREFIX:-}" ] && [ -d "$WINEPREFIX" ]; then
-      wineserver -k >/dev/null 2>&1
-      timeout 20 wineserver -w >/dev/null 2>&1
+    local prefixes=()
+    if [ -n "$_H_PREFIX" ]; then
+      for p in "$_H_PREFIX" "$_H_PREFIX".dpi* "$_H_PREFIX".lane*; do
+        [ -d "$p" ] && prefixes+=("$p")
+      done
     fi
-    for p in "${_H_LANE_PREFIXES[@]}"; do
+    # `wineserver -k` ends a server and its programs and saves the registry; asked where no
+    # server runs it would set up a server folder, so only prefixes in use are asked.
+    for p in "${prefixes[@]}"; do
+      _h_find "WINEPREFIX=$p"
+      [ ${#_H_FOUND[@]} -gt 0 ] || continue
       WINEPREFIX=$p wineserver -k >/dev/null 2>&1
       WINEPREFIX=$p timeout 20 wineserver -w >/dev/null 2>&1
     done
-    _H_LANE_PREFIXES=()
     for p in "${_H_XVFB_PIDS[@]}"; do
       kill -TERM "$p" 2>/dev/null
       wait "$p" 2>/dev/null
     done
     _H_XVFB_PIDS=()
+    _h_end_leftovers "${prefixes[@]}"
     [ -n "$_H_PRIVATE_PREFIX" ] && rm -rf "$_H_PRIVATE_PREFIX" "$_H_PRIVATE_PREFIX".dpi* "$_H_PRIVATE_PREFIX".lane*
     _h_release_prefix
-    _H_OWNER=0
+    _H_OWNER=0 _H_READY=0 _H_PREFIX="" _H_PRIVATE_PREFIX=""
     unset TAPSTORM_HARNESS_PID TAPSTORM_HARNESS_XVFB TAPSTORM_LANES
   fi
+  trap - INT TERM HUP
   return $rc
+}
+
+# _h_find <VAR=value>...: sets _H_FOUND to the pids of the processes whose environment holds one
+# of these, but for this shell and the shells it runs in.
+_h_find() {
+  local p stat found keep=" " args=()
+  for p in "$@"; do args+=(-e "$p"); done
+  p=$BASHPID
+  while [ -n "$p" ] && [ "$p" != 0 ] && read -r stat 2>/dev/null <"/proc/$p/stat"; do
+    keep+="$p "
+    stat=${stat##*) } # after the name: the state, then the parent's pid
+    p=${stat#* }
+    p=${p%% *}
+  done
+  # grep runs without the harness's variables, so it does not find itself.
+  found=$(env -u TAPSTORM_HARNESS_PID -u WINEPREFIX grep -lsxzF "${args[@]}" /proc/[0-9]*/environ)
+  _H_FOUND=()
+  for p in $found; do
+    p=${p#/proc/}
+    p=${p%/environ}
+    [[ $keep == *" $p "* ]] || _H_FOUND+=("$p")
+  done
+}
+
+# _h_leftovers [prefix...]: sets _H_FOUND to the processes that carry this harness's mark or
+# run in one of these prefixes.
+_h_leftovers() {
+  local p vars=("TAPSTORM_HARNESS_PID=$TAPSTORM_HARNESS_PID")
+  for p in "$@"; do vars+=("WINEPREFIX=$p"); done
+  _h_find "${vars[@]}"
+}
+
+# _h_end_leftovers [prefix...]: ends those processes, by TERM and after 5 s by KILL, until none
+# is left (a program being ended may still start another).
+_h_end_leftovers() {
+  local round i p alive
+  for ((round = 0; round < 5; round++)); do
+    _h_leftovers "$@"
+    [ ${#_H_FOUND[@]} -gt 0 ] || return 0
+    kill -TERM "${_H_FOUND[@]}" 2>/dev/null
+    for ((i = 0; i < 50; i++)); do
+      alive=0
+      for p in "${_H_FOUND[@]}"; do _h_running "$p" && { alive=1; break; }; done
+      [ "$alive" = 0 ] && break
+      sleep 0.1
+    done
+    kill -KILL "${_H_FOUND[@]}" 2>/dev/null
+    for p in "${_H_FOUND[@]}"; do wait "$p" 2>/dev/null; done
+  done
 }
 
 # True while a process runs (a child that has exited but not been waited for does not count).
@@ -315,25 +409,28 @@ harness_dpi() {
   _H_BASE_PREFIX=$base
   export WINEPREFIX=$prefix
   if [ "$(cat "$marker" 2>/dev/null)" != "$want" ]; then
-    local log=$base/tapstorm-init.log key
     _h_log "making $prefix ($dpi pixels per inch)"
-    _h_copy_prefix "$base" "$prefix" >>"$log" 2>&1 || { _h_log "copying the prefix failed"; return 1; }
-    _h_start_wineserver
-    wine cmd.exe /c exit 0 </dev/null >/dev/null 2>&1
-    _h_font_replacements >>"$log" 2>&1
-    for key in 'HKCU\Control Panel\Desktop' \
-      'HKLM\System\CurrentControlSet\Hardware Profiles\Current\Software\Fonts'; do
-      wine reg add "$key" /v LogPixels /t REG_DWORD /d "$dpi" /f </dev/null >>"$log" 2>&1 ||
-        { _h_log "setting LogPixels failed"; return 1; }
-    done
-    # The resolution is read when the wineserver starts.
-    wineserver -k >/dev/null 2>&1
-    timeout 20 wineserver -w >/dev/null 2>&1
+    _h_run _h_make_dpi_copy "$base" "$dpi" || return 1
     echo "$want" >"$marker"
   fi
+  _h_run _h_prefix_up
+}
+
+# _h_make_dpi_copy <base> <dpi>: makes $WINEPREFIX a copy of base with that resolution.
+_h_make_dpi_copy() {
+  local log=$1/tapstorm-init.log key
+  _h_copy_prefix "$1" "$WINEPREFIX" >>"$log" 2>&1 || { _h_log "copying the prefix failed"; return 1; }
   _h_start_wineserver
   wine cmd.exe /c exit 0 </dev/null >/dev/null 2>&1
-  _h_window_manager_mode
+  _h_font_replacements >>"$log" 2>&1
+  for key in 'HKCU\Control Panel\Desktop' \
+    'HKLM\System\CurrentControlSet\Hardware Profiles\Current\Software\Fonts'; do
+    wine reg add "$key" /v LogPixels /t REG_DWORD /d "$2" /f </dev/null >>"$log" 2>&1 ||
+      { _h_log "setting LogPixels failed"; return 1; }
+  done
+  # The resolution is read when the wineserver starts.
+  wineserver -k >/dev/null 2>&1
+  timeout 20 wineserver -w >/dev/null 2>&1
 }
 
 # Stops the wineserver of the copy harness_dpi moved to and returns to the prefix.
@@ -372,26 +469,26 @@ harness_lanes() {
   for ((i = 1; i < want; i++)); do
     prefix=$base.lane$i
     _h_new_xvfb || break
-    (
-      export DISPLAY=$_H_NEW_DISPLAY WINEPREFIX=$prefix
-      if [ "$(cat "$prefix/.tapstorm-prefix" 2>/dev/null)" != "$mark" ]; then
-        _h_log "making $prefix (lane $i)"
-        _h_copy_prefix "$base" "$prefix" || exit 1
-        echo "$mark" >"$prefix/.tapstorm-prefix"
-      fi
-      _h_start_wineserver
-      wine cmd.exe /c exit 0 </dev/null >/dev/null 2>&1
-      _h_window_manager_mode
-    ) || { _h_log "lane $i could not be made"; break; }
-    _H_LANE_PREFIXES+=("$prefix")
+    _h_run _h_make_lane "$base" "$prefix" "$_H_NEW_DISPLAY" "$mark" ||
+      { _h_log "lane $i could not be made"; break; }
     export "TAPSTORM_LANE${i}_DISPLAY=$_H_NEW_DISPLAY" "TAPSTORM_LANE${i}_PREFIX=$prefix"
     TAPSTORM_LANES=$((i + 1))
   done
-  if [ "$stale" = 1 ]; then
-    _h_start_wineserver
-    wine cmd.exe /c exit 0 </dev/null >/dev/null 2>&1
-  fi
+  [ "$stale" = 1 ] && _h_run _h_prefix_up
+  return 0
 }
+
+# _h_make_lane <base> <prefix> <display> <marker>: the lane's prefix, a copy of base made once,
+# up with its wineserver on that display.
+_h_make_lane() (
+  export WINEPREFIX=$2 DISPLAY=$3
+  if [ "$(cat "$2/.tapstorm-prefix" 2>/dev/null)" != "$4" ]; then
+    _h_log "making $2 (lane ${2##*.lane})"
+    _h_copy_prefix "$1" "$2" || exit 1
+    echo "$4" >"$2/.tapstorm-prefix"
+  fi
+  _h_prefix_up
+)
 
 # harness_lanes_file <file>: writes the lanes ready as CTest's resources file.
 harness_lanes_file() {
