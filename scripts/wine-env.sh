@@ -155,12 +155,16 @@ _h_prepare_prefix() {
     mkdir -p "$WINEPREFIX"
     : >"$log"
     _h_log "creating the Wine prefix $WINEPREFIX (about 15 s)"
-    _h_start_wineserver
-    if ! wineboot -i >>"$log" 2>&1; then
+    # wineboot returns while the prefix's services still install its devices and write the
+    # registry. A prefix made on a busy first run with a persistent server already up lacked some
+    # of them, and its folder browser never found a folder. Without that server, this one ends
+    # only once all of it is done, and `wineserver -w` waits for that.
+    if ! { wineboot -i && wineserver -w; } >>"$log" 2>&1; then
       tail -n 20 "$log" >&2
       _h_log "wineboot failed"
       return 1
     fi
+    _h_start_wineserver
   else
     _h_start_wineserver
   fi
