@@ -200,6 +200,16 @@ void TFindDialog::SetReplaceTextW(const WideString& value)
         SetDlgItemTextW(FHandle, edt2, FReplaceTextW.c_str());
 }
 
+WideString TFindDialog::GetFindTextW() const
+{
+    return BoxTextW(edt1, FFindTextW);
+}
+
+WideString TFindDialog::GetReplaceTextW() const
+{
+    return BoxTextW(edt2, FReplaceTextW);
+}
+
 WideString TFindDialog::BoxTextW(int id, const WideString& kept) const
 {
     HWND box = FHandle != nullptr ? GetDlgItem(FHandle, id) : nullptr;

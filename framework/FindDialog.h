@@ -7,7 +7,6 @@
 #include <initializer_list>
 #include <windows.h>
 #include <commdlg.h>
-#include <dlgs.h>
 
 // What a find or replace dialog offers and what the user chose; each maps to one FR_ flag.
 enum TFindOption : std::uint8_t {
@@ -75,9 +74,9 @@ public:
     // the dialog is open, kept as they were at the last report and when it closed. An ANSI text
     // set is its Unicode form; a wide text set stands in the box as given, and its ANSI text is
     // its exact form, or empty where the code page lacks a character.
-    WideString GetFindTextW() const { return BoxTextW(edt1, FFindTextW); }
+    WideString GetFindTextW() const;
     void SetFindTextW(const WideString& value);
-    WideString GetReplaceTextW() const { return BoxTextW(edt2, FReplaceTextW); }
+    WideString GetReplaceTextW() const;
     void SetReplaceTextW(const WideString& value);
     TFindOptions GetOptions() const { return FOptions; }
     void SetOptions(TFindOptions value) { FOptions = value; }
