@@ -7,7 +7,7 @@ using namespace CustDlgs;
 const char* const DemoUsage =
     "dlgdemo.exe --dialog find|replace|open|save|folder [--subform left|top|right|bottom|client|none]\n"
     "  [--subform-size W,H] [--anchors LTRB] [--sizing] [--min-edge L,T,R,B] [--caption TEXT] [--icon]\n"
-    "  [--old-style] [--no-enable-sizing] [--new-style] [--edit-box] [--status TEXT] [--root PATH]\n"
+    "  [--old-style] [--no-enable-sizing] [--unicode-names] [--new-style] [--edit-box] [--status TEXT] [--root PATH]\n"
     "  [--select PATH] [--reopen N] [--exit] [--log FILE]";
 
 namespace {
@@ -112,6 +112,7 @@ TDemoArgsResult ParseDemoArgs(const std::vector<AnsiString>& args)
         if (name == "--icon") { o.Icon = true; continue; }
         if (name == "--old-style") { o.OldStyle = true; continue; }
         if (name == "--no-enable-sizing") { o.EnableSizing = false; continue; }
+        if (name == "--unicode-names") { o.UnicodeNames = true; continue; }
         if (name == "--new-style") { o.NewStyle = true; continue; }
         if (name == "--edit-box") { o.EditBox = true; continue; }
         if (name == "--exit") { o.ExitAfter = true; continue; }

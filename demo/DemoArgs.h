@@ -25,6 +25,7 @@ struct TDemoOptions {
     bool Icon = false;
     bool OldStyle = false;      // open and save: the old look
     bool EnableSizing = true;   // open and save: the platform's own resizing
+    bool UnicodeNames = false;  // open and save: names the code page lacks are taken
     bool NewStyle = false;      // folder: the new browser
     bool EditBox = false;       // folder: the name edit box
     bool StatusShown = false;   // folder: the status line

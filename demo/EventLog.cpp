@@ -22,19 +22,30 @@ bool TEventLog::OpenFile(const AnsiString& path)
 
 void TEventLog::Add(const AnsiString& event, const AnsiString& details)
 {
+    Add(event, AnsiToWide(details));
+}
+
+void TEventLog::Add(const AnsiString& event, const WideString& details)
+{
     LARGE_INTEGER now;
     QueryPerformanceCounter(&now);
     const long long ms = (now.QuadPart - FStart.QuadPart) * 1000 / FFrequency.QuadPart;
-    AnsiString line = Format("%lld ", ms) + event;
+    WideString line = AnsiToWide(Format("%lld ", ms) + event);
     if (!details.empty())
-        line += " " + details;
+        line += L" " + details;
+    Write(line);
+}
+
+void TEventLog::Write(const WideString& line)
+{
     if (FFile != nullptr) {
-        std::fputs(line.c_str(), FFile);
+        std::fputs(WideToAnsi(line, nullptr, CP_UTF8).c_str(), FFile);
         std::fputc('\n', FFile);
         std::fflush(FFile);
     }
+    // The list is an ANSI control: a character the code page lacks shows as the default one.
     if (OnLine)
-        OnLine(line);
+        OnLine(WideToAnsi(line));
 }
 
 void TEventLog::AddWindow(const AnsiString& event, HWND window, const AnsiString& details)

@@ -1,6 +1,7 @@
 // The gallery's event log: every event of the dialog components, one line each, in the
 // gallery's list and (with --log) in a file flushed line by line, so a test reading it from
-// outside sees each event as soon as it happened.
+// outside sees each event as soon as it happened. The file is UTF-8, so names the code page
+// lacks are written whole.
 #pragma once
 
 #include "framework/SysUtils.h"
@@ -21,6 +22,8 @@ public:
 
     // Writes "<ms since start> <event> <details>".
     void Add(const AnsiString& event, const AnsiString& details = AnsiString());
+    // The same with details in Unicode (names the code page may lack).
+    void Add(const AnsiString& event, const WideString& details);
     // The same with a window's screen rectangle as "L T W H" after the details.
     void AddWindow(const AnsiString& event, HWND window, const AnsiString& details = AnsiString());
 
@@ -28,6 +31,8 @@ public:
     std::function<void(const AnsiString& line)> OnLine;
 
 private:
+    void Write(const WideString& line);
+
     LARGE_INTEGER FStart;
     LARGE_INTEGER FFrequency;
     std::FILE* FFile = nullptr;

@@ -57,7 +57,7 @@ TGalleryForm::TGalleryForm(TComponent* owner) : TForm(owner)
     SetBorderIcons(biSystemMenu | biMinimize);
     SetBounds(0, 0, GetWidth(), GetHeight());
     SetClientWidth(680);
-    SetClientHeight(470);
+    SetClientHeight(494);
     GetFont()->SetName(WindowFontName);
     GetFont()->SetHeight(WindowFontHeight);
     GetFont()->SetCharset(SHIFTJIS_CHARSET);
@@ -132,6 +132,8 @@ void TGalleryForm::CreateControls()
     OldStyle = PlaceControl<TCheckBox>(this, 20, y, 300, 20, "旧スタイル (ofOldStyleDialog)");
     y += RowHeight;
     EnableSizing = PlaceControl<TCheckBox>(this, 20, y, 300, 20, "標準のサイズ変更 (ofEnableSizing)");
+    y += RowHeight;
+    UnicodeNames = PlaceControl<TCheckBox>(this, 20, y, 300, 20, "コードページにない名前も受け取る (UnicodeNames)");
     y += RowHeight + 8;
 
     PlaceControl<TLabel>(this, 8, y, 312, 16, "フォルダの選択");
@@ -160,7 +162,7 @@ void TGalleryForm::CreateControls()
     Sample->SetText(SampleText);
     Sample->SetParent(this);
     PlaceControl<TLabel>(this, 340, 146, 330, 16, "イベントログ");
-    EventList = PlaceControl<TListBox>(this, 340, 164, 330, 296);
+    EventList = PlaceControl<TListBox>(this, 340, 164, 330, 320);
 }
 
 void TGalleryForm::ShowOptions(const TDemoOptions& o)
@@ -176,6 +178,7 @@ void TGalleryForm::ShowOptions(const TDemoOptions& o)
     IconShown->SetChecked(o.Icon);
     OldStyle->SetChecked(o.OldStyle);
     EnableSizing->SetChecked(o.EnableSizing);
+    UnicodeNames->SetChecked(o.UnicodeNames);
     NewStyle->SetChecked(o.NewStyle);
     StatusShown->SetChecked(o.StatusShown);
     EditBox->SetChecked(o.EditBox);
@@ -201,6 +204,7 @@ TDemoOptions TGalleryForm::ReadOptions() const
     o.Icon = IconShown->GetChecked();
     o.OldStyle = OldStyle->GetChecked();
     o.EnableSizing = EnableSizing->GetChecked();
+    o.UnicodeNames = UnicodeNames->GetChecked();
     o.NewStyle = NewStyle->GetChecked();
     o.StatusShown = StatusShown->GetChecked();
     o.EditBox = EditBox->GetChecked();
@@ -272,6 +276,7 @@ void TGalleryForm::RunFolderDialog(const TDemoOptions& o)
         FFolderDialog->OnFolderChange = [this](TObject*) {
             const AnsiString path = FFolderDialog->GetSelectFolder();
             FLog->Add("folderchange", path);
+            FLog->Add("folderchangew", FFolderDialog->GetSelectFolderW());
             FFolderFacts->ShowFolder(path);
         };
         FFolderDialog->OnCanClose = [this](TObject*, bool&) { FLog->Add("canclose", FFolderDialog->GetSelectFolder()); };
@@ -301,6 +306,11 @@ void TGalleryForm::RunFolderDialog(const TDemoOptions& o)
         FFolderDialog->SetSelectFolder(o.Select);
 
     const bool chosen = FFolderDialog->Execute();
+    if (chosen) {
+        // The exact names beside the ANSI ones, which are empty where the code page lacks a character.
+        FLog->Add("folderw", FFolderDialog->GetSelectFolderW());
+        FLog->Add("displaynamew", FFolderDialog->GetDisplayNameW());
+    }
     FLog->Add("result", chosen ? "1 " + FFolderDialog->GetSelectFolder() : AnsiString("0"));
     DialogClosed();
 }
@@ -318,12 +328,14 @@ void TGalleryForm::RunFindDialog(TDialog*& dialog, TMatchCountForm*& matches, co
         d->OnFind = [this, d, m](TObject*) {
             const TFindOptions options = d->GetOptions();
             FLog->Add("find", d->GetFindText() + " " + FindOptionsText(options));
+            FLog->Add("findw", d->GetFindTextW());
             m->ShowMatches(d->GetFindText(), CountMatches(Sample->GetText(), d->GetFindText(),
                                                           HasFindOption(options, frMatchCase),
                                                           HasFindOption(options, frWholeWord)));
         };
         d->OnReplace = [this, d](TObject*) {
             FLog->Add("replace", d->GetFindText() + " " + d->GetReplaceText() + " " + FindOptionsText(d->GetOptions()));
+            FLog->Add("replacew", d->GetFindTextW() + L" " + d->GetReplaceTextW());
         };
         d->OnClose = [this, d](TObject*) {
             FLog->AddWindow("close", d->GetHandle());
@@ -383,6 +395,7 @@ void TGalleryForm::RunFileDialog(TDemoDialogKind kind, const TDemoOptions& o)
     else
         options.Exclude(ofEnableSizing);
     dialog->SetOptions(options);
+    dialog->SetUnicodeNames(o.UnicodeNames);
     // --select names a folder to start in, or a file to start with.
     if (!o.Select.empty()) {
         DWORD attributes = GetFileAttributesA(o.Select.c_str());
@@ -396,6 +409,12 @@ void TGalleryForm::RunFileDialog(TDemoDialogKind kind, const TDemoOptions& o)
     facts->ShowFile(dialog->GetFileName());
 
     const bool chosen = dialog->Execute();
+    if (chosen) {
+        // The exact names beside the ANSI ones, which are empty where the code page lacks a character.
+        FLog->Add("namew", dialog->GetFileNameW());
+        for (const WideString& name : dialog->GetFilesW())
+            FLog->Add("filew", name);
+    }
     FLog->Add("result", chosen ? "1 " + dialog->GetFileName() : AnsiString("0"));
     DialogClosed();
 }

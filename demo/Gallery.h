@@ -37,6 +37,7 @@ public:
     TCheckBox* IconShown;
     TCheckBox* OldStyle;
     TCheckBox* EnableSizing;
+    TCheckBox* UnicodeNames;
     TCheckBox* NewStyle;
     TCheckBox* StatusShown;
     TCheckBox* EditBox;

@@ -7,6 +7,7 @@
 #include "framework/WndThunk.h"
 
 #include <objbase.h>
+#include <shellapi.h>
 #include <shlwapi.h>
 
 #include <cstring>
@@ -40,6 +41,15 @@ BOOL TShellApi::GetPathFromIDList(LPCITEMIDLIST list, char* path)
 BOOL TShellApi::GetPathFromIDListW(LPCITEMIDLIST list, wchar_t* path)
 {
     return SHGetPathFromIDListW(list, path);
+}
+
+BOOL TShellApi::GetDisplayNameW(LPCITEMIDLIST list, wchar_t* name)
+{
+    SHFILEINFOW info = {};
+    if (SHGetFileInfoW(reinterpret_cast<LPCWSTR>(list), 0, &info, sizeof(info), SHGFI_PIDL | SHGFI_DISPLAYNAME) == 0)
+        return FALSE;
+    lstrcpynW(name, info.szDisplayName, MAX_PATH);
+    return TRUE;
 }
 
 LPITEMIDLIST TShellApi::BrowseForFolder(BROWSEINFOA* info)
@@ -291,6 +301,15 @@ WideString TSelectFolderDialog::spItemIDList::GetWideString() const
     return WideString(path);
 }
 
+WideString TSelectFolderDialog::spItemIDList::GetDisplayNameW() const
+{
+    wchar_t name[MAX_PATH] = {};
+    if (FList == nullptr || ShellApi().GetDisplayNameW(FList, name) != TRUE)
+        return WideString();
+    name[MAX_PATH - 1] = L'\0';
+    return WideString(name);
+}
+
 bool TSelectFolderDialog::spItemIDList::HasInexactPath() const
 {
     const WideString path = GetWideString();
@@ -419,6 +438,7 @@ bool TSelectFolderDialog::DoExecute()
     FSelection.Set(chosen);
     displayName[MAX_PATH - 1] = '\0';
     FDisplayName = FSelection.HasInexactPath() ? AnsiString() : AnsiString(displayName);
+    FDisplayNameW = FSelection.GetDisplayNameW();
     FImageIndex = info.iImage;
     return true;
 }
@@ -468,6 +488,11 @@ int CALLBACK TSelectFolderDialog::BrowseCallBack(HWND window, UINT message, LPAR
         // A rejected name whose handler failed keeps the browser open.
         return message == BFFM_VALIDATEFAILEDA ? 1 : 0;
     }
+}
+
+WideString TSelectFolderDialog::GetDisplayNameW() const
+{
+    return FHandle != nullptr ? FSelection.GetDisplayNameW() : FDisplayNameW;
 }
 
 void TSelectFolderDialog::SetStatusText(const AnsiString& value)

@@ -32,6 +32,8 @@ public:
     virtual BOOL GetPathFromIDList(LPCITEMIDLIST list, char* path);
     // The same path in Unicode, as the file system holds it (`path` holds MAX_PATH characters).
     virtual BOOL GetPathFromIDListW(LPCITEMIDLIST list, wchar_t* path);
+    // The place's display name in Unicode (`name` holds MAX_PATH characters).
+    virtual BOOL GetDisplayNameW(LPCITEMIDLIST list, wchar_t* name);
     virtual LPITEMIDLIST BrowseForFolder(BROWSEINFOA* info);
     // The shell library's version (see GetShellVersion).
     virtual DWORD ShellVersion();
@@ -181,6 +183,8 @@ public:
         AnsiString GetString() const;
         // The folder's path as the file system holds it; empty for a place without one.
         WideString GetWideString() const;
+        // The place's display name as the shell shows it, in Unicode; empty without a list.
+        WideString GetDisplayNameW() const;
         // Whether the list names a folder whose path has no exact form in the code page.
         bool HasInexactPath() const;
         TSpecialFolder GetSpecialFolder() const;
@@ -225,6 +229,12 @@ public:
     // Of the folder chosen by the last successful run; empty when its path has no exact form in
     // the code page.
     const AnsiString& GetDisplayName() const { return FDisplayName; }
+    // The selection's path exactly as the file system holds it, whatever the code page; empty for
+    // a place without a path. Handlers read the browser's current selection.
+    WideString GetSelectFolderW() const { return FSelection.GetWideString(); }
+    // The display name in Unicode, exact for any place: while the browser is open that of its
+    // current selection, afterwards that of the folder chosen by the last successful run.
+    WideString GetDisplayNameW() const;
     int GetImageIndex() const { return FImageIndex; }
 
     // The root and the selection as lists.
@@ -272,6 +282,7 @@ private:
     AnsiString FTitle;
     AnsiString FStatusText;
     AnsiString FDisplayName;
+    WideString FDisplayNameW;
     int FImageIndex = 0;
     bool FSelectionBeingSet = false;
     WNDPROC FPrevWndProc = nullptr;

@@ -601,6 +601,12 @@ void TOpenDialog::WndProc(TMessage& message)
     TCommonDialog::WndProc(message);
     if (fileOk == TFileOk::Refused)
         message.Result = TRUE;
+    // Gone with its window (its owner went, say): closed once, and a later free has nothing to
+    // close again.
+    if (message.Msg == WM_NCDESTROY) {
+        UnbindWindow();
+        FHandle = nullptr;
+    }
     // The Explorer look reads every answer to a notification from the hook window's message
     // result (a refused name among them); the hook's own return only says it answered.
     if (message.Msg == WM_NOTIFY && FExplorer && FHandle != nullptr) {

@@ -162,6 +162,7 @@ void TFindDialog::CloseDialog()
 void TFindDialog::SetFindText(const AnsiString& value)
 {
     CopyText(FFindText, value);
+    FFindTextW = AnsiToWide(FFindText);
     if (FHandle != nullptr)
         SetDlgItemTextA(FHandle, edt1, FFindText);
 }
@@ -169,8 +170,56 @@ void TFindDialog::SetFindText(const AnsiString& value)
 void TFindDialog::SetReplaceText(const AnsiString& value)
 {
     CopyText(FReplaceText, value);
+    FReplaceTextW = AnsiToWide(FReplaceText);
     if (FHandle != nullptr)
         SetDlgItemTextA(FHandle, edt2, FReplaceText);
+}
+
+namespace {
+// Sets both forms of a text from its wide form: the ANSI one only where it is exact.
+void SetTexts(char* buffer, WideString& wide, const WideString& value)
+{
+    bool exact = false;
+    const AnsiString ansi = WideToAnsi(value, &exact);
+    CopyText(buffer, exact ? ansi : AnsiString());
+    wide = value;
+}
+}  // namespace
+
+void TFindDialog::SetFindTextW(const WideString& value)
+{
+    SetTexts(FFindText, FFindTextW, value);
+    if (FHandle != nullptr)
+        SetDlgItemTextW(FHandle, edt1, FFindTextW.c_str());
+}
+
+void TFindDialog::SetReplaceTextW(const WideString& value)
+{
+    SetTexts(FReplaceText, FReplaceTextW, value);
+    if (FHandle != nullptr)
+        SetDlgItemTextW(FHandle, edt2, FReplaceTextW.c_str());
+}
+
+WideString TFindDialog::GetFindTextW() const
+{
+    return BoxTextW(edt1, FFindTextW);
+}
+
+WideString TFindDialog::GetReplaceTextW() const
+{
+    return BoxTextW(edt2, FReplaceTextW);
+}
+
+WideString TFindDialog::BoxTextW(int id, const WideString& kept) const
+{
+    HWND box = FHandle != nullptr ? GetDlgItem(FHandle, id) : nullptr;
+    return box != nullptr ? WindowTextW(box) : kept;
+}
+
+void TFindDialog::KeepTextsW()
+{
+    FFindTextW = GetFindTextW();
+    FReplaceTextW = GetReplaceTextW();
 }
 
 int TFindDialog::GetLeft() const
@@ -243,6 +292,10 @@ void TFindDialog::WMInitDialog(TMessage& message)
 {
     // TRUE lets the platform show the dialog; set first, so a failing OnShow cannot keep it hidden.
     message.Result = TRUE;
+    // The platform put the ANSI texts in the boxes; a wide text the code page lacks goes in whole.
+    SetDlgItemTextW(FHandle, edt1, FFindTextW.c_str());
+    if (HWND replaceBox = GetDlgItem(FHandle, edt2))
+        SetWindowTextW(replaceBox, FReplaceTextW.c_str());
     PlaceDialog(FHandle);
     Application->AddModelessDialog(FHandle);
     DoShow();
@@ -259,6 +312,8 @@ void TFindDialog::WMDestroy(TMessage& message)
         HWND& Handle;
         ~Closed() { Handle = nullptr; }
     } closed{FHandle};
+    // The boxes still exist: their children go after the dialog's own destruction message.
+    KeepTextsW();
     DoClose();
 }
 
@@ -266,6 +321,7 @@ void TFindDialog::FindMessage(FINDREPLACEA& record)
 {
     // The platform wrote the texts into this dialog's buffers and the choices into the flags.
     FOptions = FlagsToFindOptions(record.Flags);
+    KeepTextsW();
     if (record.Flags & FR_FINDNEXT)
         DoFind();
     else if (record.Flags & (FR_REPLACE | FR_REPLACEALL))

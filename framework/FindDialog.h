@@ -70,6 +70,14 @@ public:
     void SetFindText(const AnsiString& value);
     AnsiString GetReplaceText() const { return FReplaceText; }
     void SetReplaceText(const AnsiString& value);
+    // The texts exactly as typed, whatever the code page: read from the boxes in Unicode while
+    // the dialog is open, kept as they were at the last report and when it closed. An ANSI text
+    // set is its Unicode form; a wide text set stands in the box as given, and its ANSI text is
+    // its exact form, or empty where the code page lacks a character.
+    WideString GetFindTextW() const;
+    void SetFindTextW(const WideString& value);
+    WideString GetReplaceTextW() const;
+    void SetReplaceTextW(const WideString& value);
     TFindOptions GetOptions() const { return FOptions; }
     void SetOptions(TFindOptions value) { FOptions = value; }
 
@@ -108,12 +116,18 @@ private:
     // The platform's report of a button press, in the record it was opened with.
     void FindMessage(FINDREPLACEA& record);
     void MoveTo(int left, int top);
+    // The text of the open dialog's box `id`, or `kept` without one.
+    WideString BoxTextW(int id, const WideString& kept) const;
+    // Keeps what the boxes hold now.
+    void KeepTextsW();
     // The hidden window that owns the dialog and receives the platform's reports.
     HWND OwnerWindow();
 
     FINDREPLACEA FFindReplace = {};
     char FFindText[TextBufferSize] = {};
     char FReplaceText[TextBufferSize] = {};
+    WideString FFindTextW;
+    WideString FReplaceTextW;
     TFindOptions FOptions = FindOptionBit(frDown);
     TPoint FPosition = {-1, -1};
     HWND FOwnerWindow = nullptr;

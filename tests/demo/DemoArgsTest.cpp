@@ -54,7 +54,9 @@ TEST(DemoArgs, GoodArgumentsSetTheirOptions)
         {"--min-edge 1,2,30,400", [](const TDemoOptions& o) {
              return o.MinEdge[0] == 1 && o.MinEdge[1] == 2 && o.MinEdge[2] == 30 && o.MinEdge[3] == 400; }},
         {"--sizing --icon --old-style --no-enable-sizing --new-style --edit-box --exit", [](const TDemoOptions& o) {
-             return o.Sizing && o.Icon && o.OldStyle && !o.EnableSizing && o.NewStyle && o.EditBox && o.ExitAfter; }},
+             return o.Sizing && o.Icon && o.OldStyle && !o.EnableSizing && o.NewStyle && o.EditBox && o.ExitAfter &&
+                    !o.UnicodeNames; }},
+        {"--unicode-names", [](const TDemoOptions& o) { return o.UnicodeNames; }},
         {"--status ok --root C:\\ --select C:\\windows", [](const TDemoOptions& o) {
              return o.StatusShown && o.Status == "ok" && o.Root == "C:\\" && o.Select == "C:\\windows"; }},
         {"--reopen 3 --log x.log --caption --dialog", [](const TDemoOptions& o) {

@@ -1,8 +1,9 @@
-// The README's usage example, built from the README itself (tests/CMakeLists.txt cuts it out)
+// The README's usage examples, built from the README itself (tests/CMakeLists.txt cuts them out)
 // and run on the real open dialog in the Explorer look (the default).
 #include "dialogs/COpenDlg.h"
 #include "framework/Forms.h"
 #include "framework/StdCtrls.h"
+#include "support/FileDialogDriver.h"
 #include "support/TempFolder.h"
 
 #include <commctrl.h>
@@ -109,6 +110,76 @@ TEST_P(ReadmeExampleTest, OpensTheChosenFileWithTheSubFormAndSizing)
     if (explorer) {
         EXPECT_EQ(folder.Path("pic.bmp"), Observed.Facts);
     }
+}
+
+AnsiString OpenedAnsi;
+WideString OpenedW;
+void OpenDocument(const AnsiString& path) { OpenedAnsi = path; }
+void OpenDocumentW(const WideString& path) { OpenedW = path; }
+
+// The form of the names example's `this`.
+class NamesExampleForm : public TForm {
+public:
+    using TForm::TForm;
+    void Run()
+    {
+#include "ReadmeUnicodeExample.inc"
+    }
+};
+
+WideString Typed;
+std::wstring Refusal;
+
+// One step a tick in each of the example's dialogs: type the name and press OK; the ANSI one's
+// refusal box is read and closed, and the dialog cancelled.
+void CALLBACK DriveNames(HWND, UINT, UINT_PTR, DWORD)
+{
+    static HWND dialog = nullptr;
+    static bool ansi = false;
+    static int step = 0;
+    if (dialog == nullptr || !IsWindow(dialog)) {
+        dialog = nullptr;
+        for (const char* title : {"ANSI", "Unicode"}) {
+            HWND found = FindWindowA(nullptr, title);
+            if (found != nullptr && IsWindowVisible(found) && GetDlgItem(found, 0x480) != nullptr) {
+                dialog = found;
+                ansi = lstrcmpA(title, "ANSI") == 0;
+                step = 0;
+            }
+        }
+        if (dialog == nullptr)
+            return;
+    }
+    if (step++ == 0) {
+        SetDlgItemTextW(dialog, 0x480, Typed.c_str());
+        FileDialogDriver::Press(dialog, IDOK);
+    } else if (ansi) {
+        const std::wstring said = FileDialogDriver::TakeMessageBox(dialog);
+        if (!said.empty())
+            Refusal = said;
+        if (!said.empty() || step > 500)
+            FileDialogDriver::Cancel(dialog);
+    }
+}
+
+TEST(ReadmeExampleTest, NamesTheCodePageLacksAreRefusedForTheAnsiCallerAndExactForTheUnicodeCaller)
+{
+    TempFolder folder;
+    Typed = folder.Path(WideString(L"\ud55c\uad6d.txt"));
+    ASSERT_TRUE(CloseHandle(CreateFileW(Typed.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW, 0, nullptr)));
+    OpenedAnsi.clear();
+    OpenedW.clear();
+    Refusal.clear();
+
+    NamesExampleForm* form = new NamesExampleForm(nullptr);
+    UINT_PTR timer = SetTimer(nullptr, 0, 20, DriveNames);
+    form->Run();
+    KillTimer(nullptr, timer);
+    FreeObject(form);
+
+    EXPECT_EQ("", OpenedAnsi);
+    EXPECT_NE(std::wstring::npos, Refusal.find(Typed)) << WideToAnsi(Refusal);
+    EXPECT_EQ(0, lstrcmpiW(Typed.c_str(), OpenedW.c_str())) << WideToAnsi(OpenedW);
 }
 
 INSTANTIATE_TEST_SUITE_P(Looks, ReadmeExampleTest, ::testing::Values(true),

@@ -418,6 +418,7 @@ TEST(SelectFolderDialogTest, CancelKeepsTheLastSuccessfulResultAndTheLastSelecti
 
 // A folder whose name the code page lacks has no path for the ANSI interface, like a virtual
 // folder: nothing names another folder, the list stays exact, and the next run opens on it again.
+// The wide accessors name it exactly, in the handlers too.
 TEST(SelectFolderDialogTest, AFolderOutsideTheCodePageHasNoPathAndKeepsItsList)
 {
     BrowserShell shell;
@@ -427,15 +428,23 @@ TEST(SelectFolderDialogTest, AFolderOutsideTheCodePageHasNoPathAndKeepsItsList)
         RecordingDialog dialog;
         dialog.GetSelectList().Set(ILCreateFromPathW(path.c_str()));
         std::vector<AnsiString> reported;
-        dialog.OnFolderChange = [&](TObject*) { reported.push_back(dialog.GetSelectFolder()); };
+        std::vector<WideString> reportedW;
+        dialog.OnFolderChange = [&](TObject*) {
+            reported.push_back(dialog.GetSelectFolder());
+            reportedW.push_back(dialog.GetSelectFolderW() + L"|" + dialog.GetDisplayNameW());
+        };
         dialog.OnShow = [&](TObject*) { Post(&dialog, IDOK); };
         for (int run = 0; run < 2; ++run) {
             ASSERT_TRUE(RunWatched(dialog));
             EXPECT_EQ(path, dialog.GetSelectList().GetWideString()) << run;
+            EXPECT_EQ(path, dialog.GetSelectFolderW());
+            EXPECT_EQ(WideString(name), dialog.GetDisplayNameW());
             EXPECT_EQ("", dialog.GetSelectFolder());
             EXPECT_EQ("", dialog.GetDisplayName());
         }
         EXPECT_EQ(std::vector<AnsiString>(reported.size()), reported);
+        ASSERT_FALSE(reportedW.empty());
+        EXPECT_EQ(std::vector<WideString>(reportedW.size(), path + L"|" + name), reportedW);
     }
 }
 

@@ -68,4 +68,24 @@ xdotool key Return
 demo_wait_event result
 check_eq "result of the typed name" "1 $DIR\\new.txt" "$(demo_events result)"
 demo_end 0
+
+# With UnicodeNames, a name the code page lacks (made here as UTF-8: Unicode under Wine) comes
+# back whole in the wide names; the ANSI name is empty, never a look-alike.
+UFILES=$SCRATCH/unicode
+mkdir -p "$UFILES"
+printf 'x\r\n' >"$UFILES/한국.txt"
+UDIR=$(winpath "$UFILES")
+T="Demo Unicode"
+demo_start --dialog open --caption "$T" --select "$UDIR" --unicode-names --exit
+demo_wait_event folderchange || fatal "the open dialog did not show its folder"
+wintool wait "$T" 10 || fatal "no window titled $T"
+click_control "$T" SysListView32 || fatal "no file list"
+xdotool key Home
+demo_wait_event selchange
+click_control "$T" Button:1
+demo_wait_event result || fatal "the open dialog did not close"
+check_eq "wide name" "$UDIR\\한국.txt" "$(demo_events namew)"
+check_eq "wide files" "$UDIR\\한국.txt" "$(demo_events filew)"
+check_eq "ANSI name empty" "1" "$(demo_events result)"
+demo_end 0
 e2e_finish

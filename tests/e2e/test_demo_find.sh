@@ -16,6 +16,7 @@ xdotool type dialog
 xdotool key Return
 demo_wait_event find
 check_eq "logged search" "dialog down,findnext" "$(demo_events find | head -n1)"
+check_eq "logged search in Unicode" "dialog" "$(demo_events findw | head -n1)"
 check_eq "sub form's count" "サンプルテキスト中に 3 件" "$(control_text "$T" 102)"
 
 # The grip drag: 100 wider, 40 higher.
@@ -56,5 +57,5 @@ demo_wait_event replace
 check_eq "logged replacement" "dialog form down,replaceall" "$(demo_events replace | head -n1)"
 window_close "$T"
 demo_end 0
-check_eq "log of the run" "show result replace close" "$(awk '$2 != "open" { printf "%s%s", sep, $2; sep = " " }' "$DEMO_LOG")"
+check_eq "log of the run" "show result replace replacew close" "$(awk '$2 != "open" { printf "%s%s", sep, $2; sep = " " }' "$DEMO_LOG")"
 e2e_finish

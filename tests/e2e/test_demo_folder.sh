@@ -39,6 +39,7 @@ wintool move "$T" 120 80
 click_control "$T" Button:1
 demo_wait_event result || fatal "OK did not close the folder dialog"
 check_eq "result" "1 $R\\beta" "$(demo_events result | head -n1)"
+check_eq "wide result" "$R\\beta beta" "$(demo_events folderw | head -n1) $(demo_events displaynamew | head -n1)"
 demo_wait_event show 2 || fatal "the folder dialog did not open again"
 wintool wait "$T" 10
 check_eq "back at its place and size" "120 80 $W1 $H1" "$(window_box "$T")"

@@ -229,3 +229,34 @@ TEST(FindDialogTest, TextsLongerThanTheBufferAreCut)
         EXPECT_EQ(std::string(room - 1, 'a'), dialog.GetFindText());
     }
 }
+
+// What the user typed comes back exactly, though the code page lacks it: while open, at each
+// report and after the dialog closed. A wide text set beforehand stands in the box whole.
+TEST(FindDialogTest, WideTextsAreWhatWasTypedWhileOpenAtEachReportAndAfter)
+{
+    const WideString typed = L"caf\u00e9 \ud55c\uad6d";
+    const WideString replacement = L"\u00a5 \ud55c";
+    auto dialogOwned = MakeObject<TReplaceDialog>(nullptr);
+    TReplaceDialog& dialog = *dialogOwned;
+    dialog.SetFindTextW(L"\ud55c\uad6d");
+    dialog.SetReplaceTextW(L"plain");
+    EXPECT_EQ("", dialog.GetFindText());  // no look-alike
+    EXPECT_EQ("plain", dialog.GetReplaceText());
+    std::vector<WideString> reported;
+    dialog.OnFind = [&](TObject*) { reported.push_back(dialog.GetFindTextW()); };
+    dialog.OnReplace = [&](TObject*) { reported.push_back(dialog.GetFindTextW() + L"|" + dialog.GetReplaceTextW()); };
+    ASSERT_TRUE(dialog.Execute());
+    HWND window = dialog.GetHandle();
+    EXPECT_EQ(L"\ud55c\uad6d", WindowTextW(GetDlgItem(window, edt1)));
+    EXPECT_EQ(L"plain", WindowTextW(GetDlgItem(window, edt2)));
+    SetDlgItemTextW(window, edt1, typed.c_str());
+    SetDlgItemTextW(window, edt2, replacement.c_str());
+    EXPECT_EQ(typed, dialog.GetFindTextW());
+    Click(window, IDOK);
+    Click(window, psh1);
+    EXPECT_EQ((std::vector<WideString>{typed, typed + L"|" + replacement}), reported);
+    Click(window, IDCANCEL);
+    EXPECT_EQ(nullptr, dialog.GetHandle());
+    EXPECT_EQ(typed, dialog.GetFindTextW());
+    EXPECT_EQ(replacement, dialog.GetReplaceTextW());
+}
