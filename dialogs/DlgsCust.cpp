@@ -524,7 +524,7 @@ void PullInside(LONG& nearEdge, LONG& farEdge, LONG roomStart, LONG roomEnd)
 }
 }  // namespace
 
-void TDialogCustomizer::KeepControlsInsideRoom(const RECT& controls)
+void TDialogCustomizer::KeepControlsInsideRoom(const RECT& controls, const std::vector<HWND>& leave)
 {
     // A client sub form has its edge spaces beyond the right and bottom edges too.
     const TSubFormPos pos = FDlgsUnit->GetSubFormPos();
@@ -537,7 +537,8 @@ void TDialogCustomizer::KeepControlsInsideRoom(const RECT& controls)
     for (int i = 0; i < list.Count(); ++i) {
         HWND control = static_cast<HWND>(list.Items(i));
         // Hidden ones stay as the platform keeps them.
-        if (!(GetWindowLongA(control, GWL_STYLE) & WS_VISIBLE))
+        if (!(GetWindowLongA(control, GWL_STYLE) & WS_VISIBLE) ||
+            std::find(leave.begin(), leave.end(), control) != leave.end())
             continue;
         const RECT now = ClientRectOfControl(control);
         RECT want = now;
@@ -715,8 +716,21 @@ void TSizingDialogCustomizer::KeepControlsOutOfRoom()
             EndDeferWindowPos(batch);
     }
     // A control the layout keeps where it was made can still reach into the room: one wider than
-    // the client area the dialog was made with (the file dialog's tool bar).
-    KeepControlsInsideRoom(controls);
+    // the client area the dialog was made with (the file dialog's tool bar). Not while the
+    // resolution changes: the controls are between two layouts then (FollowResolution ends so).
+    if (!FFollowingResolution)
+        KeepControlsInsideRoom(controls, LaidOutFromFarEdge());
+}
+
+std::vector<HWND> TSizingDialogCustomizer::LaidOutFromFarEdge() const
+{
+    std::vector<HWND> windows;
+    for (const TLayoutAnchors& a : FAnchors) {
+        if (a.Left != NotFromFarEdge || a.Top != NotFromFarEdge || a.Right != NotFromFarEdge ||
+            a.Bottom != NotFromFarEdge)
+            windows.push_back(a.Window);
+    }
+    return windows;
 }
 
 void TSizingDialogCustomizer::ScaleLayout(int m, int d, bool controlsScaled)
@@ -748,7 +762,9 @@ void TSizingDialogCustomizer::FollowResolution(TMessage& message)
     GetClientRect(FHandle, &clientBefore);
     const RECT roomBefore = SubFormRoom();
     const auto before = ControlPlaces();
+    FFollowingResolution = true;
     TDialogCustomizer::WndProc(message);
+    FFollowingResolution = false;
     if (FState < 2 || FDlgsUnit == nullptr || FDlgsUnit->GetSubForm() == nullptr)
         return;
     RECT clientAfter;
@@ -786,10 +802,11 @@ void TSizingDialogCustomizer::FollowResolution(TMessage& message)
         SetWindowPos(move.first, nullptr, r.left, r.top, RectWidth(r), RectHeight(r), SWP_NOZORDER | SWP_NOACTIVATE);
     }
     // The sub form in its room at the new size, wherever the dialog's layout took it.
-    TRect sub;
-    TDialogCustomizer::GetControlsandSubFormRect(TPoint{clientAfter.right, clientAfter.bottom}, nullptr, &sub);
+    TRect controls, sub;
+    TDialogCustomizer::GetControlsandSubFormRect(TPoint{clientAfter.right, clientAfter.bottom}, &controls, &sub);
     SetWindowPos(FDlgsUnit->GetSubForm()->GetHandle(), nullptr, sub.left, sub.top, RectWidth(sub), RectHeight(sub),
                  SWP_NOZORDER | SWP_NOACTIVATE);
+    KeepControlsInsideRoom(controls, LaidOutFromFarEdge());
     InvalidateRect(FHandle, nullptr, TRUE);
 }
 
