@@ -510,6 +510,48 @@ RECT TDialogCustomizer::DialogControlsBounds()
     return bounds;
 }
 
+namespace {
+// A control spanning [nearEdge, farEdge) that reaches past `roomEnd` moves back by as much, no
+// further than `roomStart`; what still reaches past is cut. One wholly past is left alone.
+void PullInside(LONG& nearEdge, LONG& farEdge, LONG roomStart, LONG roomEnd)
+{
+    const LONG excess = farEdge - roomEnd;
+    if (excess <= 0 || nearEdge >= roomEnd)
+        return;
+    const LONG shift = std::min<LONG>(excess, std::max<LONG>(0, nearEdge - roomStart));
+    nearEdge -= shift;
+    farEdge = std::min<LONG>(farEdge - shift, roomEnd);
+}
+}  // namespace
+
+void TDialogCustomizer::KeepControlsInsideRoom(const RECT& controls, const std::vector<HWND>& leave)
+{
+    // A client sub form has its edge spaces beyond the right and bottom edges too.
+    const TSubFormPos pos = FDlgsUnit->GetSubFormPos();
+    const bool right = pos == fpRight || pos == fpClient;
+    const bool bottom = pos == fpBottom || pos == fpClient;
+    if (FDlgsUnit->GetSubForm() == nullptr || (!right && !bottom))
+        return;
+    TList list;
+    GetDlgControlsHandle(&list);
+    for (int i = 0; i < list.Count(); ++i) {
+        HWND control = static_cast<HWND>(list.Items(i));
+        // Hidden ones stay as the platform keeps them.
+        if (!(GetWindowLongA(control, GWL_STYLE) & WS_VISIBLE) ||
+            std::find(leave.begin(), leave.end(), control) != leave.end())
+            continue;
+        const RECT now = ClientRectOfControl(control);
+        RECT want = now;
+        if (right)
+            PullInside(want.left, want.right, controls.left, controls.right);
+        if (bottom)
+            PullInside(want.top, want.bottom, controls.top, controls.bottom);
+        if (!EqualRect(&want, &now))
+            SetWindowPos(control, nullptr, want.left, want.top, RectWidth(want), RectHeight(want),
+                         SWP_NOZORDER | SWP_NOACTIVATE);
+    }
+}
+
 void TDialogCustomizer::WMDestroy(TMessage&)
 {
     ReleaseWindow();
@@ -660,19 +702,35 @@ void TSizingDialogCustomizer::KeepControlsOutOfRoom()
         if (!EqualRect(&want, &now))
             moves.emplace_back(anchors.Window, want);
     }
-    if (moves.empty())
-        return;
-    // All in one batch: the dialog repaints once.
-    HDWP batch = BeginDeferWindowPos(static_cast<int>(moves.size()));
-    for (const auto& move : moves) {
-        if (batch == nullptr)
-            return;
-        const RECT& r = move.second;
-        batch = DeferWindowPos(batch, move.first, nullptr, r.left, r.top, RectWidth(r), RectHeight(r),
-                               SWP_NOZORDER | SWP_NOACTIVATE);
+    if (!moves.empty()) {
+        // All in one batch: the dialog repaints once.
+        HDWP batch = BeginDeferWindowPos(static_cast<int>(moves.size()));
+        for (const auto& move : moves) {
+            if (batch == nullptr)
+                break;
+            const RECT& r = move.second;
+            batch = DeferWindowPos(batch, move.first, nullptr, r.left, r.top, RectWidth(r), RectHeight(r),
+                                   SWP_NOZORDER | SWP_NOACTIVATE);
+        }
+        if (batch != nullptr)
+            EndDeferWindowPos(batch);
     }
-    if (batch != nullptr)
-        EndDeferWindowPos(batch);
+    // A control the layout keeps where it was made can still reach into the room: one wider than
+    // the client area the dialog was made with (the file dialog's tool bar). Not while the
+    // resolution changes: the controls are between two layouts then (FollowResolution ends so).
+    if (!FFollowingResolution)
+        KeepControlsInsideRoom(controls, LaidOutFromFarEdge());
+}
+
+std::vector<HWND> TSizingDialogCustomizer::LaidOutFromFarEdge() const
+{
+    std::vector<HWND> windows;
+    for (const TLayoutAnchors& a : FAnchors) {
+        if (a.Left != NotFromFarEdge || a.Top != NotFromFarEdge || a.Right != NotFromFarEdge ||
+            a.Bottom != NotFromFarEdge)
+            windows.push_back(a.Window);
+    }
+    return windows;
 }
 
 void TSizingDialogCustomizer::ScaleLayout(int m, int d, bool controlsScaled)
@@ -704,7 +762,9 @@ void TSizingDialogCustomizer::FollowResolution(TMessage& message)
     GetClientRect(FHandle, &clientBefore);
     const RECT roomBefore = SubFormRoom();
     const auto before = ControlPlaces();
+    FFollowingResolution = true;
     TDialogCustomizer::WndProc(message);
+    FFollowingResolution = false;
     if (FState < 2 || FDlgsUnit == nullptr || FDlgsUnit->GetSubForm() == nullptr)
         return;
     RECT clientAfter;
@@ -742,10 +802,11 @@ void TSizingDialogCustomizer::FollowResolution(TMessage& message)
         SetWindowPos(move.first, nullptr, r.left, r.top, RectWidth(r), RectHeight(r), SWP_NOZORDER | SWP_NOACTIVATE);
     }
     // The sub form in its room at the new size, wherever the dialog's layout took it.
-    TRect sub;
-    TDialogCustomizer::GetControlsandSubFormRect(TPoint{clientAfter.right, clientAfter.bottom}, nullptr, &sub);
+    TRect controls, sub;
+    TDialogCustomizer::GetControlsandSubFormRect(TPoint{clientAfter.right, clientAfter.bottom}, &controls, &sub);
     SetWindowPos(FDlgsUnit->GetSubForm()->GetHandle(), nullptr, sub.left, sub.top, RectWidth(sub), RectHeight(sub),
                  SWP_NOZORDER | SWP_NOACTIVATE);
+    KeepControlsInsideRoom(controls, LaidOutFromFarEdge());
     InvalidateRect(FHandle, nullptr, TRUE);
 }
 
@@ -844,35 +905,7 @@ void TFixedDialogCustomizer::InitializeDialog()
     }
     TDialogCustomizer::InitializeDialog();
     FControlsRect = TRect{0, 0, FInitClientSize.x, FInitClientSize.y};
-    TrimControlsToClient();
-}
-
-void TFixedDialogCustomizer::TrimControlsToClient()
-{
-    // A client sub form has its edge spaces beyond the right and bottom edges too.
-    const TSubFormPos pos = FDlgsUnit->GetSubFormPos();
-    const bool trimRight = pos == fpRight || pos == fpClient;
-    const bool trimBottom = pos == fpBottom || pos == fpClient;
-    if (FDlgsUnit->GetSubForm() == nullptr || (!trimRight && !trimBottom))
-        return;
-    // A shown control that reaches past the controls' room (the file dialog's tool bar reaches
-    // past the client area the platform made) ends at its edge, so it cannot lie on a sub form
-    // put beyond that edge. Hidden ones stay as the platform keeps them.
-    auto list = std::make_unique<TList>();
-    GetDlgControlsHandle(list.get());
-    for (int i = 0; i < list->Count(); ++i) {
-        HWND control = static_cast<HWND>(list->Items(i));
-        if (!(GetWindowLongA(control, GWL_STYLE) & WS_VISIBLE))
-            continue;
-        RECT r;
-        GetWindowRect(control, &r);
-        MapWindowPoints(nullptr, FHandle, reinterpret_cast<POINT*>(&r), 2);
-        const LONG right = trimRight ? std::min<LONG>(r.right, FControlsRect.right) : r.right;
-        const LONG bottom = trimBottom ? std::min<LONG>(r.bottom, FControlsRect.bottom) : r.bottom;
-        if ((right != r.right || bottom != r.bottom) && right > r.left && bottom > r.top)
-            SetWindowPos(control, nullptr, 0, 0, right - r.left, bottom - r.top,
-                         SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
-    }
+    KeepControlsInsideRoom(FControlsRect);
 }
 
 void TFixedDialogCustomizer::ResizeDialog(const TPoint* size)
@@ -1000,7 +1033,7 @@ void TFixedDialogCustomizer::ChangedDialogSize(const TPoint& clientSize)
         GetDlgControlsHandle(list.get());
     }
     if (!moveSubForm && !list && FGrip == nullptr) {
-        TrimControlsToClient();
+        KeepControlsInsideRoom(FControlsRect);
         return;
     }
 
@@ -1021,7 +1054,7 @@ void TFixedDialogCustomizer::ChangedDialogSize(const TPoint& clientSize)
         RepaintMovedAreas();
     }
     // The first pass at show ends as a drag does: nothing reaches past the controls' room.
-    TrimControlsToClient();
+    KeepControlsInsideRoom(FControlsRect);
 }
 
 HDWP TFixedDialogCustomizer::DeferDialogControlsPos(HDWP batch, TList* controls, const TRect& newRect)

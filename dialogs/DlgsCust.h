@@ -101,6 +101,12 @@ protected:
     virtual void ScaleLayout(int m, int d, bool controlsScaled);
     // The rectangle around the dialog's own controls, in client coordinates.
     RECT DialogControlsBounds();
+    // A shown control of the dialog's that reaches past `controls` (their room, in client
+    // coordinates) on a side the sub form takes moves back inside it, as a drag of the grip
+    // leaves it, keeping its size (the file dialog's tool bar is wider than the client area the
+    // platform made, and sizes itself to its buttons again after any trim). Only one larger
+    // than the room is cut at its edge. The controls in `leave` are not touched.
+    void KeepControlsInsideRoom(const RECT& controls, const std::vector<HWND>& leave = {});
     // Lets the window go: the subclassing comes off, the unit records the place, the sub form
     // goes back. At the window's destruction, or when the customizer goes while still attached.
     // A derived class adds its own closing work and calls this.
@@ -168,8 +174,11 @@ protected:
     // A dialog that lays its controls out afresh from its edges puts those it keeps at the right
     // or bottom into the room made there for the sub form: those edges come back by the room
     // (a control moves, or shrinks if only its far edge followed). An edge the dialog left
-    // clear of the room (a layout by deltas) is not touched.
+    // clear of the room (a layout by deltas) is not touched. Then KeepControlsInsideRoom for
+    // the others.
     void KeepControlsOutOfRoom();
+    // The controls with an edge the dialog's own layout keeps from a far edge.
+    std::vector<HWND> LaidOutFromFarEdge() const;
     // The learnt distances too, where the platform scaled the controls.
     void ScaleLayout(int m, int d, bool controlsScaled) override;
     // The room the sub form takes at each edge of the client area (left, top, right, bottom).
@@ -181,6 +190,8 @@ protected:
     bool FAlwaysMoveSubForm = false;
     bool FAnchorsLearned = false;
     bool FLearningAnchors = false;
+    // Inside the dialog's own steps for a new resolution (FollowResolution).
+    bool FFollowingResolution = false;
     std::vector<TLayoutAnchors> FAnchors;
 };
 
@@ -218,8 +229,6 @@ public:
 
 protected:
     void WMWindowPosChanging(TMessage& message);
-    // Cuts the dialog's controls at the edge of their room on the side the sub form takes.
-    void TrimControlsToClient();
     // Frees the grip too.
     void ReleaseWindow() override;
     // The grip, and the controls' place where the platform moved them.

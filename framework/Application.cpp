@@ -169,15 +169,21 @@ void TApplication::Release(TComponent* component)
     if ((component->ComponentState() & csDestroying) || (ComponentState() & csDestroying))
         return;
     // The release message goes to the application's window: without one it would never be freed.
-    HWND window = GetHandle();
-    if (window == nullptr)
+    if (GetHandle() == nullptr)
         throw Exception(Format("Cannot release a %s: the application window could not be created",
                                component->ClassName()));
     FReleased.push_back(component);
     // Told if the component is freed some other way before the message comes.
     FreeNotification(component);
-    FReleasePosted = true;
-    PostMessageA(window, CM_RELEASE, 0, 0);
+    PostRelease();
+}
+
+void TApplication::PostRelease()
+{
+    // Marked only once it is on its way: a post the queue refused is tried again as the next
+    // event ends, or nothing released would ever be freed.
+    if (!FReleasePosted && FHandle != nullptr)
+        FReleasePosted = PostMessageA(FHandle, CM_RELEASE, 0, 0) != FALSE;
 }
 
 bool TApplication::ReleaseReady() const
@@ -187,10 +193,8 @@ bool TApplication::ReleaseReady() const
 
 void TApplication::EventEnded()
 {
-    if (!FReleasePosted && FHandle != nullptr && ReleaseReady()) {
-        FReleasePosted = true;
-        PostMessageA(FHandle, CM_RELEASE, 0, 0);
-    }
+    if (ReleaseReady())
+        PostRelease();
 }
 
 void TApplication::FreeReleased()
@@ -206,11 +210,10 @@ void TApplication::FreeReleased()
         TComponent* component = *ready;
         FReleased.erase(std::next(ready).base());
         RemoveFreeNotification(component);
-        try {
-            FreeObject(component);
-        } catch (...) {
-            HandleException(this);
-        }
+        // Counted as in an event while it ends: a loop run meanwhile (the exception box, its
+        // OnDestroy) must not free its owner, which would free it a second time under us.
+        TEventScope scope(component);
+        FreeObject(component);
     }
 }
 

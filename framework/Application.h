@@ -76,6 +76,8 @@ private:
     // Frees every component waiting for its release whose events have all ended.
     void FreeReleased();
     bool ReleaseReady() const;
+    // Posts the release message unless one is on its way.
+    void PostRelease();
     static LRESULT CALLBACK WndProc(HWND window, UINT msg, WPARAM wParam, LPARAM lParam);
 
     AnsiString FTitle;

@@ -45,7 +45,12 @@ void FreeObject(TObject* object)
 {
     if (object == nullptr)
         return;
-    object->BeforeDestruction();
+    // An end that fails still frees the object: left alive it would be half ended for good.
+    try {
+        object->BeforeDestruction();
+    } catch (...) {
+        ApplicationHandleException(object);
+    }
     delete object;
 }
 
@@ -94,7 +99,21 @@ void TComponent::BeforeDestruction()
     // Newest first, as they are freed; a component may free another meanwhile.
     for (size_t i = FComponents.size(); i > 0; --i) {
         if (i - 1 < FComponents.size())
-            FComponents[i - 1]->BeforeDestruction();
+            EndComponent(FComponents[i - 1]);
+    }
+}
+
+void TComponent::EndComponent(TComponent* component)
+{
+    if (component->FEndAsked)
+        return;
+    component->FEndAsked = true;
+    // One component failing to end must not stop its owner ending: the failure goes to the
+    // exception handler, and the owner goes on with the rest of its end.
+    try {
+        component->BeforeDestruction();
+    } catch (...) {
+        ApplicationHandleException(component);
     }
 }
 
@@ -138,11 +157,7 @@ void TComponent::DestroyComponents()
         }
         // Inside a destructor nothing may escape: a failing end goes to the exception handler,
         // and the child is freed all the same.
-        try {
-            child->BeforeDestruction();
-        } catch (...) {
-            ApplicationHandleException(child);
-        }
+        EndComponent(child);
         delete child;
     }
 }

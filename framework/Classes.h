@@ -36,7 +36,8 @@ public:
 
 // Frees `object` (null allowed): BeforeDestruction, then the destructor. Components, controls
 // and forms are freed this way only (or by their owner, which does the same); their
-// destructors are not public.
+// destructors are not public. An exception from BeforeDestruction goes to the exception hook
+// and the object is freed all the same.
 void FreeObject(TObject* object);
 
 // Owns one framework object and frees it with FreeObject.
@@ -135,6 +136,9 @@ private:
     void MarkDestroying();
     void RemoveNotification(TComponent* component);
     void DestroyComponents();
+    // Runs the BeforeDestruction of an owned component, once for the owner's whole end; an
+    // exception from it goes to the exception hook.
+    void EndComponent(TComponent* component);
 
     TComponent* FOwner = nullptr;
     AnsiString FName;
@@ -143,6 +147,8 @@ private:
     std::vector<TComponent*> FComponents;
     std::vector<TComponent*> FFreeNotifies;
     bool FNotifiedFree = false;
+    // The owner has asked this component to end (see EndComponent).
+    bool FEndAsked = false;
 };
 
 // Marks an event of `component` as running while it lives on the stack. Every place where the

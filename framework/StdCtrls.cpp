@@ -65,9 +65,15 @@ void TLabel::AdjustSize()
     const SIZE size = TextSize();
     if (!FAutoSize) {
         // Scaled: a font runs a little wider or narrower than its design size times the scale,
-        // so the box grows where the text would be cut.
-        if (size.cx > GetWidth())
-            SetBounds(GetLeft(), GetTop(), size.cx, GetHeight());
+        // so the box grows where the text would be cut, and no further than that.
+        const int box = FBoxWidth >= 0 ? FBoxWidth : GetWidth();
+        const int width = std::max<int>(size.cx, box);
+        if (width != GetWidth()) {
+            FWidening = true;
+            SetBounds(GetLeft(), GetTop(), width, GetHeight());
+            FWidening = false;
+        }
+        FBoxWidth = width > box ? box : -1;
         return;
     }
     int width = std::max<int>(size.cx, FMinSize.cx);
@@ -76,10 +82,21 @@ void TLabel::AdjustSize()
         SetBounds(GetLeft(), GetTop(), width, height);
 }
 
+void TLabel::SetBounds(int left, int top, int width, int height)
+{
+    if (!FWidening)
+        FBoxWidth = -1;
+    TWinControl::SetBounds(left, top, width, height);
+}
+
 void TLabel::ChangeScale(int m, int d)
 {
     FMinSize = SIZE{ScalePixels(FMinSize.cx, m, d), ScalePixels(FMinSize.cy, m, d)};
+    // The own box is scaled, not the width the last resolution's font needed.
+    const int box = FBoxWidth;
     TWinControl::ChangeScale(m, d);
+    if (box >= 0)
+        SetBounds(GetLeft(), GetTop(), ScalePixels(box, m, d), GetHeight());
     AdjustSize();
 }
 

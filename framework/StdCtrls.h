@@ -20,13 +20,16 @@ public:
     void SetAutoSize(bool value);
 
     void SetText(const AnsiString& value) override;
+    // The box given here is the label's own; widening for a scaled font starts from it again.
+    void SetBounds(int left, int top, int width, int height) override;
 
 protected:
     void CreateParams(TCreateParams& params) override;
     void FontChanged() override;
     void ColorChanged() override;
     // A scaled one-line label grows to its text wherever its font runs wider than its box
-    // (fonts do not scale exactly), so its text stays whole at every resolution.
+    // (fonts do not scale exactly), so its text stays whole at every resolution; at a scale
+    // where the text fits, it has its own box again.
     void ChangeScale(int m, int d) override;
 
 private:
@@ -37,6 +40,9 @@ private:
     bool FWordWrap = false;
     bool FAutoSize = false;
     SIZE FMinSize = {0, 0};
+    // The label's own width while it is widened to a scaled text, else -1.
+    int FBoxWidth = -1;
+    bool FWidening = false;
 };
 
 enum TComboBoxStyle { csDropDown, csSimple, csDropDownList };

@@ -241,9 +241,8 @@ TEST(ScaledSubFormTest, FindDialogFollowsItsResolution)
 TEST(ScaledSubFormTest, OpenDialogFollowsItsResolution)
 {
     TempFolder folder;
-    // The look the library lays out itself, and the resizable one that lays out its own controls
-    // (at the right its tool bar reaches into the room as it shows, a matter of its own).
-    const std::pair<bool, TSubFormPos> runs[] = {{false, fpLeft}, {true, fpTop}, {true, fpBottom}};
+    // The look the library lays out itself, and the resizable one that lays out its own controls.
+    const std::pair<bool, TSubFormPos> runs[] = {{false, fpLeft}, {true, fpTop}, {true, fpRight}, {true, fpBottom}};
     for (const auto& [sizing, pos] : runs) {
         SCOPED_TRACE(testing::Message() << sizing << " " << pos);
         SampleSubForm sub;

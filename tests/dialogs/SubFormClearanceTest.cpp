@@ -126,6 +126,11 @@ void RunModal(TDialog& dialog, TForm* sub, TSubFormPos pos)
                         },
                         [&](HWND window) {
                             ExpectClear(window, sub, pos, dialog.GetCustomizer()->GetDlgsUnit(), "grown");
+                            // The platform opens the next file dialog of the process at the last
+                            // one's size: back to the size it first had, each opening is a first.
+                            const TPoint first = dialog.GetCustomizer()->GetInitDialogSize();
+                            SetWindowPos(window, nullptr, 0, 0, first.x, first.y,
+                                         SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
                             FileDialogDriver::Cancel(window);
                         }});
     EXPECT_FALSE(driver.Stalled);

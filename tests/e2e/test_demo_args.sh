@@ -28,6 +28,7 @@ runs=(
   "find TMatchCountForm right 150,50 --sizing"
   "replace TMatchCountForm top 300,44"
   "open TFileFactsForm bottom 260,90"
+  "open TFileFactsForm right 280,241 --sizing --min-edge 10,10,10,60"
   "save TFileFactsForm left 170,60 --old-style --sizing"
   "folder TFolderFactsForm right 160,70 --new-style"
   "folder TFolderFactsForm bottom 240,66 --sizing"

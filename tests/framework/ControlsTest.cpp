@@ -7,6 +7,8 @@
 #include <gtest/gtest.h>
 #include <commctrl.h>
 
+#include <algorithm>
+#include <functional>
 #include <set>
 #include <string>
 #include <vector>
@@ -65,14 +67,16 @@ TEST(ComponentTest, RemovedFreeNotificationIsNotSent)
     EXPECT_EQ(std::vector<std::string>{"free watched"}, log);
 }
 
+// A component whose end fails, every time it is asked.
+struct Failing : TComponent {
+    Failing(TComponent* owner, bool* freed) : TComponent(owner), Freed(freed) {}
+    void BeforeDestruction() override { throw Exception("end failed"); }
+    ~Failing() override { *Freed = true; }
+    bool* Freed;
+};
+
 TEST(ComponentTest, AFailingEndInsideTheOwnersDestructorReachesTheApplicationAndTheChildIsFreed)
 {
-    struct Failing : TComponent {
-        Failing(TComponent* owner, bool* freed) : TComponent(owner), Freed(freed) {}
-        void BeforeDestruction() override { throw Exception("end failed"); }
-        ~Failing() override { *Freed = true; }
-        bool* Freed;
-    };
     std::vector<std::string> shown;
     Application->OnException = [&](TObject*, const AnsiString& message) { shown.push_back(message); };
     bool freed = false;
@@ -129,6 +133,39 @@ TEST(FormTest, ReleaseWaitsForTheFormsEventsAndIsLeftToWhoeverDestroysIt)
     doomed->OnDestroy = [doomed](TObject*) { doomed->Release(); };
     FreeObject(doomed);
     Application->ProcessMessages();
+
+    // A released component whose end runs a loop in which its owner is released: the owner
+    // waits for that end, which would otherwise free the component a second time.
+    struct LoopingEnd : TComponent {
+        using TComponent::TComponent;
+        std::function<void()> OnEnd;
+        void BeforeDestruction() override
+        {
+            std::function<void()> onEnd;
+            onEnd.swap(OnEnd);
+            if (onEnd)
+                onEnd();
+            TComponent::BeforeDestruction();
+        }
+    };
+    log.clear();
+    auto* owner = new Watcher(nullptr, log, "owner");
+    auto* part = new LoopingEnd(owner);
+    auto ownerFreed = [&] { return std::find(log.begin(), log.end(), "free owner") != log.end(); };
+    bool ownerFreedDuringTheEnd = true;
+    part->OnEnd = [&] {
+        Application->Release(owner);
+        Application->ProcessMessages();
+        ownerFreedDuringTheEnd = ownerFreed();
+    };
+    Application->Release(part);
+    const DWORD released = GetTickCount();
+    while (!ownerFreed() && GetTickCount() - released < 30000) {
+        MsgWaitForMultipleObjects(0, nullptr, FALSE, 10, QS_ALLINPUT);
+        Application->ProcessMessages();
+    }
+    EXPECT_FALSE(ownerFreedDuringTheEnd);
+    EXPECT_TRUE(ownerFreed());
 }
 
 TEST(FormTest, OnDestroyRunsWhileTheDerivedFormIsWhole)
@@ -146,25 +183,44 @@ TEST(FormTest, OnDestroyRunsWhileTheDerivedFormIsWhole)
         }
         ~Derived() override { *Gone = true; }
     };
-    enum How { byFreeObject, byOwner, byApplication };
-    for (How how : {byFreeObject, byOwner, byApplication}) {
-        SCOPED_TRACE(how);
-        std::vector<std::string> seen;
-        bool gone = false;
-        auto* owner = new TComponent(nullptr);
-        TComponent* formOwner = how == byOwner ? owner : how == byApplication ? Application : nullptr;
-        auto* form = new Derived(formOwner, &gone, seen);
-        form->HandleNeeded();
-        if (how == byFreeObject)
-            FreeObject(form);
-        else if (how == byOwner)
-            FreeObject(owner);
-        else
-            Application->DestroyForms();
-        if (how != byOwner)
-            FreeObject(owner);
-        EXPECT_TRUE(gone);
-        EXPECT_EQ(std::vector<std::string>{"settings of a derived form 3"}, seen);  // once, while whole
+    enum How { byFreeObject, byOwner, byApplication, byRelease };
+    // Also with a component of the form's whose end fails: the handler is told, and the form
+    // still ends whole and is freed.
+    for (bool failing : {false, true}) {
+        for (How how : {byFreeObject, byOwner, byApplication, byRelease}) {
+            SCOPED_TRACE(testing::Message() << how << (failing ? " with a failing component" : ""));
+            std::vector<std::string> seen, shown;
+            Application->OnException = [&](TObject*, const AnsiString& message) { shown.push_back(message); };
+            bool gone = false, componentFreed = false;
+            auto* owner = new TComponent(nullptr);
+            TComponent* formOwner = how == byOwner ? owner : how == byApplication ? Application : nullptr;
+            auto* form = new Derived(formOwner, &gone, seen);
+            form->HandleNeeded();
+            HWND window = form->GetHandle();
+            if (failing)
+                new Failing(form, &componentFreed);
+            if (how == byFreeObject)
+                FreeObject(form);
+            else if (how == byOwner)
+                FreeObject(owner);
+            else if (how == byApplication)
+                Application->DestroyForms();
+            else
+                form->Release();
+            const DWORD start = GetTickCount();
+            while (!gone && GetTickCount() - start < 30000) {
+                MsgWaitForMultipleObjects(0, nullptr, FALSE, 10, QS_ALLINPUT);
+                Application->ProcessMessages();
+            }
+            if (how != byOwner)
+                FreeObject(owner);
+            Application->OnException = nullptr;
+            EXPECT_TRUE(gone);
+            EXPECT_FALSE(IsWindow(window));
+            EXPECT_EQ(std::vector<std::string>{"settings of a derived form 3"}, seen);  // once, while whole
+            EXPECT_EQ(failing, componentFreed);
+            EXPECT_EQ(failing ? std::vector<std::string>{"end failed"} : std::vector<std::string>{}, shown);
+        }
     }
 }
 

@@ -125,6 +125,13 @@ TEST(ScalingTest, FontsInPixelsAreScaledFontsInPointsFollowTheScreenOnce)
 TEST(ScalingTest, MovingToAMonitorOfAnotherResolutionRescalesAndTakesTheSuggestedPlace)
 {
     SampleForm sample(true);
+    // A label whose text runs wider than its box: widened for its font at the larger
+    // resolution, it has the box it had here again when it comes back.
+    auto* wide = new TLabel(sample.Form.get());
+    wide->SetBounds(8, 84, 40, 12);
+    wide->SetText("a label whose text is longer than its box");
+    wide->SetParent(sample.Form.get());
+    const int wideWidth = wide->GetWidth();
     const int before = ScreenPixelsPerInch();
     const int after = 2 * before;
     // Where the platform would put it: the same place, the client area twice as large.
@@ -148,6 +155,7 @@ TEST(ScalingTest, MovingToAMonitorOfAnotherResolutionRescalesAndTakesTheSuggeste
     EXPECT_EQ(Scaled(100), sample.Form->GetClientHeight());
     EXPECT_EQ(Scaled(-12), sample.Form->GetFont()->GetHeight());
     EXPECT_EQ(Scaled(10), static_cast<int>(SendMessageA(sample.Bar->GetHandle(), TBM_GETTHUMBLENGTH, 0, 0)));
+    EXPECT_EQ(wideWidth, wide->GetWidth());
 
     // A form that opted out keeps its sizes.
     SampleForm fixed(false);
