@@ -10,6 +10,7 @@
 #include <shobjidl.h>
 
 #include <algorithm>
+#include <cstddef>
 #include <cstring>
 
 bool NewStyleControls = LOBYTE(LOWORD(GetVersion())) > 3;
@@ -176,7 +177,7 @@ BOOL TOpenDialog::DoExecute(TFileDialogFunc function)
 
     OPENFILENAMEA ofn = {};
     // The size before the places bar: the Explorer look then has a plain edit for the name.
-    ofn.lStructSize = OPENFILENAME_SIZE_VERSION_400A;
+    ofn.lStructSize = static_cast<DWORD>(offsetof(OPENFILENAMEA, lpTemplateName) + sizeof(ofn.lpTemplateName));
     const HWND active = GetActiveWindow();
     ofn.hwndOwner = active != nullptr ? active : Application->GetHandle();
     ofn.lpstrFilter = FFilter.empty() ? nullptr : filter.c_str();
