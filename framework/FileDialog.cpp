@@ -278,6 +278,12 @@ bool TOpenDialog::GrowNames(size_t size)
     return true;
 }
 
+void TOpenDialog::CancelDialog(HWND dialog)
+{
+    if (!FShowingRefusal)
+        TCommonDialog::CancelDialog(dialog);
+}
+
 void TOpenDialog::UnbindWindow()
 {
     TCommonDialog::UnbindWindow();
@@ -476,10 +482,18 @@ TOpenDialog::TFileOk TOpenDialog::CheckChosenNames()
         const WideString text = (path.empty() ? AnsiToWide(FFiles[i]) : path) +
                                 AnsiToWide("\nこのファイル名には、このプログラムで扱えない文字が含まれています。\n"
                                            "別の名前を指定してください。");
-        // The box's loop may free the component (directly, or with its owner): its run says so.
+        // The box's loop may free the component (directly, or with its owner): its run says so,
+        // and the dialog, left open by the refusal, is cancelled now.
         TModalRun* run = FRun;
+        FShowingRefusal = true;
         MessageBoxW(dialog, text.c_str(), WindowTextW(dialog).c_str(), MB_OK | MB_ICONWARNING);
-        return run == nullptr || run->Component == nullptr ? TFileOk::Gone : TFileOk::Refused;
+        if (run == nullptr || run->Component == nullptr) {
+            PostMessageA(dialog, WM_COMMAND, MAKEWPARAM(IDCANCEL, BN_CLICKED),
+                         reinterpret_cast<LPARAM>(GetDlgItem(dialog, IDCANCEL)));
+            return TFileOk::Gone;
+        }
+        FShowingRefusal = false;
+        return TFileOk::Refused;
     }
     return TFileOk::Accepted;
 }

@@ -163,6 +163,9 @@ protected:
     HWND DialogWindow() const override { return FExplorer ? ::GetParent(FHandle) : FHandle; }
     // The record handed to the platform is not used again once the window is unbound.
     void UnbindWindow() override;
+    // While the refusal box is up the dialog is inside its own handling of OK, which a cancel
+    // would pull the ground from under: it is cancelled once the box is closed.
+    void CancelDialog(HWND dialog) override;
 
 private:
     // Raises Exception for a path-like property the platform's dialog cannot take.
@@ -197,6 +200,8 @@ private:
     std::vector<WideString> FFilesW;
     WideString FInitialDirW;
     bool FUnicodeNames = false;
+    // The refusal box is up.
+    bool FShowingRefusal = false;
     // The Unicode names of the last names the user confirmed.
     std::vector<WideString> FChosenW;
     AnsiString FFilter;

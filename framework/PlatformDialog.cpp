@@ -76,6 +76,11 @@ void TPlatformDialog::CloseOpenDialog()
     // Unbound first, so the cancel and the window's end reach nothing of this component.
     UnbindWindow();
     FHandle = nullptr;
+    CancelDialog(dialog);
+}
+
+void TPlatformDialog::CancelDialog(HWND dialog)
+{
     SendMessageA(dialog, WM_COMMAND, MAKEWPARAM(IDCANCEL, BN_CLICKED),
                  reinterpret_cast<LPARAM>(GetDlgItem(dialog, IDCANCEL)));
 }

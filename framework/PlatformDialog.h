@@ -81,6 +81,8 @@ protected:
     // application's handler), the window is unbound, Handle becomes 0, and the dialog is
     // cancelled as its Cancel button does, reaching nothing of the component.
     virtual void CloseOpenDialog();
+    // Cancels the dialog `dialog` as its Cancel button does (the last step of CloseOpenDialog).
+    virtual void CancelDialog(HWND dialog);
 
     // Centres `window` horizontally and puts it a third of the way down the work area of the
     // monitor the program's main form is on (the primary monitor without a main form).

@@ -586,3 +586,47 @@ TEST(FileDialogTest, ANameTheCodePageLacksIsRefusedNeverTurnedIntoAnother)
         }
     }
 }
+
+// The refusal box runs a message loop: a dialog freed there (directly, or with its owner) is
+// cancelled, and nothing of it is touched once the box closes (freed memory is poisoned).
+TEST(FileDialogTest, ADialogFreedWhileItsRefusalIsShownEndsWithoutTouchingIt)
+{
+    TempFolder folder;
+    WriteBytes(folder.Path(WideString(L"caf\u00e9.txt")), "x");
+    // What the driver runs: the component until it is freed, nothing of it afterwards.
+    struct Runner {
+        TOpenDialog* Dialog;
+        bool Freed = false;
+        HWND GetHandle() const { return Freed ? nullptr : Dialog->GetHandle(); }
+        bool Execute() { return Dialog->Execute(); }
+    };
+    for (bool withOwner : {false, true}) {
+        for (bool old : {false, true}) {
+            SCOPED_TRACE(std::string(withOwner ? "owner freed" : "freed") + (old ? ", old look" : ""));
+            auto* owner = new TComponent(nullptr);
+            Runner runner{new TOpenDialog(owner)};
+            TOpenOptions options = runner.Dialog->GetOptions();
+            if (old)
+                options.Include(ofOldStyleDialog);
+            runner.Dialog->SetOptions(options);
+            runner.Dialog->SetInitialDir(folder.Path(""));
+            bool boxShown = false;
+            FileDialogDriver driver;
+            const bool result = driver.Run(
+                runner, {[](HWND window) { SetDlgItemTextW(window, edt1, L"caf\u00e9.txt"); },
+                         [](HWND window) { FileDialogDriver::Press(window, IDOK); },
+                         [&](HWND window) {
+                             // The box is up: the dialog goes under it, then the box closes.
+                             HWND box = GetLastActivePopup(window);
+                             boxShown = box != window;
+                             runner.Freed = true;
+                             FreeObject(withOwner ? owner : static_cast<TComponent*>(runner.Dialog));
+                             PostMessageW(box, WM_COMMAND, IDOK, 0);
+                         }});
+            EXPECT_TRUE(boxShown);
+            EXPECT_FALSE(result);
+            if (!withOwner)
+                FreeObject(owner);
+        }
+    }
+}
