@@ -38,12 +38,10 @@ HWND DialogWindow(HWND hookWindow)
     return hookWindow;
 }
 
-// Asks an open Explorer-look file dialog for a path (CDM_GETFILEPATH or CDM_GETFOLDERPATH).
-AnsiString FileDialogPath(HWND hookWindow, UINT request)
+// `text` in the code page where it has an exact form there, else empty.
+AnsiString ExactAnsi(const WideString& text)
 {
-    char path[MAX_PATH] = "";
-    LRESULT length = SendMessageA(DialogWindow(hookWindow), request, MAX_PATH, reinterpret_cast<LPARAM>(path));
-    return length > 0 ? AnsiString(path) : AnsiString();
+    return HasExactAnsiForm(text) ? WideToAnsi(text) : AnsiString();
 }
 }  // namespace
 
@@ -367,14 +365,25 @@ TCOpenDialog* TGalleryForm::FileDialog(TDemoDialogKind kind)
     TFileFactsForm* f = facts;
     d->OnShow = [this, d](TObject*) { FLog->AddWindow("show", DialogWindow(d->GetHandle())); };
     d->SetOnShowWindow([this, d](TObject*) { FLog->AddWindow("showwindow", DialogWindow(d->GetHandle())); });
-    d->OnFolderChange = [this, d](TObject*) { FLog->Add("folderchange", FileDialogPath(d->GetHandle(), CDM_GETFOLDERPATH)); };
+    d->OnFolderChange = [this, d](TObject*) {
+        const WideString folder = d->GetFolderPathW();
+        FLog->Add("folderchange", ExactAnsi(folder));
+        FLog->Add("folderchangew", folder);
+    };
+    // The selection's path in Unicode; its ANSI form only where the code page holds it exactly
+    // (the dialog's own ANSI answer would name a look-alike, another file).
     d->OnSelectionChange = [this, d, f](TObject*) {
-        AnsiString path = FileDialogPath(d->GetHandle(), CDM_GETFILEPATH);
-        FLog->Add("selchange", path);
+        const WideString path = d->GetFilePathW();
+        FLog->Add("selchange", ExactAnsi(path));
+        FLog->Add("selchangew", path);
         f->ShowFile(path);
     };
     d->OnTypeChange = [this, d](TObject*) { FLog->Add("typechange", IntToStr(d->GetFilterIndex())); };
-    d->OnCanClose = [this, d](TObject*, bool&) { FLog->Add("canclose", FileDialogPath(d->GetHandle(), CDM_GETFILEPATH)); };
+    d->OnCanClose = [this, d](TObject*, bool&) {
+        const WideString path = d->GetFilePathW();
+        FLog->Add("canclose", ExactAnsi(path));
+        FLog->Add("canclosew", path);
+    };
     d->OnClose = [this, d](TObject*) { FLog->AddWindow("close", DialogWindow(d->GetHandle())); };
     return dialog;
 }
@@ -406,7 +415,7 @@ void TGalleryForm::RunFileDialog(TDemoDialogKind kind, const TDemoOptions& o)
             dialog->SetFileName(o.Select);
         }
     }
-    facts->ShowFile(dialog->GetFileName());
+    facts->ShowFile(dialog->GetFileNameW());
 
     const bool chosen = dialog->Execute();
     if (chosen) {

@@ -26,14 +26,17 @@ AnsiString NamePart(const AnsiString& path)
 }
 
 // The first line of a text file, or why there is none.
-AnsiString FirstLineOf(const AnsiString& path)
+AnsiString FirstLineOf(const WideString& path)
 {
-    std::FILE* file = std::fopen(path.c_str(), "rb");
-    if (file == nullptr)
+    HANDLE file = CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING,
+                              FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (file == INVALID_HANDLE_VALUE)
         return "(読めません)";
     char buffer[256];
-    size_t read = std::fread(buffer, 1, sizeof buffer, file);
-    std::fclose(file);
+    DWORD read = 0;
+    if (!ReadFile(file, buffer, sizeof buffer, &read, nullptr))
+        read = 0;
+    CloseHandle(file);
     AnsiString head(buffer, read);
     if (head.find('\0') != AnsiString::npos)
         return "(テキストではありません)";
@@ -52,12 +55,12 @@ TFileFactsForm::TFileFactsForm(TComponent* owner) : TForm(owner)
     FirstLineLabel = PlaceControl<TLabel>(this, 8, 58, width - 16, 16);
 }
 
-void TFileFactsForm::ShowFile(const AnsiString& path)
+void TFileFactsForm::ShowFile(const WideString& path)
 {
     WIN32_FILE_ATTRIBUTE_DATA data;
-    if (path.empty() || !GetFileAttributesExA(path.c_str(), GetFileExInfoStandard, &data) ||
+    if (path.empty() || !GetFileAttributesExW(path.c_str(), GetFileExInfoStandard, &data) ||
         (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)) {
-        NameLabel->SetCaption(path.empty() ? AnsiString("ファイルを選んでください") : path);
+        NameLabel->SetCaption(path.empty() ? AnsiString("ファイルを選んでください") : WideToAnsi(path));
         SizeLabel->SetCaption("");
         DateLabel->SetCaption("");
         FirstLineLabel->SetCaption("");
@@ -68,7 +71,8 @@ void TFileFactsForm::ShowFile(const AnsiString& path)
     SYSTEMTIME time;
     FileTimeToLocalFileTime(&data.ftLastWriteTime, &local);
     FileTimeToSystemTime(&local, &time);
-    NameLabel->SetCaption("ファイル: " + NamePart(path));
+    // The label shows the code page's characters; one it lacks shows as the default character.
+    NameLabel->SetCaption("ファイル: " + WideToAnsi(path.substr(path.find_last_of(L"\\/") + 1)));
     SizeLabel->SetCaption(Format("サイズ: %llu バイト", size));
     DateLabel->SetCaption(Format("更新日時: %04u/%02u/%02u %02u:%02u", time.wYear, time.wMonth, time.wDay,
                                  time.wHour, time.wMinute));

@@ -11,7 +11,8 @@ public:
     explicit TFileFactsForm(TComponent* owner);
     const char* ClassName() const override { return "TFileFactsForm"; }
 
-    void ShowFile(const AnsiString& path);
+    // Facts of the file at `path` (Unicode: any name the file system holds).
+    void ShowFile(const WideString& path);
 
     TLabel* NameLabel;
     TLabel* SizeLabel;

@@ -422,6 +422,24 @@ bool HandsOverAs(const WideString& wide, const AnsiString& ansi)
 }
 }  // namespace
 
+WideString TOpenDialog::GetFolderPathW() const
+{
+    if (FHandle == nullptr)
+        return WideString();
+    return FExplorer ? ExplorerFolder(DialogWindow()) : CurrentFolder();
+}
+
+WideString TOpenDialog::GetFilePathW() const
+{
+    if (FHandle == nullptr)
+        return WideString();
+    HWND dialog = DialogWindow();
+    const std::vector<WideString> typed = TypedNames(WindowTextW(NameBox(dialog)));
+    if (typed.empty() || typed.front().empty())
+        return WideString();
+    return FullName(GetFolderPathW(), typed.front());
+}
+
 std::vector<WideString> TOpenDialog::ChosenWideNames() const
 {
     HWND dialog = DialogWindow();

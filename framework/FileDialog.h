@@ -110,6 +110,13 @@ public:
     // The same names exactly as the file system holds them in Unicode, read from the platform in
     // Unicode; valid after Execute returned true.
     const WideString& GetFileNameW() const { return FFileNameW; }
+    // While the dialog runs: the name in its name box as a full path in the folder it shows, in
+    // Unicode (the ANSI CDM_GETFILEPATH gives a look-alike of a name outside the code page);
+    // empty when closed or when it cannot be told.
+    WideString GetFilePathW() const;
+    // While the dialog runs: the folder it shows, in Unicode; empty when closed and for a folder
+    // with no file-system path.
+    WideString GetFolderPathW() const;
     const std::vector<WideString>& GetFilesW() const { return FFilesW; }
     // Starts the dialog on a name the code page may not hold (FileName becomes its exact form, or
     // empty).

@@ -82,6 +82,8 @@ wintool wait "$T" 10 || fatal "no window titled $T"
 click_control "$T" SysListView32 || fatal "no file list"
 xdotool key Home
 demo_wait_event selchange
+check_eq "wide selection" "$UDIR\\한국.txt" "$(demo_events selchangew | tail -n1)"
+check_eq "ANSI selection empty, no look-alike" "" "$(demo_events selchange | tail -n1 | tr -d " ")"
 click_control "$T" Button:1
 demo_wait_event result || fatal "the open dialog did not close"
 check_eq "wide name" "$UDIR\\한국.txt" "$(demo_events namew)"
