@@ -11,7 +11,6 @@
 #include <shlwapi.h>
 
 #include <cstring>
-#include <memory>
 
 namespace CustDlgs {
 
@@ -365,7 +364,8 @@ void TSelectFolderDialog::UnbindWindow()
 }
 
 namespace {
-// Puts back what a run of the browser changed around it, also when the run ends by an exception.
+// Puts back what a run of the browser changed around it, also when the run ends by an exception:
+// the current directory, COM on this thread, and the program's other windows (FModal).
 class TBrowseRestorer {
 public:
     TBrowseRestorer()
@@ -373,14 +373,12 @@ public:
         const DWORD length = GetCurrentDirectoryA(MAX_PATH, FDirectory);
         // A directory that did not fit was not saved and is not "restored" from garbage.
         FDirectorySaved = length != 0 && length < MAX_PATH;
-        FModal.reset(new TModalWindowsScope);
         FComResult = CoInitialize(nullptr);
     }
     ~TBrowseRestorer()
     {
         if (SUCCEEDED(FComResult))
             CoUninitialize();
-        FModal.reset();
         if (FDirectorySaved)
             SetCurrentDirectoryA(FDirectory);
     }
@@ -388,9 +386,9 @@ public:
     TBrowseRestorer& operator=(const TBrowseRestorer&) = delete;
 
 private:
+    TModalWindowsScope FModal;
     char FDirectory[MAX_PATH] = {};
     bool FDirectorySaved = false;
-    std::unique_ptr<TModalWindowsScope> FModal;
     HRESULT FComResult = E_FAIL;
 };
 }  // namespace

@@ -50,8 +50,15 @@ UINT_PTR CALLBACK TCommonDialog::DialogHook(HWND window, UINT msg, WPARAM wParam
     }
     if (dialog == nullptr)
         return 0;
-    if (msg == WM_NCDESTROY)
+    if (msg == WM_NCDESTROY) {
+        // The binding goes with the window: a close of the component later (its owner took the
+        // window with it, say) has nothing left to close and fires no second OnClose.
         RemovePropA(window, HookProperty);
+        if (dialog->FHandle == window) {
+            dialog->UnbindWindow();
+            dialog->FHandle = nullptr;
+        }
+    }
     TMessage message = {msg, wParam, lParam, 0};
     dialog->MainWndProc(message);
     return static_cast<UINT_PTR>(message.Result);

@@ -362,7 +362,7 @@ std::vector<WideString> TypedNames(const WideString& text)
 // the root is resolved on its own; any other needs the folder. Empty when it cannot be made.
 WideString FullName(const WideString& folder, const WideString& name)
 {
-    const bool ownPlace = (name.size() >= 2 && name[1] == L':') || (!name.empty() && (name[0] == L'\\' || name[0] == L'/'));
+    const bool ownPlace = IsRooted(name) || (!name.empty() && name[0] == L'/');
     if (!ownPlace && folder.empty())
         return WideString();
     WideString path = ownPlace ? name : folder + (folder.back() == L'\\' ? L"" : L"\\") + name;
@@ -442,9 +442,8 @@ WideString TOpenDialog::GetFilePathW() const
 
 std::vector<WideString> TOpenDialog::ChosenWideNames() const
 {
-    HWND dialog = DialogWindow();
-    HWND nameBox = NameBox(dialog);
-    const WideString folder = FExplorer ? ExplorerFolder(dialog) : CurrentFolder();
+    HWND nameBox = NameBox(DialogWindow());
+    const WideString folder = GetFolderPathW();
     // What each typed name may come back as: itself, with the default extension, or, where the
     // platform follows shortcuts, the shortcut's target.
     std::vector<std::vector<WideString>> candidates;
@@ -634,12 +633,6 @@ void TOpenDialog::WndProc(TMessage& message)
     TCommonDialog::WndProc(message);
     if (fileOk == TFileOk::Refused)
         message.Result = TRUE;
-    // Gone with its window (its owner went, say): closed once, and a later free has nothing to
-    // close again.
-    if (message.Msg == WM_NCDESTROY) {
-        UnbindWindow();
-        FHandle = nullptr;
-    }
     // The Explorer look reads every answer to a notification from the hook window's message
     // result (a refused name among them); the hook's own return only says it answered.
     if (message.Msg == WM_NOTIFY && FExplorer && FHandle != nullptr) {
