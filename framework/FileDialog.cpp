@@ -2,8 +2,10 @@
 
 #include "framework/Application.h"
 #include "framework/Controls.h"
+#include "framework/FileNames.h"
 
 #include <cderr.h>
+#include <commctrl.h>
 #include <dlgs.h>
 #include <objbase.h>
 #include <shlobj.h>
@@ -86,17 +88,16 @@ namespace {
 // The longest path the platform's file dialogs take, in characters without the terminator.
 const size_t LongestPath = MAX_PATH - 1;
 
-// The length in UTF-16 units of `text` once its environment variables are expanded, as the
+// The length in UTF-16 units of `wide` once its environment variables are expanded, as the
 // platform does with the initial folder.
-size_t ExpandedLength(const AnsiString& text)
+size_t ExpandedLength(const WideString& wide)
 {
-    const WideString wide = AnsiToWide(text);
     const DWORD length = ExpandEnvironmentStringsW(wide.c_str(), nullptr, 0);
     return length > 0 ? length - 1 : wide.size();
 }
 
 // The folder a dialog opens in: the initial folder, else the current one (UTF-16 units).
-size_t StartFolderLength(const AnsiString& initialDir)
+size_t StartFolderLength(const WideString& initialDir)
 {
     if (!initialDir.empty())
         return ExpandedLength(initialDir);
@@ -104,37 +105,11 @@ size_t StartFolderLength(const AnsiString& initialDir)
     return length > 0 ? length - 1 : 0;
 }
 
-// Whether `name` names its place on its own ("C:...", "\...") rather than inside a folder.
-bool IsRooted(const WideString& name)
-{
-    return (name.size() >= 2 && name[1] == L':') || (!name.empty() && name[0] == L'\\');
-}
-
-// `ext` without the periods it starts with: the platform puts one between name and extension.
-AnsiString BareExtension(const AnsiString& ext)
-{
-    const size_t start = ext.find_first_not_of('.');
-    return start == AnsiString::npos ? AnsiString() : ext.substr(start);
-}
-
 [[noreturn]] void RaiseTooLong(const char* property, size_t length)
 {
     throw Exception(Format("The file dialog cannot take this %s: it makes a path of %u characters, and a path "
                            "has at most %u",
                            property, static_cast<unsigned>(length), static_cast<unsigned>(LongestPath)));
-}
-
-// The folder the ANSI dialog can be started in for `folder`: its exact form, else its short
-// form where the file system has one the code page holds; empty when neither.
-AnsiString StartFolder(const WideString& folder)
-{
-    if (HasExactAnsiForm(folder))
-        return WideToAnsi(folder);
-    wchar_t shortPath[MAX_PATH] = {};
-    const DWORD length = GetShortPathNameW(folder.c_str(), shortPath, MAX_PATH);
-    if (length == 0 || length >= MAX_PATH || !HasExactAnsiForm(shortPath))
-        return AnsiString();
-    return WideToAnsi(shortPath);
 }
 
 [[noreturn]] void RaiseNamesCut(size_t bufferSize)
@@ -149,10 +124,16 @@ void TOpenDialog::CheckPathProperties() const
 {
     // The platform's dialog keeps paths in buffers of MAX_PATH characters: a longer value makes
     // it fail in its own code, so none reaches it.
-    const size_t folder = StartFolderLength(FInitialDir);
-    if (!FInitialDir.empty() && folder > LongestPath)
+    const size_t folder = StartFolderLength(FInitialDirW);
+    if (!FInitialDirW.empty() && folder > LongestPath)
         RaiseTooLong("InitialDir", folder);
-    const WideString name = AnsiToWide(FFileName);
+    // A folder the code page lacks is handed over by its short form; without one the platform
+    // would silently open another folder.
+    AnsiString form;
+    if (FInitialDir.empty() && !FInitialDirW.empty() && !AnsiPathForm(FInitialDirW, form))
+        throw Exception("The file dialog cannot take this InitialDir: the code page holds neither its name nor a "
+                        "short form of it");
+    const WideString& name = FFileNameW;
     const size_t path = IsRooted(name) ? name.size() : folder + 1 + name.size();
     if (!name.empty() && path > LongestPath)
         RaiseTooLong("FileName", path);
@@ -168,10 +149,14 @@ BOOL TOpenDialog::DoExecute(TFileDialogFunc function)
     if (Running())
         return FALSE;
     CheckPathProperties();
-    FNames.assign(FileBufferLength, '\0');
+    // The run owns the name buffer: the platform may still write it after the component is freed.
+    std::vector<char> names(FileBufferLength, '\0');
+    FNames = &names;
     // A start name the code page cannot hold goes into the name box in Unicode at initialisation.
-    CopyToBuffer(FNames.data(), FNames.size(), FFileName);
-    const AnsiString initialDir = FInitialDir.empty() && !FInitialDirW.empty() ? StartFolder(FInitialDirW) : FInitialDir;
+    CopyToBuffer(names.data(), names.size(), FFileName);
+    AnsiString initialDir = FInitialDir;
+    if (initialDir.empty() && !FInitialDirW.empty())
+        AnsiPathForm(FInitialDirW, initialDir);
     std::string filter = FileDialogFilter(FFilter);
     const AnsiString defaultExt = BareExtension(FDefaultExt);
 
@@ -182,8 +167,8 @@ BOOL TOpenDialog::DoExecute(TFileDialogFunc function)
     ofn.hwndOwner = active != nullptr ? active : Application->GetHandle();
     ofn.lpstrFilter = FFilter.empty() ? nullptr : filter.c_str();
     ofn.nFilterIndex = static_cast<DWORD>(FFilterIndex);
-    ofn.lpstrFile = FNames.data();
-    ofn.nMaxFile = static_cast<DWORD>(FNames.size());
+    ofn.lpstrFile = names.data();
+    ofn.nMaxFile = static_cast<DWORD>(names.size());
     ofn.lpstrInitialDir = initialDir.empty() ? nullptr : initialDir.c_str();
     ofn.lpstrTitle = FTitle.empty() ? nullptr : FTitle.c_str();
     ofn.lpstrDefExt = defaultExt.empty() ? nullptr : defaultExt.c_str();
@@ -213,12 +198,21 @@ BOOL TOpenDialog::DoExecute(TFileDialogFunc function)
     if (run.Component == nullptr)
         return FALSE;
     FRunning = nullptr;
+    FNames = nullptr;
     FHandle = nullptr;
 
     FFilterIndex = static_cast<int>(ofn.nFilterIndex);
-    const bool whole = result != 0 && ReadFileNames(ofn);
-    const size_t bufferSize = FNames.size();
-    std::vector<char>().swap(FNames);
+    bool whole = result != 0 && ReadFileNames(ofn);
+    const bool cut = result != 0 && !whole;
+    const size_t bufferSize = names.size();
+    // Every name is taken as the user chose it, or none: names no check reached (the platform
+    // confirmed without asking) are matched now, and where nothing tells one, none is taken.
+    if (whole && FChosenW.size() != FFiles.size())
+        FChosenW = ChosenWideNames();
+    if (whole && std::find(FChosenW.begin(), FChosenW.end(), WideString()) != FChosenW.end()) {
+        whole = false;
+        result = FALSE;
+    }
     if (result != 0) {
         if ((ofn.Flags & OFN_READONLY) != 0)
             FOptions.Include(ofReadOnly);
@@ -235,19 +229,11 @@ BOOL TOpenDialog::DoExecute(TFileDialogFunc function)
         FFileNameW = fileNameW;
         FFilesW = filesW;
     } else {
-        // The Unicode names checked at the confirmation; a name the code page cannot hold (taken
-        // only with UnicodeNames) leaves an empty ANSI name, never its look-alike.
-        FFilesW = FChosenW.size() == FFiles.size() ? FChosenW : std::vector<WideString>(FFiles.size());
-        for (size_t i = 0; i < FFiles.size(); ++i) {
-            if (!HasExactAnsiForm(FFilesW[i]))
-                FFiles[i].clear();
-        }
-        FFileName = FFiles.empty() ? AnsiString() : FFiles.front();
-        FFileNameW = FFilesW.empty() ? WideString() : FFilesW.front();
+        SettleNames();
     }
     FChosenW.clear();
     // A selection the buffer could not hold is a failure, never a Cancel or a cut name.
-    if ((result != 0 && !whole) || error == FNERR_BUFFERTOOSMALL)
+    if (cut || error == FNERR_BUFFERTOOSMALL)
         RaiseNamesCut(bufferSize);
     return result;
 }
@@ -270,11 +256,11 @@ size_t TOpenDialog::NamesRoom() const
 
 bool TOpenDialog::GrowNames(size_t size)
 {
-    if (FRunning == nullptr || size <= FNames.size() || size > MAXDWORD)
+    if (FRunning == nullptr || FNames == nullptr || size <= FNames->size() || size > MAXDWORD)
         return false;
-    FNames.assign(size, '\0');
-    FRunning->lpstrFile = FNames.data();
-    FRunning->nMaxFile = static_cast<DWORD>(FNames.size());
+    FNames->assign(size, '\0');
+    FRunning->lpstrFile = FNames->data();
+    FRunning->nMaxFile = static_cast<DWORD>(FNames->size());
     return true;
 }
 
@@ -288,6 +274,7 @@ void TOpenDialog::UnbindWindow()
 {
     TCommonDialog::UnbindWindow();
     FRunning = nullptr;
+    FNames = nullptr;
 }
 
 TOpenDialog::TFileOk TOpenDialog::FileOk()
@@ -305,6 +292,8 @@ TOpenDialog::TFileOk TOpenDialog::FileOk()
     const TFileOk names = CheckChosenNames();
     if (names != TFileOk::Accepted)
         return names;
+    // The handlers see the names as the caller will get them.
+    SettleNames();
     return DoCanClose() ? TFileOk::Accepted : TFileOk::Refused;
 }
 
@@ -341,84 +330,49 @@ WideString CurrentFolder()
     return folder;
 }
 
-// The names of a name box's text: each quoted one, or the whole text.
-std::vector<WideString> TypedNames(const WideString& text)
+BOOL CALLBACK FindListView(HWND child, LPARAM param)
+{
+    wchar_t name[32] = {};
+    GetClassNameW(child, name, 32);
+    if (lstrcmpW(name, WC_LISTVIEWW) != 0)
+        return TRUE;
+    *reinterpret_cast<HWND*>(param) = child;
+    return FALSE;
+}
+
+// The names of the items selected in the dialog's file list, as the list shows them: the list
+// view of the Explorer look's shell view, the list box of the old look.
+std::vector<WideString> SelectedNames(HWND dialog)
 {
     std::vector<WideString> names;
-    if (text.find(L'"') == WideString::npos) {
-        names.push_back(text);
+    HWND list = nullptr;
+    EnumChildWindows(dialog, FindListView, reinterpret_cast<LPARAM>(&list));
+    if (list != nullptr) {
+        for (int item = -1;
+             (item = static_cast<int>(SendMessageW(list, LVM_GETNEXTITEM, static_cast<WPARAM>(item), LVNI_SELECTED))) >= 0;) {
+            wchar_t text[MAX_PATH] = {};
+            LVITEMW column = {};
+            column.pszText = text;
+            column.cchTextMax = MAX_PATH;
+            SendMessageW(list, LVM_GETITEMTEXTW, static_cast<WPARAM>(item), reinterpret_cast<LPARAM>(&column));
+            names.push_back(text);
+        }
         return names;
     }
-    for (size_t open = text.find(L'"'); open != WideString::npos;) {
-        const size_t close = text.find(L'"', open + 1);
-        names.push_back(text.substr(open + 1, close == WideString::npos ? WideString::npos : close - open - 1));
-        open = close == WideString::npos ? close : text.find(L'"', close + 1);
+    list = GetDlgItem(dialog, lst1);
+    const int count = list != nullptr ? static_cast<int>(SendMessageW(list, LB_GETCOUNT, 0, 0)) : 0;
+    for (int item = 0; item < count; ++item) {
+        if (SendMessageW(list, LB_GETSEL, static_cast<WPARAM>(item), 0) <= 0)
+            continue;
+        const LRESULT length = SendMessageW(list, LB_GETTEXTLEN, static_cast<WPARAM>(item), 0);
+        if (length <= 0)
+            continue;
+        WideString text(static_cast<size_t>(length) + 1, L'\0');
+        text.resize(static_cast<size_t>(
+            SendMessageW(list, LB_GETTEXT, static_cast<WPARAM>(item), reinterpret_cast<LPARAM>(&text[0]))));
+        names.push_back(text);
     }
     return names;
-}
-
-// The full path of a name typed in `folder` (empty: a folder with no file-system path), as the
-// platform makes it: a name with a drive ("C:a.txt" is in that drive's current folder) or from
-// the root is resolved on its own; any other needs the folder. Empty when it cannot be made.
-WideString FullName(const WideString& folder, const WideString& name)
-{
-    const bool ownPlace = IsRooted(name) || (!name.empty() && name[0] == L'/');
-    if (!ownPlace && folder.empty())
-        return WideString();
-    WideString path = ownPlace ? name : folder + (folder.back() == L'\\' ? L"" : L"\\") + name;
-    const DWORD length = GetFullPathNameW(path.c_str(), 0, nullptr, nullptr);
-    if (length == 0)
-        return WideString();
-    WideString full(length, L'\0');
-    full.resize(GetFullPathNameW(path.c_str(), length, &full[0], nullptr));
-    return full;
-}
-
-// The target of the shortcut `link`, read in Unicode; empty for anything else.
-WideString LinkTarget(const WideString& link)
-{
-    const HRESULT com = CoInitialize(nullptr);
-    WideString target;
-    IShellLinkW* shellLink = nullptr;
-    if (SUCCEEDED(CoCreateInstance(CLSID_ShellLink, nullptr, CLSCTX_INPROC_SERVER, IID_IShellLinkW,
-                                   reinterpret_cast<void**>(&shellLink)))) {
-        IPersistFile* file = nullptr;
-        if (SUCCEEDED(shellLink->QueryInterface(IID_IPersistFile, reinterpret_cast<void**>(&file)))) {
-            wchar_t path[MAX_PATH] = {};
-            if (SUCCEEDED(file->Load(link.c_str(), STGM_READ)) &&
-                shellLink->GetPath(path, MAX_PATH, nullptr, 0) == S_OK)
-                target = path;
-            file->Release();
-        }
-        shellLink->Release();
-    }
-    if (SUCCEEDED(com))
-        CoUninitialize();
-    return target;
-}
-
-bool EndsWithNoCase(const WideString& text, const WideString& end)
-{
-    return text.size() >= end.size() && lstrcmpiW(text.c_str() + (text.size() - end.size()), end.c_str()) == 0;
-}
-
-// Whether `ansi`, a name the dialog handed over, is the platform's code-page form of `wide` (with
-// its best fit, as the ANSI dialogs make it), letter case aside. Before the old look closes it
-// holds the name as typed, without the folder: then it is the end of that form.
-bool HandsOverAs(const WideString& wide, const AnsiString& ansi)
-{
-    if (wide.empty() || ansi.empty())
-        return false;
-    const int size = static_cast<int>(wide.size());
-    const int length = WideCharToMultiByte(CP_ACP, 0, wide.data(), size, nullptr, 0, nullptr, nullptr);
-    AnsiString bestFit(static_cast<size_t>(length), '\0');
-    WideCharToMultiByte(CP_ACP, 0, wide.data(), size, &bestFit[0], length, nullptr, nullptr);
-    const WideString form = AnsiToWide(bestFit);
-    const WideString name = AnsiToWide(ansi);
-    if (lstrcmpiW(form.c_str(), name.c_str()) == 0)
-        return true;
-    return form.size() > name.size() && form[form.size() - name.size() - 1] == L'\\' &&
-           lstrcmpiW(form.c_str() + (form.size() - name.size()), name.c_str()) == 0;
 }
 }  // namespace
 
@@ -437,45 +391,40 @@ WideString TOpenDialog::GetFilePathW() const
     const std::vector<WideString> typed = TypedNames(WindowTextW(NameBox(dialog)));
     if (typed.empty() || typed.front().empty())
         return WideString();
-    return FullName(GetFolderPathW(), typed.front());
+    return ShownPath(GetFolderPathW(), typed.front(), RealFileSystem());
 }
 
 std::vector<WideString> TOpenDialog::ChosenWideNames() const
 {
-    HWND nameBox = NameBox(DialogWindow());
-    const WideString folder = GetFolderPathW();
-    // What each typed name may come back as: itself, with the default extension, or, where the
-    // platform follows shortcuts, the shortcut's target.
-    std::vector<std::vector<WideString>> candidates;
-    const WideString ext = L"." + AnsiToWide(BareExtension(FDefaultExt));
-    const bool followLinks = FExplorer && !FOptions.Contains(ofNoDereferenceLinks);
-    for (const WideString& name : TypedNames(WindowTextW(nameBox))) {
-        const WideString full = FullName(folder, name);
-        candidates.emplace_back();
-        if (full.empty())
-            continue;
-        candidates.back().push_back(full);
-        if (ext.size() > 1)
-            candidates.back().push_back(full + ext);
-        if (followLinks && EndsWithNoCase(full, L".lnk"))
-            candidates.back().push_back(LinkTarget(full));
+    TChosenNamesInput input;
+    input.Returned = FFiles;
+    input.DefaultExt = AnsiToWide(BareExtension(FDefaultExt));
+    input.FollowLinks = FExplorer && !FOptions.Contains(ofNoDereferenceLinks);
+    input.SpaceSeparated = !FExplorer && FOptions.Contains(ofAllowMultiSelect);
+    // Once the dialog has closed only the names handed over are left to go by.
+    if (FHandle != nullptr) {
+        const HWND dialog = DialogWindow();
+        input.BoxText = WindowTextW(NameBox(dialog));
+        input.Folder = GetFolderPathW();
+        input.Selected = SelectedNames(dialog);
     }
-    // Each name handed over is matched with the Unicode name it came from: the one typed in the
-    // same place ("cafe.txt" comes from "café.txt" as well as from "cafe.txt"), or, where the
-    // platform lists them otherwise, the first that fits.
-    const bool inPlace = candidates.size() == FFiles.size();
-    std::vector<WideString> names;
+    return MatchChosenNames(input, RealFileSystem());
+}
+
+void TOpenDialog::SettleNames()
+{
+    // A name the code page cannot hold (taken only with UnicodeNames) leaves an empty ANSI name,
+    // never its look-alike; a name the old look still holds as typed becomes its full path.
+    FFilesW = FChosenW;
+    FFilesW.resize(FFiles.size());
     for (size_t i = 0; i < FFiles.size(); ++i) {
-        auto fits = [&](const WideString& candidate) { return HandsOverAs(candidate, FFiles[i]); };
-        WideString found;
-        for (size_t j = inPlace ? i : 0; j < (inPlace ? i + 1 : candidates.size()) && found.empty(); ++j) {
-            auto match = std::find_if(candidates[j].begin(), candidates[j].end(), fits);
-            if (match != candidates[j].end())
-                found = *match;
-        }
-        names.push_back(found);
+        if (FFilesW[i].empty() || !HasExactAnsiForm(FFilesW[i]))
+            FFiles[i].clear();
+        else if (!IsRooted(AnsiToWide(FFiles[i])))
+            FFiles[i] = WideToAnsi(FFilesW[i]);
     }
-    return names;
+    FFileName = FFiles.empty() ? AnsiString() : FFiles.front();
+    FFileNameW = FFilesW.empty() ? WideString() : FFilesW.front();
 }
 
 void TOpenDialog::ShowWideFileName()
@@ -591,6 +540,9 @@ void TOpenDialog::WndProc(TMessage& message)
 {
     static const UINT fileOkMessage = RegisterWindowMessageA(FILEOKSTRINGA);
     TFileOk fileOk = TFileOk::Accepted;
+    // Kept for a refusal answered after the component is gone.
+    const HWND hook = FHandle;
+    const bool explorer = FExplorer;
     if (message.Msg == WM_INITDIALOG) {
         // The Explorer look reports its initialisation later (CDN_INITDONE).
         if (!FExplorer) {
@@ -625,8 +577,12 @@ void TOpenDialog::WndProc(TMessage& message)
     } else if (message.Msg == WM_DESTROY) {
         DoClose();
     }
-    // Freed while the refusal was shown: nothing of the component may be touched any more.
+    // Freed while the refusal was shown: nothing of the component may be touched any more. The
+    // OK is still refused (the Explorer look reads the answer from the hook window), so the
+    // platform writes no names before the cancel arrives.
     if (fileOk == TFileOk::Gone) {
+        if (explorer && message.Msg == WM_NOTIFY && IsWindow(hook))
+            SetWindowLongPtrA(hook, DWLP_MSGRESULT, TRUE);
         message.Result = TRUE;
         return;
     }

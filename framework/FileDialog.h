@@ -90,14 +90,14 @@ public:
 
     const char* ClassName() const override { return "TOpenDialog"; }
 
-    // Shows the open-file dialog; true when the user confirmed a name. Every name handed over is
-    // checked against the name the platform holds in Unicode (a shortcut's target, where the
-    // platform follows it, included): one with no exact form in the code page (the code page's
-    // form of it names another file or none), or whose Unicode form cannot be told (a name in a
-    // folder with no file-system path), is refused while the dialog is open (the user is told),
-    // unless UnicodeNames takes it. Raises Exception, without showing it, for an InitialDir,
-    // FileName or DefaultExt that cannot make a path, and after it for a selection whose names did
-    // not fit the name buffer.
+    // Shows the open-file dialog; true when the user confirmed a name. Each name handed over is
+    // matched with the Unicode name the user chose (found in its folder; where several share its
+    // code-page form, or it is new, told by what the name box and the file list show, whether they
+    // show file names or display names): one with no exact form in the code page, or whose choice
+    // cannot be told, is refused while the dialog is open (the user is told), unless UnicodeNames
+    // takes it. OnCanClose sees the names as the caller gets them. Raises Exception, without showing
+    // it, for an InitialDir, FileName or DefaultExt that cannot make a path, and after it for a
+    // selection whose names did not fit the name buffer.
     bool Execute() override;
     void DefaultHandler(TMessage& message) override;
 
@@ -189,10 +189,12 @@ private:
     // Whether every name taken can be handed over (see Execute); if not, the user is told over the
     // dialog, which stays open.
     TFileOk CheckChosenNames();
-    // For each name taken from the platform, the Unicode name it came from: the name box's names
-    // joined to the dialog's folder as full paths, with the default extension or as a shortcut's
-    // target where the platform made them so; empty where none matches.
+    // For each name taken from the platform, the Unicode name the user chose (see MatchChosenNames):
+    // found in its folder, told apart by what the name box and the file list show; empty where
+    // nothing tells.
     std::vector<WideString> ChosenWideNames() const;
+    // The names as the caller gets them, from the names taken and their Unicode names.
+    void SettleNames();
     // The name box, in Unicode, once the dialog is initialised: FileNameW where FileName cannot
     // hold it.
     void ShowWideFileName();
@@ -209,7 +211,7 @@ private:
     bool FUnicodeNames = false;
     // The refusal box is up.
     bool FShowingRefusal = false;
-    // The Unicode names of the last names the user confirmed.
+    // The Unicode names of the last names the user confirmed, one for each of FFiles.
     std::vector<WideString> FChosenW;
     AnsiString FFilter;
     int FFilterIndex = 1;
@@ -220,7 +222,8 @@ private:
     // While a dialog runs: its look and the record handed to the platform.
     bool FExplorer = false;
     OPENFILENAMEA* FRunning = nullptr;
-    std::vector<char> FNames;
+    // The name buffer of the run, which owns it.
+    std::vector<char>* FNames = nullptr;
 };
 
 // The modal save-file dialog: the open dialog's runner on the platform's save function.

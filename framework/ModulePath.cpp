@@ -1,5 +1,7 @@
 #include "framework/ModulePath.h"
 
+#include "framework/FileNames.h"
+
 #include <windows.h>
 
 WideString ModuleFileNameW()
@@ -44,19 +46,7 @@ WideString ModuleFolderW()
 
 AnsiString ModuleFolder()
 {
-    WideString folder = ModuleFolderW();
-    bool exact = false;
-    AnsiString converted = WideToAnsi(folder, &exact);
-    if (exact)
-        return converted;
-    DWORD length = GetShortPathNameW(folder.c_str(), nullptr, 0);
-    if (length > 0) {
-        WideString shortForm(length, L'\0');
-        length = GetShortPathNameW(folder.c_str(), &shortForm[0], length);
-        shortForm.resize(length);
-        AnsiString shortConverted = WideToAnsi(shortForm, &exact);
-        if (length > 0 && exact)
-            return shortConverted;
-    }
-    return converted;
+    const WideString folder = ModuleFolderW();
+    AnsiString form;
+    return AnsiPathForm(folder, form) ? form : WideToAnsi(folder);
 }
