@@ -630,3 +630,95 @@ TEST(FileDialogTest, ADialogFreedWhileItsRefusalIsShownEndsWithoutTouchingIt)
         }
     }
 }
+
+namespace {
+// What Windows' name box holds when the dialog confirms: display names. Put there by a subclass of
+// the hook window (the old look: of the dialog), which sees the confirmation before the hook.
+WideString DisplayForm;
+WNDPROC HookProc = nullptr;
+
+LRESULT CALLBACK ShowDisplayForm(HWND window, UINT msg, WPARAM wParam, LPARAM lParam)
+{
+    static const UINT fileOk = RegisterWindowMessageA(FILEOKSTRINGA);
+    const bool child = (GetWindowLongPtrW(window, GWL_STYLE) & WS_CHILD) != 0;
+    if ((msg == WM_NOTIFY && reinterpret_cast<NMHDR*>(lParam)->code == CDN_FILEOK) || msg == fileOk)
+        SetDlgItemTextW(child ? GetParent(window) : window, edt1, DisplayForm.c_str());
+    return CallWindowProcW(HookProc, window, msg, wParam, lParam);
+}
+}  // namespace
+
+// The names Windows' box shows at the confirmation (extensions hidden, a shortcut without ".lnk",
+// several names quoted) stand for the files picked: they come back as the platform hands them
+// over, with no refusal, and OnCanClose already sees them as the caller gets them.
+TEST(FileDialogTest, DisplayNamesInTheBoxGiveTheFilesPicked)
+{
+    TempFolder folder;
+    for (const wchar_t* name : {L"report.txt", L"other.txt", L"third.txt", L"cafe.txt", L"caf\u00e9.txt"})
+        WriteBytes(folder.Path(WideString(name)), "x");
+    CreateDirectoryW(folder.Path(WideString(L"sub")).c_str(), nullptr);
+    WriteBytes(folder.Path(WideString(L"sub\\target.txt")), "x");
+    MakeShortcut(folder.Path(WideString(L"shortcut.lnk")), folder.Path(WideString(L"sub\\target.txt")));
+    struct Case {
+        const wchar_t* Typed;  // what the user picked, as file names
+        const wchar_t* Shown;  // the same as Windows shows it
+        std::vector<const wchar_t*> Expected;
+        bool OldLook;
+        const wchar_t* Or = nullptr;  // the name itself, where the platform may not follow a shortcut
+    };
+    const Case cases[] = {
+        {L"report.txt", L"report", {L"report.txt"}, false},
+        {L"report.txt", L"report", {L"report.txt"}, true},
+        {L"\"report.txt\" \"other.txt\" \"third.txt\"", L"\"report\" \"other\" \"third\"",
+         {L"report.txt", L"other.txt", L"third.txt"}, false},
+        {L"shortcut.lnk", L"shortcut", {L"sub\\target.txt"}, false, L"shortcut.lnk"},
+        {L"caf\u00e9.txt", L"caf\u00e9", {L"caf\u00e9.txt"}, false},
+    };
+    for (bool unicode : {false, true}) {
+        for (const Case& c : cases) {
+            SCOPED_TRACE(WideToAnsi(c.Shown) + (c.OldLook ? ", old look" : "") + (unicode ? ", Unicode names" : ""));
+            auto dialogOwned = MakeObject<TOpenDialog>(nullptr);
+            TOpenDialog& dialog = *dialogOwned;
+            TOpenOptions options = dialog.GetOptions().Include(ofAllowMultiSelect);
+            dialog.SetOptions(c.OldLook ? options.Include(ofOldStyleDialog) : options);
+            dialog.SetUnicodeNames(unicode);
+            dialog.SetInitialDir(folder.Path(""));
+            std::vector<WideString> expected;
+            for (const wchar_t* name : c.Expected)
+                expected.push_back(folder.Path(WideString(name)));
+            const bool takeable = unicode || HasExactAnsiForm(expected.front());
+            AnsiString seenAnsi = "(not asked)";
+            WideString seenWide;
+            dialog.OnCanClose = [&](TObject*, bool&) {
+                seenAnsi = dialog.GetFileName();
+                seenWide = dialog.GetFileNameW();
+            };
+            DisplayForm = c.Shown;
+            WideString said;
+            auto choose = [&](HWND window) {
+                HookProc = reinterpret_cast<WNDPROC>(SetWindowLongPtrW(
+                    dialog.GetHandle(), GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(ShowDisplayForm)));
+                SetDlgItemTextW(window, edt1, c.Typed);
+                FileDialogDriver::Press(window, IDOK);
+            };
+            auto readBox = [&](HWND window) { said = FileDialogDriver::TakeMessageBox(window); };
+            FileDialogDriver driver;
+            const bool result = driver.Run(dialog, {choose, readBox, FileDialogDriver::Cancel});
+            EXPECT_EQ(takeable, result) << WideToAnsi(said);
+            if (!takeable) {
+                EXPECT_NE(WideString::npos, said.find(expected.front())) << WideToAnsi(said);
+                continue;
+            }
+            EXPECT_EQ(L"", said);
+            ASSERT_EQ(expected.size(), dialog.GetFilesW().size());
+            if (c.Or != nullptr && lstrcmpiW(dialog.GetFileNameW().c_str(), expected.front().c_str()) != 0)
+                expected.front() = folder.Path(WideString(c.Or));
+            for (size_t i = 0; i < expected.size(); ++i) {
+                EXPECT_EQ(0, lstrcmpiW(expected[i].c_str(), dialog.GetFilesW()[i].c_str())) << WideToAnsi(dialog.GetFilesW()[i]);
+                const AnsiString ansi = HasExactAnsiForm(expected[i]) ? WideToAnsi(expected[i]) : AnsiString();
+                EXPECT_EQ(Lower(ansi), Lower(dialog.GetFiles()[i]));
+            }
+            EXPECT_EQ(dialog.GetFileName(), seenAnsi);
+            EXPECT_EQ(dialog.GetFileNameW(), seenWide);
+        }
+    }
+}
