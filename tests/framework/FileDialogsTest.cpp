@@ -365,6 +365,8 @@ TEST(FileDialogTest, OverLongPathValuesRaiseAndADefaultExtensionLosesItsPeriod)
         {"DefaultExt", [](TOpenDialog& d) { d.SetDefaultExt(AnsiString(1000, 'e')); }},
         {"FileName", [](TOpenDialog& d) { d.SetFileName(AnsiString(1000, 'f')); }},
         {"FileName", [](TOpenDialog& d) { d.SetFileName("C:\\" + AnsiString(300, 'f')); }},
+        {"InitialDir", [](TOpenDialog& d) { d.SetInitialDirW(L"C:\\" + WideString(300, L'\u00e9')); }},
+        {"FileName", [](TOpenDialog& d) { d.SetFileNameW(WideString(300, L'\u00e9')); }},
     };
     TempFolder folder;
     for (const Case& c : cases) {
