@@ -143,7 +143,7 @@ LPITEMIDLIST TSHFolderInfo::GetItemIDList(const char* path)
 {
     if (LPITEMIDLIST list = FindItemIDList(path))
         return list;
-    throw ESelFDlgException(AnsiString("項目識別子の取得に失敗\n") + path + "  のフォルダは存在しません。");
+    throw ESelFDlgException(LibraryText("項目識別子の取得に失敗\n") + path + LibraryText("  のフォルダは存在しません。"));
 }
 
 unsigned short TSHFolderInfo::ItemIDListSize(LPCITEMIDLIST list)

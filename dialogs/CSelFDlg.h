@@ -61,7 +61,7 @@ public:
         if (Getter(&FInterface) != S_OK) {
             // A getter that failed still owns nothing of ours; leave nothing to release.
             FInterface = nullptr;
-            throw ESelFDlgException("シェルインターフェイスの取得に失敗しました。");
+            throw ESelFDlgException(LibraryText("シェルインターフェイスの取得に失敗しました。"));
         }
     }
     ~SHIface()

@@ -247,11 +247,11 @@ size_t TOpenDialog::NamesRoom() const
     const LRESULT folder = SendMessageA(dialog, CDM_GETFOLDERPATH, 0, 0);
     if (typed <= 0 || folder <= 0)
         return 0;
-    // Each counts characters (or bytes) with a terminator, and a character takes at most two
-    // bytes. The names come back as the folder, then each name (shorter than the typed list with
-    // its quotes), perhaps with the default extension.
+    // Each counts characters (or bytes) with a terminator, each taking at most AnsiRoom bytes.
+    // The names come back as the folder, then each name (shorter than the typed list with its
+    // quotes), perhaps with the default extension.
     const size_t ext = BareExtension(FDefaultExt).size() + 1;
-    return 2 * (static_cast<size_t>(typed) + static_cast<size_t>(folder) + ext) + 2;
+    return AnsiRoom(static_cast<size_t>(typed) + static_cast<size_t>(folder) + ext) + 2;
 }
 
 bool TOpenDialog::GrowNames(size_t size)

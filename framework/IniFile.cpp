@@ -26,7 +26,7 @@ void TIniFile::WriteString(const AnsiString& section, const AnsiString& key, con
 {
     if (!Reachable() || !WritePrivateProfileStringW(AnsiToWide(section).c_str(), AnsiToWide(key).c_str(),
                                                     AnsiToWide(value).c_str(), FFileName.c_str())) {
-        throw EIniFileException(Format("%s に書き込めません", FileName().c_str()));
+        throw EIniFileException(Format(LibraryText("%s に書き込めません").c_str(), FileName().c_str()));
     }
 }
 

@@ -49,8 +49,10 @@ SIZE TLabel::TextSize()
     HDC dc = GetDC(nullptr);
     HGDIOBJ previous = SelectObject(dc, GetFont()->GetHandle());
     SIZE size = {0, 0};
-    AnsiString text = GetText();
-    GetTextExtentPoint32A(dc, text.c_str(), static_cast<int>(text.size()), &size);
+    // Measured in Unicode: the ANSI graphics calls decode with the system's code page (or the
+    // font's), which need not be the process's code page the text is in.
+    const WideString text = AnsiToWide(GetText());
+    GetTextExtentPoint32W(dc, text.c_str(), static_cast<int>(text.size()), &size);
     TEXTMETRICA metrics = {};
     GetTextMetricsA(dc, &metrics);
     SelectObject(dc, previous);

@@ -31,27 +31,70 @@ AnsiString IntToStr(int value)
     return std::to_string(value);
 }
 
-size_t CharLength(const AnsiString& text, size_t index)
+namespace {
+unsigned ActualCodePage(unsigned codePage)
 {
-    return IsDBCSLeadByte(static_cast<BYTE>(text[index])) && index + 1 < text.size() ? 2 : 1;
+    return codePage == CP_ACP ? GetACP() : codePage;
 }
 
-bool IsTrailByte(const AnsiString& text, size_t index)
+// The length of the UTF-8 sequence `lead` starts, checked against the bytes that follow; 1 for a
+// byte that starts no whole sequence.
+size_t Utf8Length(const AnsiString& text, size_t index)
+{
+    const BYTE lead = static_cast<BYTE>(text[index]);
+    const size_t length = lead >= 0xc2 && lead <= 0xdf ? 2 : lead >= 0xe0 && lead <= 0xef ? 3
+                                                       : lead >= 0xf0 && lead <= 0xf4 ? 4 : 1;
+    if (index + length > text.size())
+        return 1;
+    for (size_t i = 1; i < length; ++i) {
+        if ((static_cast<BYTE>(text[index + i]) & 0xc0) != 0x80)
+            return 1;
+    }
+    return length;
+}
+}  // namespace
+
+size_t CharLength(const AnsiString& text, size_t index, unsigned codePage)
+{
+    codePage = ActualCodePage(codePage);
+    if (codePage == CP_UTF8)
+        return Utf8Length(text, index);
+    return IsDBCSLeadByteEx(codePage, static_cast<BYTE>(text[index])) && index + 1 < text.size() ? 2 : 1;
+}
+
+bool IsTrailByte(const AnsiString& text, size_t index, unsigned codePage)
 {
     // Walk from the start: only a forward scan knows where each character begins.
+    codePage = ActualCodePage(codePage);
     size_t i = 0;
     while (i < index)
-        i += CharLength(text, i);
+        i += CharLength(text, i, codePage);
     return i != index;
 }
 
-void CopyToBuffer(char* buffer, size_t size, const AnsiString& text)
+void CopyToBuffer(char* buffer, size_t size, const AnsiString& text, unsigned codePage)
 {
-    size_t length = std::min(text.size(), size - 1);
-    if (length < text.size() && length > 0 && IsTrailByte(text, length))
-        --length;
+    codePage = ActualCodePage(codePage);
+    // Whole characters only, as many as fit before the terminator.
+    size_t length = 0;
+    while (length < text.size()) {
+        const size_t next = length + CharLength(text, length, codePage);
+        if (next > size - 1)
+            break;
+        length = next;
+    }
     std::memcpy(buffer, text.data(), length);
     buffer[length] = 0;
+}
+
+size_t AnsiRoom(size_t units, unsigned codePage)
+{
+    // A surrogate pair takes four bytes in UTF-8, two a unit; every other unit at most three.
+    codePage = ActualCodePage(codePage);
+    CPINFO info = {};
+    const size_t perUnit = codePage == CP_UTF8 ? 3
+                           : GetCPInfo(codePage, &info) ? std::max<size_t>(2, info.MaxCharSize) : 2;
+    return perUnit * units;
 }
 
 WideString AnsiToWide(const AnsiString& text, unsigned codePage)
@@ -98,4 +141,17 @@ bool HasExactAnsiForm(const WideString& text, unsigned codePage)
     bool exact = false;
     WideToAnsi(text, &exact, codePage);
     return exact;
+}
+
+WideString LibraryTextW(const char* text)
+{
+    return AnsiToWide(text, 932);
+}
+
+AnsiString LibraryText(const char* text)
+{
+    // Nothing to convert where the process's code page is the texts' own.
+    if (GetACP() == 932)
+        return text;
+    return WideToAnsi(LibraryTextW(text));
 }

@@ -33,16 +33,22 @@ AnsiString IntToStr(int value);
 // The framework's string-to-integer with default: blanks, "$"/"x"/"0x" hex, sign, 32-bit range.
 int StrToIntDef(const AnsiString& text, int defaultValue);
 
-// The length in bytes of the character that starts at `index` of `text`: 2 for a lead byte of
-// the ANSI code page with a byte after it, else 1.
-size_t CharLength(const AnsiString& text, size_t index);
+// The length in bytes of the character that starts at `index` of `text` in `codePage` (0, CP_ACP,
+// for the process's ANSI code page, as the conversions below take it): 2 for a lead byte of a
+// double-byte code page with a byte after it, 2 to 4 for a whole UTF-8 sequence (65001), else 1
+// (a byte that starts no whole character stands alone).
+size_t CharLength(const AnsiString& text, size_t index, unsigned codePage = 0);
 
-// True when `index` is the second byte of a double-byte character in `text` (ANSI code page).
-bool IsTrailByte(const AnsiString& text, size_t index);
+// True when `index` is inside a character of `text` (a trail byte in `codePage`), not at its start.
+bool IsTrailByte(const AnsiString& text, size_t index, unsigned codePage = 0);
 
 // Copies `text` into `buffer` of `size` bytes (size > 0) with its terminator, cut to fit; a cut
-// never leaves the first byte of a double-byte character behind.
-void CopyToBuffer(char* buffer, size_t size, const AnsiString& text);
+// never leaves part of a character (in `codePage`) behind.
+void CopyToBuffer(char* buffer, size_t size, const AnsiString& text, unsigned codePage = 0);
+
+// The most bytes `units` UTF-16 code units can take in `codePage`: two a unit in a double-byte
+// code page, three in UTF-8.
+size_t AnsiRoom(size_t units, unsigned codePage = 0);
 
 // UTF-16 text, as the platform's wide calls take it.
 using WideString = std::wstring;
@@ -56,3 +62,10 @@ WideString AnsiToWide(const AnsiString& text, unsigned codePage = 0);
 AnsiString WideToAnsi(const WideString& text, bool* exact = nullptr, unsigned codePage = 0);
 // Whether `text` has an exact form in `codePage` (as WideToAnsi decides it).
 bool HasExactAnsiForm(const WideString& text, unsigned codePage = 0);
+
+// The libraries' own texts (messages, the refusal box) are written in code page 932, whatever the
+// program's code page is: these read one as what it says, in Unicode for a wide call, or in the
+// process's ANSI code page for an AnsiString (a character that code page lacks turns into its
+// default character).
+WideString LibraryTextW(const char* text);
+AnsiString LibraryText(const char* text);

@@ -14,6 +14,7 @@
 //   items <title> <id>       the items of the combo box with this control id, one a line
 //   list                     every top-level window: hwnd pid visible class rect title
 //   move <title> <x> <y>     move the window's top-left corner there (screen pixels)
+//   codepage                 this tool's own ANSI code page: the locale's, as it declares none
 //
 // The window is the first visible top-level window whose title matches exactly
 // (a hidden one if none is visible); -c also requires its class name. Texts are
@@ -304,7 +305,7 @@ int CmdWait(const std::wstring& title, const std::wstring& cls, double seconds) 
 int Usage() {
   fprintf(stderr,
           "usage: wintool [-c class] wait|close|minimize|iconic|rect|alive|children|panel|items|move <title> [args]\n"
-          "       wintool list\n");
+          "       wintool list|codepage\n");
   return 1;
 }
 
@@ -325,6 +326,10 @@ int main() {
   std::wstring cmd = argv[i++];
   if (cmd == L"list") {
     EnumWindows(PrintTop, 0);
+    return 0;
+  }
+  if (cmd == L"codepage") {
+    PrintLine(Format("%u", GetACP()));
     return 0;
   }
   if (argc <= i) return Usage();

@@ -120,23 +120,71 @@ TEST(FileDialogTest, OptionsAndFilterInThePlatformsTerms)
 
 TEST(FileDialogTest, CopyToBufferNeverLeavesHalfACharacter)
 {
+    const AnsiString hyoUtf8 = "\xe8\xa1\xa8", smile = "\xf0\x9f\x98\x80";  // 表, U+1F600
     struct Case {
         AnsiString Text;
         size_t Size;
         AnsiString Copied;
+        unsigned CodePage;
     };
     const Case cases[] = {
-        {"ab" + Hyo, 5, "ab" + Hyo},  // fits with its terminator
-        {"ab" + Hyo, 4, "ab"},        // the lead byte alone would be half a character
-        {Hyo + "ab", 3, Hyo},
-        {"abc", 3, "ab"},
-        {"abc", 1, ""},
+        {"ab" + Hyo, 5, "ab" + Hyo, 932},  // fits with its terminator
+        {"ab" + Hyo, 4, "ab", 932},        // the lead byte alone would be half a character
+        {Hyo + "ab", 3, Hyo, 932},
+        {"abc", 3, "ab", 932},
+        {"abc", 1, "", 932},
+        {"a" + hyoUtf8, 5, "a" + hyoUtf8, CP_UTF8},
+        {"a" + hyoUtf8, 4, "a", CP_UTF8},
+        {"a" + hyoUtf8, 3, "a", CP_UTF8},
+        {smile + "b", 5, smile, CP_UTF8},
+        {smile + "b", 4, "", CP_UTF8},
     };
     for (const Case& c : cases) {
         char buffer[8];
         std::fill(std::begin(buffer), std::end(buffer), '#');
-        CopyToBuffer(buffer, c.Size, c.Text);
-        EXPECT_EQ(c.Copied, AnsiString(buffer)) << c.Text << " " << c.Size;
+        CopyToBuffer(buffer, c.Size, c.Text, c.CodePage);
+        EXPECT_EQ(c.Copied, AnsiString(buffer)) << c.Text << " " << c.Size << " " << c.CodePage;
+    }
+}
+
+// Where each character starts, and the room a count of UTF-16 units needs, in code page 932 and in
+// UTF-8 (which a system or a program's manifest may make the ANSI code page).
+TEST(FileDialogTest, CharactersAndRoomFollowTheCodePage)
+{
+    using Lengths = std::vector<size_t>;
+    struct Case {
+        AnsiString Text;
+        Lengths In932, InUtf8;  // the length of each character in turn
+    };
+    const Case cases[] = {
+        {"a" + Hyo, {1, 2}, {1, 1, 1}},             // 表 in 932: a "\" second byte
+        {"\xe8\xa1\xa8", {2, 1}, {3}},             // 表 in UTF-8
+        {"\xf0\x9f\x98\x80!", {2, 2, 1}, {4, 1}},  // U+1F600
+        {"\xc3\xa9\\", {1, 1, 1}, {2, 1}},          // é then "\"
+        {"\xe8\xa1", {2}, {1, 1}},                  // a sequence cut short
+        {"\xe8\xa1" "a", {2, 1}, {1, 1, 1}},
+        {"\x95", {1}, {1}},                          // a lead byte at the end
+    };
+    for (const Case& c : cases) {
+        for (unsigned codePage : {932u, unsigned(CP_UTF8)}) {
+            Lengths lengths;
+            for (size_t i = 0; i < c.Text.size(); i += lengths.back())
+                lengths.push_back(CharLength(c.Text, i, codePage));
+            EXPECT_EQ(codePage == 932 ? c.In932 : c.InUtf8, lengths) << c.Text << " in " << codePage;
+            // A trail byte is one no character starts at.
+            for (size_t i = 0, start = 0; i < c.Text.size(); ++i) {
+                EXPECT_EQ(i != start, IsTrailByte(c.Text, i, codePage)) << c.Text << " at " << i;
+                if (i + 1 == start + CharLength(c.Text, start, codePage))
+                    start = i + 1;
+            }
+        }
+    }
+    struct Room {
+        size_t Units, In932, InUtf8;
+    };
+    for (const Room& r : {Room{1, 2, 3}, Room{100, 200, 300}}) {
+        EXPECT_EQ(r.In932, AnsiRoom(r.Units, 932));
+        EXPECT_EQ(r.InUtf8, AnsiRoom(r.Units, CP_UTF8));
     }
 }
 
@@ -307,21 +355,26 @@ TEST(FileDialogTest, LargeMultiSelectionsComeBackWhole)
         int Count;
         size_t NameLength;
         bool Typed;
+        const wchar_t* Fill;  // what the names are made of: a character of 2 bytes in 932, 3 in UTF-8
     };
-    const Case cases[] = {{1100, 70, true}, {340, 200, false}};
+    const Case cases[] = {{1100, 70, true, L"x"}, {340, 200, false, L"x"}, {700, 60, true, L"\u8868"}};
     for (const Case& c : cases) {
         SCOPED_TRACE(c.Count);
         TempFolder folder;
         std::set<AnsiString> made;
         AnsiString typed;
+        size_t bytes = 0;
         for (int i = 0; i < c.Count; ++i) {
             AnsiString name = Format("%04d", i);
-            name += std::string(c.NameLength - name.size() - 4, 'x') + ".txt";
+            for (size_t n = name.size(); n < c.NameLength - 4; ++n)
+                name += WideToAnsi(c.Fill);
+            name += ".txt";
             WriteBytes(folder.Path(name), "x");
             made.insert(Lower(folder.Path(name)));
             typed += "\"" + name + "\" ";
+            bytes += name.size();
         }
-        ASSERT_GT(made.size() * c.NameLength, size_t(TOpenDialog::FileBufferLength));
+        ASSERT_GT(bytes, size_t(TOpenDialog::FileBufferLength));
         auto dialogOwned = MakeObject<TOpenDialog>(nullptr);
         TOpenDialog& dialog = *dialogOwned;
         dialog.SetOptions(dialog.GetOptions().Include(ofAllowMultiSelect));
@@ -403,7 +456,7 @@ TEST(FileDialogTest, OnlyNamesTheCodePageHoldsWholeAreExact)
         {L"emoji \U0001F600", false, true}, {L"half \xd800 pair", false, false},
     };
     for (const Case& c : cases) {
-        EXPECT_EQ(c.Exact932, HasExactAnsiForm(c.Name)) << WideToAnsi(c.Name);
+        EXPECT_EQ(GetACP() == CP_UTF8 ? c.ExactUtf8 : c.Exact932, HasExactAnsiForm(c.Name)) << WideToAnsi(c.Name);
         EXPECT_EQ(c.Exact932, HasExactAnsiForm(c.Name, 932)) << WideToAnsi(c.Name);
         EXPECT_EQ(c.ExactUtf8, HasExactAnsiForm(c.Name, CP_UTF8)) << WideToAnsi(c.Name);
         if (c.ExactUtf8) {
@@ -563,7 +616,8 @@ TEST(FileDialogTest, ANameTheCodePageLacksIsRefusedNeverTurnedIntoAnother)
                     }
                     continue;
                 }
-                if (c.Exact || unicode) {
+                // UTF-8 holds every name here.
+                if (c.Exact || unicode || GetACP() == CP_UTF8) {
                     ASSERT_TRUE(result) << WideToAnsi(said);
                     std::vector<WideString> expected;
                     for (const WideString& listed : ListedNames(name))
@@ -574,7 +628,9 @@ TEST(FileDialogTest, ANameTheCodePageLacksIsRefusedNeverTurnedIntoAnother)
                         EXPECT_EQ(0, lstrcmpiW(expected[i].c_str(), dialog.GetFilesW()[i].c_str()))
                             << WideToAnsi(dialog.GetFilesW()[i]);
                         const bool exact = HasExactAnsiForm(expected[i]);
-                        EXPECT_EQ(Lower(exact ? WideToAnsi(expected[i]) : AnsiString()), Lower(dialog.GetFiles()[i]));
+                        // The old look without validation hands the name over as typed, with no folder.
+                        const WideString handed = old && (c.Flags & NoValidate) ? ListedNames(name)[i] : expected[i];
+                        EXPECT_EQ(Lower(exact ? WideToAnsi(handed) : AnsiString()), Lower(dialog.GetFiles()[i]));
                     }
                     EXPECT_EQ(dialog.GetFiles().front(), dialog.GetFileName());
                     EXPECT_EQ(dialog.GetFilesW().front(), dialog.GetFileNameW());
