@@ -279,16 +279,17 @@ void TOpenDialog::UnbindWindow()
 
 TOpenDialog::TFileOk TOpenDialog::FileOk()
 {
-    if (FRunning != nullptr && !ReadFileNames(*FRunning)) {
-        // The names did not fit: the platform is asked for them again, into a buffer that holds
-        // them. Where it cannot grow the dialog closes, and Execute reports the failure.
-        HWND dialog = FExplorer ? GetParent(FHandle) : nullptr;
-        if (dialog != nullptr && GrowNames(NamesRoom())) {
-            PostMessageA(dialog, WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED), LPARAM(GetDlgItem(dialog, IDOK)));
-            return TFileOk::Refused;
-        }
-        return TFileOk::Accepted;
+    // Names that did not fit, or may not have (a platform may cut the last name short without a
+    // word), are asked for again into a buffer that holds them. Where it cannot grow the dialog
+    // closes, and Execute reports names that were cut.
+    const bool whole = FRunning == nullptr || ReadFileNames(*FRunning);
+    HWND dialog = FExplorer ? GetParent(FHandle) : nullptr;
+    if (dialog != nullptr && GrowNames(NamesRoom())) {
+        PostMessageA(dialog, WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED), LPARAM(GetDlgItem(dialog, IDOK)));
+        return TFileOk::Refused;
     }
+    if (!whole)
+        return TFileOk::Accepted;
     const TFileOk names = CheckChosenNames();
     if (names != TFileOk::Accepted)
         return names;
@@ -420,7 +421,7 @@ void TOpenDialog::SettleNames()
     for (size_t i = 0; i < FFiles.size(); ++i) {
         if (FFilesW[i].empty() || !HasExactAnsiForm(FFilesW[i]))
             FFiles[i].clear();
-        else if (!IsRooted(AnsiToWide(FFiles[i])))
+        else if (!IsFullPath(AnsiToWide(FFiles[i])))
             FFiles[i] = WideToAnsi(FFilesW[i]);
     }
     FFileName = FFiles.empty() ? AnsiString() : FFiles.front();
@@ -446,7 +447,7 @@ TOpenDialog::TFileOk TOpenDialog::CheckChosenNames()
             continue;
         HWND dialog = DialogWindow();
         const WideString text = (path.empty() ? AnsiToWide(FFiles[i]) : path) +
-                                AnsiToWide("\nこのファイル名には、このプログラムで扱えない文字が含まれています。\n"
+                                LibraryTextW("\nこのファイル名には、このプログラムで扱えない文字が含まれています。\n"
                                            "別の名前を指定してください。");
         // The box's loop may free the component (directly, or with its owner): its run says so,
         // and the dialog, left open by the refusal, is cancelled now.

@@ -427,3 +427,8 @@ WideString ShownPath(const WideString& folder, const WideString& shown, const TF
     parts.push_back(found);
     return JoinParts(parts);
 }
+
+bool IsFullPath(const WideString& path)
+{
+    return !PathParts(path).empty();
+}

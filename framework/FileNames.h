@@ -10,6 +10,9 @@
 // Whether `name` names its place on its own ("C:...", "\...") rather than inside a folder.
 bool IsRooted(const WideString& name);
 
+// Whether `path` is a full path: from a drive's root ("C:\...") or a share ("\\server\share\...").
+bool IsFullPath(const WideString& path);
+
 // The full path of `name` typed in `folder` (empty: a folder with no file-system path), as the
 // platform makes it: a name with a drive ("C:a.txt" is in that drive's current folder) or from the
 // root is resolved on its own; any other needs the folder. Empty when it cannot be made.
