@@ -117,16 +117,23 @@ fi
 pid=$WINE_PID
 
 # Closes the program as the title bar's close button does, so that Tapstorm writes its
-# settings, and waits for it to end. The gallery keeps nothing: it is ended if it is still
-# running then (a dialog of it may hold it).
+# settings, and waits for it to end. The gallery's dialogs are closed first (a common dialog
+# takes that as Cancel; one the gallery reopens is closed again); the gallery keeps nothing,
+# and is ended if it still runs after a few rounds.
 close_program() {
+  local round dialog
   if ! _h_running "$pid"; then
     wine_wait "$pid" 1
     return 0
   fi
   if [ "$gallery" = 1 ]; then
-    wintool sysclose "dlgdemo ダイアログ ギャラリー" >/dev/null 2>&1
-    wine_wait "$pid" "$1" || wine_end "$pid"
+    for ((round = 0; round < 5; round++)); do
+      wintool list 2>/dev/null | awk -F'\t' '$3 == 1 && $4 == "#32770" { print $9 }' |
+        while IFS= read -r dialog; do wintool -c '#32770' sysclose "$dialog" >/dev/null 2>&1; done
+      wintool sysclose "dlgdemo ダイアログ ギャラリー" >/dev/null 2>&1
+      wine_wait "$pid" 5 && return 0
+    done
+    wine_end "$pid"
     return 0
   fi
   # Asked to stop while it was still starting: its window comes first.
