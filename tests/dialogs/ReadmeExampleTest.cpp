@@ -105,18 +105,12 @@ TEST_P(ReadmeExampleTest, OpensTheChosenFileWithTheSubFormAndSizing)
 
 AnsiString OpenedAnsi;
 WideString OpenedW;
-void OpenDocument(const AnsiString& path) { OpenedAnsi = path; }
-void OpenDocumentW(const WideString& path) { OpenedW = path; }
 
-// The form of the names example's `this`.
-class NamesExampleForm : public TForm {
-public:
-    using TForm::TForm;
-    void Run()
-    {
 #include "ReadmeUnicodeExample.inc"
-    }
-};
+
+// The two the reader writes.
+void TDocumentForm::OpenDocument(const AnsiString& path) { OpenedAnsi = path; }
+void TDocumentForm::OpenDocumentW(const WideString& path) { OpenedW = path; }
 
 WideString Typed;
 std::wstring Refusal;
@@ -162,9 +156,9 @@ TEST(ReadmeExampleTest, NamesTheCodePageLacksAreRefusedForTheAnsiCallerAndExactF
     OpenedW.clear();
     Refusal.clear();
 
-    NamesExampleForm* form = new NamesExampleForm(nullptr);
+    TDocumentForm* form = new TDocumentForm(nullptr);
     UINT_PTR timer = SetTimer(nullptr, 0, 20, DriveNames);
-    form->Run();
+    form->OpenDocuments();
     KillTimer(nullptr, timer);
     FreeObject(form);
 
