@@ -2,10 +2,10 @@
 # Builds Tapstorm and starts it under Wine: the README's run command.
 #   bash scripts/run.sh [--screenshot-only] [--no-build]
 #   bash scripts/run.sh --gallery [--screenshot-only] [--no-build] [dlgdemo options]
-# On the current display it runs until its window is closed or Ctrl+C is pressed.
-# With no display it starts a virtual one, saves a screenshot of the main window
-# (build/screenshots/main-window.png) and runs until Ctrl+C. --screenshot-only
-# closes the program once the screenshot is saved.
+# It saves a screenshot of the main window (build/screenshots/main-window.png) and runs
+# until the window is closed or Ctrl+C is pressed; Ctrl+C closes the window as its close
+# button does, so the settings are written. With no display it starts a virtual one.
+# --screenshot-only closes the program once the screenshot is saved.
 # --gallery starts the dialogs gallery (dlgdemo.exe) instead, with the options that
 # follow; its screenshot (build/screenshots/gallery.png) is the whole screen once
 # the gallery, and the dialog that --dialog opens, are shown.
@@ -13,6 +13,7 @@
 set -uo pipefail
 cd "$(dirname "${BASH_SOURCE[0]}")/.."
 ROOT=$PWD
+all_args=("$@")
 
 screenshot_only=0
 no_build=0
@@ -70,6 +71,24 @@ if [ ! -f "$exe" ]; then
   exit 1
 fi
 
+# A terminal's Ctrl+C goes to every process of its foreground group, and Wine ends a program
+# on it at once, before its window could be closed. So the harness and the program run in a
+# session of their own (setsid), out of the terminal's reach, and this shell only passes
+# Ctrl+C on to the script running there, which closes the window as the user would.
+if [ "${TAPSTORM_RUN_DETACHED:-}" != 1 ]; then
+  TAPSTORM_RUN_DETACHED=1 setsid bash "$ROOT/scripts/run.sh" "${all_args[@]}" --no-build &
+  inner=$!
+  trap 'kill -TERM "$inner" 2>/dev/null' INT TERM HUP
+  # `wait` returns early when a signal's trap runs; the script goes on until it has ended.
+  status=0
+  while kill -0 "$inner" 2>/dev/null; do
+    wait "$inner"
+    status=$?
+  done
+  exit "$status"
+fi
+unset TAPSTORM_RUN_DETACHED
+
 source scripts/wine-env.sh
 harness_start || exit 1
 
@@ -97,6 +116,44 @@ else
 fi
 pid=$WINE_PID
 
+# Closes the program as the title bar's close button does, so that Tapstorm writes its
+# settings, and waits for it to end. The gallery's dialogs are closed first (a common dialog
+# takes that as Cancel; one the gallery reopens is closed again); the gallery keeps nothing,
+# and is ended if it still runs after a few rounds.
+close_program() {
+  local round dialog
+  if ! _h_running "$pid"; then
+    wine_wait "$pid" 1
+    return 0
+  fi
+  if [ "$gallery" = 1 ]; then
+    for ((round = 0; round < 5; round++)); do
+      wintool list 2>/dev/null | awk -F'\t' '$3 == 1 && $4 == "#32770" { print $9 }' |
+        while IFS= read -r dialog; do wintool -c '#32770' sysclose "$dialog" >/dev/null 2>&1; done
+      wintool sysclose "dlgdemo ダイアログ ギャラリー" >/dev/null 2>&1
+      wine_wait "$pid" 5 && return 0
+    done
+    wine_end "$pid"
+    return 0
+  fi
+  # Asked to stop while it was still starting: its window comes first.
+  wintool wait Tapstorm "$1" >/dev/null 2>&1
+  wintool sysclose Tapstorm >/dev/null
+  wine_wait "$pid" "$1"
+}
+
+# From here Ctrl+C (passed on as TERM) closes the window, and only then the harness stops.
+stop_program() {
+  trap '' INT TERM HUP
+  if close_program 30; then
+    echo "$name closed (exit code ${WINE_STATUS:-0})"
+  else
+    echo "run.sh: $name did not end after its window was closed" >&2
+  fi
+  exit 130
+}
+trap stop_program INT TERM HUP
+
 if ! xid=$(wait_window "$title_regex" 60); then
   echo "run.sh: no $name window appeared (Wine output in $WINE_LOG)" >&2
   exit 1
@@ -119,25 +176,15 @@ else
   echo "run.sh: the screenshot failed" >&2
 fi
 
-# Closes the program the way a user would, so that Tapstorm writes its settings; the gallery,
-# which keeps nothing, is ended if a dialog of it is still open.
-close_program() {
-  if [ "$gallery" = 1 ]; then
-    wine_end "$pid"
-    return 0
-  fi
-  window_close Tapstorm
-  wine_wait "$pid" "$1"
-}
-
 if [ "$screenshot_only" = 1 ]; then
   if ! _h_running "$pid"; then
     wine_wait "$pid" 1
     echo "$name ended (exit code $WINE_STATUS)"
     exit "$WINE_STATUS"
   fi
+  trap '' INT TERM HUP
   if ! close_program 30; then
-    echo "run.sh: $name did not end after WM_CLOSE" >&2
+    echo "run.sh: $name did not end after its window was closed" >&2
     exit 1
   fi
   if [ "$gallery" = 1 ]; then
@@ -148,19 +195,13 @@ if [ "$screenshot_only" = 1 ]; then
   exit "$WINE_STATUS"
 fi
 
-# Ctrl+C closes the window the way a user would, so the settings are written.
-stop_program() {
-  close_program 10 || true
-  exit 130
-}
-trap stop_program INT TERM HUP
-
 if [ "${TAPSTORM_HARNESS_XVFB:-0}" = 1 ]; then
   echo "$name is running on the virtual display $DISPLAY (nothing to see there but the screenshot)."
   echo "Press Ctrl+C to end it."
 else
   echo "$name is running on display $DISPLAY. Close its window or press Ctrl+C to end it."
 fi
+# `wait` returns early when a signal's trap runs; stop_program then ends the script.
 wait "$pid"
 status=$?
 harness_untrack "$pid"

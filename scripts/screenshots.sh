@@ -34,12 +34,20 @@ e2e_init build/i686/app/tapstorm.exe build/i686/tests/clicktarget.exe build/scre
 harness_dpi "$dpi" || exit 1
 mkdir -p "$out"
 
-SAMPLE=$SCRATCH/sample
+# Every dialog that shows a folder shows this one: C:\サンプル, in the prefix the pictures are
+# taken in, so no folder of this machine (the old look names the whole path) is in them.
+SAMPLE=$WINEPREFIX/drive_c/サンプル
+S='C:\サンプル'
+rm -rf "$SAMPLE"
 mkdir -p "$SAMPLE/資料" "$SAMPLE/写真"
 printf 'Tapstorm のダイアログ ライブラリ\r\n' | iconv -f UTF-8 -t CP932 >"$SAMPLE/readme.txt"
 printf 'name,count\r\nclicks,1000\r\n' >"$SAMPLE/clicks.csv"
 touch "$SAMPLE/資料/a.txt" "$SAMPLE/資料/b.txt" "$SAMPLE/資料/c.txt"
-S=$(winpath "$SAMPLE")
+# all_taken: the sample folder goes, and the script ends.
+all_taken() {
+  rm -rf "$SAMPLE"
+  exit 0
+}
 
 # shoot <file> <title>: the window as the screen shows it (on the virtual display, with the
 # frame Wine draws).
@@ -80,7 +88,7 @@ if [ "$dpi" != 96 ]; then
   shoot find.png "$T"
   finish "$T"
   shoot_save "Save - sub form below"
-  exit 0
+  all_taken
 fi
 
 T="Find - sub form, sizing"
@@ -117,3 +125,4 @@ click_control "$T" SysTreeView32 && xdotool key Home Down
 demo_wait_event folderchange 2
 shoot folder.png "$T"
 finish "$T"
+all_taken

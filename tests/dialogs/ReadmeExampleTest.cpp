@@ -1,5 +1,5 @@
 // The README's usage examples, built from the README itself (tests/CMakeLists.txt cuts them out)
-// and run on the real open dialog in the Explorer look (the default).
+// and run on the real open dialog, the first in both looks.
 #include "dialogs/COpenDlg.h"
 #include "framework/Forms.h"
 #include "framework/StdCtrls.h"
@@ -13,19 +13,10 @@
 
 namespace {
 
-AnsiString Opened;
 AnsiString Folder;
-void OpenPicture(const AnsiString& path) { Opened = path; }
 
-// The form of the example's `this`.
-class ExampleForm : public TForm {
-public:
-    using TForm::TForm;
-    void Run()
-    {
+// The example is a form class of the reader's.
 #include "ReadmeExample.inc"
-    }
-};
 
 struct Seen {
     bool Grip = false;          // a size grip of the library's
@@ -83,26 +74,26 @@ class ReadmeExampleTest : public ::testing::TestWithParam<bool> {};
 TEST_P(ReadmeExampleTest, OpensTheChosenFileWithTheSubFormAndSizing)
 {
     const bool explorer = GetParam();
-    const bool savedLook = NewStyleControls;
-    NewStyleControls = explorer;
     TempFolder folder;
     ASSERT_TRUE(CloseHandle(CreateFileA(folder.Path("pic.bmp").c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW, 0, nullptr)));
     char savedDir[MAX_PATH];
     GetCurrentDirectoryA(MAX_PATH, savedDir);
     SetCurrentDirectoryA(folder.Path("").c_str());
-    Opened.clear();
     Folder = folder.Path("");
     Observed = Seen();
 
-    ExampleForm* form = new ExampleForm(nullptr);
+    TPictureForm* form = new TPictureForm(nullptr);
+    // The old look, as a reader asks for it: on the form's dialog.
+    for (int i = 0; !explorer && i < form->ComponentCount(); ++i)
+        if (auto* dialog = dynamic_cast<TCOpenDialog*>(form->Components(i)))
+            dialog->SetOptions(dialog->GetOptions().Include(ofOldStyleDialog));
     UINT_PTR timer = SetTimer(nullptr, 0, 20, Drive);
-    form->Run();
+    const WideString opened = form->ChoosePicture();
     KillTimer(nullptr, timer);
     FreeObject(form);
     SetCurrentDirectoryA(savedDir);
-    NewStyleControls = savedLook;
 
-    EXPECT_EQ(folder.Path("pic.bmp"), Opened);
+    EXPECT_EQ(0, lstrcmpiW(folder.Path(WideString(L"pic.bmp")).c_str(), opened.c_str())) << WideToAnsi(opened);
     // The platform's own sizing in the Explorer look, the library's grip in the old look.
     EXPECT_TRUE(Observed.Resizable);
     EXPECT_EQ(!explorer, Observed.Grip);
@@ -114,18 +105,12 @@ TEST_P(ReadmeExampleTest, OpensTheChosenFileWithTheSubFormAndSizing)
 
 AnsiString OpenedAnsi;
 WideString OpenedW;
-void OpenDocument(const AnsiString& path) { OpenedAnsi = path; }
-void OpenDocumentW(const WideString& path) { OpenedW = path; }
 
-// The form of the names example's `this`.
-class NamesExampleForm : public TForm {
-public:
-    using TForm::TForm;
-    void Run()
-    {
 #include "ReadmeUnicodeExample.inc"
-    }
-};
+
+// The two the reader writes.
+void TDocumentForm::OpenDocument(const AnsiString& path) { OpenedAnsi = path; }
+void TDocumentForm::OpenDocumentW(const WideString& path) { OpenedW = path; }
 
 WideString Typed;
 std::wstring Refusal;
@@ -171,9 +156,9 @@ TEST(ReadmeExampleTest, NamesTheCodePageLacksAreRefusedForTheAnsiCallerAndExactF
     OpenedW.clear();
     Refusal.clear();
 
-    NamesExampleForm* form = new NamesExampleForm(nullptr);
+    TDocumentForm* form = new TDocumentForm(nullptr);
     UINT_PTR timer = SetTimer(nullptr, 0, 20, DriveNames);
-    form->Run();
+    form->OpenDocuments();
     KillTimer(nullptr, timer);
     FreeObject(form);
 
@@ -182,7 +167,7 @@ TEST(ReadmeExampleTest, NamesTheCodePageLacksAreRefusedForTheAnsiCallerAndExactF
     EXPECT_EQ(0, lstrcmpiW(Typed.c_str(), OpenedW.c_str())) << WideToAnsi(OpenedW);
 }
 
-INSTANTIATE_TEST_SUITE_P(Looks, ReadmeExampleTest, ::testing::Values(true),
+INSTANTIATE_TEST_SUITE_P(Looks, ReadmeExampleTest, ::testing::Values(true, false),
                          [](const ::testing::TestParamInfo<bool>& look) { return look.param ? "Explorer" : "Old"; });
 
 }  // namespace

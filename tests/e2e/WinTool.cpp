@@ -5,6 +5,7 @@
 //
 //   wait <title> <seconds>   wait until a visible window with this title exists
 //   close <title>            post WM_CLOSE to it
+//   sysclose <title>         post WM_SYSCOMMAND SC_CLOSE, as the title bar's close button does
 //   rect <title>             "window L T W H" and "client L T W H", screen pixels
 //   children <title>         one line per descendant window, tab-separated:
 //                            hwnd parent id class x y w h enabled visible style state text
@@ -304,7 +305,7 @@ int CmdWait(const std::wstring& title, const std::wstring& cls, double seconds) 
 
 int Usage() {
   fprintf(stderr,
-          "usage: wintool [-c class] wait|close|minimize|iconic|rect|alive|children|panel|items|move <title> [args]\n"
+          "usage: wintool [-c class] wait|close|sysclose|minimize|iconic|rect|alive|children|panel|items|move <title> [args]\n"
           "       wintool list|codepage\n");
   return 1;
 }
@@ -344,6 +345,7 @@ int main() {
     return 2;
   }
   if (cmd == L"close") return PostMessageW(hwnd, WM_CLOSE, 0, 0) ? 0 : 3;
+  if (cmd == L"sysclose") return PostMessageW(hwnd, WM_SYSCOMMAND, SC_CLOSE, 0) ? 0 : 3;
   // minimize: as the title bar's button does; iconic: whether the window is minimised now.
   if (cmd == L"minimize") return PostMessageW(hwnd, WM_SYSCOMMAND, SC_MINIMIZE, 0) ? 0 : 3;
   if (cmd == L"iconic") return IsIconic(hwnd) ? 0 : 5;

@@ -1,6 +1,7 @@
 # shellcheck shell=bash
 # Helpers of the end-to-end tests of the dialogs gallery (dlgdemo.exe), on top of lib.sh.
-# CTest passes the gallery's path in DLGDEMO_EXE; by hand it is looked for beside the tests.
+# CTest passes the gallery's path in DLGDEMO_EXE; without it, it is ../demo/dlgdemo.exe from
+# the folder of the tapstorm.exe the test is given.
 #
 #   source "$(dirname "${BASH_SOURCE[0]}")/demo_lib.sh"
 #   e2e_init "$@"
