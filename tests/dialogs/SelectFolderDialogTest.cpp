@@ -184,6 +184,13 @@ public:
 };
 testing::Environment* const Folders = testing::AddGlobalTestEnvironment(new BrowseFolders);
 
+WideString CurrentFolderW()
+{
+    wchar_t folder[MAX_PATH] = {};
+    GetCurrentDirectoryW(MAX_PATH, folder);
+    return folder;
+}
+
 bool EndsWith(const std::string& text, const std::string& end)
 {
     return text.size() >= end.size() && text.compare(text.size() - end.size(), end.size(), end) == 0;
@@ -446,6 +453,20 @@ TEST(SelectFolderDialogTest, AFolderOutsideTheCodePageHasNoPathAndKeepsItsList)
         ASSERT_FALSE(reportedW.empty());
         EXPECT_EQ(std::vector<WideString>(reportedW.size(), path + L"|" + name), reportedW);
     }
+    // A display name the code page lacks for a folder whose path it has: no ANSI name either.
+    struct ForeignNameShell : BrowserShell {
+        BOOL GetDisplayNameW(LPCITEMIDLIST, wchar_t* name) override
+        {
+            lstrcpynW(name, L"caf\u00e9", MAX_PATH);
+            return TRUE;
+        }
+    } foreignNames;
+    RecordingDialog dialog;
+    dialog.SetSelectFolder(TempFolder("tapstorm-browse-g"));
+    dialog.OnShow = [&](TObject*) { Post(&dialog, IDOK); };
+    ASSERT_TRUE(RunWatched(dialog));
+    EXPECT_EQ(L"caf\u00e9", dialog.GetDisplayNameW());
+    EXPECT_EQ("", dialog.GetDisplayName());
 }
 
 // Root and title changed while the browser is open take effect at the next run: this run keeps
@@ -499,44 +520,48 @@ TEST(SelectFolderDialogTest, HandlerErrorsGoToTheApplicationAndTheBrowserGoesOn)
     EXPECT_EQ(sfWindows, dialog.GetSelectSpecialFolder());
 }
 
+// Also from a current folder the code page lacks.
 TEST(SelectFolderDialogTest, AnErrorOutOfTheBrowserStillRestoresWhatTheRunChanged)
 {
-    BrowserShell shell;
-    HWND other = CreateWindowExA(0, "STATIC", "other", WS_OVERLAPPED | WS_VISIBLE, 0, 0, 100, 100, nullptr, nullptr,
-                                 nullptr, nullptr);
-    SetActiveWindow(other);
-    char before[MAX_PATH];
-    GetCurrentDirectoryA(MAX_PATH, before);
-    bool disabledDuring = false;
-    shell.Instead = [&] {
-        disabledDuring = !IsWindowEnabled(other);
-        char windows[MAX_PATH];
-        GetWindowsDirectoryA(windows, MAX_PATH);
-        SetCurrentDirectoryA(windows);
-        SetActiveWindow(nullptr);
-        throw Exception("browser failed");
-    };
-    // Whether this thread had COM before the run (a probe that puts it back at once).
-    const HRESULT probe = CoInitialize(nullptr);
-    if (SUCCEEDED(probe))
-        CoUninitialize();
-    RecordingDialog dialog;
-    dialog.SetSelectSpecialFolder(sfWindows);
-    EXPECT_THROW(dialog.Execute(), Exception);
-    char after[MAX_PATH];
-    GetCurrentDirectoryA(MAX_PATH, after);
-    EXPECT_STREQ(before, after);
-    EXPECT_TRUE(disabledDuring);
-    EXPECT_TRUE(IsWindowEnabled(other));
-    EXPECT_EQ(other, GetActiveWindow());
-    EXPECT_EQ(sfWindows, dialog.GetSelectSpecialFolder());
-    EXPECT_EQ("", dialog.GetDisplayName());
-    // COM is left as the run found it.
-    const HRESULT com = CoInitialize(nullptr);
-    EXPECT_EQ(probe, com);
-    if (SUCCEEDED(com))
-        CoUninitialize();
-    DestroyWindow(other);
+    const WideString outside = CurrentFolderW();
+    for (const WideString& start : {outside, WideTempFolder(L"caf\u00e9")}) {
+        SCOPED_TRACE(WideToAnsi(start));
+        BrowserShell shell;
+        HWND other = CreateWindowExA(0, "STATIC", "other", WS_OVERLAPPED | WS_VISIBLE, 0, 0, 100, 100, nullptr, nullptr,
+                                     nullptr, nullptr);
+        SetActiveWindow(other);
+        ASSERT_TRUE(SetCurrentDirectoryW(start.c_str()));
+        const WideString before = CurrentFolderW();
+        bool disabledDuring = false;
+        shell.Instead = [&] {
+            disabledDuring = !IsWindowEnabled(other);
+            char windows[MAX_PATH];
+            GetWindowsDirectoryA(windows, MAX_PATH);
+            SetCurrentDirectoryA(windows);
+            SetActiveWindow(nullptr);
+            throw Exception("browser failed");
+        };
+        // Whether this thread had COM before the run (a probe that puts it back at once).
+        const HRESULT probe = CoInitialize(nullptr);
+        if (SUCCEEDED(probe))
+            CoUninitialize();
+        RecordingDialog dialog;
+        dialog.SetSelectSpecialFolder(sfWindows);
+        EXPECT_THROW(dialog.Execute(), Exception);
+        EXPECT_EQ(before, CurrentFolderW());
+        SetCurrentDirectoryW(outside.c_str());
+        EXPECT_TRUE(disabledDuring);
+        EXPECT_TRUE(IsWindowEnabled(other));
+        EXPECT_EQ(other, GetActiveWindow());
+        EXPECT_EQ(sfWindows, dialog.GetSelectSpecialFolder());
+        EXPECT_EQ("", dialog.GetDisplayName());
+        // COM is left as the run found it.
+        const HRESULT com = CoInitialize(nullptr);
+        EXPECT_EQ(probe, com);
+        if (SUCCEEDED(com))
+            CoUninitialize();
+        DestroyWindow(other);
+    }
 }
 
 }  // namespace
