@@ -192,14 +192,7 @@ const Kind Kinds[] = {
 // the owner goes, with OnClose failing), or directly (after a second Execute from OnShow, or after
 // the window active at the start has gone).
 enum class Way {
-    Release,
-    ReleaseThenBox,
-    WithOwner,
-    ReleasedAtOwnersEnd,
-    ReleasedThenOwnerFreed,
-    Directly,
-    ExecuteAgain,
-    ActiveGone
+    Release, ReleaseThenBox, WithOwner, ReleasedAtOwnersEnd, ReleasedThenOwnerFreed, Directly, ExecuteAgain, ActiveGone
 };
 
 const char BoxTitle[] = "LifetimeTest";
