@@ -70,7 +70,8 @@ env -u TAPSTORM_HARNESS_PID TAPSTORM_WINEPREFIX="$foreign/prefix" \
 check "run.sh with a foreign prefix fails" test $? -ne 0
 check "it says it leaves the prefix alone" grep -q "not touching it" "$SCRATCH/foreign.out"
 check "the foreign prefix's program still runs" _h_child_running "$foreign_pid"
-check_eq "nothing written in or beside the prefix" "prefix system.reg" "$(ls -A "$foreign" "$foreign/prefix" | grep -v ':$' | grep . | tr '\n' ' ' | sed 's/ $//')"
+check_eq "nothing written in or beside the prefix" "prefix system.reg" \
+  "$(ls -A "$foreign" "$foreign/prefix" | grep -v ':$' | grep . | tr '\n' ' ' | sed 's/ $//')"
 kill -TERM "$foreign_pid"
 wait "$foreign_pid" 2>/dev/null
 harness_untrack "$foreign_pid"
