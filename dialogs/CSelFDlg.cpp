@@ -365,30 +365,34 @@ void TSelectFolderDialog::UnbindWindow()
 
 namespace {
 // Puts back what a run of the browser changed around it, also when the run ends by an exception:
-// the current directory, COM on this thread, and the program's other windows (FModal).
+// the current directory, COM on this thread, and the program's other windows (FModal). The
+// directory is kept in Unicode: the code page's form of a folder it lacks names another folder.
 class TBrowseRestorer {
 public:
     TBrowseRestorer()
     {
-        const DWORD length = GetCurrentDirectoryA(MAX_PATH, FDirectory);
-        // A directory that did not fit was not saved and is not "restored" from garbage.
-        FDirectorySaved = length != 0 && length < MAX_PATH;
+        const DWORD size = GetCurrentDirectoryW(0, nullptr);
+        if (size != 0) {
+            FDirectory.resize(size);
+            const DWORD length = GetCurrentDirectoryW(size, &FDirectory[0]);
+            // A directory that changed under us and no longer fits is not "restored" from garbage.
+            FDirectory.resize(length != 0 && length < size ? length : 0);
+        }
         FComResult = CoInitialize(nullptr);
     }
     ~TBrowseRestorer()
     {
         if (SUCCEEDED(FComResult))
             CoUninitialize();
-        if (FDirectorySaved)
-            SetCurrentDirectoryA(FDirectory);
+        if (!FDirectory.empty())
+            SetCurrentDirectoryW(FDirectory.c_str());
     }
     TBrowseRestorer(const TBrowseRestorer&) = delete;
     TBrowseRestorer& operator=(const TBrowseRestorer&) = delete;
 
 private:
     TModalWindowsScope FModal;
-    char FDirectory[MAX_PATH] = {};
-    bool FDirectorySaved = false;
+    WideString FDirectory;
     HRESULT FComResult = E_FAIL;
 };
 }  // namespace
@@ -435,8 +439,11 @@ bool TSelectFolderDialog::DoExecute()
         return false;
     FSelection.Set(chosen);
     displayName[MAX_PATH - 1] = '\0';
-    FDisplayName = FSelection.HasInexactPath() ? AnsiString() : AnsiString(displayName);
     FDisplayNameW = FSelection.GetDisplayNameW();
+    // Neither a name the code page lacks nor one in a folder it lacks has an ANSI form: the
+    // browser's would be a look-alike, naming another folder.
+    const bool exact = !FSelection.HasInexactPath() && HasExactAnsiForm(FDisplayNameW);
+    FDisplayName = exact ? AnsiString(displayName) : AnsiString();
     FImageIndex = info.iImage;
     return true;
 }

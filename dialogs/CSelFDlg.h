@@ -226,8 +226,8 @@ public:
     void SetSelectFolder(const AnsiString& path);
     TSpecialFolder GetSelectSpecialFolder() const { return FSelection.GetSpecialFolder(); }
     void SetSelectSpecialFolder(TSpecialFolder value);
-    // Of the folder chosen by the last successful run; empty when its path has no exact form in
-    // the code page.
+    // Of the folder chosen by the last successful run; empty when it or its path has no exact
+    // form in the code page.
     const AnsiString& GetDisplayName() const { return FDisplayName; }
     // The selection's path exactly as the file system holds it, whatever the code page; empty for
     // a place without a path. Handlers read the browser's current selection.

@@ -762,9 +762,16 @@ void TSizingDialogCustomizer::FollowResolution(TMessage& message)
     GetClientRect(FHandle, &clientBefore);
     const RECT roomBefore = SubFormRoom();
     const auto before = ControlPlaces();
-    FFollowingResolution = true;
-    TDialogCustomizer::WndProc(message);
-    FFollowingResolution = false;
+    {
+        // Reset however the dialog's own steps end, an exception included: left set, every later
+        // layout would leave out the check that keeps the controls inside the room.
+        struct Following {
+            bool& Flag;
+            explicit Following(bool& flag) : Flag(flag) { Flag = true; }
+            ~Following() { Flag = false; }
+        } following(FFollowingResolution);
+        TDialogCustomizer::WndProc(message);
+    }
     if (FState < 2 || FDlgsUnit == nullptr || FDlgsUnit->GetSubForm() == nullptr)
         return;
     RECT clientAfter;

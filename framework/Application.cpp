@@ -210,9 +210,8 @@ void TApplication::FreeReleased()
         TComponent* component = *ready;
         FReleased.erase(std::next(ready).base());
         RemoveFreeNotification(component);
-        // Counted as in an event while it ends: a loop run meanwhile (the exception box, its
-        // OnDestroy) must not free its owner, which would free it a second time under us.
-        TEventScope scope(component);
+        // FreeObject counts it as in an event while it ends: a loop run meanwhile (the exception
+        // box, its OnDestroy) frees neither it nor its owner a second time under us.
         FreeObject(component);
     }
 }

@@ -45,6 +45,9 @@ void FreeObject(TObject* object)
 {
     if (object == nullptr)
         return;
+    // Counted as in an event for its whole end: a loop run meanwhile (the exception box of a
+    // failing close handler, say) must not free it, or its owner, on a release still pending.
+    TEventScope scope(dynamic_cast<TComponent*>(object));
     // An end that fails still frees the object: left alive it would be half ended for good.
     try {
         object->BeforeDestruction();
@@ -108,6 +111,8 @@ void TComponent::EndComponent(TComponent* component)
     if (component->FEndAsked)
         return;
     component->FEndAsked = true;
+    // In an event while it ends, as under FreeObject: a release it had pending waits.
+    TEventScope scope(component);
     // One component failing to end must not stop its owner ending: the failure goes to the
     // exception handler, and the owner goes on with the rest of its end.
     try {

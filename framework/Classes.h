@@ -37,7 +37,8 @@ public:
 // Frees `object` (null allowed): BeforeDestruction, then the destructor. Components, controls
 // and forms are freed this way only (or by their owner, which does the same); their
 // destructors are not public. An exception from BeforeDestruction goes to the exception hook
-// and the object is freed all the same.
+// and the object is freed all the same. A component counts as in an event (TEventScope) until it
+// is gone, so no release frees it, or its owner, from a loop its end runs.
 void FreeObject(TObject* object);
 
 // Owns one framework object and frees it with FreeObject.
@@ -153,9 +154,10 @@ private:
 
 // Marks an event of `component` as running while it lives on the stack. Every place where the
 // platform calls into a component (window procedures, hooks, timer ticks) puts one around the
-// call: a component is only freed by a release once none of its events, nor of what it owns,
-// is running, however many message loops run meanwhile. A component freed while its scope
-// lives is simply forgotten by it.
+// call, and so does the end of a component (FreeObject, an owner ending what it owns): a
+// component is only freed by a release once none of its events, nor of what it owns, is
+// running, however many message loops run meanwhile. A component freed while its scope lives
+// is simply forgotten by it.
 class TEventScope {
 public:
     explicit TEventScope(TComponent* component);

@@ -176,13 +176,30 @@ void TFindDialog::SetReplaceText(const AnsiString& value)
 }
 
 namespace {
-// Sets both forms of a text from its wide form: the ANSI one only where it is exact.
+// The start of `value` whose code-page form fits a text buffer, cut between characters: a box
+// that shows a text holds no more of it than the buffer does.
+WideString FittingText(const WideString& value)
+{
+    size_t bytes = 0;
+    for (size_t i = 0; i < value.size();) {
+        const bool pair = IS_HIGH_SURROGATE(value[i]) && i + 1 < value.size() && IS_LOW_SURROGATE(value[i + 1]);
+        const size_t units = pair ? 2 : 1;
+        bytes += WideToAnsi(value.substr(i, units)).size();
+        if (bytes > TFindDialog::TextBufferSize - 1)
+            return value.substr(0, i);
+        i += units;
+    }
+    return value;
+}
+
+// Sets both forms of a text from its wide form, both cut at the same character: the ANSI one
+// only where it is exact.
 void SetTexts(char* buffer, WideString& wide, const WideString& value)
 {
+    wide = FittingText(value);
     bool exact = false;
-    const AnsiString ansi = WideToAnsi(value, &exact);
+    const AnsiString ansi = WideToAnsi(wide, &exact);
     CopyText(buffer, exact ? ansi : AnsiString());
-    wide = value;
 }
 }  // namespace
 
@@ -312,8 +329,11 @@ void TFindDialog::WMDestroy(TMessage& message)
         HWND& Handle;
         ~Closed() { Handle = nullptr; }
     } closed{FHandle};
-    // The boxes still exist: their children go after the dialog's own destruction message.
-    KeepTextsW();
+    // The boxes still exist: their children go after the dialog's own destruction message. A
+    // close reports no texts, so both forms are taken from the boxes here.
+    SetTexts(FFindText, FFindTextW, GetFindTextW());
+    if (GetDlgItem(FHandle, edt2) != nullptr)
+        SetTexts(FReplaceText, FReplaceTextW, GetReplaceTextW());
     DoClose();
 }
 

@@ -72,8 +72,9 @@ public:
     void SetReplaceText(const AnsiString& value);
     // The texts exactly as typed, whatever the code page: read from the boxes in Unicode while
     // the dialog is open, kept as they were at the last report and when it closed. An ANSI text
-    // set is its Unicode form; a wide text set stands in the box as given, and its ANSI text is
-    // its exact form, or empty where the code page lacks a character.
+    // set is its Unicode form; a wide text set stands in the box as given, cut where the buffer
+    // would cut its ANSI form. The ANSI text of a wide text set, and of what the boxes held at the
+    // close, is its exact form, or empty where the code page lacks a character.
     WideString GetFindTextW() const;
     void SetFindTextW(const WideString& value);
     WideString GetReplaceTextW() const;

@@ -134,7 +134,18 @@ _h_font_replacements() {
   wine regedit /S "$(winpath "$reg")"
 }
 
-# Creates the prefix once; a prefix without our marker is a broken earlier attempt.
+# True when <dir> holds something this harness did not make (no marker) outside the build tree:
+# someone else's prefix, such as ~/.wine. Nothing of it is touched: no wineserver is started or
+# stopped for it and no process of it is searched for or ended.
+_h_foreign_prefix() {
+  [ ! -f "$1/.tapstorm-prefix" ] && [ -n "$(ls -A "$1" 2>/dev/null)" ] || return 1
+  case "$1" in
+    "$TAPSTORM_BUILD_ROOT"/*) return 1 ;;
+  esac
+}
+
+# Creates the prefix once; a prefix without our marker in the build tree is a broken earlier
+# attempt (harness_start has refused anyone else's).
 _h_prepare_prefix() {
   local marker=$WINEPREFIX/.tapstorm-prefix
   if [ -f "$marker" ] && [ "$(cat "$marker")" = "$_H_PREFIX_VERSION" ]; then
@@ -144,13 +155,8 @@ _h_prepare_prefix() {
   local log=$WINEPREFIX/tapstorm-init.log
   if [ ! -f "$marker" ]; then
     if [ -n "$(ls -A "$WINEPREFIX" 2>/dev/null)" ]; then
-      case "$WINEPREFIX" in
-        "$TAPSTORM_BUILD_ROOT"/*) rm -rf "$WINEPREFIX" ;;
-        *)
-          _h_log "$WINEPREFIX exists and was not made by this harness; not touching it"
-          return 1
-          ;;
-      esac
+      _h_foreign_prefix "$WINEPREFIX" && return 1
+      rm -rf "$WINEPREFIX"
     fi
     mkdir -p "$WINEPREFIX"
     : >"$log"
@@ -259,6 +265,11 @@ harness_start() {
   fi
 
   local prefix=${TAPSTORM_WINEPREFIX:-$TAPSTORM_BUILD_ROOT/wineprefix}
+  # Refused before anything is written beside it or it becomes the prefix the harness stops.
+  if _h_foreign_prefix "$prefix"; then
+    _h_log "$prefix exists and was not made by this harness; not touching it"
+    return 1
+  fi
   mkdir -p "$(dirname "$prefix")"
   if _h_claim_prefix "$prefix"; then
     _H_CLAIM_FILE=$prefix.owner
@@ -283,13 +294,13 @@ harness_stop() {
   trap - EXIT
   trap '' INT TERM HUP
   set +e  # clean up everything even when the caller runs with errexit
-  for p in "${_H_PIDS[@]}"; do kill -TERM "$p" 2>/dev/null; done
+  for p in "${_H_PIDS[@]}"; do _h_own_child "$p" && kill -TERM "$p" 2>/dev/null; done
   for p in "${_H_PIDS[@]}"; do
     for ((i = 0; i < 50; i++)); do
-      _h_running "$p" || break
+      _h_child_running "$p" || break
       sleep 0.1
     done
-    kill -KILL "$p" 2>/dev/null
+    _h_own_child "$p" && kill -KILL "$p" 2>/dev/null
     wait "$p" 2>/dev/null
   done
   _H_PIDS=()
@@ -310,7 +321,7 @@ harness_stop() {
       WINEPREFIX=$p timeout 20 wineserver -w >/dev/null 2>&1
     done
     for p in "${_H_XVFB_PIDS[@]}"; do
-      kill -TERM "$p" 2>/dev/null
+      _h_own_child "$p" && kill -TERM "$p" 2>/dev/null
       wait "$p" 2>/dev/null
     done
     _H_XVFB_PIDS=()
@@ -368,7 +379,9 @@ _h_end_leftovers() {
       [ "$alive" = 0 ] && break
       sleep 0.1
     done
-    kill -KILL "${_H_FOUND[@]}" 2>/dev/null
+    # Looked for afresh: a number found 5 s ago may belong to another process by now.
+    _h_leftovers "$@"
+    [ ${#_H_FOUND[@]} -gt 0 ] && kill -KILL "${_H_FOUND[@]}" 2>/dev/null
     for p in "${_H_FOUND[@]}"; do wait "$p" 2>/dev/null; done
   done
 }
@@ -379,6 +392,20 @@ _h_running() {
   state=$(sed 's/.*) //' "/proc/$1/stat" 2>/dev/null) || return 1
   [ "${state%% *}" != Z ]
 }
+
+# True while <pid> is still a child of this shell, running or ended but not yet reaped. Once bash
+# has reaped it (it does so as soon as it ends), the number may already be another process's:
+# a pid of the harness's own is signalled only while this holds.
+_h_own_child() {
+  local stat
+  read -r stat 2>/dev/null <"/proc/$1/stat" || return 1
+  stat=${stat##*) } # after the name: the state, then the parent's pid
+  stat=${stat#* }
+  [ "${stat%% *}" = "$BASHPID" ]
+}
+
+# True while <pid> is a child of this shell that still runs.
+_h_child_running() { _h_own_child "$1" && _h_running "$1"; }
 
 # ---- Display resolution ---------------------------------------------------------
 
@@ -551,10 +578,10 @@ wine_wait() {
   local pid=$1 limit=${2:-30} i
   WINE_STATUS=""
   for ((i = 0; i < limit * 10; i++)); do
-    _h_running "$pid" || break
+    _h_child_running "$pid" || break
     sleep 0.1
   done
-  _h_running "$pid" && return 1
+  _h_child_running "$pid" && return 1
   if wait "$pid" 2>/dev/null; then WINE_STATUS=0; else WINE_STATUS=$?; fi
   harness_untrack "$pid"
   return 0
@@ -562,8 +589,8 @@ wine_wait() {
 
 # wine_end <pid>: ends a program at once (no WM_CLOSE, nothing saved).
 wine_end() {
-  kill -TERM "$1" 2>/dev/null
-  wine_wait "$1" 5 || { kill -KILL "$1" 2>/dev/null; wine_wait "$1" 5; }
+  _h_own_child "$1" && kill -TERM "$1" 2>/dev/null
+  wine_wait "$1" 5 || { _h_own_child "$1" && kill -KILL "$1" 2>/dev/null; wine_wait "$1" 5; }
 }
 
 # wintool <command> <title> [arg]: the window inspector (tests/e2e/WinTool.cpp).

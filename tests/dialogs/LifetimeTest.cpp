@@ -1,8 +1,10 @@
 // Every dialog component, plain and customized, freed while its dialog is open: released from
 // inside each of its events (also with a message box shown after the release, whose loop must
 // not free it under the handler), freed with its owner (also released from the owner's
-// OnDestroy), freed directly (also after a second Execute from OnShow, which is refused, and
-// after the window active when it opened went, with the windows it disabled enabled again). Each
+// OnDestroy), released and then freed with its owner while its OnClose fails into the default
+// exception box (whose loop must not free it a second time), freed directly (also after a second
+// Execute from OnShow, which is refused, and after the window active when it opened went, with
+// the windows it disabled enabled again). Each
 // ends without a fault (freed memory is poisoned), with OnClose seen once while the component
 // and its owner are whole, and the next dialog of the process opens with a live class icon.
 #include "support/FileDialogDriver.h"
@@ -186,9 +188,12 @@ const Kind Kinds[] = {
 };
 
 // How the component goes: released from one of its events (then a message box shown from the
-// same handler), with its owner (released from the owner's OnDestroy), or directly (after a
-// second Execute from OnShow, or after the window active at the start has gone).
-enum class Way { Release, ReleaseThenBox, WithOwner, ReleasedAtOwnersEnd, Directly, ExecuteAgain, ActiveGone };
+// same handler), with its owner (released from the owner's OnDestroy, or released just before
+// the owner goes, with OnClose failing), or directly (after a second Execute from OnShow, or after
+// the window active at the start has gone).
+enum class Way {
+    Release, ReleaseThenBox, WithOwner, ReleasedAtOwnersEnd, ReleasedThenOwnerFreed, Directly, ExecuteAgain, ActiveGone
+};
 
 const char BoxTitle[] = "LifetimeTest";
 
@@ -199,6 +204,17 @@ void CALLBACK CloseBox(HWND, UINT, UINT_PTR timer, DWORD)
     if (box == nullptr || !IsWindowVisible(box))
         return;
     KillTimer(nullptr, timer);
+    PostMessageA(box, WM_COMMAND, IDOK, 0);
+}
+
+// Closes the application's own exception box whenever one is up, as its user would, and counts it.
+int ExceptionBoxesClosed = 0;
+void CALLBACK CloseExceptionBox(HWND, UINT, UINT_PTR, DWORD)
+{
+    HWND box = FindWindowA("#32770", Application->GetTitle().c_str());
+    if (box == nullptr || !IsWindowVisible(box))
+        return;
+    ++ExceptionBoxesClosed;
     PostMessageA(box, WM_COMMAND, IDOK, 0);
 }
 
@@ -248,6 +264,8 @@ std::string RunCase(const Kind& kind, Way way, const char* event, Action cause)
                 problems += "OnClose without its whole sender; ";
             else if (dynamic_cast<TProbeForm*>(component->GetOwner()) == nullptr)
                 problems += "OnClose without its whole owner; ";
+            if (way == Way::ReleasedThenOwnerFreed)
+                throw Exception("close failed");
         }
         if (way == Way::ExecuteAgain && name == "OnShow" && subject.Execute())
             problems += "a second Execute ran; ";
@@ -288,6 +306,7 @@ std::string RunCase(const Kind& kind, Way way, const char* event, Action cause)
 
     bool acted = false;
     int ticks = 0;
+    HWND freedWindow = nullptr;
     Step = [&] {
         if (watch->Freed)
             return;
@@ -305,6 +324,11 @@ std::string RunCase(const Kind& kind, Way way, const char* event, Action cause)
         acted = true;
         if (way == Way::WithOwner || way == Way::ReleasedAtOwnersEnd)
             FreeObject(owner);
+        else if (way == Way::ReleasedThenOwnerFreed) {
+            freedWindow = window;
+            subject.Release();
+            FreeObject(owner);
+        }
         else if (way == Way::Directly || way == Way::ExecuteAgain)
             FreeObject(component);
         else if (way == Way::ActiveGone) {
@@ -315,10 +339,19 @@ std::string RunCase(const Kind& kind, Way way, const char* event, Action cause)
             cause(window);
     };
     UINT_PTR timer = SetTimer(nullptr, 0, 20, Tick);
+    const int boxesBefore = ExceptionBoxesClosed;
+    UINT_PTR boxCloser = way == Way::ReleasedThenOwnerFreed ? SetTimer(nullptr, 0, 20, CloseExceptionBox) : 0;
     subject.Execute();
     if (!PumpUntil([&] { return watch->Freed; }))
         problems += "never freed; ";
     KillTimer(nullptr, timer);
+    if (boxCloser != 0) {
+        KillTimer(nullptr, boxCloser);
+        if (ExceptionBoxesClosed - boxesBefore != 1)
+            problems += std::to_string(ExceptionBoxesClosed - boxesBefore) + " exception boxes; ";
+        if (freedWindow == nullptr || IsWindow(freedWindow))
+            problems += "its window left; ";
+    }
     Step = nullptr;
     // A release still waiting would come now.
     Application->ProcessMessages();
@@ -327,7 +360,7 @@ std::string RunCase(const Kind& kind, Way way, const char* event, Action cause)
         problems += "another window left disabled; ";
     if (closes != 1)
         problems += "OnClose seen " + std::to_string(closes) + " times; ";
-    if (way != Way::WithOwner && way != Way::ReleasedAtOwnersEnd)
+    if (way != Way::WithOwner && way != Way::ReleasedAtOwnersEnd && way != Way::ReleasedThenOwnerFreed)
         FreeObject(owner);
     return problems;
 }
@@ -362,6 +395,8 @@ TEST(LifetimeTest, EveryComponentEndsWholeHoweverItIsFreedWhileOpen)
         EXPECT_EQ("", RunCase(kind, Way::WithOwner, "", nullptr)) << kind.Name << ", freed with its owner";
         EXPECT_EQ("", RunCase(kind, Way::ReleasedAtOwnersEnd, "", nullptr))
             << kind.Name << ", released from its owner's OnDestroy";
+        EXPECT_EQ("", RunCase(kind, Way::ReleasedThenOwnerFreed, "", nullptr))
+            << kind.Name << ", released, then freed with its owner, its OnClose failing into the exception box";
         EXPECT_EQ("", RunCase(kind, Way::Directly, "", nullptr)) << kind.Name << ", freed directly";
         EXPECT_EQ("", RunCase(kind, Way::ExecuteAgain, "", nullptr))
             << kind.Name << ", executed again from OnShow, then freed directly";

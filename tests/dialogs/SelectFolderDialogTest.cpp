@@ -184,6 +184,13 @@ public:
 };
 testing::Environment* const Folders = testing::AddGlobalTestEnvironment(new BrowseFolders);
 
+WideString CurrentFolderW()
+{
+    wchar_t folder[MAX_PATH] = {};
+    GetCurrentDirectoryW(MAX_PATH, folder);
+    return folder;
+}
+
 bool EndsWith(const std::string& text, const std::string& end)
 {
     return text.size() >= end.size() && text.compare(text.size() - end.size(), end.size(), end) == 0;
@@ -446,6 +453,20 @@ TEST(SelectFolderDialogTest, AFolderOutsideTheCodePageHasNoPathAndKeepsItsList)
         ASSERT_FALSE(reportedW.empty());
         EXPECT_EQ(std::vector<WideString>(reportedW.size(), path + L"|" + name), reportedW);
     }
+    // A display name the code page lacks for a folder whose path it has: no ANSI name either.
+    struct ForeignNameShell : BrowserShell {
+        BOOL GetDisplayNameW(LPCITEMIDLIST, wchar_t* name) override
+        {
+            lstrcpynW(name, L"caf\u00e9", MAX_PATH);
+            return TRUE;
+        }
+    } foreignNames;
+    RecordingDialog dialog;
+    dialog.SetSelectFolder(TempFolder("tapstorm-browse-g"));
+    dialog.OnShow = [&](TObject*) { Post(&dialog, IDOK); };
+    ASSERT_TRUE(RunWatched(dialog));
+    EXPECT_EQ(L"caf\u00e9", dialog.GetDisplayNameW());
+    EXPECT_EQ("", dialog.GetDisplayName());
 }
 
 // Root and title changed while the browser is open take effect at the next run: this run keeps
@@ -505,8 +526,9 @@ TEST(SelectFolderDialogTest, AnErrorOutOfTheBrowserStillRestoresWhatTheRunChange
     HWND other = CreateWindowExA(0, "STATIC", "other", WS_OVERLAPPED | WS_VISIBLE, 0, 0, 100, 100, nullptr, nullptr,
                                  nullptr, nullptr);
     SetActiveWindow(other);
-    char before[MAX_PATH];
-    GetCurrentDirectoryA(MAX_PATH, before);
+    // Started in a folder the code page lacks: its ANSI form would name another one ("cafe").
+    const WideString outside = CurrentFolderW(), before = WideTempFolder(L"caf\u00e9");
+    ASSERT_TRUE(SetCurrentDirectoryW(before.c_str()));
     bool disabledDuring = false;
     shell.Instead = [&] {
         disabledDuring = !IsWindowEnabled(other);
@@ -523,9 +545,8 @@ TEST(SelectFolderDialogTest, AnErrorOutOfTheBrowserStillRestoresWhatTheRunChange
     RecordingDialog dialog;
     dialog.SetSelectSpecialFolder(sfWindows);
     EXPECT_THROW(dialog.Execute(), Exception);
-    char after[MAX_PATH];
-    GetCurrentDirectoryA(MAX_PATH, after);
-    EXPECT_STREQ(before, after);
+    EXPECT_EQ(before, CurrentFolderW());
+    SetCurrentDirectoryW(outside.c_str());
     EXPECT_TRUE(disabledDuring);
     EXPECT_TRUE(IsWindowEnabled(other));
     EXPECT_EQ(other, GetActiveWindow());

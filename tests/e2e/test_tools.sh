@@ -1,8 +1,9 @@
 #!/usr/bin/env bash
 # The tools the other end-to-end tests stand on: the click target logs each button
 # and wheel event at its screen position, the inspector reads rectangles and closes
-# by title, exit codes come through Wine, and a shell that joins the harness ends
-# its own programs and nothing else.
+# by title, exit codes come through Wine, a shell that joins the harness ends
+# its own programs and nothing else, and a harness refused a Wine prefix it did not
+# make (the user's own) leaves that prefix and its programs alone.
 source "$(dirname "${BASH_SOURCE[0]}")/lib.sh"
 e2e_init "$@"
 
@@ -54,5 +55,26 @@ check_eq "target's exit code after WM_CLOSE" 0 "$WINE_STATUS"
 wine_start "$CLICKTARGET_EXE" "$(winpath "$SCRATCH/no/such/folder/log.txt")"
 wine_wait "$WINE_PID" 30 || fail "the target without a log file still runs"
 check_eq "exit code of a failed start" 3 "$WINE_STATUS"
+
+# A prefix of someone else's, outside the build tree, with a program of it running: the
+# README's run command, owning a harness of its own, refuses it and ends nothing of it.
+foreign=$(mktemp -d "${TMPDIR:-/tmp}/tapstorm-foreign.XXXXXX")
+mkdir "$foreign/prefix"
+echo "the user's own" >"$foreign/prefix/system.reg"
+env -u TAPSTORM_HARNESS_PID WINEPREFIX="$foreign/prefix" sleep 600 &
+foreign_pid=$!
+harness_track "$foreign_pid"
+ROOT=$(cd "$E2E_DIR/../.." && pwd)
+env -u TAPSTORM_HARNESS_PID TAPSTORM_WINEPREFIX="$foreign/prefix" \
+  timeout 120 bash "$ROOT/scripts/run.sh" --screenshot-only --no-build >"$SCRATCH/foreign.out" 2>&1
+check "run.sh with a foreign prefix fails" test $? -ne 0
+check "it says it leaves the prefix alone" grep -q "not touching it" "$SCRATCH/foreign.out"
+check "the foreign prefix's program still runs" _h_child_running "$foreign_pid"
+check_eq "nothing written in or beside the prefix" "prefix system.reg" \
+  "$(ls -A "$foreign" "$foreign/prefix" | grep -v ':$' | grep . | tr '\n' ' ' | sed 's/ $//')"
+kill -TERM "$foreign_pid"
+wait "$foreign_pid" 2>/dev/null
+harness_untrack "$foreign_pid"
+rm -rf "$foreign"
 
 e2e_finish

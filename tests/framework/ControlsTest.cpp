@@ -166,6 +166,23 @@ TEST(FormTest, ReleaseWaitsForTheFormsEventsAndIsLeftToWhoeverDestroysIt)
     }
     EXPECT_FALSE(ownerFreedDuringTheEnd);
     EXPECT_TRUE(ownerFreed());
+
+    // Released, then freed with its owner before the release came: a loop its end runs leaves it
+    // to the owner (a free there would be a second one, and meet poison).
+    log.clear();
+    Watcher watch(nullptr, log, "watch");
+    auto* ended = new LoopingEnd(new Watcher(nullptr, log, "owner"));
+    ended->SetName("released");
+    ended->FreeNotification(&watch);
+    bool freedDuringItsEnd = true;
+    ended->OnEnd = [&] {
+        Application->ProcessMessages();
+        freedDuringItsEnd = !log.empty();
+    };
+    Application->Release(ended);
+    FreeObject(ended->GetOwner());
+    EXPECT_FALSE(freedDuringItsEnd);
+    EXPECT_EQ((std::vector<std::string>{"watch told of released", "free owner"}), log);
 }
 
 TEST(FormTest, OnDestroyRunsWhileTheDerivedFormIsWhole)

@@ -223,6 +223,15 @@ TEST(FindDialogTest, TextsLongerThanTheBufferAreCut)
     // Set while open: the box shows it too.
     dialog.SetFindText("again");
     EXPECT_EQ("again", ItemText(dialog.GetHandle(), edt1));
+    // A wide text is cut at the character where its ANSI form is, in the box too, also where the
+    // code page lacks a character of it.
+    dialog.SetFindTextW(WideString(room + 40, L'w'));
+    EXPECT_EQ(std::string(room, 'w'), dialog.GetFindText());
+    EXPECT_EQ(WideString(room, L'w'), dialog.GetFindTextW());
+    const WideString foreign = L"\ud55c";
+    dialog.SetReplaceTextW(foreign + WideString(room, L'r'));
+    EXPECT_EQ("", dialog.GetReplaceText());
+    EXPECT_EQ(foreign + WideString(room - WideToAnsi(foreign).size(), L'r'), dialog.GetReplaceTextW());
     if (GetACP() == 932) {
         // A double-byte character that does not fit goes whole.
         dialog.SetFindText(std::string(room - 1, 'a') + "\x95\x5C");
@@ -259,4 +268,19 @@ TEST(FindDialogTest, WideTextsAreWhatWasTypedWhileOpenAtEachReportAndAfter)
     EXPECT_EQ(nullptr, dialog.GetHandle());
     EXPECT_EQ(typed, dialog.GetFindTextW());
     EXPECT_EQ(replacement, dialog.GetReplaceTextW());
+    // Typed and closed with no report: the ANSI texts follow too, exact or empty.
+    const struct {
+        const wchar_t* Typed;
+        const char* Ansi;
+    } closes[] = {{L"typed late", "typed late"}, {L"late \ud55c", ""}};
+    for (const auto& close : closes) {
+        ASSERT_TRUE(dialog.Execute());
+        SetDlgItemTextW(dialog.GetHandle(), edt1, close.Typed);
+        SetDlgItemTextW(dialog.GetHandle(), edt2, close.Typed);
+        Click(dialog.GetHandle(), IDCANCEL);
+        EXPECT_EQ(close.Typed, dialog.GetFindTextW());
+        EXPECT_EQ(close.Ansi, dialog.GetFindText());
+        EXPECT_EQ(close.Typed, dialog.GetReplaceTextW());
+        EXPECT_EQ(close.Ansi, dialog.GetReplaceText());
+    }
 }
