@@ -244,6 +244,7 @@ TEST(OpenDialogTest, SubFormMakesRoomAndFollowsResizingInEveryLook)
                                     plainClient = ClientSize(window);
                                     FileDialogDriver::Cancel(window);
                                 }});
+            ASSERT_TRUE(driver.RanAll()) << "the plain dialog: " << driver.StepsRun << " steps ran";
             dialog.SetSubForm(sub.get());
             dialog.SetSubFormPos(pos);
             const int roomX = pos == fpLeft ? subWidth : 0, roomY = pos == fpBottom ? subHeight : 0;
@@ -323,6 +324,7 @@ TEST(OpenDialogTest, SubFormMakesRoomAndFollowsResizingInEveryLook)
             };
             driver.Run(dialog, {opened, resized, shrunk});
             EXPECT_FALSE(driver.Stalled);
+            EXPECT_TRUE(driver.RanAll()) << driver.StepsRun << " steps ran";
         }
     }
 }
