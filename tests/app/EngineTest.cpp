@@ -8,6 +8,8 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cstdlib>
+#include <utility>
 #include <string>
 #include <vector>
 
@@ -82,14 +84,36 @@ private:
     AnsiString FSettings;
 };
 
-TEST_F(EngineTest, TablesHoldTheSpecifiedCodes)
+// The key a lock-key caption names, as the keyboard knows it.
+UINT KeyOfCaption(const AnsiString& caption)
 {
-    const DWORD keys[] = {0x70, 0x71, 0x72, 0x73, 0x74, 0x75, 0x76, 0x77, 0x78,
-                          0x79, 0x7A, 0x7B, 0x24, 0x23, 0x21, 0x22, 0x91, 0x13};
-    EXPECT_TRUE(std::equal(std::begin(keys), std::end(keys), std::begin(LockKeyCodes)));
-    const DWORD down[] = {0x02, 0x08, 0x20}, up[] = {0x04, 0x10, 0x40};
-    EXPECT_TRUE(std::equal(std::begin(down), std::end(down), std::begin(ButtonDownFlags)));
-    EXPECT_TRUE(std::equal(std::begin(up), std::end(up), std::begin(ButtonUpFlags)));
+    const std::pair<const char*, UINT> named[] = {{"Home", VK_HOME},         {"End", VK_END},
+                                                  {"PageUp", VK_PRIOR},      {"PageDown", VK_NEXT},
+                                                  {"ScrollLock", VK_SCROLL}, {"Pause", VK_PAUSE}};
+    for (const auto& entry : named)
+        if (caption == entry.first)
+            return entry.second;
+    if (caption.size() >= 2 && caption[0] == 'F')
+        return VK_F1 + std::atoi(caption.c_str() + 1) - 1;
+    return 0;
+}
+
+// Each button choice presses and releases that button, as the system's mouse input flags name it.
+TEST_F(EngineTest, EachButtonChoiceClicksThatButton)
+{
+    const DWORD flags[][2] = {{MOUSEEVENTF_LEFTDOWN, MOUSEEVENTF_LEFTUP},
+                              {MOUSEEVENTF_RIGHTDOWN, MOUSEEVENTF_RIGHTUP},
+                              {MOUSEEVENTF_MIDDLEDOWN, MOUSEEVENTF_MIDDLEUP}};
+    ASSERT_EQ(3, Form->Renda->ItemCount());
+    for (int index = 0; index < 3; ++index) {
+        SCOPED_TRACE(index);
+        Form->Renda->SetItemIndex(index);
+        Input().Calls.clear();
+        Tick(Form->Timer3);
+        EXPECT_EQ((Calls{Format("mouse_event 0x%X 0 0 0 0", static_cast<unsigned>(flags[index][0])),
+                         Format("mouse_event 0x%X 0 0 0 0", static_cast<unsigned>(flags[index][1])), "ProcessMessages"}),
+                  Input().Calls);
+    }
 }
 
 TEST_F(EngineTest, LockKeyStartsAndStopsToggleMode)
@@ -250,14 +274,21 @@ TEST_F(EngineTest, PaceChangeDuringARunUpdatesCaptionAndBothTimers)
     EXPECT_EQ(5000u, Form->Timer3->GetInterval());
 }
 
-TEST_F(EngineTest, LockKeyChangeMovesTheHotKey)
+// Each caption in the list registers the key it names ("F5" gives VK_F5), replacing the last.
+TEST_F(EngineTest, LockKeyChangeMovesTheHotKeyToTheKeyItsCaptionNames)
 {
-    for (int index = 0; index < LockKeyCount; ++index) {
-        SCOPED_TRACE(index);
+    HWND list = Form->LockKey->GetHandle();
+    ASSERT_EQ(18, SendMessageA(list, CB_GETCOUNT, 0, 0));
+    for (int index = 0; index < 18; ++index) {
+        char text[64] = {};
+        SendMessageA(list, CB_GETLBTEXT, index, reinterpret_cast<LPARAM>(text));
+        const AnsiString caption = text;
+        SCOPED_TRACE(caption);
+        ASSERT_NE(0u, KeyOfCaption(caption));
         Form->LockKey->SetItemIndex(index);
         Input().Calls.clear();
         Form->MainControl(Form->LockKey);
-        EXPECT_EQ((Calls{"UnregisterHotKey 101", Format("RegisterHotKey 101 0x4000 0x%X", LockKeyCodes[index])}),
+        EXPECT_EQ((Calls{"UnregisterHotKey 101", Format("RegisterHotKey 101 0x4000 0x%X", KeyOfCaption(caption))}),
                   Input().Calls);
     }
 }

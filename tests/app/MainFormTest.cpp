@@ -1,4 +1,4 @@
-// The main window as built: every control, its place, text, tag and state, and the timers.
+// The main window as built: every control, its place, text, action and state, and the timers.
 #include "app/Mainform.h"
 #include "app/SettingsFile.h"
 #include "framework/Application.h"
@@ -47,6 +47,26 @@ protected:
         DeleteFileA(FSettings.c_str());
     }
 
+    // What the shared change handler does when `component` raises it, as seen from outside.
+    std::string ActionOf(TComponent* component)
+    {
+        Form->Timer1->SetInterval(777);
+        Scope.Input.Calls.clear();
+        Form->MainControl(component);
+        std::string action;
+        if (Form->Timer1->GetInterval() != 777)
+            action = "pace";
+        for (const std::string& call : Scope.Input.Calls) {
+            if (call == "RegisterHotKey 101 0x4000 0x70")
+                action += "lock key";
+            if (call.rfind("mouse_event 0x2 ", 0) == 0)
+                action += "click";
+        }
+        Form->Timer1->SetInterval(static_cast<unsigned>(Form->RendaSpeed->GetPosition()));
+        Scope.Input.Calls.clear();
+        return action.empty() ? "none" : action;
+    }
+
     InputScope Scope;
     TMForm* Form = nullptr;
 
@@ -92,7 +112,7 @@ struct ExpectedControl {
     const char* windowClass;
     RECT bounds;  // left, top, width, height at the design resolution
     const char* text;
-    int tag;
+    const char* action;  // what the shared change handler does for it: "pace", "lock key", "click"
 };
 
 // The window's font as the control's window draws with it.
@@ -113,19 +133,19 @@ SIZE TextExtent(HFONT font, const std::string& text)
     return size;
 }
 
-TEST_F(MainFormTest, ControlsStandInCreationOrderWithTheirPlacesTextsAndTags)
+TEST_F(MainFormTest, ControlsStandInCreationOrderWithTheirPlacesTextsAndActions)
 {
     const ExpectedControl expected[] = {
-        {"Label1", "Static", {8, 8, 109, 12}, "連打するマウスボタン", 0},
-        {"Label2", "Static", {8, 56, 48, 12}, "連打速度", 0},
-        {"Speed", "Static", {104, 56, 57, 12}, "500 m-sec.", 0},
-        {"SiteURL", "Static", {8, 176, 172, 24}, nullptr, 0},
-        {"Label3", "Static", {8, 112, 53, 12}, "ロックキー", 0},
-        {"Renda", "ComboBox", {8, 24, 172, 20}, "左クリック", 0},
-        {"StatusBar1", "msctls_statusbar32", {0, 205, 188, 19}, nullptr, 0},
-        {"RendaSpeed", "msctls_trackbar32", {8, 72, 172, 30}, nullptr, 1},
-        {"LockKey", "ComboBox", {8, 128, 172, 20}, "F1", 2},
-        {"CursorLock", "Button", {8, 152, 169, 17}, "マウスカーソルをロックする", 0},
+        {"Label1", "Static", {8, 8, 109, 12}, "連打するマウスボタン", "none"},
+        {"Label2", "Static", {8, 56, 48, 12}, "連打速度", "none"},
+        {"Speed", "Static", {104, 56, 57, 12}, "500 m-sec.", "none"},
+        {"SiteURL", "Static", {8, 176, 172, 24}, nullptr, "none"},
+        {"Label3", "Static", {8, 112, 53, 12}, "ロックキー", "none"},
+        {"Renda", "ComboBox", {8, 24, 172, 20}, "左クリック", "none"},
+        {"StatusBar1", "msctls_statusbar32", {0, 205, 188, 19}, nullptr, "none"},
+        {"RendaSpeed", "msctls_trackbar32", {8, 72, 172, 30}, nullptr, "pace"},
+        {"LockKey", "ComboBox", {8, 128, 172, 20}, "F1", "lock key"},
+        {"CursorLock", "Button", {8, 152, 169, 17}, "マウスカーソルをロックする", "none"},
     };
     const int slack = ScaleSlack();
     HWND child = GetWindow(Form->GetHandle(), GW_CHILD);
@@ -151,7 +171,7 @@ TEST_F(MainFormTest, ControlsStandInCreationOrderWithTheirPlacesTextsAndTags)
         if (e.text != nullptr) {
             EXPECT_EQ(e.text, WindowText(child));
         }
-        EXPECT_EQ(e.tag, control->GetTag());
+        EXPECT_EQ(e.action, ActionOf(control));
         EXPECT_TRUE(IsWindowEnabled(child));
         child = GetWindow(child, GW_HWNDNEXT);
     }
@@ -288,19 +308,20 @@ TEST_F(MainFormTest, TimersAndHotKeyAfterConstruction)
 {
     EXPECT_FALSE(Form->Timer1->GetEnabled());
     EXPECT_EQ(500u, Form->Timer1->GetInterval());
-    EXPECT_EQ(3, Form->Timer1->GetTag());
     EXPECT_TRUE(Form->Timer2->GetEnabled());
     EXPECT_EQ(100u, Form->Timer2->GetInterval());
-    EXPECT_EQ(0, Form->Timer2->GetTag());
     EXPECT_FALSE(Form->Timer3->GetEnabled());
     EXPECT_EQ(500u, Form->Timer3->GetInterval());
-    EXPECT_EQ(3, Form->Timer3->GetTag());
     EXPECT_EQ("500 m-sec.", Form->Speed->GetCaption());
     EXPECT_EQ(MForm, Form);
 
     // The hot key is the last step of construction: F1, identifier 101, no modifier key.
     ASSERT_FALSE(Scope.Input.Calls.empty());
     EXPECT_EQ("RegisterHotKey 101 0x4000 0x70", Scope.Input.Calls.back());
+    // The pace's two timers click, the poll does not.
+    EXPECT_EQ("click", ActionOf(Form->Timer1));
+    EXPECT_EQ("none", ActionOf(Form->Timer2));
+    EXPECT_EQ("click", ActionOf(Form->Timer3));
 }
 
 TEST_F(MainFormTest, ClosingFreesTheHotKeyAfterStoringTheSettings)

@@ -5,6 +5,7 @@
 
 #include "dialogs/CFindDlg.h"
 #include "framework/DesignRegistry.h"
+#include "support/PaletteCheck.h"
 
 #include <gtest/gtest.h>
 
@@ -288,15 +289,11 @@ TEST(CFindDialogTest, RegisterPutsBothOnDialogsWithTheirVisualProperties)
 {
     ClearDesignRegistry();
     CFindDlg::Register();
-    std::vector<std::string> registered;
-    for (const auto& entry : PaletteClasses("Dialogs"))
-        registered.push_back(TObjectPtr<TComponent>(entry.Create(nullptr))->ClassName());
-    for (const auto& p : PropertiesInCategory(sVisualCategoryName))
-        registered.push_back(p.ClassName + "." + p.PropertyName);
-    EXPECT_EQ((std::vector<std::string>{"TCFindDialog", "TCReplaceDialog", "TCFindDialog.SubFormPos",
-                                        "TCFindDialog.SubFormAnchors", "TCFindDialog.MinEdgeSpace",
-                                        "TCReplaceDialog.SubFormPos", "TCReplaceDialog.SubFormAnchors",
-                                        "TCReplaceDialog.MinEdgeSpace"}),
-              registered);
+    const std::vector<std::string> made = MadeFromPalette("Dialogs");
+    EXPECT_EQ((std::vector<std::string>{"TCFindDialog", "TCReplaceDialog"}), made);
+    EXPECT_EQ((std::vector<std::string>{"TCFindDialog.SubFormPos", "TCFindDialog.SubFormAnchors",
+                                        "TCFindDialog.MinEdgeSpace", "TCReplaceDialog.SubFormPos",
+                                        "TCReplaceDialog.SubFormAnchors", "TCReplaceDialog.MinEdgeSpace"}),
+              FiledProperties(sVisualCategoryName, made));
     ClearDesignRegistry();
 }

@@ -5,6 +5,7 @@
 #include "dialogs/COpenDlg.h"
 #include "framework/DesignRegistry.h"
 #include "support/FileDialogDriver.h"
+#include "support/PaletteCheck.h"
 #include "support/TempFolder.h"
 
 #include <gtest/gtest.h>
@@ -244,6 +245,7 @@ TEST(OpenDialogTest, SubFormMakesRoomAndFollowsResizingInEveryLook)
                                     plainClient = ClientSize(window);
                                     FileDialogDriver::Cancel(window);
                                 }});
+            ASSERT_TRUE(driver.RanAll()) << "the plain dialog: " << driver.StepsRun << " steps ran";
             dialog.SetSubForm(sub.get());
             dialog.SetSubFormPos(pos);
             const int roomX = pos == fpLeft ? subWidth : 0, roomY = pos == fpBottom ? subHeight : 0;
@@ -323,6 +325,7 @@ TEST(OpenDialogTest, SubFormMakesRoomAndFollowsResizingInEveryLook)
             };
             driver.Run(dialog, {opened, resized, shrunk});
             EXPECT_FALSE(driver.Stalled);
+            EXPECT_TRUE(driver.RanAll()) << driver.StepsRun << " steps ran";
         }
     }
 }
@@ -377,16 +380,10 @@ TEST(OpenDialogTest, RegisterPutsBothDialogsOnTheDialogsPage)
 {
     ClearDesignRegistry();
     COpenDlg::Register();
-    std::vector<TComponentClass> classes = PaletteClasses("Dialogs");
-    ASSERT_EQ(2u, classes.size());
-    EXPECT_EQ("TCOpenDialog", classes[0].Name);
-    EXPECT_EQ("TCSaveDialog", classes[1].Name);
-    EXPECT_STREQ("TCSaveDialog", TObjectPtr<TComponent>(classes[1].Create(nullptr))->ClassName());
-    std::vector<std::string> filed;
-    for (const TPropertyRegistration& entry : PropertiesInCategory(sVisualCategoryName))
-        filed.push_back(entry.ClassName + "." + entry.PropertyName);
+    const std::vector<std::string> made = MadeFromPalette("Dialogs");
+    EXPECT_EQ((std::vector<std::string>{"TCOpenDialog", "TCSaveDialog"}), made);
     EXPECT_EQ((std::vector<std::string>{"TCOpenDialog.SubFormPos", "TCOpenDialog.SubFormAnchors",
                                         "TCOpenDialog.MinEdgeSpace"}),
-              filed);
+              FiledProperties(sVisualCategoryName, made));
     ClearDesignRegistry();
 }

@@ -4,6 +4,7 @@
 
 #include "dialogs/CSelFDlg.h"
 #include "framework/DesignRegistry.h"
+#include "support/PaletteCheck.h"
 
 #include <gtest/gtest.h>
 
@@ -319,18 +320,9 @@ TEST(CustomFolderDialogTest, RegisterPutsBothFolderDialogsOnTheDialogsPage)
 {
     ClearDesignRegistry();
     CSelFDlg::Register();
-    const auto classes = PaletteClasses("Dialogs");
-    ASSERT_EQ(2u, classes.size());
-    EXPECT_EQ("TSelectFolderDialog", classes[0].Name);
-    EXPECT_EQ("TCSelectFolderDialog", classes[1].Name);
-    TObjectPtr<TComponent> made(classes[1].Create(nullptr));
-    EXPECT_STREQ("TCSelectFolderDialog", made->ClassName());
-    auto names = [](const char* category) {
-        std::vector<std::string> found;
-        for (const auto& entry : PropertiesInCategory(category))
-            found.push_back(entry.ClassName + "." + entry.PropertyName);
-        return found;
-    };
+    const std::vector<std::string> made = MadeFromPalette("Dialogs");
+    EXPECT_EQ((std::vector<std::string>{"TSelectFolderDialog", "TCSelectFolderDialog"}), made);
+    auto names = [&](const char* category) { return FiledProperties(category, made); };
     EXPECT_EQ((std::vector<std::string>{"TSelectFolderDialog.Title", "TSelectFolderDialog.StatusText",
                                         "TCSelectFolderDialog.SubFormPos", "TCSelectFolderDialog.SubFormAnchors",
                                         "TCSelectFolderDialog.MinEdgeSpace"}),

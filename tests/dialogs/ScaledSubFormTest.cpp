@@ -14,6 +14,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <functional>
 #include <memory>
 #include <string>
 #include <utility>
@@ -48,10 +49,11 @@ std::string Text(const RECT& r)
            std::to_string(r.bottom) + ")";
 }
 
-// No visible control of the dialog lies on the sub form.
-void ExpectNothingOnSubForm(HWND dialog, const SampleSubForm& sub)
+// Runs `check` on each visible control of the dialog's own (its class name, its rectangle in
+// the dialog's client area); returns how many there were.
+int ForEachOwnControl(HWND dialog, const SampleSubForm& sub, const std::function<void(const char*, HWND, const RECT&)>& check)
 {
-    const RECT got = ClientRectOfWindow(sub.Form->GetHandle());
+    int seen = 0;
     for (HWND child = GetWindow(dialog, GW_CHILD); child != nullptr; child = GetWindow(child, GW_HWNDNEXT)) {
         char name[64] = "";
         GetClassNameA(child, name, sizeof(name));
@@ -60,11 +62,21 @@ void ExpectNothingOnSubForm(HWND dialog, const SampleSubForm& sub)
         // The file dialog's hook window spans the dialog without drawing; size grips sit in the corner.
         if (child == sub.Form->GetHandle() || grip || lstrcmpA(name, "#32770") == 0 || !IsWindowVisible(child))
             continue;
-        const RECT control = ClientRectOfWindow(child);
+        check(name, child, ClientRectOfWindow(child));
+        ++seen;
+    }
+    return seen;
+}
+
+// No visible control of the dialog lies on the sub form.
+void ExpectNothingOnSubForm(HWND dialog, const SampleSubForm& sub)
+{
+    const RECT got = ClientRectOfWindow(sub.Form->GetHandle());
+    ForEachOwnControl(dialog, sub, [&](const char* name, HWND child, const RECT& control) {
         RECT overlap;
         EXPECT_FALSE(IntersectRect(&overlap, &control, &got))
             << name << " " << GetDlgCtrlID(child) << " at " << Text(control) << " lies on the sub form " << Text(got);
-    }
+    });
 }
 
 // The sub form at the right of `dialog`: its designed width scaled, the whole client height,
@@ -125,6 +137,7 @@ TEST(ScaledSubFormTest, OpenDialogTakesTheSubFormScaledAsItIs)
                    FileDialogDriver::Cancel(window);
                }});
     EXPECT_FALSE(driver.Stalled);
+    EXPECT_TRUE(driver.RanAll()) << driver.StepsRun << " steps ran";
 }
 
 // A customized dialog moved to a monitor of another resolution, as the platform tells it, and
@@ -170,7 +183,21 @@ void ExpectLayoutAt(HWND dialog, TDialogCustomizer& customizer, const SampleSubF
         const TDialogEdgeSpace* now = customizer.GetDlgsUnit()->GetNowEdgeSpace();
         EXPECT_GE(now->GetLeftSpace(), static_cast<unsigned>(edges.left));
         EXPECT_GE(now->GetTopSpace(), static_cast<unsigned>(edges.top));
-        // The sub form is the background of the whole client area, the controls on it.
+        // The sub form is the background of the whole client area, the controls on it inside
+        // the edge spaces.
+        const SIZE client = ClientSize(dialog);
+        const RECT whole = {0, 0, client.cx, client.cy};
+        const RECT got = ClientRectOfWindow(sub.Form->GetHandle());
+        EXPECT_TRUE(EqualRect(&whole, &got)) << Text(got);
+        const RECT room = {LONG(now->GetLeftSpace()), LONG(now->GetTopSpace()), client.cx - LONG(now->GetRightSpace()),
+                           client.cy - LONG(now->GetBottomSpace())};
+        const int seen = ForEachOwnControl(dialog, sub, [&](const char* name, HWND child, const RECT& control) {
+            RECT both;
+            UnionRect(&both, &control, &room);
+            EXPECT_TRUE(EqualRect(&both, &room))
+                << name << " " << GetDlgCtrlID(child) << " at " << Text(control) << " outside " << Text(room);
+        });
+        EXPECT_GT(seen, 2);
         return;
     } else {
         const bool across = pos == fpLeft || pos == fpRight;
@@ -215,6 +242,7 @@ void RoundTripModal(TDialog& dialog, const SampleSubForm& sub, TSubFormPos pos)
                    FileDialogDriver::Cancel(window);
                }});
     EXPECT_FALSE(driver.Stalled);
+    EXPECT_TRUE(driver.RanAll()) << driver.StepsRun << " steps ran";
 }
 
 }  // namespace

@@ -70,6 +70,7 @@ public:
         FKept.push_back(block);
     }
     SIZE_T STDMETHODCALLTYPE GetSize(void* block) override { return FReal->GetSize(block); }
+    bool WasFreed(const void* block) const { return std::find(FKept.begin(), FKept.end(), block) != FKept.end(); }
     int STDMETHODCALLTYPE DidAlloc(void* block) override { return FReal->DidAlloc(block); }
     void STDMETHODCALLTYPE HeapMinimize() override { FReal->HeapMinimize(); }
 
@@ -85,7 +86,18 @@ public:
         *malloc = &Malloc;
         return S_OK;
     }
+    // Whether the root the browser ran on was let go before the browser returned (zeroed, it
+    // would pass for the desktop's).
+    LPITEMIDLIST BrowseForFolder(BROWSEINFOA* info) override
+    {
+        LPITEMIDLIST chosen = BrowserShell::BrowseForFolder(info);
+        RootGiven = info->pidlRoot != nullptr;
+        RootFreedWhileOpen = Malloc.WasFreed(info->pidlRoot);
+        return chosen;
+    }
     ZeroingMalloc Malloc;
+    bool RootGiven = false;
+    bool RootFreedWhileOpen = false;
 };
 
 // Notes the browser messages that pass the component's hook, and the events in order.
@@ -487,6 +499,8 @@ TEST(SelectFolderDialogTest, ARootChangedWhileOpenLeavesTheRunOnItsStartingRoot)
         Post(&dialog, IDOK);
     };
     ASSERT_TRUE(RunWatched(dialog));
+    EXPECT_TRUE(shell.RootGiven);
+    EXPECT_FALSE(shell.RootFreedWhileOpen) << "the browser ran on a list the component let go";
     EXPECT_EQ(inner, dialog.GetSelectFolder());
     EXPECT_EQ(sfWindows, dialog.GetRootSpecialFolder());
     EXPECT_EQ("changed", dialog.GetTitle());

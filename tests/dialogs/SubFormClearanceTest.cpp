@@ -134,6 +134,7 @@ void RunModal(TDialog& dialog, TForm* sub, TSubFormPos pos)
                             FileDialogDriver::Cancel(window);
                         }});
     EXPECT_FALSE(driver.Stalled);
+    EXPECT_TRUE(driver.RanAll()) << driver.StepsRun << " steps ran";
 }
 
 void RunFile(TCOpenDialog& dialog, Kind kind, TForm* sub, TSubFormPos pos)

@@ -16,6 +16,8 @@
 //   list                     every top-level window: hwnd pid visible class rect title
 //   move <title> <x> <y>     move the window's top-left corner there (screen pixels)
 //   codepage                 this tool's own ANSI code page: the locale's, as it declares none
+//   taken <vk>               whether a hot key on that virtual key (no modifiers) is registered
+//                            by someone: exit 0 if so, 6 if it is free
 //
 // The window is the first visible top-level window whose title matches exactly
 // (a hidden one if none is visible); -c also requires its class name. Texts are
@@ -306,7 +308,8 @@ int CmdWait(const std::wstring& title, const std::wstring& cls, double seconds) 
 int Usage() {
   fprintf(stderr,
           "usage: wintool [-c class] wait|close|sysclose|minimize|iconic|rect|alive|children|panel|items|move <title> [args]\n"
-          "       wintool list|codepage\n");
+          "       wintool list|codepage\n"
+          "       wintool taken <vk>\n");
   return 1;
 }
 
@@ -334,6 +337,11 @@ int main() {
     return 0;
   }
   if (argc <= i) return Usage();
+  if (cmd == L"taken") {
+    if (!RegisterHotKey(NULL, 1, 0, (UINT)_wtoi(argv[i]))) return 0;
+    UnregisterHotKey(NULL, 1);
+    return 6;
+  }
   std::wstring title = argv[i++];
   const wchar_t* arg = argc > i ? argv[i] : NULL;
 

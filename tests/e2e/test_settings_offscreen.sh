@@ -24,13 +24,18 @@ for row in "5001,5001 whole" "-32000,-32000 whole" "-5000,300 whole" "300,-4000 
   app_close 30 || fatal "$place: the program did not end after WM_CLOSE"
   check_eq "$place: the place stored at close" "Left=$left Top=$top" "$(grep -a -E '^(Left|Top)=' "$APP_INI" | tr -d '\r' | tr '\n' ' ' | sed 's/ $//')"
   check "$place: the rest kept" grep -q $'^Interval1=250\r$' "$APP_INI"
+  check "$place: the choices written beside it" grep -q $'^MouseButton=0\r$' "$APP_INI"
 done
 
-# Closed while minimised: the place stored is where restoring puts the window, not the place
-# the platform parks a minimised window at.
-printf '%s\r\n' '[Window]' 'Left=300' 'Top=200' >"$APP_INI"
+# Closed while minimised: the place stored is where restoring puts the window (where it was
+# moved to before minimising), not the place the platform parks a minimised window at, nor the
+# place it started from.
+printf '%s\r\n' '[Window]' 'Left=40' 'Top=30' >"$APP_INI"
 app_start
 app_wait_window 60 || fatal "minimised: no visible window titled Tapstorm within 60 s"
+window_at() { test "$(window_rect Tapstorm | awk '$1 == "window" { print $2 "," $3 }')" = "$1"; }
+wintool move Tapstorm 300 200 || fatal "minimised: cannot move the window"
+wait_until 10 window_at 300,200 || fail "minimised: the window is not at 300,200 after the move"
 wintool minimize Tapstorm || fatal "minimised: cannot minimise the window"
 wait_until 10 wintool iconic Tapstorm || fail "minimised: the window is not minimised 10 s after the command"
 app_close 30 || fatal "minimised: the program did not end after WM_CLOSE"

@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
 # Hand-edited poll intervals at the ends of the range: the window keeps answering, closes
-# normally and writes the interval back as it was.
+# normally and writes the interval back as it was, with the rest of the settings beside it.
 source "$(dirname "${BASH_SOURCE[0]}")/lib.sh"
 e2e_init "$@"
 
@@ -19,6 +19,8 @@ for interval in 2147483647 -2147483648 100000000 -1; do
     wine_end "$APP_PID"
   fi
   check "Interval2=$interval: written back as read" grep -q $'^Interval2='"$interval"$'\r$' "$APP_INI"
+  # The file held the interval alone: the place and choices beside it show it was written.
+  check "Interval2=$interval: the rest written beside it" grep -q $'^MouseButton=0\r$' "$APP_INI"
 done
 
 e2e_finish

@@ -129,10 +129,14 @@ TEST(FormTest, ReleaseWaitsForTheFormsEventsAndIsLeftToWhoeverDestroysIt)
     EXPECT_EQ(std::vector<std::string>{"watcher told of form"}, log);
 
     // Released from its own OnDestroy while freed: freed once (a second free would meet poison).
+    log.clear();
     auto* doomed = new TForm(nullptr);
+    doomed->SetName("doomed");
+    doomed->FreeNotification(&watcher);
     doomed->OnDestroy = [doomed](TObject*) { doomed->Release(); };
     FreeObject(doomed);
     Application->ProcessMessages();
+    EXPECT_EQ(std::vector<std::string>{"watcher told of doomed"}, log) << "freed, and once";
 
     // A released component whose end runs a loop in which its owner is released: the owner
     // waits for that end, which would otherwise free the component a second time.

@@ -15,19 +15,6 @@
 
 namespace {
 
-struct OptionFlag {
-    TFindOption Option;
-    DWORD Flag;
-};
-const OptionFlag OptionFlags[] = {
-    {frDown, FR_DOWN},           {frFindNext, FR_FINDNEXT},           {frHideMatchCase, FR_HIDEMATCHCASE},
-    {frHideWholeWord, FR_HIDEWHOLEWORD}, {frHideUpDown, FR_HIDEUPDOWN}, {frMatchCase, FR_MATCHCASE},
-    {frDisableMatchCase, FR_NOMATCHCASE}, {frDisableUpDown, FR_NOUPDOWN}, {frDisableWholeWord, FR_NOWHOLEWORD},
-    {frReplace, FR_REPLACE},     {frReplaceAll, FR_REPLACEALL},       {frWholeWord, FR_WHOLEWORD},
-    {frShowHelp, FR_SHOWHELP},
-};
-static_assert(sizeof(OptionFlags) / sizeof(OptionFlags[0]) == frShowHelp + 1, "every option has its flag");
-
 void Click(HWND dialog, int id)
 {
     SendMessageA(GetDlgItem(dialog, id), BM_CLICK, 0, 0);
@@ -42,15 +29,58 @@ std::string ItemText(HWND dialog, int id)
 
 }  // namespace
 
-TEST(FindOptionsTest, EachOptionMapsToItsFlagBothWays)
+// Each option as the user meets it in the real dialog, against the same dialog opened without
+// it; a press of Find Next reports it back. (What the replace buttons report is checked below.)
+TEST(FindOptionsTest, EachOptionShowsInTheDialogAndComesBackInItsReport)
 {
-    TFindOptions all = 0;
-    for (const OptionFlag& entry : OptionFlags) {
-        EXPECT_EQ(entry.Flag, FindOptionsToFlags(FindOptionBit(entry.Option))) << int(entry.Option);
-        EXPECT_EQ(FindOptionBit(entry.Option), FlagsToFindOptions(entry.Flag)) << int(entry.Option);
-        all = static_cast<TFindOptions>(all | FindOptionBit(entry.Option));
+    enum Shows { Hidden, Disabled, Checked, Shown };
+    const struct Row {
+        TFindOption Option;
+        int Item;
+        Shows How;
+    } rows[] = {
+        {frDown, rad2, Checked},           {frMatchCase, chx2, Checked},       {frWholeWord, chx1, Checked},
+        {frHideMatchCase, chx2, Hidden},   {frHideWholeWord, chx1, Hidden},    {frHideUpDown, rad1, Hidden},
+        {frDisableMatchCase, chx2, Disabled}, {frDisableWholeWord, chx1, Disabled}, {frDisableUpDown, rad2, Disabled},
+        {frShowHelp, pshHelp, Shown},
+    };
+    auto shows = [](HWND window, const Row& row) {
+        HWND item = GetDlgItem(window, row.Item);
+        switch (row.How) {
+        case Hidden:
+            return !IsWindowVisible(item);
+        case Disabled:
+            return !IsWindowEnabled(item);
+        case Checked:
+            return IsDlgButtonChecked(window, row.Item) == BST_CHECKED;
+        case Shown:
+            return IsWindowVisible(item) != FALSE;
+        }
+        return false;
+    };
+    for (const Row& row : rows) {
+        for (bool with : {false, true}) {
+            SCOPED_TRACE(testing::Message() << "option " << int(row.Option) << (with ? " set" : " not set"));
+            auto dialogOwned = MakeObject<TFindDialog>(nullptr);
+            TFindDialog& dialog = *dialogOwned;
+            dialog.SetOptions(with ? FindOptionBit(row.Option) : TFindOptions(0));
+            dialog.SetFindText("needle");
+            TFindOptions reported = 0;
+            int finds = 0;
+            dialog.OnFind = [&](TObject*) {
+                ++finds;
+                reported = dialog.GetOptions();
+            };
+            ASSERT_TRUE(dialog.Execute());
+            HWND window = dialog.GetHandle();
+            EXPECT_EQ(with, shows(window, row));
+            Click(window, IDOK);
+            ASSERT_EQ(1, finds);
+            EXPECT_EQ(with, HasFindOption(reported, row.Option));
+            EXPECT_TRUE(HasFindOption(reported, frFindNext));
+            dialog.CloseDialog();
+        }
     }
-    EXPECT_EQ(all, FlagsToFindOptions(FindOptionsToFlags(all)));
     // The platform's own flags are no options.
     EXPECT_EQ(0, FlagsToFindOptions(FR_ENABLEHOOK | FR_DIALOGTERM));
 }

@@ -13,7 +13,8 @@ public:
     using Step = std::function<void(HWND dialog)>;
 
     // Runs `dialog.Execute()` with `steps`, one per tick. A dialog still open long after the
-    // last step (a box it opened, say) is cancelled, and `Stalled` tells. Any modal dialog
+    // last step (a box it opened, say) is cancelled, and `Stalled` tells. `StepsRun` counts the
+    // steps that ran: a dialog that never showed (or closed early) runs fewer than it was given. Any modal dialog
     // component with GetHandle and Execute will do (the folder browser too).
     template <class TDialog>
     bool Run(TDialog& dialog, std::vector<Step> steps)
@@ -21,6 +22,7 @@ public:
         FHandle = [&dialog] { return dialog.GetHandle(); };
         FSteps = std::move(steps);
         FNext = FIdle = 0;
+        StepsRun = 0;
         Stalled = false;
         Current() = this;
         UINT_PTR timer = SetTimer(nullptr, 0, 20, Tick);
@@ -58,7 +60,11 @@ public:
         return text;
     }
 
+    // Every step given to the last Run ran to its end.
+    bool RanAll() const { return StepsRun == FSteps.size(); }
+
     bool Stalled = false;
+    size_t StepsRun = 0;
 
 private:
     static FileDialogDriver*& Current()
@@ -77,6 +83,7 @@ private:
             self->FBusy = true;
             self->FSteps[self->FNext++](dialog);
             self->FBusy = false;
+            ++self->StepsRun;
         } else if (++self->FIdle > 500) {
             self->Stalled = true;
             self->FIdle = 0;
