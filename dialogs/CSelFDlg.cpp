@@ -464,9 +464,10 @@ int CALLBACK TSelectFolderDialog::BrowseCallBack(HWND window, UINT message, LPAR
     // The component went while its browser was still open.
     if (dialog == nullptr)
         return 0;
-    TEventScope scope(dialog);
-    // Nothing may cross the shell's code: errors of event handlers go to the application.
-    try {
+    int result = 0;
+    // Nothing may cross the shell's code; a rejected name whose handler failed keeps the browser
+    // open.
+    const bool done = GuardedCall(dialog, [&] {
         switch (message) {
         case BFFM_INITIALIZED:
             dialog->FHandle = window;
@@ -475,24 +476,22 @@ int CALLBACK TSelectFolderDialog::BrowseCallBack(HWND window, UINT message, LPAR
             dialog->ChangeSelectFolder();
             dialog->ChangeStatusText();
             dialog->DoShow();
-            return 0;
+            break;
         case BFFM_SELCHANGED:
             if (dialog->FHandle == nullptr)
-                return 0;
+                break;
             if (!dialog->FSelectionBeingSet)
                 dialog->FSelection.Copy(reinterpret_cast<LPCITEMIDLIST>(lParam));
             dialog->DoFolderChange();
-            return 0;
+            break;
         case BFFM_VALIDATEFAILEDA:
-            return dialog->DoValidateFailed(ReportedFolderName(window, reinterpret_cast<const char*>(lParam))) ? 0 : 1;
+            result = dialog->DoValidateFailed(ReportedFolderName(window, reinterpret_cast<const char*>(lParam))) ? 0 : 1;
+            break;
         default:
-            return 0;
+            break;
         }
-    } catch (...) {
-        ApplicationHandleException(dialog);
-        // A rejected name whose handler failed keeps the browser open.
-        return message == BFFM_VALIDATEFAILEDA ? 1 : 0;
-    }
+    });
+    return done ? result : (message == BFFM_VALIDATEFAILEDA ? 1 : 0);
 }
 
 WideString TSelectFolderDialog::GetDisplayNameW() const
@@ -600,11 +599,7 @@ void TSelectFolderDialog::DefaultHandler(TMessage& message)
 void TSelectFolderDialog::WMDestroy(TMessage& message)
 {
     // The browser must see its destruction whatever the close handler does.
-    try {
-        DoClose();
-    } catch (...) {
-        ApplicationHandleException(this);
-    }
+    GuardedCall(this, [this] { DoClose(); });
     DefaultHandler(message);
 }
 

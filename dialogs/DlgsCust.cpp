@@ -376,12 +376,7 @@ BOOL CALLBACK TDialogCustomizer::DlgControlsProc(HWND window, LPARAM param)
 void TDialogCustomizer::MainWndProc(TMessage& message)
 {
     // The unit belongs to the dialog component: the component waits for this message too.
-    TEventScope scope(FDlgsUnit);
-    try {
-        WndProc(message);
-    } catch (...) {
-        ApplicationHandleException(FDlgsUnit);
-    }
+    GuardedCall(FDlgsUnit, [&] { WndProc(message); });
 }
 
 void TDialogCustomizer::WndProc(TMessage& message)

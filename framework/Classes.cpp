@@ -49,11 +49,7 @@ void FreeObject(TObject* object)
     // failing close handler, say) must not free it, or its owner, on a release still pending.
     TEventScope scope(dynamic_cast<TComponent*>(object));
     // An end that fails still frees the object: left alive it would be half ended for good.
-    try {
-        object->BeforeDestruction();
-    } catch (...) {
-        ApplicationHandleException(object);
-    }
+    GuardedCall(object, [object] { object->BeforeDestruction(); });
     delete object;
 }
 
@@ -87,8 +83,10 @@ TComponent::~TComponent()
 {
     // A scope of this component still on the stack ends without it.
     for (TEventScope* scope = InnermostScope; scope != nullptr; scope = scope->FOuter) {
-        if (scope->FComponent == this)
+        if (scope->FComponent == this) {
             scope->FComponent = nullptr;
+            scope->FFreed = true;
+        }
     }
     Destroying();
     DestroyComponents();
@@ -111,15 +109,10 @@ void TComponent::EndComponent(TComponent* component)
     if (component->FEndAsked)
         return;
     component->FEndAsked = true;
-    // In an event while it ends, as under FreeObject: a release it had pending waits.
-    TEventScope scope(component);
-    // One component failing to end must not stop its owner ending: the failure goes to the
-    // exception handler, and the owner goes on with the rest of its end.
-    try {
-        component->BeforeDestruction();
-    } catch (...) {
-        ApplicationHandleException(component);
-    }
+    // In an event while it ends, as under FreeObject: a release it had pending waits. One
+    // component failing to end must not stop its owner ending: the failure goes to the exception
+    // handler, and the owner goes on with the rest of its end.
+    GuardedCall(component, [component] { component->BeforeDestruction(); });
 }
 
 void TComponent::Destroying()

@@ -165,12 +165,33 @@ public:
     TEventScope(const TEventScope&) = delete;
     TEventScope& operator=(const TEventScope&) = delete;
 
+    // Whether the component of the scope was freed while the scope lived.
+    bool ComponentFreed() const { return FFreed; }
+
 private:
     TComponent* FComponent;
     TEventScope* FOuter;
+    bool FFreed = false;
 
     friend class TComponent;
 };
+
+// The barrier wherever the platform calls into the framework (window procedures, hooks, timer
+// ticks) and wherever a component ends: runs `action` as an event of `sender` (see TEventScope)
+// and hands whatever it raises to the exception hook, with `sender` as the sender (none once the
+// action freed it). Nothing crosses back into the platform. True when nothing was raised.
+template <class TAction>
+bool GuardedCall(TObject* sender, TAction&& action)
+{
+    TEventScope scope(dynamic_cast<TComponent*>(sender));
+    try {
+        action();
+        return true;
+    } catch (...) {
+        ApplicationHandleException(scope.ComponentFreed() ? nullptr : sender);
+        return false;
+    }
+}
 
 // Told each time an event scope ends, so what waited for it can go on (the application frees the
 // components released meanwhile). Returns the hook installed before.

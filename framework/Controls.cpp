@@ -461,13 +461,7 @@ LRESULT CALLBACK TWinControl::StdWndProc(HWND window, UINT msg, WPARAM wParam, L
 
 void TWinControl::Deliver(HWND window, TMessage& message)
 {
-    TEventScope scope(this);
-    try {
-        WndProc(message);
-    } catch (...) {
-        // Nothing may cross the platform's window procedure boundary.
-        ApplicationHandleException(this);
-    }
+    GuardedCall(this, [&] { WndProc(message); });
     // The handler may have freed this control: only compare the pointer.
     if (message.Msg == WM_NCDESTROY && FindControl(window) == this)
         Detach();

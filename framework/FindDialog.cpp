@@ -48,14 +48,8 @@ struct FindOwnerWindow {
         auto* dialog = reinterpret_cast<TFindDialog*>(GetWindowLongPtrA(window, GWLP_USERDATA));
         if (msg == FindReplaceMessage() && msg != 0) {
             auto* record = reinterpret_cast<FINDREPLACEA*>(lParam);
-            if (dialog != nullptr && record == &dialog->FFindReplace) {
-                TEventScope scope(dialog);
-                try {
-                    dialog->FindMessage(*record);
-                } catch (...) {
-                    ApplicationHandleException(dialog);
-                }
-            }
+            if (dialog != nullptr && record == &dialog->FFindReplace)
+                GuardedCall(dialog, [&] { dialog->FindMessage(*record); });
             return 0;
         }
         if (msg == WM_NCDESTROY && dialog != nullptr) {

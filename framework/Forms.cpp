@@ -33,12 +33,8 @@ void TForm::DoDestroy()
     if (FDestroyed)
         return;
     FDestroyed = true;
-    try {
-        if (OnDestroy)
-            OnDestroy(this);
-    } catch (...) {
-        ApplicationHandleException(this);
-    }
+    if (OnDestroy)
+        GuardedCall(this, [this] { OnDestroy(this); });
 }
 
 void TForm::CreateParams(TCreateParams& params)

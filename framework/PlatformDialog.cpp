@@ -65,11 +65,7 @@ void TPlatformDialog::BeforeDestruction()
 void TPlatformDialog::CloseOpenDialog()
 {
     HWND dialog = DialogWindow();
-    try {
-        DoClose();
-    } catch (...) {
-        ApplicationHandleException(this);
-    }
+    GuardedCall(this, [this] { DoClose(); });
     // The close handler may have closed the dialog itself.
     if (FHandle == nullptr)
         return;
@@ -104,12 +100,7 @@ void TPlatformDialog::WndProc(TMessage& message)
 
 void TPlatformDialog::MainWndProc(TMessage& message)
 {
-    TEventScope scope(this);
-    try {
-        WndProc(message);
-    } catch (...) {
-        ApplicationHandleException(this);
-    }
+    GuardedCall(this, [&] { WndProc(message); });
 }
 
 POINT FirstDialogPlace(SIZE size, const RECT& workArea)

@@ -399,12 +399,8 @@ void TTimer::Tick(WPARAM generation)
     bool freed = false;
     FFreed = &freed;
     FInTimer = true;
-    TEventScope scope(this);
-    try {
-        Timer();
-    } catch (...) {
-        ApplicationHandleException(freed ? nullptr : this);
-    }
+    // A release that frees the timer (with its owner) as the event ends leaves `freed` set.
+    GuardedCall(this, [this] { Timer(); });
     if (freed)
         return;
     FFreed = nullptr;

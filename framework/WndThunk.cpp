@@ -63,11 +63,7 @@ LRESULT CALLBACK Entry(HWND stateArg, UINT msg, WPARAM wParam, LPARAM lParam)
         result = CallWindowProcA(state->OldProc, state->Window, msg, wParam, lParam);
     } else if (!state->Freed && !state->Unhooked) {
         TMessage message = {msg, wParam, lParam, 0};
-        try {
-            state->Method(message);
-        } catch (...) {
-            ApplicationHandleException(nullptr);
-        }
+        GuardedCall(nullptr, [&] { state->Method(message); });
         result = message.Result;
     }
     // The window's last message, also when its owner took the thunk off in the middle of it
