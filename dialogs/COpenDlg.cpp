@@ -25,7 +25,7 @@ TCOpenDialog::~TCOpenDialog() = default;
 
 bool TCSaveDialog::Execute()
 {
-    return DoExecute(GetSaveFileNameA) != 0;
+    return ExecuteWith(GetSaveFileNameA);
 }
 
 void TCOpenDialog::Dispatch(TMessage& message)

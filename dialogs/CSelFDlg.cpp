@@ -351,10 +351,8 @@ TSelectFolderDialog::~TSelectFolderDialog()
     FreeObjectInstance(FHookProc);
 }
 
-bool TSelectFolderDialog::Execute()
+bool TSelectFolderDialog::ShowDialog(TDialogRun&)
 {
-    if (Running())
-        return false;
     return DoExecute();
 }
 
@@ -365,7 +363,7 @@ void TSelectFolderDialog::UnbindWindow()
 
 namespace {
 // Puts back what a run of the browser changed around it, also when the run ends by an exception:
-// the current directory, COM on this thread, and the program's other windows (FModal). The
+// the current directory and COM on this thread (Execute disables the program's other windows). The
 // directory is kept in Unicode: the code page's form of a folder it lacks names another folder.
 class TBrowseRestorer {
 public:
@@ -391,7 +389,6 @@ public:
     TBrowseRestorer& operator=(const TBrowseRestorer&) = delete;
 
 private:
-    TModalWindowsScope FModal;
     WideString FDirectory;
     HRESULT FComResult = E_FAIL;
 };
@@ -422,7 +419,10 @@ bool TSelectFolderDialog::DoExecute()
     info.lpszTitle = title.c_str();
     info.ulFlags = BrowseFlags(FOptions);
     info.lpfn = BrowseCallBack;
-    TModalRun run(this, FRun);
+    // The run Execute recorded: the browser's callback finds the component through it.
+    if (FRun == nullptr)
+        return false;
+    TDialogRun& run = *FRun;
     info.lParam = reinterpret_cast<LPARAM>(&run);
 
     LPITEMIDLIST chosen = nullptr;
@@ -460,7 +460,7 @@ const char* ReportedFolderName(HWND window, const char* reported)
 
 int CALLBACK TSelectFolderDialog::BrowseCallBack(HWND window, UINT message, LPARAM lParam, LPARAM data)
 {
-    auto* dialog = static_cast<TSelectFolderDialog*>(reinterpret_cast<TModalRun*>(data)->Component);
+    auto* dialog = static_cast<TSelectFolderDialog*>(reinterpret_cast<TDialogRun*>(data)->Component);
     // The component went while its browser was still open.
     if (dialog == nullptr)
         return 0;

@@ -202,13 +202,12 @@ public:
 
     const char* ClassName() const override { return "TSelectFolderDialog"; }
 
-    // Runs the browser; true when the user chose a folder. False, with the component left
-    // untouched, when the component is freed while the browser is open, and when a run is
-    // already going on (a second Execute from OnShow, say: it is refused). An exception from a
-    // handler while the browser is open (OnShow and the customizer made at the show included) goes
-    // to the application's handler and the browser goes on: it never leaves Execute through the
-    // shell's code, which could not unwind it.
-    bool Execute() override;
+    // Execute runs the browser (through DoExecute); true when the user chose a folder. False, with
+    // the component left untouched, when the component is freed while the browser is open, and
+    // when a run is already going on (a second Execute from OnShow, say: it is refused). An
+    // exception from a handler while the browser is open (OnShow and the customizer made at the
+    // show included) goes to the application's handler and the browser goes on: it never leaves
+    // Execute through the shell's code, which could not unwind it.
 
     TSFolderOptions GetOptions() const { return FOptions; }
     void SetOptions(TSFolderOptions value) { FOptions = value; }
@@ -248,7 +247,7 @@ public:
     void ChangeSelectFolder();
     void ChangeStatusText();
 
-    // The browser's callback; `data` is the run record (TModalRun) of the running Execute.
+    // The browser's callback; `data` is the run record (TDialogRun) of the running Execute.
     static int CALLBACK BrowseCallBack(HWND window, UINT message, LPARAM lParam, LPARAM data);
 
     void Dispatch(TMessage& message) override;
@@ -263,6 +262,7 @@ protected:
     ~TSelectFolderDialog() override;
     // The order of these virtual operations is part of the class's contract; keep it.
     virtual bool DoExecute();
+    bool ShowDialog(TDialogRun& run) override;
     virtual bool DoCanClose();
     virtual void DoFolderChange();
     virtual bool DoValidateFailed(const char* failedFolder);

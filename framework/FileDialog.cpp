@@ -74,14 +74,15 @@ void TOpenDialog::SetInitialDirW(const WideString& value)
     FInitialDir = HasExactAnsiForm(value) ? WideToAnsi(value) : AnsiString();
 }
 
-bool TOpenDialog::Execute()
+bool TOpenDialog::ExecuteWith(TFileDialogFunc function)
 {
-    return DoExecute(GetOpenFileNameA) != 0;
+    FFunction = function;
+    return TCommonDialog::Execute();
 }
 
 bool TSaveDialog::Execute()
 {
-    return DoExecute(GetSaveFileNameA) != 0;
+    return ExecuteWith(GetSaveFileNameA);
 }
 
 namespace {
@@ -143,11 +144,8 @@ void TOpenDialog::CheckPathProperties() const
         RaiseTooLong("DefaultExt", folder + 3 + ext);
 }
 
-BOOL TOpenDialog::DoExecute(TFileDialogFunc function)
+bool TOpenDialog::ShowDialog(TDialogRun& run)
 {
-    // The open dialog still writes into the name buffer and the record.
-    if (Running())
-        return FALSE;
     CheckPathProperties();
     // The run owns the name buffer: the platform may still write it after the component is freed.
     std::vector<char> names(FileBufferLength, '\0');
@@ -163,8 +161,7 @@ BOOL TOpenDialog::DoExecute(TFileDialogFunc function)
     OPENFILENAMEA ofn = {};
     // The size before the places bar: the Explorer look then has a plain edit for the name.
     ofn.lStructSize = static_cast<DWORD>(offsetof(OPENFILENAMEA, lpTemplateName) + sizeof(ofn.lpTemplateName));
-    const HWND active = GetActiveWindow();
-    ofn.hwndOwner = active != nullptr ? active : Application->GetHandle();
+    ofn.hwndOwner = run.Active != nullptr ? run.Active : Application->GetHandle();
     ofn.lpstrFilter = FFilter.empty() ? nullptr : filter.c_str();
     ofn.nFilterIndex = static_cast<DWORD>(FFilterIndex);
     ofn.lpstrFile = names.data();
@@ -184,20 +181,18 @@ BOOL TOpenDialog::DoExecute(TFileDialogFunc function)
     const WideString fileNameW = FFileNameW;
     const std::vector<WideString> filesW = FFilesW;
     FChosenW.clear();
-    FRunning = &ofn;
+    FRecord = &ofn;
     BOOL result;
     DWORD error;
-    TModalRun run(this, FRun);
     {
-        TModalWindowsScope modal;
         TDialogHookScope scope(this);
-        result = function(&ofn);
+        result = FFunction(&ofn);
         error = result == 0 ? CommDlgExtendedError() : 0;
     }
     // Freed during the run: the dialog was cancelled, and nothing of the component is left.
     if (run.Component == nullptr)
-        return FALSE;
-    FRunning = nullptr;
+        return false;
+    FRecord = nullptr;
     FNames = nullptr;
     FHandle = nullptr;
 
@@ -235,7 +230,7 @@ BOOL TOpenDialog::DoExecute(TFileDialogFunc function)
     // A selection the buffer could not hold is a failure, never a Cancel or a cut name.
     if (cut || error == FNERR_BUFFERTOOSMALL)
         RaiseNamesCut(bufferSize);
-    return result;
+    return result != 0;
 }
 
 size_t TOpenDialog::NamesRoom() const
@@ -256,11 +251,11 @@ size_t TOpenDialog::NamesRoom() const
 
 bool TOpenDialog::GrowNames(size_t size)
 {
-    if (FRunning == nullptr || FNames == nullptr || size <= FNames->size() || size > MAXDWORD)
+    if (FRecord == nullptr || FNames == nullptr || size <= FNames->size() || size > MAXDWORD)
         return false;
     FNames->assign(size, '\0');
-    FRunning->lpstrFile = FNames->data();
-    FRunning->nMaxFile = static_cast<DWORD>(FNames->size());
+    FRecord->lpstrFile = FNames->data();
+    FRecord->nMaxFile = static_cast<DWORD>(FNames->size());
     return true;
 }
 
@@ -273,7 +268,7 @@ void TOpenDialog::CancelDialog(HWND dialog)
 void TOpenDialog::UnbindWindow()
 {
     TCommonDialog::UnbindWindow();
-    FRunning = nullptr;
+    FRecord = nullptr;
     FNames = nullptr;
 }
 
@@ -282,7 +277,7 @@ TOpenDialog::TFileOk TOpenDialog::FileOk()
     // Names that did not fit, or may not have (a platform may cut the last name short without a
     // word), are asked for again into a buffer that holds them. Where it cannot grow the dialog
     // closes, and Execute reports names that were cut.
-    const bool whole = FRunning == nullptr || ReadFileNames(*FRunning);
+    const bool whole = FRecord == nullptr || ReadFileNames(*FRecord);
     HWND dialog = FExplorer ? GetParent(FHandle) : nullptr;
     if (dialog != nullptr && GrowNames(NamesRoom())) {
         PostMessageA(dialog, WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED), LPARAM(GetDlgItem(dialog, IDOK)));
@@ -451,7 +446,7 @@ TOpenDialog::TFileOk TOpenDialog::CheckChosenNames()
                                            "別の名前を指定してください。");
         // The box's loop may free the component (directly, or with its owner): its run says so,
         // and the dialog, left open by the refusal, is cancelled now.
-        TModalRun* run = FRun;
+        TDialogRun* run = FRun;
         FShowingRefusal = true;
         MessageBoxW(dialog, text.c_str(), WindowTextW(dialog).c_str(), MB_OK | MB_ICONWARNING);
         if (run == nullptr || run->Component == nullptr) {
@@ -566,8 +561,8 @@ void TOpenDialog::WndProc(TMessage& message)
             DoSelectionChange();
             break;
         case CDN_TYPECHANGE:
-            if (FRunning != nullptr)
-                FFilterIndex = static_cast<int>(FRunning->nFilterIndex);
+            if (FRecord != nullptr)
+                FFilterIndex = static_cast<int>(FRecord->nFilterIndex);
             DoTypeChange();
             break;
         case CDN_FILEOK: fileOk = FileOk(); break;

@@ -98,7 +98,7 @@ public:
     // takes it. OnCanClose sees the names as the caller gets them. Raises Exception, without showing
     // it, for an InitialDir, FileName or DefaultExt that cannot make a path, and after it for a
     // selection whose names did not fit the name buffer.
-    bool Execute() override;
+    bool Execute() override { return ExecuteWith(GetOpenFileNameA); }
     void DefaultHandler(TMessage& message) override;
 
     // The chosen file (the first one of a multi-selection), full path. With UnicodeNames, a name
@@ -161,9 +161,10 @@ protected:
     virtual void DoTypeChange();
     void WndProc(TMessage& message) override;
 
-    // The common runner of the open and save dialogs: shows the dialog through `function`
-    // and returns what it returned (non-zero: confirmed).
-    BOOL DoExecute(TFileDialogFunc function);
+    // The common runner of the open and save dialogs: Execute with the dialog shown through
+    // `function`.
+    bool ExecuteWith(TFileDialogFunc function);
+    bool ShowDialog(TDialogRun& run) override;
     // Whether the running dialog has the Explorer look.
     bool IsExplorerLook() const { return FExplorer; }
     // The dialog window: the hook window's parent in the Explorer look, the hook window in the old.
@@ -221,7 +222,9 @@ private:
     TOpenOptions FOptions = {ofHideReadOnly, ofEnableSizing};
     // While a dialog runs: its look and the record handed to the platform.
     bool FExplorer = false;
-    OPENFILENAMEA* FRunning = nullptr;
+    OPENFILENAMEA* FRecord = nullptr;
+    // The platform's function that shows the dialog, open or save.
+    TFileDialogFunc FFunction = GetOpenFileNameA;
     // The name buffer of the run, which owns it.
     std::vector<char>* FNames = nullptr;
 };

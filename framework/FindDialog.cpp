@@ -106,10 +106,8 @@ TFindDialog::~TFindDialog()
         DestroyWindow(FOwnerWindow);
 }
 
-bool TFindDialog::Execute()
+bool TFindDialog::ShowDialog(TDialogRun& run)
 {
-    if (Running())
-        return false;
     if (FHandle != nullptr) {
         BringWindowToTop(FHandle);
         return true;
@@ -125,7 +123,6 @@ bool TFindDialog::Execute()
     FFindReplace.wReplaceWithLen = TextBufferSize;
     FFindReplace.lpfnHook = DialogHook;
     HWND window;
-    TModalRun run(this, FRun);
     {
         TDialogHookScope scope(this);
         window = CreateFindWindow(FFindReplace);

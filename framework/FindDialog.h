@@ -59,9 +59,6 @@ public:
 
     const char* ClassName() const override { return "TFindDialog"; }
 
-    // Opens the dialog, or brings the open one to the top; false if the platform failed, and
-    // while the platform is still creating it (from OnShow).
-    bool Execute() override;
     // Closes an open dialog as its Cancel button does.
     void CloseDialog();
 
@@ -98,6 +95,10 @@ public:
     static constexpr int TextBufferSize = 256;
 
 protected:
+    // Execute opens the dialog, or brings the open one to the top; false if the platform failed,
+    // and while the platform is still creating it (from OnShow).
+    bool ShowDialog(TDialogRun& run) override;
+    bool IsModal() const override { return false; }
     ~TFindDialog() override;
     // "Find Next" was pressed: fires OnFind.
     virtual void DoFind();

@@ -21,18 +21,19 @@ BOOL CALLBACK DisableTaskWindow(HWND window, LPARAM param)
 }
 }  // namespace
 
-TModalRun::TModalRun(TComponent* component, TModalRun*& slot) : Component(component), FSlot(&slot)
+TDialogRun::TDialogRun(TComponent* component, TDialogRun*& slot)
+    : Component(component), Active(GetActiveWindow()), FSlot(&slot)
 {
     slot = this;
 }
 
-TModalRun::~TModalRun()
+TDialogRun::~TDialogRun()
 {
     if (Component != nullptr)
         *FSlot = nullptr;
 }
 
-void TModalRun::Abandon(TModalRun*& slot)
+void TDialogRun::Abandon(TDialogRun*& slot)
 {
     if (slot == nullptr)
         return;
@@ -43,6 +44,22 @@ void TModalRun::Abandon(TModalRun*& slot)
 TPlatformDialog::TPlatformDialog(TComponent* owner) : TComponent(owner) {}
 
 TPlatformDialog::~TPlatformDialog() = default;
+
+bool TPlatformDialog::Execute()
+{
+    if (Running())
+        return false;
+    TDialogRun run(this, FRun);
+    bool result;
+    if (IsModal()) {
+        TModalWindowsScope modal;
+        result = ShowDialog(run);
+    } else {
+        result = ShowDialog(run);
+    }
+    // Freed during the run: the result is discarded.
+    return run.Component != nullptr && result;
+}
 
 void TPlatformDialog::Release()
 {
@@ -58,7 +75,7 @@ void TPlatformDialog::BeforeDestruction()
         UnbindWindow();
         FHandle = nullptr;
     }
-    TModalRun::Abandon(FRun);
+    TDialogRun::Abandon(FRun);
     TComponent::BeforeDestruction();
 }
 

@@ -9,26 +9,28 @@
 #include <vector>
 #include <windows.h>
 
-// One run of a platform dialog for a component, from the call that opens it until that call
-// returns. It lives on the runner's stack, so it outlives a component freed while the dialog is
-// open; the runner asks it before touching the component again. Every component that runs a
-// platform dialog keeps its run here, and refuses a second Execute while one is recorded.
-class TModalRun {
+// One run of a platform dialog for a component, from the call that opens it (modal) or creates
+// it (modeless) until that call returns. It lives on Execute's stack, so it outlives a component
+// freed while the dialog is open; the code that showed the dialog asks it before touching the
+// component again.
+class TDialogRun {
 public:
     // Starts a run of `component`, recorded in `slot` (the component's own) until it ends.
-    TModalRun(TComponent* component, TModalRun*& slot);
-    ~TModalRun();
-    TModalRun(const TModalRun&) = delete;
-    TModalRun& operator=(const TModalRun&) = delete;
+    TDialogRun(TComponent* component, TDialogRun*& slot);
+    ~TDialogRun();
+    TDialogRun(const TDialogRun&) = delete;
+    TDialogRun& operator=(const TDialogRun&) = delete;
 
     // The component of `slot` is on its way out: its run, if any, no longer reaches it.
-    static void Abandon(TModalRun*& slot);
+    static void Abandon(TDialogRun*& slot);
 
     // Null once the component is on its way out.
     TComponent* Component;
+    // The window that was active when the run started, before a modal dialog disabled it.
+    HWND Active;
 
 private:
-    TModalRun** FSlot;
+    TDialogRun** FSlot;
 };
 
 // Handlers that may refuse: `canClose` starts true.
@@ -46,10 +48,12 @@ public:
 
     HWND GetHandle() const { return FHandle; }
 
-    // Opens the dialog; what the result means is the dialog's own (confirmed, or created). A
-    // second Execute while one runs (from the dialog's own OnShow, say) is refused: it returns
-    // false and changes nothing.
-    virtual bool Execute() = 0;
+    // Opens the dialog: records the run, disables the program's other windows while a modal
+    // dialog runs, and has ShowDialog show it. What the result means is the dialog's own
+    // (confirmed, or created); it is false when the component was freed meanwhile. A second
+    // Execute while one runs (from the dialog's own OnShow, say) is refused: it returns false and
+    // changes nothing. An override does its own steps around this one.
+    virtual bool Execute();
     // Frees the component once control has returned from the platform; safe from inside any of
     // its own events.
     void Release();
@@ -67,6 +71,12 @@ protected:
     // The dialog window is being destroyed: fires OnClose.
     virtual void DoClose();
     virtual void WndProc(TMessage& message);
+
+    // Shows the platform's dialog for `run` and returns Execute's result. Once the platform has
+    // returned, nothing of the component may be touched unless `run.Component` is still set.
+    virtual bool ShowDialog(TDialogRun& run) = 0;
+    // Whether the program waits for the dialog (its other windows disabled while it runs).
+    virtual bool IsModal() const { return true; }
 
     // The window's entry: exceptions stop here and go to the application's handler.
     void MainWndProc(TMessage& message);
@@ -90,7 +100,7 @@ protected:
 
     HWND FHandle = nullptr;
     // The running Execute, if any.
-    TModalRun* FRun = nullptr;
+    TDialogRun* FRun = nullptr;
 };
 
 // Where a dialog window of `size` goes the first time it shows: centred horizontally and a third

@@ -39,7 +39,7 @@ public:
         return create();
     }
 
-    bool Execute() override { return Open(true) != nullptr; }
+    bool ShowDialog(TDialogRun&) override { return Open(true) != nullptr; }
 
     void Dispatch(TMessage& message) override
     {

@@ -607,8 +607,9 @@ TEST(FileDialogTest, ANameTheCodePageLacksIsRefusedNeverTurnedIntoAnother)
                     // Taken only as the exact name where it ends up, or as the name itself: with
                     // Unicode names always (but a raw one); otherwise either so, or refused with
                     // the box naming the file (where it ends up, or as typed).
-                    if (unicode && !(c.Flags & Raw))
+                    if (unicode && !(c.Flags & Raw)) {
                         ASSERT_TRUE(result) << WideToAnsi(said);
+                    }
                     if (!result) {
                         EXPECT_TRUE(said.find(folder.Path(WideString(c.EndsAs))) != WideString::npos ||
                                     said.find(folder.Path(name)) != WideString::npos || said.find(name) != WideString::npos)
