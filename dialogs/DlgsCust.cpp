@@ -19,27 +19,6 @@ struct TChildControls {
     TList* List;
 };
 
-int RectWidth(const RECT& r) { return r.right - r.left; }
-int RectHeight(const RECT& r) { return r.bottom - r.top; }
-
-// `r` moved to have its top left corner at x, y (kept far from the ends of the coordinate range).
-RECT OffsetTo(const RECT& r, int x, int y)
-{
-    const int limit = 1 << 24;
-    x = std::max(-limit, std::min(x, limit));
-    y = std::max(-limit, std::min(y, limit));
-    return RECT{x, y, x + std::min(RectWidth(r), limit), y + std::min(RectHeight(r), limit)};
-}
-
-// A child window's rectangle in its parent's client coordinates.
-RECT ClientRectOfControl(HWND control)
-{
-    RECT r;
-    GetWindowRect(control, &r);
-    MapWindowPoints(nullptr, GetParent(control), reinterpret_cast<POINT*>(&r), 2);
-    return r;
-}
-
 // Check boxes, radio and push buttons, static texts and combo boxes have the height of their
 // text (a combo box's is its edit line): a layout moves them whole and never makes them higher.
 // Group boxes are buttons too, and grow like list boxes, edit boxes and views.
@@ -174,10 +153,7 @@ void TDialogCustomizer::ResizeDialog(const TPoint* size)
         RestoreSubFormProperties();
     if (subForm != nullptr) {
         SaveSubFormProperties();
-        if (subForm->GetParentWindow() != FHandle) {
-            subForm->SetParent(nullptr);
-            subForm->SetParentWindow(FHandle);
-        }
+        TFormEmbedding::PutInto(*subForm, FHandle);
     }
     GetMinDialogSize();
 
@@ -242,48 +218,16 @@ void TDialogCustomizer::SaveSubFormProperties()
     TForm* form = FDlgsUnit != nullptr ? FDlgsUnit->GetSubForm() : nullptr;
     if (form == nullptr || FEmbeddedForm != nullptr)
         return;
-    // The client size is only exact once the form has its window, at the dialog's resolution:
-    // the platform scales the dialog, and the sub form keeps its relation to it.
-    form->HandleNeeded();
-    if (form->GetScaled())
-        form->ScaleForPPI(FPixelsPerInch);
-    FOldVisible = form->GetVisible();
-    form->SetVisible(false);
-    FOldParent = form->GetParent();
-    FOldParentWindow = form->GetParentWindow();
-    FOldBoundsRect = form->GetBoundsRect();
-    FOldPixelsPerInch = form->GetPixelsPerInch();
-    RECT client = form->GetClientRect();
-    FSubFormClientSize = TPoint{RectWidth(client), RectHeight(client)};
-    FOldBorderStyle = form->GetBorderStyle();
-    FOldWindowState = form->GetWindowState();
-    form->SetBorderStyle(bsNone);
-    form->SetWindowState(wsNormal);
-    // Without a border the outer size becomes the former client size.
-    form->SetBounds(form->GetLeft(), form->GetTop(), FSubFormClientSize.x, FSubFormClientSize.y);
+    // Measured at the dialog's resolution.
+    FSubFormClientSize = FEmbedding.Take(*form, FPixelsPerInch);
     FEmbeddedForm = form;
 }
 
 void TDialogCustomizer::RestoreSubFormProperties()
 {
-    TForm* form = FEmbeddedForm;
-    if (form == nullptr)
-        return;
-    // A form on its way out (freed with the owner that frees the unit) is only let go.
-    if (form->ComponentState() & csDestroying) {
-        FEmbeddedForm = nullptr;
-        return;
-    }
-    form->SetVisible(false);
-    form->SetParentWindow(FOldParentWindow);
-    form->SetParent(FOldParent);
-    form->SetBorderStyle(FOldBorderStyle);
-    // The bounds are for the resolution it had then (the dialog may have moved since).
-    if (form->GetScaled())
-        form->ScaleForPPI(FOldPixelsPerInch);
-    form->SetBoundsRect(FOldBoundsRect);
-    form->SetWindowState(FOldWindowState);
-    form->SetVisible(FOldVisible);
+    // A form on its way out (freed with the owner that frees the unit) is left alone, only let go.
+    if (FEmbeddedForm != nullptr)
+        FEmbedding.GiveBack(*FEmbeddedForm);
     FEmbeddedForm = nullptr;
 }
 
@@ -1048,12 +992,12 @@ void TFixedDialogCustomizer::ChangedDialogSize(const TPoint& clientSize)
     if (batch != nullptr && moveSubForm)
         batch = DeferWindowPos(batch, subForm->GetHandle(), HWND_BOTTOM, sub.left, sub.top, RectWidth(sub),
                                RectHeight(sub), subFlags);
-    FMovedAreas.clear();
+    FMovedAreas.Clear();
     if (batch != nullptr && list)
         batch = DeferDialogControlsPos(batch, list.get(), controls);
     if (batch != nullptr) {
         EndDeferWindowPos(batch);
-        RepaintMovedAreas();
+        FMovedAreas.Repaint(FHandle);
     }
     // The first pass at show ends as a drag does: nothing reaches past the controls' room.
     KeepControlsInsideRoom(FControlsRect);
@@ -1115,32 +1059,13 @@ HDWP TFixedDialogCustomizer::SetDialogControlsPosition(HDWP batch, TList* contro
         }
         if ((flags & (SWP_NOSIZE | SWP_NOMOVE)) != (SWP_NOSIZE | SWP_NOMOVE)) {
             // Where it was and where it goes are painted afresh once the batch has run.
-            FMovedAreas.push_back(was);
-            FMovedAreas.push_back(r);
+            FMovedAreas.Add(was);
+            FMovedAreas.Add(r);
         }
         batch = SetDialogControlRect(batch, window, r.left - origin.x, r.top - origin.y, RectWidth(r), RectHeight(r),
                                      flags);
     }
     return batch;
-}
-
-void TFixedDialogCustomizer::RepaintMovedAreas()
-{
-    if (FMovedAreas.empty())
-        return;
-    POINT origin = {0, 0};
-    ClientToScreen(FHandle, &origin);
-    // One region and one call: the platform is asked once per pass, however many moved.
-    HRGN areas = CreateRectRgn(0, 0, 0, 0);
-    for (const RECT& area : FMovedAreas) {
-        HRGN one = CreateRectRgnIndirect(&area);
-        CombineRgn(areas, areas, one, RGN_OR);
-        DeleteObject(one);
-    }
-    OffsetRgn(areas, -origin.x, -origin.y);
-    RedrawWindow(FHandle, nullptr, areas, RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN);
-    DeleteObject(areas);
-    FMovedAreas.clear();
 }
 
 }  // namespace CustDlgs

@@ -3,7 +3,9 @@
 #pragma once
 
 #include "dialogs/DlgsUnit.h"
+#include "framework/FormEmbedding.h"
 #include "framework/Lists.h"
+#include "framework/RepaintBatch.h"
 
 #include <functional>
 #include <vector>
@@ -114,15 +116,10 @@ protected:
 
     HWND FHandle = nullptr;
     TCustomDlgsUnit* FDlgsUnit = nullptr;
+    // The embedded form, and what it had before (restored when it leaves the dialog).
     TForm* FEmbeddedForm = nullptr;
-    TWinControl* FOldParent = nullptr;
-    HWND FOldParentWindow = nullptr;
-    bool FOldVisible = false;
-    TRect FOldBoundsRect = {0, 0, 0, 0};
-    int FOldPixelsPerInch = DesignPixelsPerInch;
+    TFormEmbedding FEmbedding;
     TPoint FSubFormClientSize = {0, 0};
-    TBorderStyle FOldBorderStyle = bsNone;
-    TWindowState FOldWindowState = wsNormal;
     TPoint FInitDialogSize = {0, 0};
     TPoint FInitClientSize = {0, 0};
     TPoint FMinDialogSize = {0, 0};
@@ -238,11 +235,9 @@ protected:
     TRect FControlsRect = {0, 0, 0, 0};
 
 private:
-    // Invalidates the old and new places of the controls the last batch moved, so no trace of
-    // an earlier place stays painted, and only there.
-    void RepaintMovedAreas();
-
-    std::vector<RECT> FMovedAreas;  // screen rectangles, filled by SetDialogControlsPosition
+    // The old and new places of the controls the last batch moved, filled by
+    // SetDialogControlsPosition and painted afresh once the batch has run.
+    TRepaintBatch FMovedAreas;
 };
 
 // Frees a component's customizer when it goes out of scope, also when a close handler fails.
