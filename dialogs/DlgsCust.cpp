@@ -128,21 +128,9 @@ void TDialogCustomizer::StartCustomize(const TPoint& position, const TPoint& siz
     FOnSizeChanged = [this](const TPoint& clientSize) { ChangedDialogSize(clientSize); };
     ResizeDialog(&size);
 
-    int x = position.x;
-    int y = position.y;
-    RECT r;
-    GetWindowRect(FHandle, &r);
-    if (x == -1 || y == -1) {
-        const POINT first = FirstDialogPlace(SIZE{RectWidth(r), RectHeight(r)}, DialogWorkArea());
-        if (x == -1)
-            x = first.x;
-        if (y == -1)
-            y = first.y;
-    }
     // A remembered place wholly off every work area (a monitor since gone, a window dragged far
     // away) would leave the dialog where no user can reach it.
-    const POINT place = Screen->ReachablePlace(OffsetTo(r, x, y));
-    SetWindowPos(FHandle, nullptr, place.x, place.y, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+    PlaceDialog(FHandle, position);
     FState = 3;
 }
 

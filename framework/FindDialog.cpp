@@ -304,11 +304,10 @@ void TFindDialog::WMInitDialog(TMessage& message)
     SetDlgItemTextW(FHandle, edt1, FFindTextW.c_str());
     if (HWND replaceBox = GetDlgItem(FHandle, edt2))
         SetWindowTextW(replaceBox, FReplaceTextW.c_str());
-    PlaceDialog(FHandle);
+    // One place as it opens: where Left and Top put it, else the first place.
+    PlaceDialog(FHandle, FPosition);
     Application->AddModelessDialog(FHandle);
     DoShow();
-    if (FPosition.x != -1 || FPosition.y != -1)
-        MoveTo(FPosition.x, FPosition.y);
 }
 
 void TFindDialog::WMDestroy(TMessage& message)

@@ -3,6 +3,7 @@
 #include "framework/Application.h"
 #include "framework/Forms.h"
 #include "framework/Screen.h"
+#include "framework/Types.h"
 
 namespace {
 struct TaskWindowSearch {
@@ -133,11 +134,19 @@ RECT DialogWorkArea()
     return monitor->GetWorkareaRect();
 }
 
-void TPlatformDialog::PlaceDialog(HWND window)
+void PlaceDialog(HWND window, POINT remembered)
 {
     RECT rect;
     GetWindowRect(window, &rect);
-    const POINT place = FirstDialogPlace(SIZE{rect.right - rect.left, rect.bottom - rect.top}, DialogWorkArea());
+    POINT place = remembered;
+    if (place.x == -1 || place.y == -1) {
+        const POINT first = FirstDialogPlace(SIZE{RectWidth(rect), RectHeight(rect)}, DialogWorkArea());
+        if (place.x == -1)
+            place.x = first.x;
+        if (place.y == -1)
+            place.y = first.y;
+    }
+    place = Screen->ReachablePlace(OffsetTo(rect, place.x, place.y));
     SetWindowPos(window, nullptr, place.x, place.y, 0, 0, SWP_NOACTIVATE | SWP_NOSIZE | SWP_NOZORDER);
 }
 

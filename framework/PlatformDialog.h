@@ -94,14 +94,15 @@ protected:
     // Cancels the dialog `dialog` as its Cancel button does (the last step of CloseOpenDialog).
     virtual void CancelDialog(HWND dialog);
 
-    // Centres `window` horizontally and puts it a third of the way down the work area of the
-    // monitor the program's main form is on (the primary monitor without a main form).
-    static void PlaceDialog(HWND window);
-
     HWND FHandle = nullptr;
     // The running Execute, if any.
     TDialogRun* FRun = nullptr;
 };
+
+// Places the dialog window `window` as it opens: at `remembered` (a coordinate of -1: the first
+// place's), else where it goes the first time (FirstDialogPlace on DialogWorkArea), moved the least
+// that keeps it reachable on a work area (a remembered place may be on a monitor since gone).
+void PlaceDialog(HWND window, POINT remembered = POINT{-1, -1});
 
 // Where a dialog window of `size` goes the first time it shows: centred horizontally and a third
 // of the way down `workArea`.
