@@ -1,6 +1,7 @@
 #include "dialogs/DlgsCust.h"
 
 #include "framework/Application.h"
+#include "framework/ChildWindows.h"
 #include "framework/PlatformDialog.h"
 #include "framework/Screen.h"
 #include "framework/WndThunk.h"
@@ -547,24 +548,9 @@ void TSizingDialogCustomizer::InitializeDialogSize(const TPoint& clientSize)
     }
 }
 
-namespace {
-// How much the window grows for a moment to see which control edges its own layout keeps at a
-// distance from the right or bottom edge.
-constexpr int AnchorProbe = 8;
-
-// One edge of a control laid out from the far (right or bottom) edge, `distance` from it at
-// the last look: if the dialog's layout put it there again for a client `size` long, it went
-// into a `room` at that edge and comes back out by the room.
-void OutOfFarRoom(LONG& edge, int distance, int size, int room)
+TChildPlaces TSizingDialogCustomizer::ControlPlaces()
 {
-    if (distance != TSizingDialogCustomizer::NotFromFarEdge && room > 0 && edge == size - distance)
-        edge -= room;
-}
-}  // namespace
-
-std::vector<std::pair<HWND, RECT>> TSizingDialogCustomizer::ControlPlaces()
-{
-    std::vector<std::pair<HWND, RECT>> places;
+    TChildPlaces places;
     TList list;
     GetDlgControlsHandle(&list);
     for (int i = 0; i < list.Count(); ++i) {
@@ -576,37 +562,15 @@ std::vector<std::pair<HWND, RECT>> TSizingDialogCustomizer::ControlPlaces()
 
 void TSizingDialogCustomizer::LearnLayoutAnchors()
 {
-    FAnchors.clear();
-    RECT window, client;
-    GetWindowRect(FHandle, &window);
-    GetClientRect(FHandle, &client);
-    // The dialog lays itself out a little larger and then at its size again: an edge that
-    // followed the growth exactly is kept at its distance from that edge.
+    // The layout the dialog makes while it is watched is left as it is.
     FLearningAnchors = true;
-    SetWindowPos(FHandle, nullptr, 0, 0, RectWidth(window) + AnchorProbe, RectHeight(window) + AnchorProbe,
-                 SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
-    const auto grown = ControlPlaces();
-    SetWindowPos(FHandle, nullptr, 0, 0, RectWidth(window), RectHeight(window),
-                 SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+    FAnchors.Learn(FHandle, [this] { return ControlPlaces(); });
     FLearningAnchors = false;
-    const auto back = ControlPlaces();
-    for (const auto& place : back) {
-        auto wide = std::find_if(grown.begin(), grown.end(), [&](const auto& g) { return g.first == place.first; });
-        if (wide == grown.end())
-            continue;
-        const RECT& r = place.second;
-        const RECT& g = wide->second;
-        auto distance = [](LONG now, LONG larger, LONG size) {
-            return larger - now == AnchorProbe ? static_cast<int>(size - now) : NotFromFarEdge;
-        };
-        FAnchors.push_back({place.first, distance(r.left, g.left, client.right), distance(r.top, g.top, client.bottom),
-                            distance(r.right, g.right, client.right), distance(r.bottom, g.bottom, client.bottom)});
-    }
 }
 
 void TSizingDialogCustomizer::KeepControlsOutOfRoom()
 {
-    if (FLearningAnchors || FAnchors.empty() || FDlgsUnit == nullptr || FDlgsUnit->GetSubForm() == nullptr)
+    if (FLearningAnchors || FAnchors.Empty() || FDlgsUnit == nullptr || FDlgsUnit->GetSubForm() == nullptr)
         return;
     RECT client;
     GetClientRect(FHandle, &client);
@@ -616,62 +580,21 @@ void TSizingDialogCustomizer::KeepControlsOutOfRoom()
     const int roomBottom = client.bottom - controls.bottom;
     if (roomRight <= 0 && roomBottom <= 0)
         return;
-    std::vector<std::pair<HWND, RECT>> moves;
-    for (const TLayoutAnchors& anchors : FAnchors) {
-        if (GetParent(anchors.Window) != FHandle)
-            continue;  // gone since
-        const RECT now = ClientRectOfControl(anchors.Window);
-        RECT want = now;
-        OutOfFarRoom(want.left, anchors.Left, client.right, roomRight);
-        OutOfFarRoom(want.right, anchors.Right, client.right, roomRight);
-        OutOfFarRoom(want.top, anchors.Top, client.bottom, roomBottom);
-        OutOfFarRoom(want.bottom, anchors.Bottom, client.bottom, roomBottom);
-        if (!EqualRect(&want, &now))
-            moves.emplace_back(anchors.Window, want);
-    }
-    if (!moves.empty()) {
-        // All in one batch: the dialog repaints once.
-        HDWP batch = BeginDeferWindowPos(static_cast<int>(moves.size()));
-        for (const auto& move : moves) {
-            if (batch == nullptr)
-                break;
-            const RECT& r = move.second;
-            batch = DeferWindowPos(batch, move.first, nullptr, r.left, r.top, RectWidth(r), RectHeight(r),
-                                   SWP_NOZORDER | SWP_NOACTIVATE);
-        }
-        if (batch != nullptr)
-            EndDeferWindowPos(batch);
-    }
+    // All in one batch: the dialog repaints once.
+    MoveChildWindows(FAnchors.OutOfFarRoom(FHandle, roomRight, roomBottom));
     // A control the layout keeps where it was made can still reach into the room: one wider than
     // the client area the dialog was made with (the file dialog's tool bar). Not while the
     // resolution changes: the controls are between two layouts then (FollowResolution ends so).
     if (!FFollowingResolution)
-        KeepControlsInsideRoom(controls, LaidOutFromFarEdge());
-}
-
-std::vector<HWND> TSizingDialogCustomizer::LaidOutFromFarEdge() const
-{
-    std::vector<HWND> windows;
-    for (const TLayoutAnchors& a : FAnchors) {
-        if (a.Left != NotFromFarEdge || a.Top != NotFromFarEdge || a.Right != NotFromFarEdge ||
-            a.Bottom != NotFromFarEdge)
-            windows.push_back(a.Window);
-    }
-    return windows;
+        KeepControlsInsideRoom(controls, FAnchors.LaidOutFromFarEdge());
 }
 
 void TSizingDialogCustomizer::ScaleLayout(int m, int d, bool controlsScaled)
 {
     TDialogCustomizer::ScaleLayout(m, d, controlsScaled);
-    if (!controlsScaled)
-        return;
     // The distances from the far edges were scaled with the controls.
-    for (TLayoutAnchors& anchors : FAnchors) {
-        for (int* distance : {&anchors.Left, &anchors.Top, &anchors.Right, &anchors.Bottom}) {
-            if (*distance != NotFromFarEdge)
-                *distance = ScalePixels(*distance, m, d);
-        }
-    }
+    if (controlsScaled)
+        FAnchors.Scale(m, d);
 }
 
 RECT TSizingDialogCustomizer::SubFormRoom()
@@ -718,7 +641,7 @@ void TSizingDialogCustomizer::FollowResolution(TMessage& message)
         else if (edge == was)
             edge += nearChange;
     };
-    std::vector<std::pair<HWND, RECT>> moves;
+    TChildPlaces moves;
     for (const auto& place : ControlPlaces()) {
         auto was = std::find_if(before.begin(), before.end(), [&](const auto& b) { return b.first == place.first; });
         if (was == before.end())
@@ -731,16 +654,13 @@ void TSizingDialogCustomizer::FollowResolution(TMessage& message)
         if (!EqualRect(&want, &place.second))
             moves.emplace_back(place.first, want);
     }
-    for (const auto& move : moves) {
-        const RECT& r = move.second;
-        SetWindowPos(move.first, nullptr, r.left, r.top, RectWidth(r), RectHeight(r), SWP_NOZORDER | SWP_NOACTIVATE);
-    }
+    MoveChildWindows(moves);
     // The sub form in its room at the new size, wherever the dialog's layout took it.
     TRect controls, sub;
     TDialogCustomizer::GetControlsandSubFormRect(TPoint{clientAfter.right, clientAfter.bottom}, &controls, &sub);
     SetWindowPos(FDlgsUnit->GetSubForm()->GetHandle(), nullptr, sub.left, sub.top, RectWidth(sub), RectHeight(sub),
                  SWP_NOZORDER | SWP_NOACTIVATE);
-    KeepControlsInsideRoom(controls, LaidOutFromFarEdge());
+    KeepControlsInsideRoom(controls, FAnchors.LaidOutFromFarEdge());
     InvalidateRect(FHandle, nullptr, TRUE);
 }
 

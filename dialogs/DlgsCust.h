@@ -4,6 +4,7 @@
 
 #include "dialogs/DlgsUnit.h"
 #include "framework/FormEmbedding.h"
+#include "framework/LayoutAnchors.h"
 #include "framework/Lists.h"
 #include "framework/RepaintBatch.h"
 
@@ -153,18 +154,9 @@ public:
     // controls out of the sub form's room.
     void WndProc(TMessage& message) override;
 
-    // A control edge the dialog's own layout does not keep at a distance from the far edge.
-    static constexpr int NotFromFarEdge = -0x7fffffff;
-
 protected:
-    // Where the dialog's own layout keeps each control's edges: the distance from the right
-    // (or bottom) edge of the client area for an edge laid out from there, else NotFromFarEdge.
-    struct TLayoutAnchors {
-        HWND Window;
-        int Left, Top, Right, Bottom;
-    };
     // The dialog's controls and their client rectangles.
-    std::vector<std::pair<HWND, RECT>> ControlPlaces();
+    TChildPlaces ControlPlaces();
     // Lets the dialog lay itself out at two sizes and notes which control edges followed the
     // right or bottom edge (once, as the customizing starts).
     void LearnLayoutAnchors();
@@ -174,8 +166,6 @@ protected:
     // clear of the room (a layout by deltas) is not touched. Then KeepControlsInsideRoom for
     // the others.
     void KeepControlsOutOfRoom();
-    // The controls with an edge the dialog's own layout keeps from a far edge.
-    std::vector<HWND> LaidOutFromFarEdge() const;
     // The learnt distances too, where the platform scaled the controls.
     void ScaleLayout(int m, int d, bool controlsScaled) override;
     // The room the sub form takes at each edge of the client area (left, top, right, bottom).
@@ -189,7 +179,8 @@ protected:
     bool FLearningAnchors = false;
     // Inside the dialog's own steps for a new resolution (FollowResolution).
     bool FFollowingResolution = false;
-    std::vector<TLayoutAnchors> FAnchors;
+    // Where the dialog's own layout keeps each control's edges.
+    TLayoutAnchors FAnchors;
 };
 
 // For dialogs with a fixed layout: lays out the dialog's controls and the sub form itself on

@@ -19,12 +19,3 @@ inline RECT OffsetTo(const RECT& r, int x, int y)
     y = std::max(-limit, std::min(y, limit));
     return RECT{x, y, x + std::min(RectWidth(r), limit), y + std::min(RectHeight(r), limit)};
 }
-
-// A child window's rectangle in its parent's client coordinates.
-inline RECT ClientRectOfControl(HWND control)
-{
-    RECT r;
-    GetWindowRect(control, &r);
-    MapWindowPoints(nullptr, GetParent(control), reinterpret_cast<POINT*>(&r), 2);
-    return r;
-}

@@ -1,0 +1,27 @@
+#include "framework/ChildWindows.h"
+
+#include "framework/Types.h"
+
+RECT ClientRectOfControl(HWND control)
+{
+    RECT r;
+    GetWindowRect(control, &r);
+    MapWindowPoints(nullptr, GetParent(control), reinterpret_cast<POINT*>(&r), 2);
+    return r;
+}
+
+void MoveChildWindows(const TChildPlaces& places)
+{
+    if (places.empty())
+        return;
+    HDWP batch = BeginDeferWindowPos(static_cast<int>(places.size()));
+    for (const auto& place : places) {
+        if (batch == nullptr)
+            return;
+        const RECT& r = place.second;
+        batch = DeferWindowPos(batch, place.first, nullptr, r.left, r.top, RectWidth(r), RectHeight(r),
+                               SWP_NOZORDER | SWP_NOACTIVATE);
+    }
+    if (batch != nullptr)
+        EndDeferWindowPos(batch);
+}

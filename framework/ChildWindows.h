@@ -1,0 +1,14 @@
+// The places of a window's child windows, in its client coordinates.
+#pragma once
+
+#include <utility>
+#include <vector>
+#include <windows.h>
+
+// Child windows and their rectangles in the parent's client coordinates.
+using TChildPlaces = std::vector<std::pair<HWND, RECT>>;
+
+// A child window's rectangle in its parent's client coordinates.
+RECT ClientRectOfControl(HWND control);
+// Moves and sizes the child windows to their places in one batch, so the parent repaints once.
+void MoveChildWindows(const TChildPlaces& places);
