@@ -30,14 +30,6 @@ AnsiString FindOptionsText(TFindOptions options)
     return text.empty() ? AnsiString("-") : text;
 }
 
-// The dialog window of a component's hook window: an Explorer-look file dialog hooks a child.
-HWND DialogWindow(HWND hookWindow)
-{
-    if (hookWindow != nullptr && (GetWindowLongA(hookWindow, GWL_STYLE) & WS_CHILD))
-        return GetParent(hookWindow);
-    return hookWindow;
-}
-
 // `text` in the code page where it has an exact form there, else empty.
 AnsiString ExactAnsi(const WideString& text)
 {
@@ -363,8 +355,8 @@ TCOpenDialog* TGalleryForm::FileDialog(TDemoDialogKind kind)
     // Every event goes to the log; the sub form follows the selection.
     TCOpenDialog* d = dialog;
     TFileFactsForm* f = facts;
-    d->OnShow = [this, d](TObject*) { FLog->AddWindow("show", DialogWindow(d->GetHandle())); };
-    d->SetOnShowWindow([this, d](TObject*) { FLog->AddWindow("showwindow", DialogWindow(d->GetHandle())); });
+    d->OnShow = [this, d](TObject*) { FLog->AddWindow("show", d->DialogWindow()); };
+    d->SetOnShowWindow([this, d](TObject*) { FLog->AddWindow("showwindow", d->DialogWindow()); });
     d->OnFolderChange = [this, d](TObject*) {
         const WideString folder = d->GetFolderPathW();
         FLog->Add("folderchange", ExactAnsi(folder));
@@ -384,7 +376,7 @@ TCOpenDialog* TGalleryForm::FileDialog(TDemoDialogKind kind)
         FLog->Add("canclose", ExactAnsi(path));
         FLog->Add("canclosew", path);
     };
-    d->OnClose = [this, d](TObject*) { FLog->AddWindow("close", DialogWindow(d->GetHandle())); };
+    d->OnClose = [this, d](TObject*) { FLog->AddWindow("close", d->DialogWindow()); };
     return dialog;
 }
 

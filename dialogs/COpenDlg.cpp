@@ -43,7 +43,7 @@ void TCOpenDialog::DoShow()
     HWND dialog;
     TDialogCustomizer* customizer;
     if (explorer) {
-        dialog = GetParent(GetHandle());
+        dialog = DialogWindow();
         // The hook's own child takes no room among the dialog's controls.
         SetWindowPos(GetHandle(), nullptr, 0, 0, 0, 0, 0);
         if (sizing)

@@ -343,12 +343,12 @@ TSelectFolderDialog::TSelectFolderDialog(TComponent* owner) : TPlatformDialog(ow
     else
         FOwnerWindow = ApplicationWindow();
     FRoot.SetSpecialFolderToIDList(sfDesktop);
-    FHookProc = MakeObjectInstance([this](TMessage& message) { MainWndProc(message); });
+    FSubclass = MakeObjectInstance([this](TMessage& message) { MainWndProc(message); });
 }
 
 TSelectFolderDialog::~TSelectFolderDialog()
 {
-    FreeObjectInstance(FHookProc);
+    FreeObjectInstance(FSubclass);
 }
 
 bool TSelectFolderDialog::ShowDialog(TDialogRun&)
@@ -358,7 +358,7 @@ bool TSelectFolderDialog::ShowDialog(TDialogRun&)
 
 void TSelectFolderDialog::UnbindWindow()
 {
-    UnhookObjectInstance(FHandle, FHookProc, FPrevWndProc);
+    UnhookObjectInstance(FHandle, FSubclass, FPrevWndProc);
 }
 
 namespace {
@@ -472,7 +472,7 @@ int CALLBACK TSelectFolderDialog::BrowseCallBack(HWND window, UINT message, LPAR
         case BFFM_INITIALIZED:
             dialog->FHandle = window;
             dialog->FPrevWndProc = reinterpret_cast<WNDPROC>(
-                SetWindowLongPtrA(window, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(dialog->FHookProc)));
+                SetWindowLongPtrA(window, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(dialog->FSubclass)));
             dialog->ChangeSelectFolder();
             dialog->ChangeStatusText();
             dialog->DoShow();

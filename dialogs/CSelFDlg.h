@@ -285,8 +285,10 @@ private:
     WideString FDisplayNameW;
     int FImageIndex = 0;
     bool FSelectionBeingSet = false;
+    // The thunk that subclasses the browser's window for MainWndProc, and the procedure it
+    // replaced.
     WNDPROC FPrevWndProc = nullptr;
-    void* FHookProc = nullptr;
+    void* FSubclass = nullptr;
 };
 
 // The customizer of the new-style browser, which lays out its own controls when resized: while

@@ -1,7 +1,9 @@
 #include "framework/CommonDialog.h"
 
+#include "framework/WindowObject.h"
+
 namespace {
-const char* const HookProperty = "TCommonDialog";
+const TWindowObject<TCommonDialog> HookedDialog("TCommonDialog");
 
 // The component whose dialog the platform is creating on this thread.
 thread_local TCommonDialog* CreationDialog = nullptr;
@@ -25,19 +27,19 @@ void TCommonDialog::DefaultHandler(TMessage& message)
 
 TCommonDialog* TCommonDialog::FromHookWindow(HWND window)
 {
-    return static_cast<TCommonDialog*>(GetPropA(window, HookProperty));
+    return HookedDialog.Find(window);
 }
 
 void TCommonDialog::BindHookWindow(HWND window)
 {
-    SetPropA(window, HookProperty, this);
+    HookedDialog.Bind(window, this);
     FHandle = window;
 }
 
 void TCommonDialog::UnbindWindow()
 {
     if (FHandle != nullptr && FromHookWindow(FHandle) == this)
-        RemovePropA(FHandle, HookProperty);
+        HookedDialog.Unbind(FHandle);
 }
 
 UINT_PTR CALLBACK TCommonDialog::DialogHook(HWND window, UINT msg, WPARAM wParam, LPARAM lParam)
@@ -53,7 +55,7 @@ UINT_PTR CALLBACK TCommonDialog::DialogHook(HWND window, UINT msg, WPARAM wParam
     if (msg == WM_NCDESTROY) {
         // The binding goes with the window: a close of the component later (its owner took the
         // window with it, say) has nothing left to close and fires no second OnClose.
-        RemovePropA(window, HookProperty);
+        HookedDialog.Unbind(window);
         if (dialog->FHandle == window) {
             dialog->UnbindWindow();
             dialog->FHandle = nullptr;

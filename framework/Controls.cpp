@@ -1,5 +1,6 @@
 #include "framework/Controls.h"
 
+#include "framework/WindowObject.h"
 #include "framework/WndThunk.h"
 
 #include <algorithm>
@@ -8,7 +9,7 @@
 
 namespace {
 // The window property that ties a window to its framework object.
-const char* const ControlProp = "TapstormControl";
+const TWindowObject<TWinControl> WindowControl("TapstormControl");
 
 // The control whose window is being created right now, so the first message can attach it.
 thread_local TWinControl* CreationControl = nullptr;
@@ -385,7 +386,7 @@ void TWinControl::CreateWnd()
 
 bool TWinControl::Attach(HWND window)
 {
-    if (!SetPropA(window, ControlProp, this))
+    if (!WindowControl.Bind(window, this))
         return false;
     FHandle = window;
     if (FObjectInstance == nullptr) {
@@ -399,7 +400,7 @@ void TWinControl::Detach()
 {
     if (FHandle == nullptr)
         return;
-    RemovePropA(FHandle, ControlProp);
+    WindowControl.Unbind(FHandle);
     if (FObjectInstance != nullptr) {
         UnhookObjectInstance(FHandle, FObjectInstance, FDefWndProc);
         FreeObjectInstance(FObjectInstance);
@@ -434,9 +435,7 @@ void TWinControl::DestroyHandle()
 
 TWinControl* TWinControl::FindControl(HWND window)
 {
-    if (window == nullptr)
-        return nullptr;
-    return static_cast<TWinControl*>(GetPropA(window, ControlProp));
+    return WindowControl.Find(window);
 }
 
 LRESULT CALLBACK TWinControl::StdWndProc(HWND window, UINT msg, WPARAM wParam, LPARAM lParam)

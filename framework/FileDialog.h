@@ -100,6 +100,8 @@ public:
     // selection whose names did not fit the name buffer.
     bool Execute() override { return ExecuteWith(GetOpenFileNameA); }
     void DefaultHandler(TMessage& message) override;
+    // The hook window's parent in the Explorer look, the hook window in the old.
+    HWND DialogWindow() const override { return FHandle == nullptr ? nullptr : FExplorer ? ::GetParent(FHandle) : FHandle; }
 
     // The chosen file (the first one of a multi-selection), full path. With UnicodeNames, a name
     // with no exact form in the code page is an empty string here (never a look-alike).
@@ -167,8 +169,6 @@ protected:
     bool ShowDialog(TDialogRun& run) override;
     // Whether the running dialog has the Explorer look.
     bool IsExplorerLook() const { return FExplorer; }
-    // The dialog window: the hook window's parent in the Explorer look, the hook window in the old.
-    HWND DialogWindow() const override { return FExplorer ? ::GetParent(FHandle) : FHandle; }
     // The record handed to the platform is not used again once the window is unbound.
     void UnbindWindow() override;
     // While the refusal box is up the dialog is inside its own handling of OK, which a cancel

@@ -2,10 +2,14 @@
 
 #include "framework/Application.h"
 #include "framework/Controls.h"
+#include "framework/WindowObject.h"
 
 #include <dlgs.h>
 
 namespace {
+// The dialog behind each hidden owner window.
+const TWindowObject<TFindDialog> FindDialogOfOwner("TFindDialogOwner");
+
 struct FindFlag {
     TFindOption Option;
     DWORD Flag;
@@ -45,7 +49,7 @@ void CopyText(char* buffer, const AnsiString& text)
 struct FindOwnerWindow {
     static LRESULT CALLBACK WndProc(HWND window, UINT msg, WPARAM wParam, LPARAM lParam)
     {
-        auto* dialog = reinterpret_cast<TFindDialog*>(GetWindowLongPtrA(window, GWLP_USERDATA));
+        TFindDialog* dialog = FindDialogOfOwner.Find(window);
         if (msg == FindReplaceMessage() && msg != 0) {
             auto* record = reinterpret_cast<FINDREPLACEA*>(lParam);
             if (dialog != nullptr && record == &dialog->FFindReplace)
@@ -55,7 +59,7 @@ struct FindOwnerWindow {
         if (msg == WM_NCDESTROY && dialog != nullptr) {
             // Gone with the window that owned it (the main form); the next opening makes another.
             dialog->FOwnerWindow = nullptr;
-            SetWindowLongPtrA(window, GWLP_USERDATA, 0);
+            FindDialogOfOwner.Unbind(window);
         }
         return DefWindowProcA(window, msg, wParam, lParam);
     }
@@ -73,7 +77,7 @@ struct FindOwnerWindow {
         HWND window = CreateWindowExA(0, "TFindDialogOwner", "", WS_POPUP, 0, 0, 0, 0, owner, nullptr,
                                       GetModuleHandleA(nullptr), nullptr);
         if (window != nullptr)
-            SetWindowLongPtrA(window, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(dialog));
+            FindDialogOfOwner.Bind(window, dialog);
         return window;
     }
 };

@@ -47,6 +47,9 @@ public:
     const char* ClassName() const override { return "TPlatformDialog"; }
 
     HWND GetHandle() const { return FHandle; }
+    // The dialog window itself (0 while closed): the window a close cancels, and the one to place,
+    // size or read; Handle may be a child of it.
+    virtual HWND DialogWindow() const { return FHandle; }
 
     // Opens the dialog: records the run, disables the program's other windows while a modal
     // dialog runs, and has ShowDialog show it. What the result means is the dialog's own
@@ -85,8 +88,6 @@ protected:
     bool Running() const { return FRun != nullptr; }
     // Takes the component off its window: no later message of the window reaches it.
     virtual void UnbindWindow() = 0;
-    // The dialog window itself, which a close cancels.
-    virtual HWND DialogWindow() const { return FHandle; }
     // Closes the dialog still open while the component goes: OnClose fires (a failure goes to the
     // application's handler), the window is unbound, Handle becomes 0, and the dialog is
     // cancelled as its Cancel button does, reaching nothing of the component.

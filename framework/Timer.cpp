@@ -2,6 +2,7 @@
 
 #include "framework/Clock.h"
 #include "framework/SysUtils.h"
+#include "framework/WindowObject.h"
 
 #include <mmsystem.h>
 
@@ -45,6 +46,9 @@ struct TTimerSlot {
 };
 
 namespace {
+// The timer behind each timer window.
+const TWindowObject<TTimer> TimerOfWindow("TTimer");
+
 const char* const TimerWindowClass = "TTimerWindow";
 constexpr UINT TickMessage = WM_APP + 1;
 
@@ -318,7 +322,7 @@ TTimer::TTimer(TComponent* owner) : TComponent(owner)
     // Without its window no tick could ever arrive.
     if (FWindow == nullptr)
         throw Exception(Format("Cannot create window of class %s", TimerWindowClass));
-    SetWindowLongPtrA(FWindow, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(this));
+    TimerOfWindow.Bind(FWindow, this);
     FSlot = new TTimerSlot;
     FSlot->Window = FWindow;
     FSlot->Thread = GetCurrentThreadId();
@@ -333,7 +337,7 @@ TTimer::~TTimer()
     TTimerClock::Instance().Detach(FSlot);
     delete FSlot;
     if (FWindow != nullptr) {
-        SetWindowLongPtrA(FWindow, GWLP_USERDATA, 0);
+        TimerOfWindow.Unbind(FWindow);
         DestroyWindow(FWindow);
     }
     UpdateThreadPriority();
@@ -425,8 +429,7 @@ bool TTimer::RunDueTick(LONGLONG& next, bool& any)
 LRESULT CALLBACK TTimer::TimerWndProc(HWND window, UINT msg, WPARAM wParam, LPARAM lParam)
 {
     if (msg == TickMessage) {
-        auto* timer = reinterpret_cast<TTimer*>(GetWindowLongPtrA(window, GWLP_USERDATA));
-        if (timer != nullptr)
+        if (TTimer* timer = TimerOfWindow.Find(window))
             timer->Tick(wParam);
         return 0;
     }
