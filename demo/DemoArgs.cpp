@@ -73,15 +73,15 @@ bool ParseSubForm(const AnsiString& text, TDemoOptions& options)
 bool ParseAnchors(const AnsiString& text, TSubFormAnchors& anchors)
 {
     static const char letters[] = "LTRB";  // in the order of TSubFormAnchorKind
-    TSubFormAnchors set = 0;
+    TSubFormAnchors set;
     for (char c : text) {
         char upper = (c >= 'a' && c <= 'z') ? static_cast<char>(c - 'a' + 'A') : c;
         int kind = 0;
         while (kind < 4 && letters[kind] != upper)
             ++kind;
-        if (kind == 4 || HasAnchor(set, static_cast<TSubFormAnchorKind>(kind)))
+        if (kind == 4 || set.Contains(static_cast<TSubFormAnchorKind>(kind)))
             return false;
-        set = static_cast<TSubFormAnchors>(set | AnchorBit(static_cast<TSubFormAnchorKind>(kind)));
+        set.Include(static_cast<TSubFormAnchorKind>(kind));
     }
     anchors = set;
     return true;

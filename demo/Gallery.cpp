@@ -24,7 +24,7 @@ AnsiString FindOptionsText(TFindOptions options)
         {frReplace, "replace"}, {frReplaceAll, "replaceall"}};
     AnsiString text;
     for (const auto& n : names) {
-        if (HasFindOption(options, n.option))
+        if (options.Contains(n.option))
             text += (text.empty() ? "" : ",") + AnsiString(n.name);
     }
     return text.empty() ? AnsiString("-") : text;
@@ -160,7 +160,7 @@ void TGalleryForm::ShowOptions(const TDemoOptions& o)
     DialogKind->SetItemIndex(o.Dialog);
     SubFormPlace->SetItemIndex(o.SubFormShown ? o.SubFormPos : 5);
     for (int i = 0; i < 4; ++i) {
-        Anchors[i]->SetChecked(HasAnchor(o.Anchors, static_cast<TSubFormAnchorKind>(i)));
+        Anchors[i]->SetChecked(o.Anchors.Contains(static_cast<TSubFormAnchorKind>(i)));
         MinEdge[i]->SetText(IntToStr(static_cast<int>(o.MinEdge[i])));
     }
     Sizing->SetChecked(o.Sizing);
@@ -183,10 +183,10 @@ TDemoOptions TGalleryForm::ReadOptions() const
     o.SubFormShown = SubFormPlace->GetItemIndex() <= fpClient;
     if (o.SubFormShown)
         o.SubFormPos = static_cast<TSubFormPos>(SubFormPlace->GetItemIndex());
-    o.Anchors = 0;
+    o.Anchors = {};
     for (int i = 0; i < 4; ++i) {
         if (Anchors[i]->GetChecked())
-            o.Anchors = static_cast<TSubFormAnchors>(o.Anchors | AnchorBit(static_cast<TSubFormAnchorKind>(i)));
+            o.Anchors.Include(static_cast<TSubFormAnchorKind>(i));
         o.MinEdge[i] = EdgeValue(MinEdge[i]);
     }
     o.Sizing = Sizing->GetChecked();
@@ -275,13 +275,13 @@ void TGalleryForm::RunFolderDialog(const TDemoOptions& o)
     }
     ApplySubFormSize(FFolderFacts, 280, 40, o);
     Customize(FFolderDialog, FFolderFacts, o);
-    TSFolderOptions options = OptionBit(bifReturnOnlyFSDirs);
+    TSFolderOptions options = {bifReturnOnlyFSDirs};
     if (o.NewStyle)
-        options |= OptionBit(bifNewDialogStyle);
+        options.Include(bifNewDialogStyle);
     if (o.StatusShown)
-        options |= OptionBit(bifStatusText);
+        options.Include(bifStatusText);
     if (o.EditBox)
-        options |= OptionBit(bifEditBox);
+        options.Include(bifEditBox);
     FFolderDialog->SetOptions(options);
     FFolderDialog->SetTitle("フォルダを選んでください。");
     FFolderDialog->SetStatusText(o.Status);
@@ -320,8 +320,8 @@ void TGalleryForm::RunFindDialog(TDialog*& dialog, TMatchCountForm*& matches, co
             FLog->Add("find", d->GetFindText() + " " + FindOptionsText(options));
             FLog->Add("findw", d->GetFindTextW());
             m->ShowMatches(d->GetFindText(), CountMatches(Sample->GetText(), d->GetFindText(),
-                                                          HasFindOption(options, frMatchCase),
-                                                          HasFindOption(options, frWholeWord)));
+                                                          options.Contains(frMatchCase),
+                                                          options.Contains(frWholeWord)));
         };
         d->OnReplace = [this, d](TObject*) {
             FLog->Add("replace", d->GetFindText() + " " + d->GetReplaceText() + " " + FindOptionsText(d->GetOptions()));

@@ -541,7 +541,7 @@ void TSelectFolderDialog::ChangeSelectFolder()
 
 void TSelectFolderDialog::ChangeStatusText()
 {
-    if (FHandle == nullptr || !(FOptions & OptionBit(bifStatusText)))
+    if (FHandle == nullptr || !FOptions.Contains(bifStatusText))
         return;
     SendMessageA(FHandle, BFFM_SETSTATUSTEXTA, 0, reinterpret_cast<LPARAM>(FStatusText.c_str()));
 }
@@ -734,7 +734,7 @@ TCSelectFolderDialog::~TCSelectFolderDialog() = default;
 void TCSelectFolderDialog::DoShow()
 {
     const bool newStyle =
-        (GetOptions() & OptionBit(bifNewDialogStyle)) != 0 && ShellApi().ShellVersion() >= 0x50000;
+        GetOptions().Contains(bifNewDialogStyle) && ShellApi().ShellVersion() >= 0x50000;
     if (newStyle)
         AttachCustomizer(GetHandle(), new TNewSelectFolderDialogCustomizer);
     else

@@ -5,6 +5,7 @@
 #include "dialogs/DlgsCust.h"
 #include "framework/Classes.h"
 #include "framework/Dialogs.h"
+#include "framework/Sets.h"
 
 #include <windows.h>
 #include <shlobj.h>
@@ -133,27 +134,26 @@ enum TSFolderOption : std::uint8_t {
 };
 
 // A set of TSFolderOption in 16 bits: bit n stands for the option of value n.
-using TSFolderOptions = std::uint16_t;
+using TSFolderOptions = TSet<TSFolderOption, std::uint16_t>;
+static_assert(TSFolderOptions{bifReturnOnlyFSDirs, bifShareable}.Bits() == 0x0801, "the options' numbers are stored");
 
-constexpr TSFolderOptions OptionBit(TSFolderOption option)
+constexpr std::uint16_t OptionBit(TSFolderOption option)
 {
-    return static_cast<TSFolderOptions>(1u << option);
+    return TSFolderOptions::Bit(option);
 }
 
-// The browser flag of each option, then 0.
-inline constexpr UINT SFolderOptionFlags[13] = {
-    0x0001, 0x0002, 0x0004, 0x0008, 0x0010, 0x0020, 0x0040, 0x0080, 0x1000, 0x2000, 0x4000, 0x8000, 0,
+// The browser flag of each option.
+inline constexpr TSetFlag<TSFolderOptions, UINT> SFolderOptionFlags[] = {
+    {bifReturnOnlyFSDirs, 0x0001},  {bifDontGoBelowDomain, 0x0002}, {bifStatusText, 0x0004},
+    {bifReturnFSAncestors, 0x0008}, {bifEditBox, 0x0010},           {bifValidate, 0x0020},
+    {bifNewDialogStyle, 0x0040},    {bifBrowseIncludeURLs, 0x0080}, {bifBrowseForComputer, 0x1000},
+    {bifBrowseForPrinter, 0x2000},  {bifBrowseIncludeFiles, 0x4000}, {bifShareable, 0x8000},
 };
 
 // The browser flags of a set of options.
 constexpr UINT BrowseFlags(TSFolderOptions options)
 {
-    UINT flags = 0;
-    for (int i = 0; SFolderOptionFlags[i] != 0; ++i) {
-        if (options & (1u << i))
-            flags |= SFolderOptionFlags[i];
-    }
-    return flags;
+    return SetToFlags(options, SFolderOptionFlags);
 }
 
 // The shell's folder browser as a component: root, selection, title, status line and options
@@ -278,7 +278,7 @@ private:
     HWND FOwnerWindow = nullptr;
     spItemIDList FRoot;
     spItemIDList FSelection;
-    TSFolderOptions FOptions = OptionBit(bifReturnOnlyFSDirs);
+    TSFolderOptions FOptions = {bifReturnOnlyFSDirs};
     AnsiString FTitle;
     AnsiString FStatusText;
     AnsiString FDisplayName;

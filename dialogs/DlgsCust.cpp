@@ -844,10 +844,10 @@ void TFixedDialogCustomizer::GetControlsandSubFormRect(const TPoint& clientSize,
                 second += extra;
             }
         };
-        grow(clientSize.x + frame.x - FMinDialogSize.x, l, !HasAnchor(anchors, faLeft), r,
-             !HasAnchor(anchors, faRight));
-        grow(clientSize.y + frame.y - FMinDialogSize.y, t, !HasAnchor(anchors, faTop), b,
-             !HasAnchor(anchors, faBottom));
+        grow(clientSize.x + frame.x - FMinDialogSize.x, l, !anchors.Contains(faLeft), r,
+             !anchors.Contains(faRight));
+        grow(clientSize.y + frame.y - FMinDialogSize.y, t, !anchors.Contains(faTop), b,
+             !anchors.Contains(faBottom));
 
         controls = TRect{l, t, clientSize.x - r, clientSize.y - b};
         switch (FDlgsUnit->GetSubFormPos()) {

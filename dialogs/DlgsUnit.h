@@ -4,6 +4,7 @@
 
 #include "framework/Forms.h"
 #include "framework/Icon.h"
+#include "framework/Sets.h"
 #include "framework/Types.h"
 
 #include <cstdint>
@@ -21,26 +22,24 @@ enum TSubFormPos : std::uint8_t { fpLeft = 0, fpTop = 1, fpRight = 2, fpBottom =
 enum TSubFormAnchorKind : std::uint8_t { faLeft = 0, faTop = 1, faRight = 2, faBottom = 3 };
 
 // A set of TSubFormAnchorKind in one byte: bit n stands for the kind of value n.
-using TSubFormAnchors = std::uint8_t;
+using TSubFormAnchors = TSet<TSubFormAnchorKind, std::uint8_t>;
 
-constexpr TSubFormAnchors AnchorBit(TSubFormAnchorKind kind)
+constexpr std::uint8_t AnchorBit(TSubFormAnchorKind kind)
 {
-    return static_cast<TSubFormAnchors>(1u << kind);
+    return TSubFormAnchors::Bit(kind);
 }
 
-constexpr TSubFormAnchors AllSubFormAnchors = 0x0F;
+constexpr TSubFormAnchors AllSubFormAnchors = {faLeft, faTop, faRight, faBottom};
+static_assert(AllSubFormAnchors.Bits() == 0x0F && sizeof(TSubFormAnchors) == 1, "the anchors' numbers are stored");
 
-inline TSubFormAnchors SubFormAnchors(std::initializer_list<TSubFormAnchorKind> kinds)
+constexpr TSubFormAnchors SubFormAnchors(std::initializer_list<TSubFormAnchorKind> kinds)
 {
-    TSubFormAnchors set = 0;
-    for (TSubFormAnchorKind kind : kinds)
-        set = static_cast<TSubFormAnchors>(set | AnchorBit(kind));
-    return set;
+    return TSubFormAnchors(kinds);
 }
 
 constexpr bool HasAnchor(TSubFormAnchors set, TSubFormAnchorKind kind)
 {
-    return (set & AnchorBit(kind)) != 0;
+    return set.Contains(kind);
 }
 
 // Four distances in pixels from the edges of a dialog's client area.

@@ -17,22 +17,37 @@
 
 bool NewStyleControls = LOBYTE(LOWORD(GetVersion())) > 3;
 
+namespace {
+
+// ofOldStyleDialog has no entry.
+const TSetFlag<TOpenOptions, DWORD> OpenFlags[] = {
+    {ofReadOnly, OFN_READONLY},
+    {ofOverwritePrompt, OFN_OVERWRITEPROMPT},
+    {ofHideReadOnly, OFN_HIDEREADONLY},
+    {ofNoChangeDir, OFN_NOCHANGEDIR},
+    {ofShowHelp, OFN_SHOWHELP},
+    {ofNoValidate, OFN_NOVALIDATE},
+    {ofAllowMultiSelect, OFN_ALLOWMULTISELECT},
+    {ofExtensionDifferent, OFN_EXTENSIONDIFFERENT},
+    {ofPathMustExist, OFN_PATHMUSTEXIST},
+    {ofFileMustExist, OFN_FILEMUSTEXIST},
+    {ofCreatePrompt, OFN_CREATEPROMPT},
+    {ofShareAware, OFN_SHAREAWARE},
+    {ofNoReadOnlyReturn, OFN_NOREADONLYRETURN},
+    {ofNoTestFileCreate, OFN_NOTESTFILECREATE},
+    {ofNoNetworkButton, OFN_NONETWORKBUTTON},
+    {ofNoLongNames, OFN_NOLONGNAMES},
+    {ofNoDereferenceLinks, OFN_NODEREFERENCELINKS},
+    {ofEnableIncludeNotify, OFN_ENABLEINCLUDENOTIFY},
+    {ofEnableSizing, OFN_ENABLESIZING},
+};
+static_assert(sizeof(OpenFlags) / sizeof(OpenFlags[0]) == ofEnableSizing, "an entry for every option but one");
+
+}  // namespace
+
 DWORD OpenOptionFlags(TOpenOptions options)
 {
-    static const DWORD flags[] = {
-        OFN_READONLY,         OFN_OVERWRITEPROMPT,   OFN_HIDEREADONLY,   OFN_NOCHANGEDIR,
-        OFN_SHOWHELP,         OFN_NOVALIDATE,        OFN_ALLOWMULTISELECT, OFN_EXTENSIONDIFFERENT,
-        OFN_PATHMUSTEXIST,    OFN_FILEMUSTEXIST,     OFN_CREATEPROMPT,   OFN_SHAREAWARE,
-        OFN_NOREADONLYRETURN, OFN_NOTESTFILECREATE,  OFN_NONETWORKBUTTON, OFN_NOLONGNAMES,
-        0,                    OFN_NODEREFERENCELINKS, OFN_ENABLEINCLUDENOTIFY, OFN_ENABLESIZING,
-    };
-    static_assert(sizeof(flags) / sizeof(flags[0]) == ofEnableSizing + 1, "one flag per option");
-    DWORD result = 0;
-    for (int option = ofReadOnly; option <= ofEnableSizing; ++option) {
-        if (options.Contains(static_cast<TOpenOption>(option)))
-            result |= flags[option];
-    }
-    return result;
+    return SetToFlags(options, OpenFlags);
 }
 
 std::string FileDialogFilter(const AnsiString& filter)

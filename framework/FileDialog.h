@@ -2,10 +2,10 @@
 #pragma once
 
 #include "framework/CommonDialog.h"
+#include "framework/Sets.h"
 
 #include <cstdint>
 #include <functional>
-#include <initializer_list>
 #include <string>
 #include <vector>
 #include <windows.h>
@@ -41,34 +41,8 @@ enum TOpenOption : std::uint8_t {
 };
 
 // A set of TOpenOption: bit n stands for the option of value n.
-class TOpenOptions {
-public:
-    constexpr TOpenOptions() = default;
-    constexpr TOpenOptions(std::initializer_list<TOpenOption> options)
-    {
-        for (TOpenOption option : options)
-            FBits |= Bit(option);
-    }
-
-    constexpr bool Contains(TOpenOption option) const { return (FBits & Bit(option)) != 0; }
-    TOpenOptions& Include(TOpenOption option)
-    {
-        FBits |= Bit(option);
-        return *this;
-    }
-    TOpenOptions& Exclude(TOpenOption option)
-    {
-        FBits &= ~Bit(option);
-        return *this;
-    }
-    constexpr std::uint32_t Bits() const { return FBits; }
-    constexpr bool operator==(const TOpenOptions& other) const { return FBits == other.FBits; }
-    constexpr bool operator!=(const TOpenOptions& other) const { return FBits != other.FBits; }
-
-private:
-    static constexpr std::uint32_t Bit(TOpenOption option) { return std::uint32_t(1) << option; }
-    std::uint32_t FBits = 0;
-};
+using TOpenOptions = TSet<TOpenOption>;
+static_assert(TOpenOptions{ofHideReadOnly, ofEnableSizing}.Bits() == 0x00080004, "the options' numbers are stored");
 
 // The platform flags the options ask for. ofOldStyleDialog has none: the old look is asked
 // for by leaving out OFN_EXPLORER.

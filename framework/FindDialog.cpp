@@ -10,12 +10,7 @@ namespace {
 // The dialog behind each hidden owner window.
 const TWindowObject<TFindDialog> FindDialogOfOwner("TFindDialogOwner");
 
-struct FindFlag {
-    TFindOption Option;
-    DWORD Flag;
-};
-
-const FindFlag FindFlags[] = {
+const TSetFlag<TFindOptions, DWORD> FindFlags[] = {
     {frDown, FR_DOWN},
     {frFindNext, FR_FINDNEXT},
     {frHideMatchCase, FR_HIDEMATCHCASE},
@@ -30,6 +25,7 @@ const FindFlag FindFlags[] = {
     {frWholeWord, FR_WHOLEWORD},
     {frShowHelp, FR_SHOWHELP},
 };
+static_assert(sizeof(FindFlags) / sizeof(FindFlags[0]) == frShowHelp + 1, "an entry for every option");
 
 UINT FindReplaceMessage()
 {
@@ -84,22 +80,12 @@ struct FindOwnerWindow {
 
 DWORD FindOptionsToFlags(TFindOptions options)
 {
-    DWORD flags = 0;
-    for (const FindFlag& entry : FindFlags) {
-        if (HasFindOption(options, entry.Option))
-            flags |= entry.Flag;
-    }
-    return flags;
+    return SetToFlags(options, FindFlags);
 }
 
 TFindOptions FlagsToFindOptions(DWORD flags)
 {
-    TFindOptions options = 0;
-    for (const FindFlag& entry : FindFlags) {
-        if (flags & entry.Flag)
-            options = static_cast<TFindOptions>(options | FindOptionBit(entry.Option));
-    }
-    return options;
+    return FlagsToSet(flags, FindFlags);
 }
 
 TFindDialog::TFindDialog(TComponent* owner) : TCommonDialog(owner) {}

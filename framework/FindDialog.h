@@ -2,6 +2,7 @@
 #pragma once
 
 #include "framework/CommonDialog.h"
+#include "framework/Sets.h"
 
 #include <cstdint>
 #include <initializer_list>
@@ -26,24 +27,22 @@ enum TFindOption : std::uint8_t {
 };
 
 // A set of TFindOption: bit n stands for the option of value n.
-using TFindOptions = std::uint16_t;
+using TFindOptions = TSet<TFindOption, std::uint16_t>;
+static_assert(TFindOptions{frDown, frShowHelp}.Bits() == 0x1001, "the options' numbers are stored");
 
-constexpr TFindOptions FindOptionBit(TFindOption option)
+constexpr std::uint16_t FindOptionBit(TFindOption option)
 {
-    return static_cast<TFindOptions>(1u << option);
+    return TFindOptions::Bit(option);
 }
 
-inline TFindOptions FindOptions(std::initializer_list<TFindOption> options)
+constexpr TFindOptions FindOptions(std::initializer_list<TFindOption> options)
 {
-    TFindOptions set = 0;
-    for (TFindOption option : options)
-        set = static_cast<TFindOptions>(set | FindOptionBit(option));
-    return set;
+    return TFindOptions(options);
 }
 
 constexpr bool HasFindOption(TFindOptions set, TFindOption option)
 {
-    return (set & FindOptionBit(option)) != 0;
+    return set.Contains(option);
 }
 
 // The platform's FR_ flags of a set of options, and back (flags without an option are dropped).
@@ -130,7 +129,7 @@ private:
     char FReplaceText[TextBufferSize] = {};
     WideString FFindTextW;
     WideString FReplaceTextW;
-    TFindOptions FOptions = FindOptionBit(frDown);
+    TFindOptions FOptions = {frDown};
     TPoint FPosition = {-1, -1};
     HWND FOwnerWindow = nullptr;
 };
