@@ -17,7 +17,7 @@ public:
 
     const char* ClassName() const override { return "TLightLabel"; }
 
-    // Published, in stream order.
+    // The properties the designer lists, in the order it lists them.
     TColor GetLightColor() const { return FLightColor; }
     void SetLightColor(TColor value) { FLightColor = value; }
     TFont* GetLightFont() const { return FLightFont.get(); }

@@ -108,7 +108,7 @@ private:
     TDesktopFolderIface FDesktopFolder;
 };
 
-// The shell's special folders. The names are stored in forms; keep them and their order.
+// The shell's special folders. Names and numbers are values callers save.
 enum TSpecialFolder : std::uint8_t {
     sfDesktop, sfInternet, sfPrograms, sfControls, sfPrinters, sfPersonal, sfFavorites, sfStartUp,
     sfRecent, sfSendTo, sfBitBucket, sfStartMenu, sfDesktopDirectory, sfDrives, sfNetWork, sfNetHood,
@@ -126,7 +126,7 @@ inline constexpr int SpecialFolderIds[sfNone] = {
     33, 34, 35, 36, 37, 38, 39, 40, 41, 42, 43, 44, 45, 46, 47, 48, 49,
 };
 
-// The browser's options; the names are stored in forms.
+// The browser's options. Each number is its bit in TSFolderOptions, a value callers save.
 enum TSFolderOption : std::uint8_t {
     bifReturnOnlyFSDirs, bifDontGoBelowDomain, bifStatusText, bifReturnFSAncestors, bifEditBox, bifValidate,
     bifNewDialogStyle, bifBrowseIncludeURLs, bifBrowseForComputer, bifBrowseForPrinter, bifBrowseIncludeFiles,

@@ -15,7 +15,7 @@ namespace CustDlgs {
 class TDialogCustomizer;
 class TCustomDlgsUnit;
 
-// Where the sub form goes. The values are stored in forms; keep them.
+// Where the sub form goes. The numbers are values callers save.
 enum TSubFormPos : std::uint8_t { fpLeft = 0, fpTop = 1, fpRight = 2, fpBottom = 3, fpClient = 4 };
 
 // One side of the dialog.

@@ -16,7 +16,7 @@
 // Set at start; tests may change it.
 extern bool NewStyleControls;
 
-// The options of a file dialog. The values are stored in forms; keep them.
+// The options of a file dialog. Each number is its bit in TOpenOptions, a value callers save.
 enum TOpenOption : std::uint8_t {
     ofReadOnly,
     ofOverwritePrompt,
