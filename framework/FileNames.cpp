@@ -249,10 +249,12 @@ public:
                 const auto range = listing.ByForm.equal_range(Key(part));
                 for (auto it = range.first; it != range.second; ++it)
                     matches.push_back(&listing.Entries[it->second]);
-                if (matches.size() == 1)
+                if (matches.size() == 1 && !TypedOtherwise(hints, chosen, part, *matches.front()))
                     found = matches.front()->Name;
-                else if (matches.empty())
-                    found = FromHints(hints, chosen, part);  // a new name, or a folder that cannot be read
+                else if (matches.size() <= 1)
+                    // A new name (perhaps a look-alike of the one entry), or a folder that cannot
+                    // be read: what was typed decides.
+                    found = FromHints(hints, chosen, part);
                 else
                     found = Decide(matches, hints, chosen);
                 if (found.empty() && matches.size() > 1)
@@ -323,6 +325,20 @@ private:
             found = name;
         });
         return twice ? WideString() : found;
+    }
+
+    // Whether a name typed at `chosen`'s depth has `part` for its code-page form but is not
+    // `entry`: a new name whose form happens to be an existing entry's ("café.txt" beside
+    // "cafe.txt").
+    bool TypedOtherwise(const std::vector<std::vector<WideString>>& hints, const std::vector<WideString>& chosen,
+                        const WideString& part, const TFolderEntry& entry) const
+    {
+        bool other = false;
+        HintedNames(hints, chosen, [&](const WideString& name) {
+            other = other || (SameName(BestFitForm(name, FInput.CodePage), part) && !SameName(name, entry.Name) &&
+                              (entry.ShortName.empty() || !SameName(name, entry.ShortName)));
+        });
+        return other;
     }
 
     // Of entries that share a code-page form, the one the hints name: by its name or short name,

@@ -14,7 +14,7 @@ namespace {
 TFileSystemView Tree()
 {
     static const std::map<WideString, std::vector<TFolderEntry>> folders = {
-        {L"C:", {{L"d", L""}, {L"e", L""}}},
+        {L"C:", {{L"d", L""}, {L"e", L""}, {L"f", L""}}},
         {L"C:\\d",
          {{L"report.txt", L""}, {L"other.txt", L""}, {L"shortcut.lnk", L""}, {L"my report.txt", L"MYREPO~1.TXT"},
           {L"b.txt", L""}, {L"abc", L""}, {L"abc.txt", L""}, {L"cafe.txt", L""}, {L"caf\u00e9.txt", L""},
@@ -22,6 +22,7 @@ TFileSystemView Tree()
         {L"C:\\d\\cafe", {{L"x.txt", L""}}},
         {L"C:\\d\\caf\u00e9", {{L"x.txt", L""}}},
         {L"C:\\e", {{L"cafe.txt", L""}, {L"caf\u00e9.txt", L""}}},
+        {L"C:\\f", {{L"cafe.txt", L""}}},
     };
     TFileSystemView view;
     view.List = [](const WideString& folder) {
@@ -71,6 +72,10 @@ TEST(FileNamesTest, EachNameHandedOverIsTheOneTheUserChose)
         {"nothing tells", {"C:\\d\\cafe.txt"}, L"other", {}, L"", true, false, {L""}},
         {"new name", {"C:\\d\\new.txt"}, L"new", {}, L"txt", true, false, {L"C:\\d\\new.txt"}},
         {"new look-alike", {"C:\\d\\naive.txt"}, L"na\u00efve", {}, L"txt", true, false, {L"C:\\d\\na\u00efve.txt"}},
+        {"new look-alike of another file", {"C:\\f\\cafe.txt"}, L"caf\u00e9", {}, L"txt", true, false,
+         {L"C:\\f\\caf\u00e9.txt"}, L"C:\\f"},
+        {"the other file itself", {"C:\\f\\cafe.txt"}, L"cafe", {}, L"txt", true, false, {L"C:\\f\\cafe.txt"},
+         L"C:\\f"},
         {"new, nothing typed", {"C:\\d\\new.txt"}, L"old", {}, L"", true, false, {L""}},
         {"in the folder shown", {"C:\\d\\cafe\\x.txt"}, L"x.txt", {}, L"", true, false, {L"C:\\d\\caf\u00e9\\x.txt"},
          L"C:\\d\\caf\u00e9"},
