@@ -258,8 +258,9 @@ size_t TOpenDialog::NamesRoom() const
     if (typed <= 0 || folder <= 0)
         return 0;
     // Each counts characters (or bytes) with a terminator, each taking at most AnsiRoom bytes.
-    // The names come back as the folder, then each name (shorter than the typed list with its
-    // quotes), perhaps with the default extension.
+    // The names come back as the folder, then each name, perhaps with the default extension. A
+    // box of file names with their quotes is longer than that; one of display names (extensions
+    // hidden) may not be, and FileOk grows further when the names were still cut.
     const size_t ext = BareExtension(FDefaultExt).size() + 1;
     return AnsiRoom(static_cast<size_t>(typed) + static_cast<size_t>(folder) + ext) + 2;
 }
@@ -294,7 +295,9 @@ TOpenDialog::TFileOk TOpenDialog::FileOk()
     // closes, and Execute reports names that were cut.
     const bool whole = FRecord == nullptr || ReadFileNames(*FRecord);
     HWND dialog = FExplorer ? GetParent(FHandle) : nullptr;
-    if (dialog != nullptr && GrowNames(NamesRoom())) {
+    // Cut names always double the buffer: the box's text may be shorter than the names.
+    const size_t room = whole ? NamesRoom() : std::max(NamesRoom(), 2 * FNames->size());
+    if (dialog != nullptr && GrowNames(room)) {
         PostMessageA(dialog, WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED), LPARAM(GetDlgItem(dialog, IDOK)));
         return TFileOk::Refused;
     }
@@ -402,7 +405,12 @@ WideString TOpenDialog::GetFilePathW() const
     const std::vector<WideString> typed = TypedNames(WindowTextW(NameBox(dialog)));
     if (typed.empty() || typed.front().empty())
         return WideString();
-    return ShownPath(GetFolderPathW(), typed.front(), RealFileSystem());
+    // A name the folder holds as it is needs no look at the folder's other entries.
+    const WideString folder = GetFolderPathW();
+    const WideString full = FullName(folder, typed.front());
+    if (full.empty() || GetFileAttributesW(full.c_str()) != INVALID_FILE_ATTRIBUTES)
+        return full;
+    return ShownPath(folder, typed.front(), RealFileSystem());
 }
 
 std::vector<WideString> TOpenDialog::ChosenWideNames() const

@@ -147,6 +147,19 @@ WideString WithoutExtension(const WideString& name)
     return dot == WideString::npos || dot == 0 ? name : name.substr(0, dot);
 }
 
+// The pieces of `text` from `start` on between the `separator`s, empty ones left out.
+void AppendPieces(const WideString& text, size_t start, wchar_t separator, std::vector<WideString>& pieces)
+{
+    while (start < text.size()) {
+        size_t end = text.find(separator, start);
+        if (end == WideString::npos)
+            end = text.size();
+        if (end > start)
+            pieces.push_back(text.substr(start, end - start));
+        start = end + 1;
+    }
+}
+
 // A full path as its root ("C:\", "\\server\share\") and its names; empty when it has no root.
 std::vector<WideString> PathParts(const WideString& path)
 {
@@ -164,14 +177,7 @@ std::vector<WideString> PathParts(const WideString& path)
         return parts;
     }
     parts.push_back(path.substr(0, start));
-    while (start < path.size()) {
-        size_t end = path.find(L'\\', start);
-        if (end == WideString::npos)
-            end = path.size();
-        if (end > start)
-            parts.push_back(path.substr(start, end - start));
-        start = end + 1;
-    }
+    AppendPieces(path, start, L'\\', parts);
     return parts;
 }
 
@@ -202,17 +208,15 @@ public:
         for (const WideString& name : names) {
             hints.emplace_back();
             const WideString full = FullName(FInput.Folder, name);
-            if (full.empty())
+            std::vector<WideString> parts = PathParts(full);
+            if (parts.empty())
                 continue;
-            hints.back().push_back(PathParts(full));
+            hints.back().push_back(parts);
             if (!FInput.DefaultExt.empty())
                 hints.back().push_back(PathParts(full + L"." + FInput.DefaultExt));
-            if (!FInput.FollowLinks || !FFiles.Target)
-                continue;
             // A shortcut shows with or without ".lnk"; where the platform follows it, the name
             // comes back as its target.
-            std::vector<WideString> parts = PathParts(full);
-            if (parts.size() < 2)
+            if (!FInput.FollowLinks || !FFiles.Target || parts.size() < 2)
                 continue;
             const WideString shownName = parts.back();
             parts.pop_back();
@@ -374,29 +378,17 @@ private:
     std::map<WideString, std::unique_ptr<TListing>> FListings;
 };
 
-// The old look's multi-selection: names separated by spaces.
-std::vector<WideString> SpaceSeparatedNames(const WideString& text)
-{
-    std::vector<WideString> names;
-    size_t start = 0;
-    while (start < text.size()) {
-        size_t end = text.find(L' ', start);
-        if (end == WideString::npos)
-            end = text.size();
-        if (end > start)
-            names.push_back(text.substr(start, end - start));
-        start = end + 1;
-    }
-    return names;
-}
 }  // namespace
 
 std::vector<WideString> MatchChosenNames(const TChosenNamesInput& input, const TFileSystemView& fileSystem)
 {
     TMatcher matcher(input, fileSystem);
-    const std::vector<WideString> typed = input.SpaceSeparated && input.BoxText.find(L'"') == WideString::npos
-                                              ? SpaceSeparatedNames(input.BoxText)
-                                              : TypedNames(input.BoxText);
+    // The old look's multi-selection lists its names separated by spaces.
+    std::vector<WideString> typed;
+    if (input.SpaceSeparated && input.BoxText.find(L'"') == WideString::npos)
+        AppendPieces(input.BoxText, 0, L' ', typed);
+    else
+        typed = TypedNames(input.BoxText);
     const auto typedHints = matcher.TypedHints(typed);
     // The folder shown is where the names are unless they say otherwise.
     const std::vector<WideString> folder = PathParts(input.Folder);
@@ -408,14 +400,22 @@ std::vector<WideString> MatchChosenNames(const TChosenNamesInput& input, const T
     // Several names come back in the order they were typed; otherwise any typed name may be one.
     const bool inPlace = typedHints.size() == input.Returned.size();
     std::vector<std::vector<WideString>> all;
-    for (const auto& hints : typedHints)
-        all.insert(all.end(), hints.begin(), hints.end());
+    if (!inPlace) {
+        for (const auto& hints : typedHints)
+            all.insert(all.end(), hints.begin(), hints.end());
+        if (!folder.empty())
+            all.push_back(folder);
+    }
     std::vector<WideString> names;
     for (size_t i = 0; i < input.Returned.size(); ++i) {
-        std::vector<std::vector<WideString>> hints = inPlace ? typedHints[i] : all;
+        if (!inPlace) {
+            names.push_back(matcher.Match(input.Returned[i], all, shown));
+            continue;
+        }
+        std::vector<std::vector<WideString>> own = typedHints[i];
         if (!folder.empty())
-            hints.push_back(folder);
-        names.push_back(matcher.Match(input.Returned[i], hints, shown));
+            own.push_back(folder);
+        names.push_back(matcher.Match(input.Returned[i], own, shown));
     }
     return names;
 }
