@@ -21,7 +21,14 @@ set(cxx_headers "-isystem ${gcc_dir}/include/c++ -isystem ${gcc_dir}/include/c++
 set(CMAKE_CXX_FLAGS_INIT "${cxx_headers}")
 # -pthread: the static runtime needs winpthread after libgcc_eh, where the driver puts it.
 # lld: GNU ld warns of every type-name string that clang's objects and gcc's runtime both hold.
-set(CMAKE_EXE_LINKER_FLAGS_INIT "-L${gcc_dir} -pthread -fuse-ld=lld")
+# It is handed over by its path: clang-14 looks for the bare name ld.lld beside itself and on
+# PATH, which the versioned package (lld-14) does not provide.
+find_program(TAPSTORM_LLD NAMES ld.lld-14 ld.lld)
+if(NOT TAPSTORM_LLD)
+  message(FATAL_ERROR "The clang builds link with lld 14, and neither ld.lld-14 nor ld.lld was found: "
+                      "install Debian's lld-14 (bash scripts/install-deps.sh does).")
+endif()
+set(CMAKE_EXE_LINKER_FLAGS_INIT "-L${gcc_dir} -pthread -fuse-ld=lld --ld-path=${TAPSTORM_LLD}")
 
 set(CMAKE_FIND_ROOT_PATH /usr/${triple})
 set(CMAKE_FIND_ROOT_PATH_MODE_PROGRAM NEVER)
