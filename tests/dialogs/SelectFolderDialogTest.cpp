@@ -635,8 +635,9 @@ TEST_P(TypedFolderTest, TheCloseHandlerJudgesTheTypedFolderThatIsReturned)
             EXPECT_EQ(AnsiToWide(c.Result), dialog.GetSelectFolderW());
             EXPECT_EQ(std::vector<std::string>{c.Result}, judged);
         }
-        if (c.RefuseInner)
+        if (c.RefuseInner) {
             EXPECT_EQ(std::vector<std::string>{inner}, judged);
+        }
         if (c.Typed == "missing") {
             EXPECT_TRUE(judged.empty());
             EXPECT_EQ(std::vector<std::string>{"missing"}, failed);
