@@ -1,11 +1,13 @@
 #include "dialogs/CSelFDlg.h"
 
 #include "framework/Application.h"
+#include "framework/ChildWindows.h"
 #include "framework/Controls.h"
 #include "framework/DesignRegistry.h"
 #include "framework/Dialogs.h"
 #include "framework/WndThunk.h"
 
+#include <commctrl.h>
 #include <objbase.h>
 #include <shellapi.h>
 #include <shlwapi.h>
@@ -449,12 +451,48 @@ bool TSelectFolderDialog::DoExecute()
 }
 
 namespace {
+// The browser's edit box (with bifEditBox), a direct child in both looks.
+HWND EditBox(HWND browser)
+{
+    return FindWindowExW(browser, nullptr, L"Edit", nullptr);
+}
+
 // The typed name the browser reports, or empty when the name the user typed has no exact form in
 // the code page: the browser's form of it would name another folder.
 const char* ReportedFolderName(HWND window, const char* reported)
 {
-    const WideString typed = WindowTextW(FindWindowExW(window, nullptr, L"Edit", nullptr));
+    const WideString typed = WindowTextW(EditBox(window));
     return typed.empty() || HasExactAnsiForm(typed) ? reported : "";
+}
+
+// The existing folder a typed name names, as a full path: the name is a full path or one relative
+// to the folder `selected`. Empty when it names none.
+WideString TypedFolder(const WideString& typed, const WideString& selected)
+{
+    const bool drive = typed.size() >= 2 && typed[1] == L':';
+    const bool network = typed.size() >= 2 && typed[0] == L'\\' && typed[1] == L'\\';
+    WideString path;
+    if (drive || network) {
+        path = typed;
+    } else if (selected.size() >= 2 && selected[1] == L':') {
+        if (typed[0] == L'\\')
+            path = selected.substr(0, 2) + typed;  // from the root of the selection's drive
+        else
+            path = selected + (selected.back() == L'\\' ? L"" : L"\\") + typed;
+    } else {
+        return WideString();  // a place without a path: nothing is relative to it
+    }
+    wchar_t full[MAX_PATH] = {};
+    const DWORD length = GetFullPathNameW(path.c_str(), MAX_PATH, full, nullptr);
+    if (length == 0 || length >= MAX_PATH)
+        return WideString();
+    const DWORD attributes = GetFileAttributesW(full);
+    if (attributes == INVALID_FILE_ATTRIBUTES || !(attributes & FILE_ATTRIBUTE_DIRECTORY))
+        return WideString();
+    WideString folder(full);
+    if (folder.size() > 3 && folder.back() == L'\\')
+        folder.pop_back();
+    return folder;
 }
 }  // namespace
 
@@ -485,7 +523,10 @@ int CALLBACK TSelectFolderDialog::BrowseCallBack(HWND window, UINT message, LPAR
             dialog->DoFolderChange();
             break;
         case BFFM_VALIDATEFAILEDA:
-            result = dialog->DoValidateFailed(ReportedFolderName(window, reinterpret_cast<const char*>(lParam))) ? 0 : 1;
+            // A name judged at this OK already was let through by its handler.
+            if (dialog->FTypedNameJudged)
+                break;
+            result = dialog->ValidateTypedName(reinterpret_cast<const char*>(lParam)) ? 0 : 1;
             break;
         default:
             break;
@@ -560,6 +601,48 @@ void TSelectFolderDialog::DoFolderChange()
         OnFolderChange(this);
 }
 
+bool TSelectFolderDialog::ValidateTypedName(const char* reported)
+{
+    struct Typed {
+        WideString& Name;
+        ~Typed() { Name.clear(); }
+    } typed{FFailedFolderW};
+    FFailedFolderW = WindowTextW(EditBox(FHandle));
+    return DoValidateFailed(ReportedFolderName(FHandle, reported));
+}
+
+bool TSelectFolderDialog::TakeTypedFolder()
+{
+    if (!FOptions.Contains(bifEditBox) || FHandle == nullptr)
+        return true;
+    HWND edit = EditBox(FHandle);
+    const WideString typed = WindowTextW(edit);
+    const WideString selected = FSelection.GetWideString();
+    // The box shows the selection's name (or path) until the user types another.
+    if (typed.empty() || lstrcmpiW(typed.c_str(), FSelection.GetDisplayNameW().c_str()) == 0 ||
+        lstrcmpiW(typed.c_str(), selected.c_str()) == 0)
+        return true;
+    const WideString folder = TypedFolder(typed, selected);
+    if (!folder.empty()) {
+        // The browser returns its tree's selection (the one platform) or the folder the box names
+        // (the other): it is made to select the typed folder, and the box names it in full, so
+        // that both are the folder judged and returned.
+        SendMessageW(FHandle, BFFM_SETSELECTIONW, TRUE, reinterpret_cast<LPARAM>(folder.c_str()));
+        if (lstrcmpiW(FSelection.GetWideString().c_str(), folder.c_str()) == 0)
+            SetWindowTextW(edit, folder.c_str());
+        return true;
+    }
+    if (!FOptions.Contains(bifValidate))
+        return true;
+    // Rejected here, before the close is asked about, as the browser rejects it after: the
+    // browser's own report of the same name then only closes.
+    const AnsiString reported = WideToAnsi(typed);
+    if (!ValidateTypedName(reported.c_str()))
+        return false;
+    FTypedNameJudged = true;
+    return true;
+}
+
 bool TSelectFolderDialog::DoValidateFailed(const char* failedFolder)
 {
     bool canClose = true;
@@ -568,9 +651,25 @@ bool TSelectFolderDialog::DoValidateFailed(const char* failedFolder)
     return canClose;
 }
 
+namespace {
+// Posted to the browser when it is shown: handled once the show and every layout it causes are done.
+UINT SelectionIntoViewMessage()
+{
+    static const UINT message = RegisterWindowMessageA("TapstormSelectFolderIntoView");
+    return message;
+}
+}  // namespace
+
 void TSelectFolderDialog::Dispatch(TMessage& message)
 {
+    if (message.Msg == SelectionIntoViewMessage() && message.Msg != 0) {
+        BringSelectionIntoView();
+        return;
+    }
     switch (message.Msg) {
+    case WM_SHOWWINDOW:
+        ShowingWindow(message);
+        break;
     case WM_DESTROY:
         WMDestroy(message);
         break;
@@ -611,9 +710,36 @@ void TSelectFolderDialog::WMNCDestroy(TMessage& message)
 
 void TSelectFolderDialog::WMCommand(TMessage& message)
 {
-    if (LOWORD(message.WParam) == IDOK && !DoCanClose())
+    if (LOWORD(message.WParam) != IDOK) {
+        DefaultHandler(message);
+        return;
+    }
+    struct Judged {
+        bool& Flag;
+        ~Judged() { Flag = false; }
+    } judged{FTypedNameJudged};
+    // The close handler judges the folder the browser is about to return.
+    if (!TakeTypedFolder() || !DoCanClose())
         return;
     DefaultHandler(message);
+}
+
+void TSelectFolderDialog::ShowingWindow(TMessage& message)
+{
+    DefaultHandler(message);
+    if (message.WParam != FALSE && FHandle != nullptr)
+        PostMessageA(FHandle, SelectionIntoViewMessage(), 0, 0);
+}
+
+void TSelectFolderDialog::BringSelectionIntoView()
+{
+    // The new look may keep its tree inside a window of its own rather than as a direct child.
+    HWND tree = FindDescendant(FHandle, WC_TREEVIEWW);
+    if (tree == nullptr)
+        return;
+    const auto selected = reinterpret_cast<HTREEITEM>(SendMessageA(tree, TVM_GETNEXTITEM, TVGN_CARET, 0));
+    if (selected != nullptr)
+        SendMessageA(tree, TVM_ENSUREVISIBLE, 0, reinterpret_cast<LPARAM>(selected));
 }
 
 void TSelectFolderDialog::WMSetSelection(TMessage& message)

@@ -234,6 +234,9 @@ public:
     // The display name in Unicode, exact for any place: while the browser is open that of its
     // current selection, afterwards that of the folder chosen by the last successful run.
     WideString GetDisplayNameW() const;
+    // While OnValidateFailed runs: the rejected name as typed, exact whatever the code page
+    // (FailedFolder is empty for a name the code page lacks).
+    const WideString& GetFailedFolderW() const { return FFailedFolderW; }
     int GetImageIndex() const { return FImageIndex; }
 
     // The root and the selection as lists.
@@ -266,6 +269,13 @@ protected:
     virtual bool DoCanClose();
     virtual void DoFolderChange();
     virtual bool DoValidateFailed(const char* failedFolder);
+    // A name typed into the browser's edit box was rejected: DoValidateFailed with the name as the
+    // browser reports it (`reported`, or empty when the typed name has no exact ANSI form).
+    bool ValidateTypedName(const char* reported);
+    // At OK: a name typed into the edit box makes the browser select the folder it names, which
+    // both the edit box and the tree then name; one naming no folder is judged as the browser
+    // would judge it. False when the browser is to stay open.
+    bool TakeTypedFolder();
     // Takes the component's procedure off the browser window.
     void UnbindWindow() override;
 
@@ -273,6 +283,11 @@ protected:
     void WMNCDestroy(TMessage& message);
     void WMCommand(TMessage& message);
     void WMSetSelection(TMessage& message);
+    // The browser is shown: once it is laid out (and the customizer has sized it), the selected
+    // folder is brought into view, which the platform does not always do for a preset selection.
+    void ShowingWindow(TMessage& message);
+    // Scrolls the browser's tree, wherever it sits among the browser's windows, to its selection.
+    void BringSelectionIntoView();
 
 private:
     HWND FOwnerWindow = nullptr;
@@ -285,6 +300,9 @@ private:
     WideString FDisplayNameW;
     int FImageIndex = 0;
     bool FSelectionBeingSet = false;
+    // The name typed at this OK was judged already: the browser's own rejection of it closes.
+    bool FTypedNameJudged = false;
+    WideString FFailedFolderW;
     // The thunk that subclasses the browser's window for MainWndProc, and the procedure it
     // replaced.
     WNDPROC FPrevWndProc = nullptr;

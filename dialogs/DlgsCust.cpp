@@ -587,6 +587,8 @@ void TSizingDialogCustomizer::KeepControlsOutOfRoom()
     // resolution changes: the controls are between two layouts then (FollowResolution ends so).
     if (!FFollowingResolution)
         KeepControlsInsideRoom(controls, FAnchors.LaidOutFromFarEdge());
+    // The next layout is judged against the places it finds now.
+    FAnchors.Remember(FHandle);
 }
 
 void TSizingDialogCustomizer::ScaleLayout(int m, int d, bool controlsScaled)
@@ -661,6 +663,7 @@ void TSizingDialogCustomizer::FollowResolution(TMessage& message)
     SetWindowPos(FDlgsUnit->GetSubForm()->GetHandle(), nullptr, sub.left, sub.top, RectWidth(sub), RectHeight(sub),
                  SWP_NOZORDER | SWP_NOACTIVATE);
     KeepControlsInsideRoom(controls, FAnchors.LaidOutFromFarEdge());
+    FAnchors.Remember(FHandle);
     InvalidateRect(FHandle, nullptr, TRUE);
 }
 

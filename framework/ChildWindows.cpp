@@ -25,3 +25,28 @@ void MoveChildWindows(const TChildPlaces& places)
     if (batch != nullptr)
         EndDeferWindowPos(batch);
 }
+
+namespace {
+struct TDescendantSearch {
+    const wchar_t* ClassName;
+    HWND Found;
+};
+
+BOOL CALLBACK MatchClass(HWND child, LPARAM param)
+{
+    auto* search = reinterpret_cast<TDescendantSearch*>(param);
+    wchar_t name[64] = {};
+    GetClassNameW(child, name, 64);
+    if (lstrcmpiW(name, search->ClassName) != 0)
+        return TRUE;
+    search->Found = child;
+    return FALSE;
+}
+}  // namespace
+
+HWND FindDescendant(HWND parent, const wchar_t* className)
+{
+    TDescendantSearch search = {className, nullptr};
+    EnumChildWindows(parent, MatchClass, reinterpret_cast<LPARAM>(&search));
+    return search.Found;
+}

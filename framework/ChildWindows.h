@@ -12,3 +12,6 @@ using TChildPlaces = std::vector<std::pair<HWND, RECT>>;
 RECT ClientRectOfControl(HWND control);
 // Moves and sizes the child windows to their places in one batch, so the parent repaints once.
 void MoveChildWindows(const TChildPlaces& places);
+// The first descendant of `parent` (in the platform's enumeration order) of the window class
+// `className`, at any depth; null if there is none.
+HWND FindDescendant(HWND parent, const wchar_t* className);

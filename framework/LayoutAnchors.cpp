@@ -21,9 +21,11 @@ void OutOfRoom(LONG& edge, int distance, int size, int room)
 void TLayoutAnchors::Learn(HWND window, const std::function<TChildPlaces()>& places)
 {
     FChildren.clear();
+    FSeen = places();
     RECT outer, client;
     GetWindowRect(window, &outer);
     GetClientRect(window, &client);
+    FSeenClient = SIZE{client.right, client.bottom};
     SetWindowPos(window, nullptr, 0, 0, RectWidth(outer) + AnchorProbe, RectHeight(outer) + AnchorProbe,
                  SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
     const TChildPlaces grown = places();
@@ -43,10 +45,53 @@ void TLayoutAnchors::Learn(HWND window, const std::function<TChildPlaces()>& pla
     }
 }
 
+void TLayoutAnchors::Remember(HWND window)
+{
+    RECT client;
+    GetClientRect(window, &client);
+    FSeenClient = SIZE{client.right, client.bottom};
+    FSeen.clear();
+    for (const TChild& child : FChildren) {
+        if (GetParent(child.Window) == window)
+            FSeen.emplace_back(child.Window, ClientRectOfControl(child.Window));
+    }
+}
+
+bool TLayoutAnchors::LaidOutIntoRoom(HWND window, const RECT& client, int room, bool horizontal) const
+{
+    const LONG end = horizontal ? client.right : client.bottom;
+    const LONG growth = horizontal ? client.right - FSeenClient.cx : client.bottom - FSeenClient.cy;
+    for (const TChild& child : FChildren) {
+        const int nearDistance = horizontal ? child.Left : child.Top;
+        const int farDistance = horizontal ? child.Right : child.Bottom;
+        if ((nearDistance == NotFromFarEdge && farDistance == NotFromFarEdge) || GetParent(child.Window) != window)
+            continue;
+        const RECT now = ClientRectOfControl(child.Window);
+        const LONG nearEdge = horizontal ? now.left : now.top;
+        const LONG farEdge = horizontal ? now.right : now.bottom;
+        if (farEdge > nearEdge && farEdge > end - room && nearEdge < end)
+            return true;
+        auto seen = std::find_if(FSeen.begin(), FSeen.end(), [&](const auto& s) { return s.first == child.Window; });
+        if (seen == FSeen.end())
+            continue;
+        const RECT& was = seen->second;
+        if ((nearDistance != NotFromFarEdge && nearEdge - (horizontal ? was.left : was.top) > growth) ||
+            (farDistance != NotFromFarEdge && farEdge - (horizontal ? was.right : was.bottom) > growth))
+            return true;
+    }
+    return false;
+}
+
 TChildPlaces TLayoutAnchors::OutOfFarRoom(HWND window, int roomRight, int roomBottom) const
 {
     RECT client;
     GetClientRect(window, &client);
+    // A layout that moved its children by the change of size keeps them clear of the room already:
+    // pulled again, they would leave a gap as wide as the room, or land on other controls.
+    if (roomRight > 0 && !LaidOutIntoRoom(window, client, roomRight, true))
+        roomRight = 0;
+    if (roomBottom > 0 && !LaidOutIntoRoom(window, client, roomBottom, false))
+        roomBottom = 0;
     TChildPlaces moves;
     for (const TChild& child : FChildren) {
         if (GetParent(child.Window) != window)

@@ -4,7 +4,9 @@
 
 #include "dialogs/CSelFDlg.h"
 #include "framework/DesignRegistry.h"
+#include "support/FileDialogDriver.h"
 #include "support/PaletteCheck.h"
+#include "support/WindowsFolderBrowser.h"
 
 #include <gtest/gtest.h>
 
@@ -331,5 +333,112 @@ TEST(CustomFolderDialogTest, RegisterPutsBothFolderDialogsOnTheDialogsPage)
               names(sLocalizableCategoryName));
     ClearDesignRegistry();
 }
+
+}  // namespace
+
+namespace {
+
+// A folder 30 levels down and the last and the middle of 300 siblings, made before any browser
+// opens (Wine's browser does not see folders made after it listed their parent).
+std::string PresetRoot()
+{
+    char base[MAX_PATH];
+    GetTempPathA(MAX_PATH, base);
+    return std::string(base) + "tapstorm-preset";
+}
+
+std::string Sibling(int n)
+{
+    char name[16];
+    wsprintfA(name, "s%03d", n);
+    return PresetRoot() + "\\wide\\" + name;
+}
+
+std::string Deep(int levels)
+{
+    std::string path = PresetRoot() + "\\deep";
+    for (int level = 1; level <= levels; ++level)
+        path += "\\d" + std::to_string(level);
+    return path;
+}
+
+class PresetFolders : public testing::Environment {
+public:
+    void SetUp() override
+    {
+        for (const std::string& path : {PresetRoot(), PresetRoot() + "\\wide", Deep(0)})
+            CreateDirectoryA(path.c_str(), nullptr);
+        for (int n = 1; n <= 300; ++n)
+            CreateDirectoryA(Sibling(n).c_str(), nullptr);
+        for (int level = 1; level <= 30; ++level)
+            CreateDirectoryA(Deep(level).c_str(), nullptr);
+    }
+    void TearDown() override
+    {
+        for (int level = 30; level >= 0; --level)
+            RemoveDirectoryA(Deep(level).c_str());
+        for (int n = 1; n <= 300; ++n)
+            RemoveDirectoryA(Sibling(n).c_str());
+        RemoveDirectoryA((PresetRoot() + "\\wide").c_str());
+        RemoveDirectoryA(PresetRoot().c_str());
+    }
+};
+testing::Environment* const Presets = testing::AddGlobalTestEnvironment(new PresetFolders);
+
+// Where the tree shows its selected item, once the browser is shown and idle.
+struct SelectionView {
+    RECT Item = {0, 0, 0, 0};
+    RECT Tree = {0, 0, 0, 0};
+    bool Found = false;
+};
+
+SelectionView Shown(HWND browser)
+{
+    SelectionView view;
+    HWND tree = WindowsFolderBrowser::Tree(browser);
+    auto item = reinterpret_cast<HTREEITEM>(SendMessageA(tree, TVM_GETNEXTITEM, TVGN_CARET, 0));
+    GetClientRect(tree, &view.Tree);
+    *reinterpret_cast<HTREEITEM*>(&view.Item) = item;
+    view.Found = item != nullptr && SendMessageA(tree, TVM_GETITEMRECT, FALSE, reinterpret_cast<LPARAM>(&view.Item));
+    return view;
+}
+
+class PresetInViewTest : public testing::TestWithParam<bool> {};
+
+TEST_P(PresetInViewTest, ThePresetFolderIsInViewOnceTheBrowserIsShown)
+{
+    WindowsFolderBrowser shell;
+    shell.TreeInHost = GetParam();
+    const TSFolderOptions options =
+        static_cast<TSFolderOptions>(OptionBit(bifReturnOnlyFSDirs) | OptionBit(bifNewDialogStyle));
+    for (const std::string& preset : {Deep(30), Sibling(151), Sibling(300)}) {
+        // No sub form, and the two places of one that change the tree's height.
+        for (int pos : {-1, int(fpTop), int(fpBottom)}) {
+            SCOPED_TRACE(preset + " sub form at " + std::to_string(pos));
+            auto dialogOwned = MakeObject<TCSelectFolderDialog>(nullptr);
+            TCSelectFolderDialog& dialog = *dialogOwned;
+            dialog.SetOptions(options);
+            TObjectPtr<TForm> sub(NewSubForm(150, 90));
+            if (pos >= 0) {
+                dialog.SetSubFormPos(static_cast<TSubFormPos>(pos));
+                dialog.SetSubForm(sub.get());
+            }
+            dialog.SetSelectFolder(preset);
+            SelectionView view;
+            FileDialogDriver driver;
+            EXPECT_TRUE(driver.Run(dialog, {[&](HWND browser) {
+                                                view = Shown(browser);
+                                                FileDialogDriver::Press(browser, IDOK);
+                                            }}));
+            EXPECT_EQ(preset, dialog.GetSelectFolder());
+            ASSERT_TRUE(view.Found);
+            EXPECT_GE(view.Item.top, view.Tree.top) << Describe(view.Item) << " in " << Describe(view.Tree);
+            EXPECT_LE(view.Item.bottom, view.Tree.bottom) << Describe(view.Item) << " in " << Describe(view.Tree);
+        }
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(TreeAsWineAndWindowsPlaceIt, PresetInViewTest, testing::Bool(),
+                         [](const testing::TestParamInfo<bool>& info) { return info.param ? "InHost" : "DirectChild"; });
 
 }  // namespace

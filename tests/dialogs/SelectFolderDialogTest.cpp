@@ -2,6 +2,7 @@
 #include "dialogs/CSelFDlg.h"
 
 #include "framework/Application.h"
+#include "support/WindowsFolderBrowser.h"
 
 #include <gtest/gtest.h>
 
@@ -573,5 +574,79 @@ TEST(SelectFolderDialogTest, AnErrorOutOfTheBrowserStillRestoresWhatTheRunChange
         CoUninitialize();
     DestroyWindow(other);
 }
+
+}  // namespace
+
+namespace {
+
+// A name typed into the edit box at OK, on Wine as it is (which ignores the box) and with the box
+// taken as Windows takes it: the close handler judges the folder the run returns.
+class TypedFolderTest : public testing::TestWithParam<bool> {};
+
+TEST_P(TypedFolderTest, TheCloseHandlerJudgesTheTypedFolderThatIsReturned)
+{
+    WindowsFolderBrowser shell;
+    shell.TypedNames = GetParam();
+    const std::string parent = TempFolder("tapstorm-browse-f");
+    const std::string inner = TempFolder("tapstorm-browse-f\\inner");
+    struct Case {
+        std::string Typed;
+        bool Validate;
+        bool RefuseInner;
+        bool Returned;
+        std::string Result;
+    };
+    const Case cases[] = {
+        {"inner", false, false, true, inner},
+        {"inner", true, false, true, inner},
+        {inner, false, false, true, inner},
+        {"inner", false, true, false, ""},  // refused: the run is cancelled after
+        {"missing", true, false, false, ""},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.Typed + (c.Validate ? " validated" : "") + (c.RefuseInner ? " refused" : ""));
+        RecordingDialog dialog;
+        dialog.SetOptions(static_cast<TSFolderOptions>(OptionBit(bifReturnOnlyFSDirs) | OptionBit(bifEditBox) |
+                                                       OptionBit(bifNewDialogStyle) |
+                                                       (c.Validate ? OptionBit(bifValidate) : 0)));
+        dialog.SetSelectFolder(parent);
+        std::vector<std::string> judged, failed;
+        std::vector<WideString> failedW;
+        dialog.OnShow = [&](TObject*) {
+            SetWindowTextA(FindWindowExA(dialog.GetHandle(), nullptr, "Edit", nullptr), c.Typed.c_str());
+            Post(&dialog, IDOK);
+        };
+        dialog.OnCanClose = [&](TObject*, bool& canClose) {
+            judged.push_back(dialog.GetSelectFolder());
+            EXPECT_EQ(AnsiToWide(judged.back()), dialog.GetSelectFolderW());
+            canClose = !(c.RefuseInner && judged.back() == inner);
+            if (!canClose)
+                Post(&dialog, IDCANCEL);
+        };
+        dialog.OnValidateFailed = [&](TObject*, const char* name, bool& canClose) {
+            failed.push_back(name);
+            failedW.push_back(dialog.GetFailedFolderW());
+            canClose = false;
+            Post(&dialog, IDCANCEL);
+        };
+        EXPECT_EQ(c.Returned, RunWatched(dialog));
+        if (c.Returned) {
+            EXPECT_EQ(c.Result, dialog.GetSelectFolder());
+            EXPECT_EQ(AnsiToWide(c.Result), dialog.GetSelectFolderW());
+            EXPECT_EQ(std::vector<std::string>{c.Result}, judged);
+        }
+        if (c.RefuseInner) {
+            EXPECT_EQ(std::vector<std::string>{inner}, judged);
+        }
+        if (c.Typed == "missing") {
+            EXPECT_TRUE(judged.empty());
+            EXPECT_EQ(std::vector<std::string>{"missing"}, failed);
+            EXPECT_EQ(std::vector<WideString>{L"missing"}, failedW);
+        }
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(EditBoxAsWineAndWindowsTakeIt, TypedFolderTest, testing::Bool(),
+                         [](const testing::TestParamInfo<bool>& info) { return info.param ? "Taken" : "Ignored"; });
 
 }  // namespace

@@ -8,6 +8,7 @@
 #include "dialogs/CSelFDlg.h"
 #include "support/FileDialogDriver.h"
 #include "support/TempFolder.h"
+#include "support/WindowsFolderBrowser.h"
 
 #include <gtest/gtest.h>
 
@@ -18,7 +19,7 @@ using namespace TestDialogs;
 
 namespace {
 
-enum class Kind { FolderNew, FolderOld, OpenExplorer, OpenExplorerFixed, OpenOld, SaveOld, Find };
+enum class Kind { FolderNew, FolderOld, OpenExplorer, OpenExplorerFixed, OpenOld, SaveOld, Find, FolderNewDelta, FolderNewDeltaInHost };
 
 constexpr int SubWidth = 130;
 constexpr int SubHeight = 70;
@@ -94,6 +95,38 @@ void ExpectClear(HWND window, TForm* sub, TSubFormPos pos, TCustomDlgsUnit* unit
     EXPECT_GT(seen, 2);
 }
 
+// OK and Cancel cover no other control and keep one gap to the edges of the room the sub form
+// leaves, shown and grown (`gap`: set at the first look).
+void ExpectButtonsInPlace(HWND window, TForm* sub, TSubFormPos pos, TCustomDlgsUnit* unit, SIZE& gap, const char* when)
+{
+    SCOPED_TRACE(when);
+    const SIZE client = ClientSize(window);
+    const RECT subRect = ClientRectOfWindow(sub->GetHandle());
+    const TDialogEdgeSpace* now = unit->GetNowEdgeSpace();
+    const LONG roomRight = pos == fpRight ? SubWidth : pos == fpClient ? LONG(now->GetRightSpace()) : 0;
+    const LONG roomBottom = pos == fpBottom ? SubHeight : pos == fpClient ? LONG(now->GetBottomSpace()) : 0;
+    const LONG right = pos == fpRight ? subRect.left : client.cx - roomRight;
+    const LONG bottom = pos == fpBottom ? subRect.top : client.cy - roomBottom;
+    for (int id : {IDOK, IDCANCEL}) {
+        HWND button = GetDlgItem(window, id);
+        const RECT r = ClientRectOfWindow(button);
+        if (id == IDOK && gap.cx == -1)
+            gap = SIZE{right - r.right, bottom - r.bottom};
+        if (id == IDOK) {
+            EXPECT_EQ(gap.cx, right - r.right) << Text(r);
+            EXPECT_EQ(gap.cy, bottom - r.bottom) << Text(r);
+        }
+        EXPECT_GE(right - r.right, 0) << id << " " << Text(r);
+        EXPECT_GE(bottom - r.bottom, 0) << id << " " << Text(r);
+        for (HWND other = GetWindow(window, GW_CHILD); other != nullptr; other = GetWindow(other, GW_HWNDNEXT)) {
+            RECT o = ClientRectOfWindow(other), overlap;
+            if (other != button && other != sub->GetHandle() && IsWindowVisible(other) && !IsGrip(other))
+                EXPECT_FALSE(IntersectRect(&overlap, &r, &o)) << id << " " << Text(r) << " on " << GetDlgCtrlID(other)
+                                                              << " " << Text(o);
+        }
+    }
+}
+
 void Grow(HWND window)
 {
     RECT r;
@@ -116,16 +149,24 @@ void Customize(TDialog& dialog, TForm* sub, TSubFormPos pos)
 }
 
 // A modal dialog: checked once shown, grown, checked again, cancelled.
+// `buttons`: OK and Cancel are checked too.
 template <class TDialog>
-void RunModal(TDialog& dialog, TForm* sub, TSubFormPos pos)
+void RunModal(TDialog& dialog, TForm* sub, TSubFormPos pos, bool buttons = false)
 {
+    SIZE gap = {-1, -1};
     FileDialogDriver driver;
     driver.Run(dialog, {[&](HWND window) {
                             ExpectClear(window, sub, pos, dialog.GetCustomizer()->GetDlgsUnit(), "shown");
+                            if (buttons)
+                                ExpectButtonsInPlace(window, sub, pos, dialog.GetCustomizer()->GetDlgsUnit(), gap,
+                                                     "shown");
                             Grow(window);
                         },
                         [&](HWND window) {
                             ExpectClear(window, sub, pos, dialog.GetCustomizer()->GetDlgsUnit(), "grown");
+                            if (buttons)
+                                ExpectButtonsInPlace(window, sub, pos, dialog.GetCustomizer()->GetDlgsUnit(), gap,
+                                                     "grown");
                             // The platform opens the next file dialog of the process at the last
                             // one's size: back to the size it first had, each opening is a first.
                             const TPoint first = dialog.GetCustomizer()->GetInitDialogSize();
@@ -161,13 +202,19 @@ TEST_P(SubFormClearanceTest, NoControlOnTheSubFormAtAnyPositionShownAndGrown)
         TObjectPtr<TForm> sub(NewSubForm(SubWidth, SubHeight));
         switch (kind) {
         case Kind::FolderNew:
-        case Kind::FolderOld: {
+        case Kind::FolderOld:
+        case Kind::FolderNewDelta:
+        case Kind::FolderNewDeltaInHost: {
+            // The browser as Windows lays it out: by the change of size, the tree in its host.
+            WindowsFolderBrowser shell;
+            shell.DeltaLayout = kind == Kind::FolderNewDelta || kind == Kind::FolderNewDeltaInHost;
+            shell.TreeInHost = kind == Kind::FolderNewDeltaInHost;
             auto dialogOwned = MakeObject<TCSelectFolderDialog>(nullptr);
             TCSelectFolderDialog& dialog = *dialogOwned;
-            const unsigned look = kind == Kind::FolderNew ? OptionBit(bifNewDialogStyle) : 0;
+            const unsigned look = kind != Kind::FolderOld ? OptionBit(bifNewDialogStyle) : 0;
             dialog.SetOptions(static_cast<TSFolderOptions>(OptionBit(bifReturnOnlyFSDirs) | look));
             Customize(dialog, sub.get(), pos);
-            RunModal(dialog, sub.get(), pos);
+            RunModal(dialog, sub.get(), pos, kind != Kind::FolderOld);
             break;
         }
         case Kind::OpenExplorer:
@@ -206,14 +253,16 @@ TEST_P(SubFormClearanceTest, NoControlOnTheSubFormAtAnyPositionShownAndGrown)
 
 std::string KindName(const testing::TestParamInfo<Kind>& info)
 {
-    static const char* const names[] = {"FolderNewLook", "FolderOldLook", "OpenExplorerLook", "OpenExplorerLookFixed",
-                                        "OpenOldLook",   "SaveOldLook",   "Find"};
+    static const char* const names[] = {"FolderNewLook",  "FolderOldLook",          "OpenExplorerLook",
+                                        "OpenExplorerLookFixed", "OpenOldLook", "SaveOldLook",
+                                        "Find",           "FolderNewLookByDeltas", "FolderNewLookByDeltasTreeInHost"};
     return names[int(info.param)];
 }
 
 INSTANTIATE_TEST_SUITE_P(EveryDialog, SubFormClearanceTest,
                          testing::Values(Kind::FolderNew, Kind::FolderOld, Kind::OpenExplorer, Kind::OpenExplorerFixed,
-                                         Kind::OpenOld, Kind::SaveOld, Kind::Find),
+                                         Kind::OpenOld, Kind::SaveOld, Kind::Find, Kind::FolderNewDelta,
+                                         Kind::FolderNewDeltaInHost),
                          KindName);
 
 }  // namespace
