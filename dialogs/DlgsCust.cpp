@@ -110,6 +110,8 @@ void TDialogCustomizer::InitializeDialog()
     FInitDialogSize = TPoint{RectWidth(window), RectHeight(window)};
     FInitClientSize = TPoint{RectWidth(client), RectHeight(client)};
     FMinDialogSize = FInitDialogSize;
+    FRegisteredClientSize = FInitClientSize;
+    FRegisteredPixelsPerInch = FPixelsPerInch;
     FOldWndProc = reinterpret_cast<WNDPROC>(
         SetWindowLongPtrA(FHandle, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(FObjectInstance)));
 }
@@ -458,8 +460,12 @@ TChildPlaces TDialogCustomizer::OwnWindowPlaces()
 
 void TDialogCustomizer::ScaleLayout(int m, int d, bool controlsScaled)
 {
+    // Back at the resolution it was registered at, the dialog has the size it had then: a size
+    // the platform made is no scaled design size, and a way there and back could lose a pixel.
     if (controlsScaled)
-        FInitClientSize = TPoint{ScalePixels(FInitClientSize.x, m, d), ScalePixels(FInitClientSize.y, m, d)};
+        FInitClientSize = m == FRegisteredPixelsPerInch
+                              ? FRegisteredClientSize
+                              : TPoint{ScalePixels(FInitClientSize.x, m, d), ScalePixels(FInitClientSize.y, m, d)};
     if (FEmbeddedForm != nullptr && FEmbeddedForm->GetScaled()) {
         // Its size as designed, not as the layout stretched it.
         FEmbeddedForm->ScaleForPPI(m);

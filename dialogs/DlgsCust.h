@@ -131,6 +131,9 @@ protected:
     TSizeChangedEvent FOnSizeChanged;
     int FState = 0;
     int FPixelsPerInch = DesignPixelsPerInch;
+    // The initial client size and the resolution at registration.
+    TPoint FRegisteredClientSize = {0, 0};
+    int FRegisteredPixelsPerInch = DesignPixelsPerInch;
     void* FObjectInstance = nullptr;
     WNDPROC FOldWndProc = nullptr;
 };

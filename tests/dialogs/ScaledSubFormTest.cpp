@@ -313,6 +313,9 @@ void RoundTripModal(TDialog& dialog, const SampleSubForm& sub, TSubFormPos pos, 
     FileDialogDriver driver;
     driver.Run(dialog, {[&](HWND window) {
                    RoundTrip(window, dialog.GetCustomizer(), sub, pos, platform);
+                   // The platform opens the next file dialog at this one's size: each opening is a first.
+                   const TPoint first = dialog.GetCustomizer()->GetInitDialogSize();
+                   SetWindowPos(window, nullptr, 0, 0, first.x, first.y, SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
                    FileDialogDriver::Cancel(window);
                }});
     EXPECT_FALSE(driver.Stalled);
