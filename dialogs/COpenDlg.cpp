@@ -148,6 +148,15 @@ HDWP TFixedOldOpenDialogCustomizer::SetDialogControlRect(HDWP batch, HWND window
     return result;
 }
 
+void TFixedOldOpenDialogCustomizer::ScaleLayout(int m, int d, bool controlsScaled)
+{
+    TFixedDialogCustomizer::ScaleLayout(m, d, controlsScaled);
+    if (controlsScaled) {
+        FList1Height = ScalePixels(FList1Height, m, d);
+        FList2Height = ScalePixels(FList2Height, m, d);
+    }
+}
+
 TFixedOldOpenDialogCustomizer::~TFixedOldOpenDialogCustomizer() = default;
 
 namespace COpenDlg {

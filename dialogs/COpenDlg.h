@@ -76,6 +76,10 @@ public:
     int GetList1Height() const { return FList1Height; }
     int GetList2Height() const { return FList2Height; }
 
+protected:
+    // The lists' heights too, where the platform scaled them.
+    void ScaleLayout(int m, int d, bool controlsScaled) override;
+
 private:
     int FList1Height = 0;
     int FList2Height = 0;

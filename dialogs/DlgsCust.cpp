@@ -110,6 +110,8 @@ void TDialogCustomizer::InitializeDialog()
     FInitDialogSize = TPoint{RectWidth(window), RectHeight(window)};
     FInitClientSize = TPoint{RectWidth(client), RectHeight(client)};
     FMinDialogSize = FInitDialogSize;
+    FRegisteredClientSize = FInitClientSize;
+    FRegisteredPixelsPerInch = FPixelsPerInch;
     FOldWndProc = reinterpret_cast<WNDPROC>(
         SetWindowLongPtrA(FHandle, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(FObjectInstance)));
 }
@@ -143,6 +145,8 @@ void TDialogCustomizer::ResizeDialog(const TPoint* size)
     if (subForm != nullptr) {
         SaveSubFormProperties();
         TFormEmbedding::PutInto(*subForm, FHandle);
+        // Scaled by this customizer when the resolution changes, never by the platform as well.
+        KeepOutOfDialogRescale(subForm->GetHandle(), true);
     }
     GetMinDialogSize();
 
@@ -215,8 +219,11 @@ void TDialogCustomizer::SaveSubFormProperties()
 void TDialogCustomizer::RestoreSubFormProperties()
 {
     // A form on its way out (freed with the owner that frees the unit) is left alone, only let go.
-    if (FEmbeddedForm != nullptr)
+    if (FEmbeddedForm != nullptr) {
+        if (!(FEmbeddedForm->ComponentState() & csDestroying) && FEmbeddedForm->HandleAllocated())
+            KeepOutOfDialogRescale(FEmbeddedForm->GetHandle(), false);
         FEmbedding.GiveBack(*FEmbeddedForm);
+    }
     FEmbeddedForm = nullptr;
 }
 
@@ -372,20 +379,31 @@ void TDialogCustomizer::WMDpiChanged(TMessage& message)
     const int ppi = LOWORD(message.WParam);
     const RECT suggested = *reinterpret_cast<const RECT*>(message.LParam);
     // The dialog's own steps first, without this layout: it still has the old resolution's
-    // sizes. Whether the platform scales the dialog's controls shows in where they are after.
-    const RECT before = DialogControlsBounds();
+    // sizes. Whether the platform rescaled the dialog's controls shows in their heights after.
+    const TChildPlaces heights = FixedHeightControls();
+    const TChildPlaces ours = OwnWindowPlaces();
     const TSizeChangedEvent layout = FOnSizeChanged;
     FOnSizeChanged = nullptr;
     message.Result = CallWindowProcA(FOldWndProc, FHandle, message.Msg, message.WParam, message.LParam);
     if (FState < 2)
         return;  // let go meanwhile
     FOnSizeChanged = layout;
+    // The sub form and the grip are scaled here, once: a platform that moved them as well (one
+    // that ignores the opt-out) has them put back first.
+    for (const auto& place : ours) {
+        const RECT now = ClientRectOfControl(place.first);
+        if (!EqualRect(&now, &place.second))
+            SetWindowPos(place.first, nullptr, place.second.left, place.second.top, RectWidth(place.second),
+                         RectHeight(place.second), SWP_NOZORDER | SWP_NOACTIVATE);
+    }
     if (ppi <= 0 || ppi == FPixelsPerInch)
         return;
-    const RECT after = DialogControlsBounds();
+    const bool controlsScaled = std::any_of(heights.begin(), heights.end(), [](const auto& place) {
+        return IsWindow(place.first) && RectHeight(ClientRectOfControl(place.first)) != RectHeight(place.second);
+    });
     const int old = FPixelsPerInch;
     FPixelsPerInch = ppi;
-    ScaleLayout(ppi, old, !EqualRect(&before, &after));
+    ScaleLayout(ppi, old, controlsScaled);
 
     // The frame as the window has it now; measured again once it stands at its new place.
     auto takeFrame = [this] {
@@ -415,27 +433,44 @@ void TDialogCustomizer::WMDpiChanged(TMessage& message)
     message.Result = 0;
 }
 
+TChildPlaces TDialogCustomizer::FixedHeightControls()
+{
+    // A layout of the dialog's own never changes these heights; a new font and a rescale do.
+    TChildPlaces places;
+    TList list;
+    GetDlgControlsHandle(&list);
+    for (int i = 0; i < list.Count(); ++i) {
+        HWND control = static_cast<HWND>(list.Items(i));
+        if (KeepsItsHeight(control))
+            places.emplace_back(control, ClientRectOfControl(control));
+    }
+    return places;
+}
+
+TChildPlaces TDialogCustomizer::OwnWindowPlaces()
+{
+    TChildPlaces places;
+    if (FEmbeddedForm != nullptr && FEmbeddedForm->HandleAllocated() &&
+        GetParent(FEmbeddedForm->GetHandle()) == FHandle)
+        places.emplace_back(FEmbeddedForm->GetHandle(), ClientRectOfControl(FEmbeddedForm->GetHandle()));
+    if (HWND grip = GripWindow())
+        places.emplace_back(grip, ClientRectOfControl(grip));
+    return places;
+}
+
 void TDialogCustomizer::ScaleLayout(int m, int d, bool controlsScaled)
 {
+    // Back at the resolution it was registered at, the dialog has the size it had then: a size
+    // the platform made is no scaled design size, and a way there and back could lose a pixel.
     if (controlsScaled)
-        FInitClientSize = TPoint{ScalePixels(FInitClientSize.x, m, d), ScalePixels(FInitClientSize.y, m, d)};
+        FInitClientSize = m == FRegisteredPixelsPerInch
+                              ? FRegisteredClientSize
+                              : TPoint{ScalePixels(FInitClientSize.x, m, d), ScalePixels(FInitClientSize.y, m, d)};
     if (FEmbeddedForm != nullptr && FEmbeddedForm->GetScaled()) {
         // Its size as designed, not as the layout stretched it.
         FEmbeddedForm->ScaleForPPI(m);
         FSubFormClientSize = TPoint{ScalePixels(FSubFormClientSize.x, m, d), ScalePixels(FSubFormClientSize.y, m, d)};
     }
-}
-
-RECT TDialogCustomizer::DialogControlsBounds()
-{
-    RECT bounds = {0, 0, 0, 0};
-    TList list;
-    GetDlgControlsHandle(&list);
-    for (int i = 0; i < list.Count(); ++i) {
-        const RECT r = ClientRectOfControl(static_cast<HWND>(list.Items(i)));
-        UnionRect(&bounds, &bounds, &r);
-    }
-    return bounds;
 }
 
 namespace {
@@ -597,6 +632,7 @@ void TSizingDialogCustomizer::ScaleLayout(int m, int d, bool controlsScaled)
     // The distances from the far edges were scaled with the controls.
     if (controlsScaled)
         FAnchors.Scale(m, d);
+    FRescale = TRescale{m, d, controlsScaled};
 }
 
 RECT TSizingDialogCustomizer::SubFormRoom()
@@ -614,6 +650,7 @@ void TSizingDialogCustomizer::FollowResolution(TMessage& message)
     GetClientRect(FHandle, &clientBefore);
     const RECT roomBefore = SubFormRoom();
     const auto before = ControlPlaces();
+    FRescale = TRescale{};
     {
         // Reset however the dialog's own steps end, an exception included: left set, every later
         // layout would leave out the check that keeps the controls inside the room.
@@ -624,44 +661,41 @@ void TSizingDialogCustomizer::FollowResolution(TMessage& message)
         } following(FFollowingResolution);
         TDialogCustomizer::WndProc(message);
     }
-    if (FState < 2 || FDlgsUnit == nullptr || FDlgsUnit->GetSubForm() == nullptr)
+    if (FState < 2 || FDlgsUnit == nullptr || FAnchors.Empty())
         return;
     RECT clientAfter;
     GetClientRect(FHandle, &clientAfter);
     const RECT roomAfter = SubFormRoom();
-    const int dw = clientAfter.right - clientBefore.right;
-    const int dh = clientAfter.bottom - clientBefore.bottom;
-    const RECT change = {roomAfter.left - roomBefore.left, roomAfter.top - roomBefore.top,
-                         roomAfter.right - roomBefore.right, roomAfter.bottom - roomBefore.bottom};
-    // The dialog's own layout moved the edges it keeps at the far side by the growth of the
-    // client area, and left the others; the rooms changed by other amounts. An edge that
-    // stayed moves by the change of the room at the near side, one that followed the growth
-    // by the change at the far side.
-    auto follow = [](LONG& edge, LONG was, int growth, int nearChange, int farChange) {
-        if (growth != 0 && edge - was == growth)
-            edge -= farChange;
-        else if (edge == was)
-            edge += nearChange;
+    const RECT was = {roomBefore.left, roomBefore.top, clientBefore.right - roomBefore.right,
+                      clientBefore.bottom - roomBefore.bottom};
+    const RECT now = {roomAfter.left, roomAfter.top, clientAfter.right - roomAfter.right,
+                      clientAfter.bottom - roomAfter.bottom};
+    const int m = FRescale.ControlsScaled ? FRescale.M : 1;
+    const int d = FRescale.ControlsScaled ? FRescale.D : 1;
+    // Whether the platform scaled the controls before or after the dialog laid them out for the
+    // new size (or not at all), only where they were before counts.
+    auto place = [m, d](LONG edge, LONG fromFar, LONG wasNear, LONG wasFar, LONG nowNear, LONG nowFar) {
+        return fromFar ? nowFar - ScalePixels(wasFar - edge, m, d) : nowNear + ScalePixels(edge - wasNear, m, d);
     };
     TChildPlaces moves;
-    for (const auto& place : ControlPlaces()) {
-        auto was = std::find_if(before.begin(), before.end(), [&](const auto& b) { return b.first == place.first; });
-        if (was == before.end())
+    for (const auto& [control, r] : before) {
+        if (!IsWindow(control) || GetParent(control) != FHandle)
             continue;
-        RECT want = place.second;
-        follow(want.left, was->second.left, dw, change.left, change.right);
-        follow(want.right, was->second.right, dw, change.left, change.right);
-        follow(want.top, was->second.top, dh, change.top, change.bottom);
-        follow(want.bottom, was->second.bottom, dh, change.top, change.bottom);
-        if (!EqualRect(&want, &place.second))
-            moves.emplace_back(place.first, want);
+        const RECT anchored = FAnchors.FarEdges(control);
+        const RECT want = {place(r.left, anchored.left, was.left, was.right, now.left, now.right),
+                           place(r.top, anchored.top, was.top, was.bottom, now.top, now.bottom),
+                           place(r.right, anchored.right, was.left, was.right, now.left, now.right),
+                           place(r.bottom, anchored.bottom, was.top, was.bottom, now.top, now.bottom)};
+        const RECT current = ClientRectOfControl(control);
+        if (!EqualRect(&want, &current))
+            moves.emplace_back(control, want);
     }
     MoveChildWindows(moves);
-    // The sub form in its room at the new size, wherever the dialog's layout took it.
     TRect controls, sub;
     TDialogCustomizer::GetControlsandSubFormRect(TPoint{clientAfter.right, clientAfter.bottom}, &controls, &sub);
-    SetWindowPos(FDlgsUnit->GetSubForm()->GetHandle(), nullptr, sub.left, sub.top, RectWidth(sub), RectHeight(sub),
-                 SWP_NOZORDER | SWP_NOACTIVATE);
+    if (TForm* subForm = FDlgsUnit->GetSubForm())
+        SetWindowPos(subForm->GetHandle(), nullptr, sub.left, sub.top, RectWidth(sub), RectHeight(sub),
+                     SWP_NOZORDER | SWP_NOACTIVATE);
     KeepControlsInsideRoom(controls, FAnchors.LaidOutFromFarEdge());
     FAnchors.Remember(FHandle);
     InvalidateRect(FHandle, nullptr, TRUE);
@@ -734,6 +768,11 @@ void TFixedDialogCustomizer::ScaleLayout(int m, int d, bool controlsScaled)
         FGrip->ScaleForPPI(m);
 }
 
+HWND TFixedDialogCustomizer::GripWindow() const
+{
+    return FGrip != nullptr && FGrip->HandleAllocated() ? FGrip->GetHandle() : nullptr;
+}
+
 void TFixedDialogCustomizer::InitializeDialog()
 {
     if (FDlgsUnit->GetDialogSizing()) {
@@ -759,6 +798,7 @@ void TFixedDialogCustomizer::InitializeDialog()
 
         FGrip = new TDialogGrip(FDlgsUnit);
         FGrip->SetParentWindow(FHandle);
+        KeepOutOfDialogRescale(FGrip->GetHandle(), true);
     }
     TDialogCustomizer::InitializeDialog();
     FControlsRect = TRect{0, 0, FInitClientSize.x, FInitClientSize.y};

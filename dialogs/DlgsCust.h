@@ -102,8 +102,12 @@ protected:
     // Scales what the layout keeps in the dialog's pixels by m / d (new / old resolution).
     // `controlsScaled`: the platform scaled the dialog's own controls with it.
     virtual void ScaleLayout(int m, int d, bool controlsScaled);
-    // The rectangle around the dialog's own controls, in client coordinates.
-    RECT DialogControlsBounds();
+    // The dialog's controls of a fixed height (buttons, texts, combo boxes) and their places.
+    TChildPlaces FixedHeightControls();
+    // The windows of ours in the dialog (the sub form, the grip) and their places.
+    TChildPlaces OwnWindowPlaces();
+    // The size grip's window, if the customizer made one.
+    virtual HWND GripWindow() const { return nullptr; }
     // A shown control of the dialog's that reaches past `controls` (their room, in client
     // coordinates) on a side the sub form takes moves back inside it, as a drag of the grip
     // leaves it, keeping its size (the file dialog's tool bar is wider than the client area the
@@ -127,6 +131,9 @@ protected:
     TSizeChangedEvent FOnSizeChanged;
     int FState = 0;
     int FPixelsPerInch = DesignPixelsPerInch;
+    // The initial client size and the resolution at registration.
+    TPoint FRegisteredClientSize = {0, 0};
+    int FRegisteredPixelsPerInch = DesignPixelsPerInch;
     void* FObjectInstance = nullptr;
     WNDPROC FOldWndProc = nullptr;
 };
@@ -170,8 +177,10 @@ protected:
     void ScaleLayout(int m, int d, bool controlsScaled) override;
     // The room the sub form takes at each edge of the client area (left, top, right, bottom).
     RECT SubFormRoom();
-    // The dialog came to another resolution (WMDpiChanged): its controls keep out of the sub
-    // form's room, which changed by another amount than the client area.
+    // The dialog came to another resolution (WMDpiChanged): each control goes where the dialog's
+    // own layout puts it at the new resolution and size, whatever the platform did meanwhile and
+    // in which order: its edges kept from the near side of the controls' room at their scaled
+    // distance from it, those kept from the far side likewise from that.
     void FollowResolution(TMessage& message);
 
     bool FAlwaysMoveSubForm = false;
@@ -181,6 +190,12 @@ protected:
     bool FFollowingResolution = false;
     // Where the dialog's own layout keeps each control's edges.
     TLayoutAnchors FAnchors;
+    // The change of scale the last WMDpiChanged applied: new / old, and whether the platform
+    // rescaled the controls (else they keep their sizes).
+    struct TRescale {
+        int M = 1, D = 1;
+        bool ControlsScaled = false;
+    } FRescale;
 };
 
 // For dialogs with a fixed layout: lays out the dialog's controls and the sub form itself on
@@ -221,6 +236,7 @@ protected:
     void ReleaseWindow() override;
     // The grip, and the controls' place where the platform moved them.
     void ScaleLayout(int m, int d, bool controlsScaled) override;
+    HWND GripWindow() const override;
 
     TDialogGrip* FGrip = nullptr;
     TRect FControlsRect = {0, 0, 0, 0};

@@ -19,8 +19,11 @@ void MoveChildWindows(const TChildPlaces& places)
         if (batch == nullptr)
             return;
         const RECT& r = place.second;
+        // A combo box given its height again would take it for its list's: only moved then.
+        const RECT now = ClientRectOfControl(place.first);
+        const bool sameSize = RectWidth(now) == RectWidth(r) && RectHeight(now) == RectHeight(r);
         batch = DeferWindowPos(batch, place.first, nullptr, r.left, r.top, RectWidth(r), RectHeight(r),
-                               SWP_NOZORDER | SWP_NOACTIVATE);
+                               SWP_NOZORDER | SWP_NOACTIVATE | (sameSize ? SWP_NOSIZE : 0));
     }
     if (batch != nullptr)
         EndDeferWindowPos(batch);

@@ -76,6 +76,21 @@ void AdjustWindowRectForPPI(RECT& rect, DWORD style, DWORD exStyle, int ppi)
     AdjustWindowRectEx(&rect, style, FALSE, exStyle);
 }
 
+TDialogControlDpiBehaviorCall& DialogControlDpiBehaviorCall()
+{
+    static TDialogControlDpiBehaviorCall call = reinterpret_cast<TDialogControlDpiBehaviorCall>(reinterpret_cast<void*>(
+        GetProcAddress(GetModuleHandleA("user32.dll"), "SetDialogControlDpiChangeBehavior")));
+    return call;
+}
+
+void KeepOutOfDialogRescale(HWND window, bool keepOut)
+{
+    // DCDC_DISABLE_FONT_UPDATE | DCDC_DISABLE_RELAYOUT: older headers lack the names.
+    const DWORD both = 0x0001 | 0x0002;
+    if (const TDialogControlDpiBehaviorCall call = DialogControlDpiBehaviorCall(); call != nullptr && window != nullptr)
+        call(window, both, keepOut ? both : 0);
+}
+
 // ---------------------------------------------------------------------------------------------
 // TControl
 

@@ -50,6 +50,14 @@ int WindowPixelsPerInch(HWND window);
 // frame at `ppi` where the platform sizes frames per resolution, else at the system's.
 void AdjustWindowRectForPPI(RECT& rect, DWORD style, DWORD exStyle, int ppi);
 
+// The platform's SetDialogControlDpiChangeBehavior (Windows 10 1703 and later), found at run
+// time; null where there is none. A test may put a recorder in its place.
+using TDialogControlDpiBehaviorCall = BOOL(WINAPI*)(HWND window, DWORD mask, DWORD values);
+TDialogControlDpiBehaviorCall& DialogControlDpiBehaviorCall();
+// A window of ours inside a dialog the platform rescales on a change of resolution: kept out of
+// that (no new place, no new font; we scale it ourselves), or given back to it.
+void KeepOutOfDialogRescale(HWND window, bool keepOut);
+
 // A control with bounds, caption, font, colour and mouse handling. Every control here has a
 // window of its own (TWinControl); this layer keeps what does not depend on the handle.
 class TControl : public TComponent {

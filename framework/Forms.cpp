@@ -101,9 +101,11 @@ int TForm::TargetPixelsPerInch() const
 
 int TForm::FramePixelsPerInch() const
 {
-    if (FHandle != nullptr)
-        return WindowPixelsPerInch(FHandle);
-    return FScaled ? TargetPixelsPerInch() : ScreenPixelsPerInch();
+    // A scaled form is at the resolution it was last scaled to: while it follows a change, the
+    // one the change names, which the system may not report for the window yet.
+    if (FScaled)
+        return FHandle != nullptr ? FPixelsPerInch : TargetPixelsPerInch();
+    return FHandle != nullptr ? WindowPixelsPerInch(FHandle) : ScreenPixelsPerInch();
 }
 
 void TForm::InitializeHandle()

@@ -119,6 +119,16 @@ std::vector<HWND> TLayoutAnchors::LaidOutFromFarEdge() const
     return windows;
 }
 
+RECT TLayoutAnchors::FarEdges(HWND child) const
+{
+    for (const TChild& c : FChildren) {
+        if (c.Window == child)
+            return RECT{c.Left != NotFromFarEdge, c.Top != NotFromFarEdge, c.Right != NotFromFarEdge,
+                        c.Bottom != NotFromFarEdge};
+    }
+    return RECT{0, 0, 0, 0};
+}
+
 void TLayoutAnchors::Scale(int m, int d)
 {
     for (TChild& child : FChildren) {

@@ -34,6 +34,9 @@ public:
     TChildPlaces OutOfFarRoom(HWND window, int roomRight, int roomBottom) const;
     // The children with an edge kept at a distance from a far edge.
     std::vector<HWND> LaidOutFromFarEdge() const;
+    // Which edges of `child` (left, top, right, bottom) the layout keeps from the far edges; none
+    // of a child not seen.
+    RECT FarEdges(HWND child) const;
     // The distances scaled by m / d, for children the platform scaled to another resolution.
     void Scale(int m, int d);
 

@@ -7,6 +7,7 @@
 #include "dialogs/COpenDlg.h"
 #include "dialogs/CSelFDlg.h"
 #include "framework/StdCtrls.h"
+#include "support/DialogRescale.h"
 #include "support/DisplayScale.h"
 #include "support/FileDialogDriver.h"
 #include "support/TempFolder.h"
@@ -14,6 +15,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cstdlib>
 #include <functional>
 #include <memory>
 #include <string>
@@ -215,30 +217,105 @@ void ExpectLayoutAt(HWND dialog, TDialogCustomizer& customizer, const SampleSubF
     ExpectNothingOnSubForm(dialog, sub);
 }
 
-void RoundTrip(HWND dialog, TDialogCustomizer* customizer, const SampleSubForm& sub, TSubFormPos pos)
+// How the platform answers a change of resolution beneath the customizer: not at all (as Wine),
+// or as Windows' dialog manager does, moving the dialog before or after it rescales the children.
+enum class Platform { Wine, MoveFirst, ChildrenFirst };
+const Platform Platforms[] = {Platform::Wine, Platform::MoveFirst, Platform::ChildrenFirst};
+
+std::unique_ptr<DialogRescale> Emulate(Platform platform)
+{
+    if (platform == Platform::Wine)
+        return nullptr;
+    return std::make_unique<DialogRescale>(platform == Platform::MoveFirst ? DialogRescale::Order::MoveFirst
+                                                                           : DialogRescale::Order::ChildrenFirst);
+}
+
+// The dialog's own visible controls and the room they have beside the sub form.
+struct Layout {
+    RECT Room;
+    std::vector<std::pair<HWND, RECT>> Controls;
+};
+
+Layout Capture(HWND dialog, TDialogCustomizer& customizer, const SampleSubForm& sub)
+{
+    const TDialogEdgeSpace* now = customizer.GetDlgsUnit()->GetNowEdgeSpace();
+    const SIZE client = ClientSize(dialog);
+    Layout layout{{LONG(now->GetLeftSpace()), LONG(now->GetTopSpace()), client.cx - LONG(now->GetRightSpace()),
+                   client.cy - LONG(now->GetBottomSpace())},
+                  {}};
+    ForEachOwnControl(dialog, sub, [&](const char*, HWND child, const RECT& r) { layout.Controls.emplace_back(child, r); });
+    return layout;
+}
+
+// Each edge of each control is where a dialog opened at the new scale and sized as this one is
+// would have it: at its former distance, scaled by m / d, from the near or the far side of the
+// room (a pixel or two of rounding either way).
+void ExpectAsOpenedAt(const Layout& was, const Layout& now, int m, int d)
+{
+    const int slack = 2;
+    auto fits = [&](LONG edge, LONG before, LONG wasNear, LONG wasFar, LONG nowNear, LONG nowFar) {
+        return std::abs(edge - nowNear - MulDiv(before - wasNear, m, d)) <= slack ||
+               std::abs(nowFar - edge - MulDiv(wasFar - before, m, d)) <= slack;
+    };
+    for (const auto& [control, r] : was.Controls) {
+        const RECT got = ClientRectOfWindow(control);
+        char name[32] = "";
+        GetClassNameA(control, name, sizeof(name));
+        // A combo box is as high as its font's line, a list box a whole number of rows.
+        const bool ownHeight = lstrcmpiA(name, "ComboBox") == 0 ||
+                               (lstrcmpiA(name, "ListBox") == 0 &&
+                                !(GetWindowLongA(control, GWL_STYLE) & LBS_NOINTEGRALHEIGHT));
+        EXPECT_TRUE(fits(got.left, r.left, was.Room.left, was.Room.right, now.Room.left, now.Room.right) &&
+                    fits(got.right, r.right, was.Room.left, was.Room.right, now.Room.left, now.Room.right) &&
+                    fits(got.top, r.top, was.Room.top, was.Room.bottom, now.Room.top, now.Room.bottom) &&
+                    (ownHeight || fits(got.bottom, r.bottom, was.Room.top, was.Room.bottom, now.Room.top, now.Room.bottom)))
+            << name << " " << GetDlgCtrlID(control) << " at " << Text(got) << ", was " << Text(r) << " in "
+            << Text(was.Room) << ", room now " << Text(now.Room);
+    }
+}
+
+void RoundTrip(HWND dialog, TDialogCustomizer* customizer, const SampleSubForm& sub, TSubFormPos pos,
+               const DialogRescale* platform = nullptr)
 {
     ASSERT_NE(nullptr, customizer);
     const int ppi = customizer->GetPixelsPerInch();
     const TPoint min = customizer->GetMinDialogSizeValue();
     // Up from the design resolution, down from a larger one (the screen holds no larger dialog).
     const int other = ppi == DesignPixelsPerInch ? 144 : DesignPixelsPerInch;
+    // Where the platform rescales the controls, they keep their relation to the room, scaled.
+    const int m = platform != nullptr ? other : 1;
+    const int d = platform != nullptr ? ppi : 1;
     ExpectLayoutAt(dialog, *customizer, sub, pos, ppi);
+    const Layout start = Capture(dialog, *customizer, sub);
+    if (platform != nullptr) {
+        // Ours are kept out of the platform's rescale: the customizer scales them itself.
+        EXPECT_EQ(DialogRescale::KeepPlace | DialogRescale::KeepFont, platform->BehaviorOf(sub.Form->GetHandle()));
+    }
     MoveToResolution(dialog, ppi, other);
     ExpectLayoutAt(dialog, *customizer, sub, pos, other);
+    ExpectAsOpenedAt(start, Capture(dialog, *customizer, sub), m, d);
     MoveToResolution(dialog, other, ppi);
     ExpectLayoutAt(dialog, *customizer, sub, pos, ppi);
     // Back where it started, not a pixel off.
     EXPECT_EQ(min.x, customizer->GetMinDialogSizeValue().x);
     EXPECT_EQ(min.y, customizer->GetMinDialogSizeValue().y);
+    ExpectAsOpenedAt(start, Capture(dialog, *customizer, sub), 1, 1);
+    if (platform != nullptr) {
+        EXPECT_EQ(2, platform->Answered);
+        EXPECT_GT(platform->ChildrenScaled, 2);
+    }
 }
 
 // The round trip inside a modal dialog's loop, which is then cancelled.
 template <class TDialog>
-void RoundTripModal(TDialog& dialog, const SampleSubForm& sub, TSubFormPos pos)
+void RoundTripModal(TDialog& dialog, const SampleSubForm& sub, TSubFormPos pos, const DialogRescale* platform)
 {
     FileDialogDriver driver;
     driver.Run(dialog, {[&](HWND window) {
-                   RoundTrip(window, dialog.GetCustomizer(), sub, pos);
+                   RoundTrip(window, dialog.GetCustomizer(), sub, pos, platform);
+                   // The platform opens the next file dialog at this one's size: each opening is a first.
+                   const TPoint first = dialog.GetCustomizer()->GetInitDialogSize();
+                   SetWindowPos(window, nullptr, 0, 0, first.x, first.y, SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
                    FileDialogDriver::Cancel(window);
                }});
     EXPECT_FALSE(driver.Stalled);
@@ -249,51 +326,80 @@ void RoundTripModal(TDialog& dialog, const SampleSubForm& sub, TSubFormPos pos)
 
 TEST(ScaledSubFormTest, FindDialogFollowsItsResolution)
 {
-    for (TSubFormPos pos : {fpRight, fpBottom, fpClient}) {
-        SCOPED_TRACE(pos);
-        SampleSubForm sub;
-        auto dialog = MakeObject<TCFindDialog>(nullptr);
-        dialog->SetSubForm(sub.Form.get());
-        dialog->SetSubFormPos(pos);
-        TDialogEdgeSpace minEdge(MinEdge[0], MinEdge[1], MinEdge[2], MinEdge[3]);
-        dialog->SetMinEdgeSpace(&minEdge);
-        dialog->SetDialogSizing(pos == fpBottom);
-        ASSERT_TRUE(dialog->Execute());
-        RoundTrip(dialog->GetHandle(), dialog->GetCustomizer(), sub, pos);
-        dialog->CloseDialog();
-        // Given back at the resolution it was lent at.
-        EXPECT_EQ(Scaled(DesignWidth), sub.Form->GetClientWidth());
+    for (Platform platform : Platforms) {
+        for (bool replace : {false, true}) {
+            for (TSubFormPos pos : {fpLeft, fpTop, fpRight, fpBottom, fpClient}) {
+                SCOPED_TRACE(testing::Message() << "platform " << int(platform) << " replace " << replace << " " << pos);
+                SampleSubForm sub;
+                const auto rescale = Emulate(platform);
+                auto run = [&](auto* dialog) {
+                    dialog->SetSubForm(sub.Form.get());
+                    dialog->SetSubFormPos(pos);
+                    TDialogEdgeSpace minEdge(MinEdge[0], MinEdge[1], MinEdge[2], MinEdge[3]);
+                    dialog->SetMinEdgeSpace(&minEdge);
+                    dialog->SetDialogSizing(pos == fpBottom || pos == fpLeft);
+                    ASSERT_TRUE(dialog->Execute());
+                    RoundTrip(dialog->GetHandle(), dialog->GetCustomizer(), sub, pos, rescale.get());
+                    dialog->CloseDialog();
+                };
+                if (replace)
+                    run(MakeObject<TCReplaceDialog>(nullptr).get());
+                else
+                    run(MakeObject<TCFindDialog>(nullptr).get());
+                // Given back at the resolution it was lent at.
+                EXPECT_EQ(Scaled(DesignWidth), sub.Form->GetClientWidth());
+            }
+        }
     }
 }
 
 TEST(ScaledSubFormTest, OpenDialogFollowsItsResolution)
 {
     TempFolder folder;
-    // The look the library lays out itself, and the resizable one that lays out its own controls.
-    const std::pair<bool, TSubFormPos> runs[] = {{false, fpLeft}, {true, fpTop}, {true, fpRight}, {true, fpBottom}};
-    for (const auto& [sizing, pos] : runs) {
-        SCOPED_TRACE(testing::Message() << sizing << " " << pos);
-        SampleSubForm sub;
-        auto dialog = MakeObject<TCOpenDialog>(nullptr);
-        if (!sizing)
-            dialog->SetOptions(dialog->GetOptions().Exclude(ofEnableSizing));
-        dialog->SetInitialDir(folder.Path(""));
-        dialog->SetSubForm(sub.Form.get());
-        dialog->SetSubFormPos(pos);
-        RoundTripModal(*dialog, sub, pos);
+    enum Look { Explorer, ExplorerSizing, Old, OldSave };
+    for (Platform platform : Platforms) {
+        for (Look look : {Explorer, ExplorerSizing, Old, OldSave}) {
+            for (TSubFormPos pos : {fpLeft, fpTop, fpRight, fpBottom, fpClient}) {
+                SCOPED_TRACE(testing::Message() << "platform " << int(platform) << " look " << look << " " << pos);
+                SampleSubForm sub;
+                const auto rescale = Emulate(platform);
+                TObjectPtr<TCOpenDialog> dialog(look == OldSave ? new TCSaveDialog(nullptr) : new TCOpenDialog(nullptr));
+                TOpenOptions options = dialog->GetOptions();
+                if (look != ExplorerSizing)
+                    options.Exclude(ofEnableSizing);
+                if (look == Old || look == OldSave)
+                    options.Include(ofOldStyleDialog);
+                dialog->SetOptions(options);
+                dialog->SetInitialDir(folder.Path(""));
+                dialog->SetSubForm(sub.Form.get());
+                dialog->SetSubFormPos(pos);
+                TDialogEdgeSpace minEdge(MinEdge[0], MinEdge[1], MinEdge[2], MinEdge[3]);
+                dialog->SetMinEdgeSpace(&minEdge);
+                dialog->SetDialogSizing(pos == fpLeft);
+                RoundTripModal(*dialog, sub, pos, rescale.get());
+            }
+        }
     }
 }
 
 TEST(ScaledSubFormTest, FolderBrowserFollowsItsResolution)
 {
-    for (TSubFormPos pos : {fpLeft, fpTop, fpRight, fpBottom}) {
-        SCOPED_TRACE(pos);
-        SampleSubForm sub;
-        auto dialog = MakeObject<TCSelectFolderDialog>(nullptr);
-        // The look that lays its controls out again from the window's edges.
-        dialog->SetOptions(static_cast<TSFolderOptions>(OptionBit(bifReturnOnlyFSDirs) | OptionBit(bifNewDialogStyle)));
-        dialog->SetSubForm(sub.Form.get());
-        dialog->SetSubFormPos(pos);
-        RoundTripModal(*dialog, sub, pos);
+    for (Platform platform : Platforms) {
+        for (bool newLook : {true, false}) {
+            for (TSubFormPos pos : {fpLeft, fpTop, fpRight, fpBottom, fpClient}) {
+                SCOPED_TRACE(testing::Message() << "platform " << int(platform) << " new look " << newLook << " " << pos);
+                SampleSubForm sub;
+                const auto rescale = Emulate(platform);
+                auto dialog = MakeObject<TCSelectFolderDialog>(nullptr);
+                // The new look lays its controls out again from the window's edges.
+                const unsigned look = newLook ? OptionBit(bifNewDialogStyle) : 0;
+                dialog->SetOptions(static_cast<TSFolderOptions>(OptionBit(bifReturnOnlyFSDirs) | look));
+                dialog->SetSubForm(sub.Form.get());
+                dialog->SetSubFormPos(pos);
+                TDialogEdgeSpace minEdge(MinEdge[0], MinEdge[1], MinEdge[2], MinEdge[3]);
+                dialog->SetMinEdgeSpace(&minEdge);
+                RoundTripModal(*dialog, sub, pos, rescale.get());
+            }
+        }
     }
 }

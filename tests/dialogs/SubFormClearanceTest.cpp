@@ -1,11 +1,13 @@
 // Every customizable dialog, opened for real, keeps the caller's sub form clear: with the sub
 // form at each position, once shown and again after the window grew, none of the dialog's own
-// visible controls lies on the sub form's room, and the sub form has the size it was given.
+// visible controls lies on the sub form's room, and the sub form has the size it was given,
+// scaled to the screen (the harness runs this at 96, 144 and 192 pixels per inch).
 #include "TestDialog.h"
 
 #include "dialogs/CFindDlg.h"
 #include "dialogs/COpenDlg.h"
 #include "dialogs/CSelFDlg.h"
+#include "support/DisplayScale.h"
 #include "support/FileDialogDriver.h"
 #include "support/TempFolder.h"
 #include "support/WindowsFolderBrowser.h"
@@ -52,11 +54,11 @@ void ExpectClear(HWND window, TForm* sub, TSubFormPos pos, TCustomDlgsUnit* unit
     switch (pos) {
     case fpLeft:
     case fpRight:
-        EXPECT_EQ(SubWidth, subRect.right - subRect.left) << Text(subRect);
+        EXPECT_NEAR(Scaled(SubWidth), subRect.right - subRect.left, ScaleSlack()) << Text(subRect);
         break;
     case fpTop:
     case fpBottom:
-        EXPECT_EQ(SubHeight, subRect.bottom - subRect.top) << Text(subRect);
+        EXPECT_NEAR(Scaled(SubHeight), subRect.bottom - subRect.top, ScaleSlack()) << Text(subRect);
         break;
     case fpClient: {
         const RECT whole = {0, 0, client.cx, client.cy};
@@ -65,10 +67,10 @@ void ExpectClear(HWND window, TForm* sub, TSubFormPos pos, TCustomDlgsUnit* unit
         // Around the client sub form, the room is the edge spaces: the controls stay inside them.
         room = RECT{LONG(now->GetLeftSpace()), LONG(now->GetTopSpace()), client.cx - LONG(now->GetRightSpace()),
                     client.cy - LONG(now->GetBottomSpace())};
-        EXPECT_GE(room.left, LONG(ClientEdges.GetLeftSpace()));
-        EXPECT_GE(room.top, LONG(ClientEdges.GetTopSpace()));
-        EXPECT_LE(room.right, client.cx - LONG(ClientEdges.GetRightSpace()));
-        EXPECT_LE(room.bottom, client.cy - LONG(ClientEdges.GetBottomSpace()));
+        EXPECT_GE(room.left, Scaled(int(ClientEdges.GetLeftSpace())));
+        EXPECT_GE(room.top, Scaled(int(ClientEdges.GetTopSpace())));
+        EXPECT_LE(room.right, client.cx - Scaled(int(ClientEdges.GetRightSpace())));
+        EXPECT_LE(room.bottom, client.cy - Scaled(int(ClientEdges.GetBottomSpace())));
         break;
     }
     }
