@@ -727,11 +727,13 @@ LRESULT CALLBACK ShowDisplayForm(HWND window, UINT msg, WPARAM wParam, LPARAM lP
 TEST(FileDialogTest, DisplayNamesInTheBoxGiveTheFilesPicked)
 {
     TempFolder folder;
-    for (const wchar_t* name : {L"report.txt", L"other.txt", L"third.txt", L"cafe.txt", L"caf\u00e9.txt"})
+    for (const wchar_t* name : {L"report.txt", L"other.txt", L"third.txt", L"cafe.txt", L"caf\u00e9.txt",
+                                L"report.v2.txt", L"cafe.v2.txt", L"caf\u00e9.v2.txt"})
         WriteBytes(folder.Path(WideString(name)), "x");
     CreateDirectoryW(folder.Path(WideString(L"sub")).c_str(), nullptr);
     WriteBytes(folder.Path(WideString(L"sub\\target.txt")), "x");
     MakeShortcut(folder.Path(WideString(L"shortcut.lnk")), folder.Path(WideString(L"sub\\target.txt")));
+    MakeShortcut(folder.Path(WideString(L"x.y.lnk")), folder.Path(WideString(L"sub\\target.txt")));
     struct Case {
         const wchar_t* Typed;  // what the user picked, as file names
         const wchar_t* Shown;  // the same as Windows shows it
@@ -746,6 +748,13 @@ TEST(FileDialogTest, DisplayNamesInTheBoxGiveTheFilesPicked)
          {L"report.txt", L"other.txt", L"third.txt"}, false},
         {L"shortcut.lnk", L"shortcut", {L"sub\\target.txt"}, false, L"shortcut.lnk"},
         {L"caf\u00e9.txt", L"caf\u00e9", {L"caf\u00e9.txt"}, false},
+        // More than one dot: only the last extension is hidden.
+        {L"report.v2.txt", L"report.v2", {L"report.v2.txt"}, false},
+        {L"report.v2.txt", L"report.v2", {L"report.v2.txt"}, true},
+        {L"\"report.v2.txt\" \"other.txt\"", L"\"report.v2\" \"other\"", {L"report.v2.txt", L"other.txt"}, false},
+        {L"caf\u00e9.v2.txt", L"caf\u00e9.v2", {L"caf\u00e9.v2.txt"}, false},
+        {L"cafe.v2.txt", L"cafe.v2", {L"cafe.v2.txt"}, false},
+        {L"x.y.lnk", L"x.y", {L"sub\\target.txt"}, false, L"x.y.lnk"},
     };
     for (bool unicode : {false, true}) {
         for (const Case& c : cases) {
