@@ -9,10 +9,20 @@
 
 namespace WindowsFileDialog {
 
+// When the platform puts the dialog at a place of its own.
+enum class RestoreMoment {
+    // Right after the first folder change has been answered (the old look: the first show-window
+    // message), as Windows' Explorer look restores its size.
+    AfterFirstFolderChange,
+    // Once the dialog has been told it is shown.
+    AsShown,
+};
+
 namespace Detail {
 struct PlaceState {
-    HWND Hook = nullptr;
-    WNDPROC HookProc = nullptr;
+    HWND Window = nullptr;
+    WNDPROC Proc = nullptr;
+    RestoreMoment When = RestoreMoment::AfterFirstFolderChange;
     RECT Place = {0, 0, 0, 0};
     bool Armed = false;
     bool Restored = false;
@@ -33,14 +43,16 @@ inline HWND DialogOf(HWND hook)
 inline LRESULT CALLBACK RestoringHook(HWND window, UINT msg, WPARAM wParam, LPARAM lParam)
 {
     PlaceState& state = Place();
-    const WNDPROC next = state.HookProc;
-    // The message that starts the customizing: the first folder change in the Explorer look, the
-    // first show-window message in the old one.
-    const bool start = (msg == WM_NOTIFY && reinterpret_cast<const NMHDR*>(lParam)->code == CDN_FOLDERCHANGE) ||
-                       (msg == WM_SHOWWINDOW && DialogOf(window) == window);
+    const WNDPROC next = state.Proc;
+    // After the folder change: the message that starts the customizing (the first folder change in
+    // the Explorer look, the first show-window message in the old one).
+    const bool start = state.When == RestoreMoment::AsShown
+                           ? msg == WM_SHOWWINDOW && wParam != 0
+                           : (msg == WM_NOTIFY && reinterpret_cast<const NMHDR*>(lParam)->code == CDN_FOLDERCHANGE) ||
+                                 (msg == WM_SHOWWINDOW && DialogOf(window) == window);
     if (msg == WM_NCDESTROY) {
         SetWindowLongPtrW(window, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(next));
-        state.Hook = nullptr;
+        state.Window = nullptr;
     }
     const LRESULT result = CallWindowProcW(next, window, msg, wParam, lParam);
     if (start && state.Armed) {
@@ -77,24 +89,26 @@ inline BOOL CALLBACK FindList(HWND child, LPARAM param)
 }  // namespace Detail
 
 // Windows restores the Explorer look's last size after the first folder change (older Windows
-// its place too, ignoring a place set before): once the component's hook window `hook` has
-// answered that notification (the old look: the first show-window message), the dialog goes to
-// `place` (screen coordinates, outer rectangle). Install it before the first folder change
-// (OnShow is the moment).
-inline void RestorePlaceAfterFirstFolderChange(HWND hook, const RECT& place)
+// its place too, ignoring a place set before): at `when`, once the dialog of the component's hook
+// window `hook` has handled it, the dialog goes to `place` (screen coordinates, outer rectangle).
+// Install it before the first folder change (OnShow is the moment).
+inline void RestorePlace(HWND hook, const RECT& place, RestoreMoment when = RestoreMoment::AfterFirstFolderChange)
 {
     Detail::PlaceState& state = Detail::Place();
     state.Place = place;
+    state.When = when;
     state.Armed = true;
     state.Restored = false;
-    if (state.Hook == hook)
+    // The hook sees the folder change; the dialog is told it is shown.
+    HWND window = when == RestoreMoment::AsShown ? Detail::DialogOf(hook) : hook;
+    if (state.Window == window)
         return;
-    state.Hook = hook;
-    state.HookProc = reinterpret_cast<WNDPROC>(
-        SetWindowLongPtrW(hook, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(Detail::RestoringHook)));
+    state.Window = window;
+    state.Proc = reinterpret_cast<WNDPROC>(
+        SetWindowLongPtrW(window, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(Detail::RestoringHook)));
 }
 
-// Whether the dialog was moved since the last RestorePlaceAfterFirstFolderChange.
+// Whether the dialog was moved since the last RestorePlace.
 inline bool PlaceRestored()
 {
     return Detail::Place().Restored;
