@@ -64,6 +64,10 @@ void TCOpenDialog::DoShowWindow()
     if (!FStartPending)
         return;
     FDlgsUnit->StartCustomize();
+    // Windows' Explorer look restores its own last size, and older Windows its place, right after
+    // the first folder change: the place and size just made hold until that has passed.
+    if (TDialogCustomizer* customizer = GetCustomizer())
+        customizer->HoldPlace();
     FStartPending = false;
     if (FOnShowWindow)
         FOnShowWindow(this);

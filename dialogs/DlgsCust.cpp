@@ -31,6 +31,17 @@ bool KeepsItsHeight(HWND window)
         return (GetWindowLongA(window, GWL_STYLE) & BS_TYPEMASK) != BS_GROUPBOX;
     return lstrcmpiA(name, "Static") == 0 || lstrcmpiA(name, "ComboBox") == 0 || lstrcmpiA(name, "ComboBoxEx32") == 0;
 }
+
+// Posted to a dialog whose place is held (HoldPlace), once per step of the hold.
+UINT HoldPlaceMessage()
+{
+    static const UINT message = RegisterWindowMessageA("CustDlgs.HoldPlace");
+    return message;
+}
+
+// The steps of a hold: the first comes after what was queued while the notification ran, the
+// second after what the platform queued once it had answered it.
+constexpr int HoldSteps = 2;
 }  // namespace
 
 // ---------------------------------------------------------------------------------------------
@@ -76,6 +87,7 @@ void TDialogCustomizer::ReleaseWindow()
     // Off the window first, so no message reaches this object while it is taken apart; then
     // record the place, and take the sub form out of the dialog (which may stay behind).
     FOnSizeChanged = nullptr;
+    FHoldSteps = 0;
     if (FOldWndProc != nullptr)
         UnhookObjectInstance(FHandle, FObjectInstance, FOldWndProc);
     FState = 0;
@@ -137,6 +149,93 @@ void TDialogCustomizer::StartCustomize(const TPoint& position, const TPoint& siz
     FState = 3;
 }
 
+template <class TMove>
+void TDialogCustomizer::MoveItself(TMove move)
+{
+    struct Own {
+        int& Count;
+        explicit Own(int& count) : Count(count) { ++Count; }
+        ~Own() { --Count; }
+    } own(FOwnMoves);
+    move();
+    if (FHoldSteps > 0)
+        GetWindowRect(FHandle, &FHeldPlace);
+}
+
+void TDialogCustomizer::HoldPlace()
+{
+    if (FHandle == nullptr || FState < 2 || FDlgsUnit == nullptr || !GetWindowRect(FHandle, &FHeldPlace))
+        return;
+    // The size remembered from the last opening, where the dialog remembers one: a dialog the
+    // platform sizes itself started at the platform's.
+    const TPoint size = FDlgsUnit->GetDialogSize();
+    if (GetRemembersDialogSize() && size.x > 0 && size.y > 0) {
+        FHeldPlace.right = FHeldPlace.left + std::max<LONG>(size.x, FMinDialogSize.x);
+        FHeldPlace.bottom = FHeldPlace.top + std::max<LONG>(size.y, FMinDialogSize.y);
+    }
+    const bool posted = FHoldSteps > 0;
+    FHoldSteps = HoldSteps;
+    // A hold that could not end would keep every later move away.
+    if (!posted && !PostMessageA(FHandle, HoldPlaceMessage(), 0, 0)) {
+        FHoldSteps = 0;
+        return;
+    }
+    PlaceAgain();
+}
+
+void TDialogCustomizer::KeepHeldPlace(WINDOWPOS& pos) const
+{
+    if (FOwnMoves > 0 || (GetWindowLongA(FHandle, GWL_STYLE) & WS_CHILD))
+        return;
+    if (!(pos.flags & SWP_NOMOVE)) {
+        pos.x = FHeldPlace.left;
+        pos.y = FHeldPlace.top;
+    }
+    if (!(pos.flags & SWP_NOSIZE)) {
+        pos.cx = RectWidth(FHeldPlace);
+        pos.cy = RectHeight(FHeldPlace);
+    }
+}
+
+void TDialogCustomizer::EndHold()
+{
+    if (FHoldSteps == 0)
+        return;
+    if (--FHoldSteps > 0) {
+        if (!PostMessageA(FHandle, HoldPlaceMessage(), 0, 0))
+            FHoldSteps = 0;
+        return;
+    }
+    // Something may have got past the hold.
+    PlaceAgain();
+}
+
+void TDialogCustomizer::PlaceAgain()
+{
+    RECT now;
+    if (!GetWindowRect(FHandle, &now) || EqualRect(&now, &FHeldPlace) || IsIconic(FHandle) || IsZoomed(FHandle))
+        return;
+    // As at the start, where the sub form goes with the dialog (state 2); a frame change lays it
+    // out even at the same size.
+    const int state = FState;
+    FState = 2;
+    MoveItself([this] {
+        SetWindowPos(FHandle, nullptr, FHeldPlace.left, FHeldPlace.top, RectWidth(FHeldPlace),
+                     RectHeight(FHeldPlace), SWP_NOZORDER | SWP_NOACTIVATE | SWP_FRAMECHANGED);
+    });
+    if (FState == 2)
+        FState = state;
+}
+
+void TDialogCustomizer::MoveTo(const TPoint& position)
+{
+    if (FHandle == nullptr)
+        return;
+    MoveItself([&] {
+        SetWindowPos(FHandle, nullptr, position.x, position.y, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+    });
+}
+
 void TDialogCustomizer::ResizeDialog(const TPoint* size)
 {
     TForm* subForm = FDlgsUnit->GetSubForm();
@@ -156,8 +255,10 @@ void TDialogCustomizer::ResizeDialog(const TPoint* size)
     else
         target = RECT{0, 0, size->x, size->y};
     // A frame change always reports the client size, even when the size stays.
-    SetWindowPos(FHandle, nullptr, 0, 0, RectWidth(target), RectHeight(target),
-                 SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE | SWP_FRAMECHANGED);
+    MoveItself([&] {
+        SetWindowPos(FHandle, nullptr, 0, 0, RectWidth(target), RectHeight(target),
+                     SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE | SWP_FRAMECHANGED);
+    });
     if (subForm != nullptr) {
         subForm->SetVisible(true);
         subForm->SetFocus();
@@ -334,6 +435,15 @@ void TDialogCustomizer::WndProc(TMessage& message)
             return;
         }
         break;
+    case WM_WINDOWPOSCHANGING:
+        if (FHoldSteps > 0)
+            KeepHeldPlace(*reinterpret_cast<WINDOWPOS*>(message.LParam));
+        break;
+    case WM_ENTERSIZEMOVE:
+    case WM_SYSCOMMAND:
+        // The user moves or sizes the dialog: that place is theirs.
+        FHoldSteps = 0;
+        break;
     case WM_GETMINMAXINFO:
         if (FState >= 2) {
             message.Result = CallWindowProcA(FOldWndProc, FHandle, message.Msg, message.WParam, message.LParam);
@@ -342,6 +452,11 @@ void TDialogCustomizer::WndProc(TMessage& message)
         }
         break;
     default:
+        if (message.Msg == HoldPlaceMessage()) {
+            EndHold();
+            message.Result = 0;
+            return;
+        }
         break;
     }
     // Passing WM_DESTROY on may free this object (the component's close notification): only
@@ -418,18 +533,20 @@ void TDialogCustomizer::WMDpiChanged(TMessage& message)
         return changed;
     };
     takeFrame();
-    // A frame change always reports the client size, so the layout runs even at the same size.
-    SetWindowPos(FHandle, nullptr, suggested.left, suggested.top,
-                 std::max<int>(RectWidth(suggested), FMinDialogSize.x),
-                 std::max<int>(RectHeight(suggested), FMinDialogSize.y),
-                 SWP_NOZORDER | SWP_NOACTIVATE | SWP_FRAMECHANGED);
-    if (takeFrame()) {
-        RECT r;
-        GetWindowRect(FHandle, &r);
-        SetWindowPos(FHandle, nullptr, 0, 0, std::max<int>(RectWidth(r), FMinDialogSize.x),
-                     std::max<int>(RectHeight(r), FMinDialogSize.y),
-                     SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE | SWP_FRAMECHANGED);
-    }
+    MoveItself([&] {
+        // A frame change always reports the client size, so the layout runs even at the same size.
+        SetWindowPos(FHandle, nullptr, suggested.left, suggested.top,
+                     std::max<int>(RectWidth(suggested), FMinDialogSize.x),
+                     std::max<int>(RectHeight(suggested), FMinDialogSize.y),
+                     SWP_NOZORDER | SWP_NOACTIVATE | SWP_FRAMECHANGED);
+        if (takeFrame()) {
+            RECT r;
+            GetWindowRect(FHandle, &r);
+            SetWindowPos(FHandle, nullptr, 0, 0, std::max<int>(RectWidth(r), FMinDialogSize.x),
+                         std::max<int>(RectHeight(r), FMinDialogSize.y),
+                         SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE | SWP_FRAMECHANGED);
+        }
+    });
     message.Result = 0;
 }
 

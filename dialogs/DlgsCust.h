@@ -58,6 +58,14 @@ public:
     void RegistDialog(HWND window, TCustomDlgsUnit& unit);
     // Sizes the dialog for the sub form and places it (-1 in a coordinate: automatic place).
     void StartCustomize(const TPoint& position, const TPoint& size);
+    // Keeps the dialog at its place and at the size it remembered (else its size now) until the
+    // messages queued behind this moment have been handled: the platform may restore a place and
+    // size of its own right after the notification that started the customizing (Windows' file
+    // dialog does). A move or size made meanwhile by anything but the component is replaced by
+    // the held one; a user's move or size, or a system command, ends the hold.
+    void HoldPlace();
+    // Moves the dialog to `position` (screen), as the component's own move: a held place follows.
+    void MoveTo(const TPoint& position);
 
     HWND GetHandle() const { return FHandle; }
     TCustomDlgsUnit* GetDlgsUnit() const { return FDlgsUnit; }
@@ -93,6 +101,17 @@ protected:
 
     // The window is being destroyed: the customizer lets it go (ReleaseWindow).
     void WMDestroy(TMessage& message);
+    // A move or size while the place is held: the held place and size instead, unless the
+    // component makes it.
+    void KeepHeldPlace(WINDOWPOS& pos) const;
+    // One step of the hold's end (HoldPlace): posted again until the queue behind it is handled,
+    // then the held place is made again if something got past.
+    void EndHold();
+    // Puts the dialog at the held place and size where it is not there.
+    void PlaceAgain();
+    // Runs `move`, a move or size of the dialog by the component itself: a held place takes it.
+    template <class TMove>
+    void MoveItself(TMove move);
     void WMNCCalcSize(TMessage& message);
     void WMGetMinMaxInfo(TMessage& message);
     // The dialog came to a monitor of another resolution: the dialog takes its own steps, the
@@ -136,6 +155,12 @@ protected:
     int FRegisteredPixelsPerInch = DesignPixelsPerInch;
     void* FObjectInstance = nullptr;
     WNDPROC FOldWndProc = nullptr;
+    // The place and size held against the platform (HoldPlace), and the posted steps left before
+    // the hold ends; 0: none held.
+    RECT FHeldPlace = {0, 0, 0, 0};
+    int FHoldSteps = 0;
+    // Inside a move or size the component makes itself (MoveItself).
+    int FOwnMoves = 0;
 };
 
 // For dialogs that lay out their own controls when resized: makes room for the sub form once

@@ -218,9 +218,9 @@ void TCustomDlgsUnit::SetPosition(const TPoint& value)
 {
     if (value.x == FPosition.x && value.y == FPosition.y)
         return;
-    if (HWND window = GetHandle(); window != nullptr) {
+    if (GetHandle() != nullptr) {
         // The stored place follows when the window closes.
-        SetWindowPos(window, nullptr, value.x, value.y, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+        FCustomizer->MoveTo(value);
         return;
     }
     FPosition = value;

@@ -355,13 +355,18 @@ BOOL CALLBACK FindListView(HWND child, LPARAM param)
 }
 
 // The names of the items selected in the dialog's file list, as the list shows them: the list
-// view of the Explorer look's shell view, the list box of the old look.
-std::vector<WideString> SelectedNames(HWND dialog)
+// view of the Explorer look's shell view, the list box of the old look. Only the shell view's own
+// list counts: newer views have none, and another list view in the dialog (a caller's, on a sub
+// form) lists something else; no names then, and what the name box shows decides alone.
+std::vector<WideString> SelectedNames(HWND dialog, bool explorer)
 {
     std::vector<WideString> names;
-    HWND list = nullptr;
-    EnumChildWindows(dialog, FindListView, reinterpret_cast<LPARAM>(&list));
-    if (list != nullptr) {
+    if (explorer) {
+        HWND list = nullptr;
+        if (HWND view = GetDlgItem(dialog, lst2))
+            EnumChildWindows(view, FindListView, reinterpret_cast<LPARAM>(&list));
+        if (list == nullptr)
+            return names;
         for (int item = -1;
              (item = static_cast<int>(SendMessageW(list, LVM_GETNEXTITEM, static_cast<WPARAM>(item), LVNI_SELECTED))) >= 0;) {
             wchar_t text[MAX_PATH] = {};
@@ -373,7 +378,7 @@ std::vector<WideString> SelectedNames(HWND dialog)
         }
         return names;
     }
-    list = GetDlgItem(dialog, lst1);
+    HWND list = GetDlgItem(dialog, lst1);
     const int count = list != nullptr ? static_cast<int>(SendMessageW(list, LB_GETCOUNT, 0, 0)) : 0;
     for (int item = 0; item < count; ++item) {
         if (SendMessageW(list, LB_GETSEL, static_cast<WPARAM>(item), 0) <= 0)
@@ -425,7 +430,7 @@ std::vector<WideString> TOpenDialog::ChosenWideNames() const
         const HWND dialog = DialogWindow();
         input.BoxText = WindowTextW(NameBox(dialog));
         input.Folder = GetFolderPathW();
-        input.Selected = SelectedNames(dialog);
+        input.Selected = SelectedNames(dialog, FExplorer);
     }
     return MatchChosenNames(input, RealFileSystem());
 }

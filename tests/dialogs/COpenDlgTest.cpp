@@ -7,6 +7,7 @@
 #include "support/FileDialogDriver.h"
 #include "support/PaletteCheck.h"
 #include "support/TempFolder.h"
+#include "support/WindowsFileDialog.h"
 
 #include <gtest/gtest.h>
 
@@ -326,6 +327,103 @@ TEST(OpenDialogTest, SubFormMakesRoomAndFollowsResizingInEveryLook)
             driver.Run(dialog, {opened, resized, shrunk});
             EXPECT_FALSE(driver.Stalled);
             EXPECT_TRUE(driver.RanAll()) << driver.StepsRun << " steps ran";
+        }
+    }
+}
+
+namespace {
+// The sub form in its room at `pos` of the dialog's client area, and no shown control of the
+// dialog's own on it.
+void ExpectSubFormInItsRoom(HWND dialog, TForm* sub, TSubFormPos pos, int width, int height)
+{
+    const SIZE client = ClientSize(dialog);
+    RECT want = {0, 0, client.cx, client.cy};
+    switch (pos) {
+    case fpLeft: want.right = width; break;
+    case fpRight: want.left = client.cx - width; break;
+    case fpTop: want.bottom = height; break;
+    case fpBottom: want.top = client.cy - height; break;
+    case fpClient: break;
+    }
+    const RECT got = ClientRectOfWindow(sub->GetHandle());
+    EXPECT_TRUE(EqualRect(&want, &got)) << "sub form at " << Text(got) << " instead of " << Text(want);
+    EXPECT_TRUE(IsWindowVisible(sub->GetHandle()));
+    if (pos == fpClient)
+        return;
+    for (const Placed& control : OwnControls(dialog, sub->GetHandle())) {
+        RECT overlap;
+        if (IsWindowVisible(GetDlgItem(dialog, control.Id)) && !IsRectEmpty(&control.Rect)) {
+            EXPECT_FALSE(IntersectRect(&overlap, &control.Rect, &got))
+                << control.Class << " " << control.Id << " " << Text(control.Rect) << " on the sub form";
+        }
+    }
+}
+}  // namespace
+
+// Windows restores the Explorer look's last size, and older Windows its place too, right after the
+// first folder change (WindowsFileDialog puts that into Wine's dialog; the old look gets it after
+// its first show-window message), or a platform may do so as it shows the dialog: the place and
+// size the component remembered win, in every look and at every position of the sub form, which
+// stays in its room.
+TEST(OpenDialogTest, TheRememberedPlaceAndSizeWinOverThePlatformsOwn)
+{
+    using WindowsFileDialog::RestoreMoment;
+    TempFolder folder;
+    const int subWidth = 110, subHeight = 80;
+    for (RestoreMoment when : {RestoreMoment::AfterFirstFolderChange, RestoreMoment::AsShown}) {
+        for (Look look : {Look::Sizing, Look::Fixed, Look::Old}) {
+            for (TSubFormPos pos : {fpLeft, fpTop, fpRight, fpBottom, fpClient}) {
+                SCOPED_TRACE(testing::Message()
+                             << "look " << int(look) << ", sub form at " << int(pos) << ", restored "
+                             << (when == RestoreMoment::AsShown ? "as shown" : "after the folder change"));
+                TObjectPtr<TForm> sub(NewSubForm(subWidth, subHeight));
+                auto dialogOwned = MakeObject<TCSaveDialog>(nullptr);
+                TCSaveDialog& dialog = *dialogOwned;
+                SetLook(dialog, look, folder);
+                dialog.SetDialogSizing(true);
+                dialog.SetSubForm(sub.get());
+                dialog.SetSubFormPos(pos);
+                if (pos == fpClient) {
+                    TDialogEdgeSpace edges(20, 15, 25, 30);
+                    dialog.SetMinEdgeSpace(&edges);
+                }
+                // A first opening, grown, leaves a size to remember.
+                FileDialogDriver driver;
+                driver.Run(dialog, {[](HWND window) {
+                    RECT r;
+                    GetWindowRect(window, &r);
+                    SetWindowPos(window, nullptr, 0, 0, r.right - r.left + 50, r.bottom - r.top + 30,
+                                 SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+                },
+                                    FileDialogDriver::Cancel});
+                ASSERT_TRUE(driver.RanAll());
+                const TPoint size = dialog.GetDlgsUnit()->GetDialogSize();
+                dialog.GetDlgsUnit()->SetPosition({150, 120});
+                // The platform's own: elsewhere and smaller.
+                dialog.OnShow = [&](TObject*) {
+                    const RECT own = {24, 18, 24 + size.x - 40, 18 + size.y - 30};
+                    WindowsFileDialog::RestorePlace(dialog.GetHandle(), own, when);
+                };
+                RECT placed = {};
+                driver.Run(dialog, {[&](HWND window) {
+                    GetWindowRect(window, &placed);
+                    ExpectSubFormInItsRoom(window, sub.get(), pos, subWidth, subHeight);
+                    FileDialogDriver::Cancel(window);
+                }});
+                ASSERT_TRUE(driver.RanAll());
+                EXPECT_TRUE(WindowsFileDialog::PlaceRestored());
+                EXPECT_EQ(150, placed.left);
+                EXPECT_EQ(120, placed.top);
+                EXPECT_EQ(size.x, placed.right - placed.left);
+                EXPECT_EQ(size.y, placed.bottom - placed.top);
+                // The platform opens its next dialog at this one's size: back to the first.
+                dialog.OnShow = nullptr;
+                driver.Run(dialog, {[&](HWND window) {
+                    const TPoint first = dialog.GetCustomizer()->GetInitDialogSize();
+                    SetWindowPos(window, nullptr, 0, 0, first.x, first.y, SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+                    FileDialogDriver::Cancel(window);
+                }});
+            }
         }
     }
 }

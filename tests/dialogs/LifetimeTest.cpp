@@ -6,7 +6,9 @@
 // Execute from OnShow, which is refused, and after the window active when it opened went, with
 // the windows it disabled enabled again). Each
 // ends without a fault (freed memory is poisoned), with OnClose seen once while the component
-// and its owner are whole, and the next dialog of the process opens with a live class icon.
+// and its owner are whole, and the next dialog of the process opens with a live class icon. A
+// customized one's sub form, shown before the dialog opened, is shown on its own again once the
+// dialog has closed or the component has gone.
 #include "support/FileDialogDriver.h"
 #include "support/TempFolder.h"
 
@@ -59,6 +61,7 @@ struct Subject {
     std::function<HWND()> Window;  // the dialog's top-level window while open
     std::function<void()> Release;
     std::function<void(TForm*)> SetSubForm;  // customized components only
+    TForm* Sub = nullptr;                     // the sub form it embeds, shown before it opens
 };
 
 // How an event is brought about while the dialog is open; null: it fires by itself.
@@ -80,18 +83,21 @@ struct Kind {
     std::vector<Event> Events;
 };
 
-// A sub form owned by `owner` and an icon: what a customized component carries.
+// A sub form owned by `owner`, shown on its own until the dialog takes it, and an icon: what a
+// customized component carries. Returns the sub form.
 template <class T>
-void Customize(T& dialog, TForm* owner)
+TForm* Customize(T& dialog, TForm* owner)
 {
     auto* sub = new TForm(owner);
     sub->SetBorderStyle(bsNone);
     sub->SetClientWidth(80);
     sub->SetClientHeight(60);
+    sub->SetVisible(true);
     dialog.SetSubForm(sub);
     TIcon icon;
     icon.SetHandle(CopyIcon(LoadIconA(nullptr, MAKEINTRESOURCEA(32512))));  // IDI_APPLICATION
     dialog.SetIcon(&icon);
+    return sub;
 }
 
 template <class T, bool Customized>
@@ -106,15 +112,16 @@ template <class T, bool Customized>
 Subject MakeFind(TForm* owner, const TEventSink& sink)
 {
     auto* dialog = new T(owner);
+    TForm* sub = nullptr;
     if constexpr (Customized)
-        Customize(*dialog, owner);
+        sub = Customize(*dialog, owner);
     dialog->SetFindText("needle");
     dialog->OnShow = [sink](TObject* s) { sink("OnShow", s); };
     dialog->OnFind = [sink](TObject* s) { sink("OnFind", s); };
     dialog->OnReplace = [sink](TObject* s) { sink("OnReplace", s); };
     dialog->OnClose = [sink](TObject* s) { sink("OnClose", s); };
     return {dialog, [dialog] { return dialog->Execute(); }, [dialog] { return dialog->GetHandle(); },
-            [dialog] { dialog->Release(); }, SubFormSetter<T, Customized>(dialog)};
+            [dialog] { dialog->Release(); }, SubFormSetter<T, Customized>(dialog), sub};
 }
 
 // The events the file and folder components share.
@@ -132,13 +139,14 @@ Subject MakeFile(TForm* owner, const TEventSink& sink)
 {
     static TempFolder folder("tapstorm-lifetime");
     auto* dialog = new T(owner);
+    TForm* sub = nullptr;
     if constexpr (Customized)
-        Customize(*dialog, owner);
+        sub = Customize(*dialog, owner);
     dialog->SetInitialDir(folder.Path(""));
     BindBrowsingEvents(*dialog, sink);
     return {dialog, [dialog] { return dialog->Execute(); },
             [dialog] { return FileDialogDriver::DialogOf(dialog->GetHandle()); }, [dialog] { dialog->Release(); },
-            SubFormSetter<T, Customized>(dialog)};
+            SubFormSetter<T, Customized>(dialog), sub};
 }
 
 template <class T, bool Customized>
@@ -146,12 +154,13 @@ Subject MakeFolder(TForm* owner, const TEventSink& sink)
 {
     static TempFolder folder("tapstorm-lifetime");
     auto* dialog = new T(owner);
+    TForm* sub = nullptr;
     if constexpr (Customized)
-        Customize(*dialog, owner);
+        sub = Customize(*dialog, owner);
     dialog->SetSelectFolder(folder.Path("").substr(0, folder.Path("").size() - 1));
     BindBrowsingEvents(*dialog, sink);
     return {dialog, [dialog] { return dialog->Execute(); }, [dialog] { return dialog->GetHandle(); },
-            [dialog] { dialog->Release(); }, SubFormSetter<T, Customized>(dialog)};
+            [dialog] { dialog->Release(); }, SubFormSetter<T, Customized>(dialog), sub};
 }
 
 void Confirm(HWND dialog)
@@ -360,8 +369,14 @@ std::string RunCase(const Kind& kind, Way way, const char* event, Action cause)
         problems += "another window left disabled; ";
     if (closes != 1)
         problems += "OnClose seen " + std::to_string(closes) + " times; ";
-    if (way != Way::WithOwner && way != Way::ReleasedAtOwnersEnd && way != Way::ReleasedThenOwnerFreed)
+    if (way != Way::WithOwner && way != Way::ReleasedAtOwnersEnd && way != Way::ReleasedThenOwnerFreed) {
+        // The sub form outlives the dialog: back on its own, shown as it was before.
+        if (subject.Sub != nullptr &&
+            (!subject.Sub->GetVisible() || !IsWindowVisible(subject.Sub->GetHandle()) ||
+             GetParent(subject.Sub->GetHandle()) != nullptr))
+            problems += "sub form not given back shown; ";
         FreeObject(owner);
+    }
     return problems;
 }
 
@@ -408,3 +423,44 @@ TEST(LifetimeTest, EveryComponentEndsWholeHoweverItIsFreedWhileOpen)
 }
 
 }  // namespace
+
+namespace {
+// Opens the customized component of `kind` once and cancels it; returns what went wrong with its
+// sub form, shown before the dialog opened, once the dialog has closed.
+std::string SubFormAfterClosing(const Kind& kind)
+{
+    auto* owner = new TProbeForm(nullptr);
+    Subject subject = kind.Make(owner, [](const std::string&, TObject*) {});
+    HWND seen = nullptr;
+    Step = [&] {
+        HWND window = subject.Window();
+        if (window != nullptr && IsWindowVisible(window) && seen == nullptr) {
+            seen = window;
+            Press(window, IDCANCEL);
+        }
+    };
+    UINT_PTR timer = SetTimer(nullptr, 0, 20, Tick);
+    subject.Execute();
+    // The find dialogs are modeless: closed once their window is gone.
+    const bool closed = PumpUntil([&] { return seen != nullptr && !IsWindow(seen); });
+    KillTimer(nullptr, timer);
+    Step = nullptr;
+    std::string problems = closed ? "" : "never closed; ";
+    TForm* sub = subject.Sub;
+    if (!sub->GetVisible() || !IsWindowVisible(sub->GetHandle()))
+        problems += "hidden; ";
+    if (GetParent(sub->GetHandle()) != nullptr || (GetWindowLongA(sub->GetHandle(), GWL_STYLE) & WS_CHILD))
+        problems += "still a child; ";
+    FreeObject(owner);
+    return problems;
+}
+}  // namespace
+
+TEST(LifetimeTest, ASubFormShownBeforeItsDialogOpenedIsShownAgainOnceItCloses)
+{
+    for (const Kind& kind : Kinds) {
+        if (std::string(kind.Name).compare(0, 10, "customized") == 0) {
+            EXPECT_EQ("", SubFormAfterClosing(kind)) << kind.Name;
+        }
+    }
+}

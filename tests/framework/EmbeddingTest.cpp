@@ -1,6 +1,7 @@
 // What the dialog library needs of the framework: a form put into a foreign window and
 // back, live border changes, monitors, icons, lists.
 #include "framework/Application.h"
+#include "framework/FormEmbedding.h"
 #include "framework/Icon.h"
 #include "framework/Lists.h"
 #include "framework/Screen.h"
@@ -65,6 +66,46 @@ TEST(FormEmbeddingTest, WindowStateIsKeptWhileHidden)
     EXPECT_EQ(wsNormal, form.GetWindowState());
     EXPECT_FALSE(IsZoomed(form.GetHandle()));
     EXPECT_FALSE(IsWindowVisible(form.GetHandle()));
+}
+
+// Taken into a host and given back, a form has again what it had: shown or hidden, its own top-level
+// window with its border, its bounds and its window state.
+TEST(FormEmbeddingTest, AFormGivenBackIsAsItWasShownOrHidden)
+{
+    HWND host = CreateWindowExA(0, "STATIC", "host", WS_POPUP | WS_VISIBLE, 100, 100, 400, 300, nullptr, nullptr,
+                                GetModuleHandleA(nullptr), nullptr);
+    const struct {
+        bool Visible;
+        TWindowState State;
+    } rows[] = {{true, wsNormal}, {false, wsNormal}, {true, wsMaximized}, {false, wsMaximized}};
+    for (const auto& row : rows) {
+        SCOPED_TRACE(testing::Message() << "visible " << row.Visible << ", state " << int(row.State));
+        auto form = MakeObject<TForm>(nullptr);
+        form->SetBounds(30, 40, 220, 130);
+        form->HandleNeeded();
+        form->SetWindowState(row.State);
+        form->SetVisible(row.Visible);
+        form->SetWindowState(row.State);
+        const RECT bounds = form->GetBoundsRect();
+        TFormEmbedding embedding;
+        embedding.Take(*form, form->GetPixelsPerInch());
+        EXPECT_FALSE(IsWindowVisible(form->GetHandle()));
+        TFormEmbedding::PutInto(*form, host);
+        form->SetVisible(true);
+        EXPECT_EQ(host, GetParent(form->GetHandle()));
+        embedding.GiveBack(*form);
+        EXPECT_EQ(row.Visible, form->GetVisible());
+        EXPECT_EQ(row.Visible, IsWindowVisible(form->GetHandle()) != FALSE);
+        EXPECT_EQ(nullptr, GetParent(form->GetHandle()));
+        EXPECT_FALSE(GetWindowLongA(form->GetHandle(), GWL_STYLE) & WS_CHILD);
+        EXPECT_EQ(bsSizeable, form->GetBorderStyle());
+        EXPECT_EQ(row.State, form->GetWindowState());
+        if (row.State == wsNormal) {
+            const RECT now = form->GetBoundsRect();
+            EXPECT_TRUE(EqualRect(&bounds, &now));
+        }
+    }
+    DestroyWindow(host);
 }
 
 TEST(ScreenTest, MonitorsAndAFormsMonitor)

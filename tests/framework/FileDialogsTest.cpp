@@ -3,6 +3,7 @@
 #include "framework/Dialogs.h"
 
 #include "support/FileDialogDriver.h"
+#include "support/WindowsFileDialog.h"
 #include "support/TempFolder.h"
 
 #include <commctrl.h>
@@ -727,11 +728,13 @@ LRESULT CALLBACK ShowDisplayForm(HWND window, UINT msg, WPARAM wParam, LPARAM lP
 TEST(FileDialogTest, DisplayNamesInTheBoxGiveTheFilesPicked)
 {
     TempFolder folder;
-    for (const wchar_t* name : {L"report.txt", L"other.txt", L"third.txt", L"cafe.txt", L"caf\u00e9.txt"})
+    for (const wchar_t* name : {L"report.txt", L"other.txt", L"third.txt", L"cafe.txt", L"caf\u00e9.txt",
+                                L"report.v2.txt", L"cafe.v2.txt", L"caf\u00e9.v2.txt"})
         WriteBytes(folder.Path(WideString(name)), "x");
     CreateDirectoryW(folder.Path(WideString(L"sub")).c_str(), nullptr);
     WriteBytes(folder.Path(WideString(L"sub\\target.txt")), "x");
     MakeShortcut(folder.Path(WideString(L"shortcut.lnk")), folder.Path(WideString(L"sub\\target.txt")));
+    MakeShortcut(folder.Path(WideString(L"x.y.lnk")), folder.Path(WideString(L"sub\\target.txt")));
     struct Case {
         const wchar_t* Typed;  // what the user picked, as file names
         const wchar_t* Shown;  // the same as Windows shows it
@@ -746,6 +749,13 @@ TEST(FileDialogTest, DisplayNamesInTheBoxGiveTheFilesPicked)
          {L"report.txt", L"other.txt", L"third.txt"}, false},
         {L"shortcut.lnk", L"shortcut", {L"sub\\target.txt"}, false, L"shortcut.lnk"},
         {L"caf\u00e9.txt", L"caf\u00e9", {L"caf\u00e9.txt"}, false},
+        // More than one dot: only the last extension is hidden.
+        {L"report.v2.txt", L"report.v2", {L"report.v2.txt"}, false},
+        {L"report.v2.txt", L"report.v2", {L"report.v2.txt"}, true},
+        {L"\"report.v2.txt\" \"other.txt\"", L"\"report.v2\" \"other\"", {L"report.v2.txt", L"other.txt"}, false},
+        {L"caf\u00e9.v2.txt", L"caf\u00e9.v2", {L"caf\u00e9.v2.txt"}, false},
+        {L"cafe.v2.txt", L"cafe.v2", {L"cafe.v2.txt"}, false},
+        {L"x.y.lnk", L"x.y", {L"sub\\target.txt"}, false, L"x.y.lnk"},
     };
     for (bool unicode : {false, true}) {
         for (const Case& c : cases) {
@@ -793,6 +803,57 @@ TEST(FileDialogTest, DisplayNamesInTheBoxGiveTheFilesPicked)
             }
             EXPECT_EQ(dialog.GetFileName(), seenAnsi);
             EXPECT_EQ(dialog.GetFileNameW(), seenWide);
+        }
+    }
+}
+
+// Newer Windows views keep no list view the selection can be read from. With café.txt picked by
+// click beside cafe.txt, the shell view's list telling nothing (WindowsFileDialog) and another
+// list view in the dialog showing cafe.txt selected (a caller's), the name box decides alone: the
+// file picked, as Wine's and Windows' boxes show it; where the box tells nothing, a refusal. Never
+// the other file.
+TEST(FileDialogTest, WithoutTheShellViewsListThePickedFileOrARefusalNeverTheOther)
+{
+    TempFolder folder;
+    for (const wchar_t* name : {L"cafe.txt", L"caf\u00e9.txt"})
+        WriteBytes(folder.Path(WideString(name)), "x");
+    const WideString picked = folder.Path(WideString(L"caf\u00e9.txt"));
+    for (const wchar_t* shown : {L"caf\u00e9.txt", L"caf\u00e9", L""}) {
+        SCOPED_TRACE(WideToAnsi(WideString(L"box: ") + shown));
+        auto dialogOwned = MakeObject<TOpenDialog>(nullptr);
+        TOpenDialog& dialog = *dialogOwned;
+        dialog.SetUnicodeNames(true);
+        dialog.SetInitialDir(folder.Path(""));
+        DisplayForm = shown;
+        bool hidden = false;
+        WideString said;
+        auto pick = [&](HWND window) {
+            PickFile(window, L"caf\u00e9.txt");
+            hidden = WindowsFileDialog::HideSelection(window) != nullptr;
+            HWND other = CreateWindowExW(0, WC_LISTVIEWW, L"", WS_CHILD | WS_VISIBLE | LVS_LIST, 0, 0, 10, 10, window,
+                                         nullptr, nullptr, nullptr);
+            SetWindowPos(other, HWND_TOP, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
+            LVITEMW item = {};
+            item.mask = LVIF_TEXT | LVIF_STATE;
+            item.pszText = const_cast<wchar_t*>(L"cafe.txt");
+            item.stateMask = item.state = LVIS_SELECTED;
+            SendMessageW(other, LVM_INSERTITEMW, 0, reinterpret_cast<LPARAM>(&item));
+            HookProc = reinterpret_cast<WNDPROC>(
+                SetWindowLongPtrW(dialog.GetHandle(), GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(ShowDisplayForm)));
+        };
+        auto confirm = [](HWND window) { FileDialogDriver::Press(window, IDOK); };
+        auto readBox = [&](HWND window) { said = FileDialogDriver::TakeMessageBox(window); };
+        FileDialogDriver driver;
+        const bool result = driver.Run(dialog, {pick, confirm, readBox, FileDialogDriver::Cancel});
+        EXPECT_TRUE(hidden) << "the shell view has a list to hide";
+        if (result) {
+            EXPECT_EQ(0, lstrcmpiW(picked.c_str(), dialog.GetFileNameW().c_str())) << WideToAnsi(dialog.GetFileNameW());
+        } else {
+            EXPECT_NE(L"", said) << "neither taken nor refused";
+        }
+        // The box that names the file decides; the wide code page's names are exact anyway.
+        if (*shown != L'\0' || GetACP() == CP_UTF8) {
+            EXPECT_TRUE(result) << WideToAnsi(said);
         }
     }
 }

@@ -9,8 +9,9 @@
 #include <vector>
 
 namespace {
-// C:\d holds look-alikes in the code page (cafe and café), a name with a short form and a name
-// that is another's with an extension; C:\e is where a shortcut points.
+// C:\d holds look-alikes in the code page (cafe and café), a name with a short form, a name
+// that is another's with an extension and names with more than one dot (a shortcut among them);
+// C:\e is where the shortcuts point.
 TFileSystemView Tree()
 {
     static const std::map<WideString, std::vector<TFolderEntry>> folders = {
@@ -18,7 +19,8 @@ TFileSystemView Tree()
         {L"C:\\d",
          {{L"report.txt", L""}, {L"other.txt", L""}, {L"shortcut.lnk", L""}, {L"my report.txt", L"MYREPO~1.TXT"},
           {L"b.txt", L""}, {L"abc", L""}, {L"abc.txt", L""}, {L"cafe.txt", L""}, {L"caf\u00e9.txt", L""},
-          {L"cafe", L""}, {L"caf\u00e9", L""}}},
+          {L"cafe", L""}, {L"caf\u00e9", L""}, {L"report.v2.txt", L""}, {L"x.y.lnk", L""}, {L"cafe.v2.txt", L""},
+          {L"caf\u00e9.v2.txt", L""}}},
         {L"C:\\d\\cafe", {{L"x.txt", L""}}},
         {L"C:\\d\\caf\u00e9", {{L"x.txt", L""}}},
         {L"C:\\e", {{L"cafe.txt", L""}, {L"caf\u00e9.txt", L""}}},
@@ -30,7 +32,8 @@ TFileSystemView Tree()
         return found == folders.end() ? std::vector<TFolderEntry>() : found->second;
     };
     view.Target = [](const WideString& link) {
-        return link == L"C:\\d\\shortcut.lnk" ? WideString(L"C:\\e\\caf\u00e9.txt") : WideString();
+        return link == L"C:\\d\\shortcut.lnk" || link == L"C:\\d\\x.y.lnk" ? WideString(L"C:\\e\\caf\u00e9.txt")
+                                                                        : WideString();
     };
     return view;
 }
@@ -79,6 +82,18 @@ TEST(FileNamesTest, EachNameHandedOverIsTheOneTheUserChose)
         {"new, nothing typed", {"C:\\d\\new.txt"}, L"old", {}, L"", true, false, {L""}},
         {"in the folder shown", {"C:\\d\\cafe\\x.txt"}, L"x.txt", {}, L"", true, false, {L"C:\\d\\caf\u00e9\\x.txt"},
          L"C:\\d\\caf\u00e9"},
+        {"two dots, extension hidden", {"C:\\d\\report.v2.txt"}, L"report.v2", {}, L"", true, false,
+         {L"C:\\d\\report.v2.txt"}},
+        {"two dots, several display names", {"C:\\d\\report.v2.txt", "C:\\d\\other.txt"},
+         L"\"report.v2\" \"other\"", {}, L"txt", true, false, {L"C:\\d\\report.v2.txt", L"C:\\d\\other.txt"}},
+        {"two dots, look-alike with accent", {"C:\\d\\cafe.v2.txt"}, L"caf\u00e9.v2", {}, L"", true, false,
+         {L"C:\\d\\caf\u00e9.v2.txt"}},
+        {"two dots, look-alike without", {"C:\\d\\cafe.v2.txt"}, L"cafe.v2", {}, L"", true, false,
+         {L"C:\\d\\cafe.v2.txt"}},
+        {"two dots, look-alike selected", {"C:\\d\\cafe.v2.txt"}, L"", {L"caf\u00e9.v2"}, L"", true, false,
+         {L"C:\\d\\caf\u00e9.v2.txt"}},
+        {"shortcut with a dot followed", {"C:\\e\\cafe.txt"}, L"x.y", {}, L"", true, false, {L"C:\\e\\caf\u00e9.txt"}},
+        {"shortcut with a dot not followed", {"C:\\d\\x.y.lnk"}, L"x.y", {}, L"", false, false, {L"C:\\d\\x.y.lnk"}},
         {"typed in a subfolder", {"C:\\d\\cafe\\x.txt"}, L"caf\u00e9\\x.txt", {}, L"", true, false,
          {L"C:\\d\\caf\u00e9\\x.txt"}},
     };
@@ -102,7 +117,11 @@ TEST(FileNamesTest, EachNameHandedOverIsTheOneTheUserChose)
 
 TEST(FileNamesTest, AShownNameIsTheEntryItShows)
 {
-    EXPECT_EQ(L"C:\\d\\report.txt", ShownPath(L"C:\\d", L"report", Tree()));
+    EXPECT_EQ(L"C:\\d\\report.txt", ShownPath(L"C:\\d", L"report", Tree()));  // not report.v2.txt
     EXPECT_EQ(L"C:\\d\\abc", ShownPath(L"C:\\d", L"abc", Tree()));  // the entry of that very name
     EXPECT_EQ(L"C:\\d\\new", ShownPath(L"C:\\d", L"new", Tree()));
+    // Only the last extension is hidden.
+    EXPECT_EQ(L"C:\\d\\report.v2.txt", ShownPath(L"C:\\d", L"report.v2", Tree()));
+    EXPECT_EQ(L"C:\\d\\x.y.lnk", ShownPath(L"C:\\d", L"x.y", Tree()));
+    EXPECT_EQ(L"C:\\d\\caf\u00e9.v2.txt", ShownPath(L"C:\\d", L"caf\u00e9.v2", Tree()));
 }
