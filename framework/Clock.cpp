@@ -1,9 +1,11 @@
 #include "framework/Clock.h"
 
-#include "framework/SysUtils.h"
+#include "framework/TimingPort.h"
 
 #include <algorithm>
+#include <atomic>
 #include <climits>
+#include <mutex>
 
 LONGLONG CounterFrequency()
 {
@@ -61,60 +63,104 @@ DWORD TimeoutMs(LONGLONG counts)
     return static_cast<DWORD>(std::min<LONGLONG>(ms, MAXLONG - 1) + 1);
 }
 
-// The wait is an address wait that nobody ends early: under Wine it is a plain kernel wait with a
-// fine timeout. A delay (NtDelayExecution) gives up the processor before it sleeps there, which on
-// a machine whose cores are all busy costs a whole time slice of a busy program; the delay is the
-// fallback where the address wait is missing.
+// Windows 11 coarsens a hidden program's waits to its default resolution (15.6 ms), whatever
+// timeBeginPeriod asked, unless the process opted out; a high-resolution timer keeps its time
+// either way. So without the opt-out the sleep is a wait on such a timer, which ends by a signal
+// and does not give up the processor before it sleeps.
 void PreciseSleep(LONGLONG counts)
 {
-    using WaitOnAddressFunc = LONG(WINAPI*)(const volatile void* address, const void* compare, SIZE_T size,
-                                            const LARGE_INTEGER* timeout);
-    using DelayFunc = LONG(WINAPI*)(BOOLEAN alertable, PLARGE_INTEGER interval);
-    static const HMODULE ntdll = GetModuleHandleA("ntdll.dll");
-    static const WaitOnAddressFunc waitOnAddress =
-        reinterpret_cast<WaitOnAddressFunc>(reinterpret_cast<void*>(GetProcAddress(ntdll, "RtlWaitOnAddress")));
-    static const DelayFunc delay =
-        reinterpret_cast<DelayFunc>(reinterpret_cast<void*>(GetProcAddress(ntdll, "NtDelayExecution")));
     const LONGLONG hundredNs = CountsToHundredNs(counts);
     if (hundredNs <= 0)
         return;
-    LARGE_INTEGER relative;
-    relative.QuadPart = -hundredNs;
-    if (waitOnAddress != nullptr) {
-        // Never woken by address: the value stays what the wait expects.
-        static const volatile LONG unchanged = 0;
-        const LONG expected = 0;
-        waitOnAddress(&unchanged, &expected, sizeof expected, &relative);
-    } else if (delay != nullptr) {
-        delay(FALSE, &relative);
-    } else {
-        Sleep(TimeoutMs(counts));
+    TTimingPort* timing = Timing();
+    bool highResolution = false;
+    HANDLE timer = FineTimeoutsHeld() ? nullptr : ThreadWaitTimer(&highResolution);
+    if (timer != nullptr && highResolution && timing->SetWaitTimer(timer, DueIn(counts))) {
+        timing->Wait(1, &timer, INFINITE, 0);
+        return;
     }
+    timing->FineSleep(hundredNs);
 }
 
 namespace {
-// Owns one thread's waitable timer; the handle is closed as the thread ends.
+// Owns one thread's waitable timer, made through the timing port in use; the handle is closed as
+// the thread ends.
 class TThreadWaitTimer {
 public:
-    TThreadWaitTimer() : FHandle(CreateWaitableTimerA(nullptr, FALSE, nullptr))
-    {
-        if (FHandle == nullptr)
-            throw Exception(Format("Cannot create a waitable timer (error %lu)", GetLastError()));
-    }
-    ~TThreadWaitTimer() { CloseHandle(FHandle); }
+    TThreadWaitTimer() = default;
+    ~TThreadWaitTimer() { Close(); }
     TThreadWaitTimer(const TThreadWaitTimer&) = delete;
     TThreadWaitTimer& operator=(const TThreadWaitTimer&) = delete;
 
-    HANDLE Handle() const { return FHandle; }
+    HANDLE Handle(bool& highResolution)
+    {
+        TTimingPort* timing = Timing();
+        if (FHandle == nullptr || FPort != timing) {
+            Close();
+            FPort = timing;
+            FHighResolution = true;
+            FHandle = timing->CreateWaitTimer(true);
+            if (FHandle == nullptr) {
+                FHighResolution = false;
+                FHandle = timing->CreateWaitTimer(false);
+            }
+        }
+        highResolution = FHighResolution;
+        return FHandle;
+    }
 
 private:
-    HANDLE FHandle;
+    void Close()
+    {
+        if (FHandle != nullptr)
+            CloseHandle(FHandle);
+        FHandle = nullptr;
+    }
+
+    HANDLE FHandle = nullptr;
+    TTimingPort* FPort = nullptr;
+    bool FHighResolution = false;
 };
+
+struct TFineTiming {
+    std::mutex Mutex;
+    int Holds = 0;
+    std::atomic<bool> Agreed{false};
+};
+
+TFineTiming& FineTiming()
+{
+    // Never destroyed: a timer freed late in program exit may still let go.
+    static TFineTiming* timing = new TFineTiming;
+    return *timing;
+}
 }  // namespace
 
-HANDLE ThreadWaitTimer()
+HANDLE ThreadWaitTimer(bool* highResolution)
 {
-    // A failed construction leaves the variable unmade, so the next call tries again.
     static thread_local TThreadWaitTimer timer;
-    return timer.Handle();
+    bool fine = false;
+    HANDLE handle = timer.Handle(fine);
+    if (highResolution != nullptr)
+        *highResolution = fine;
+    return handle;
+}
+
+void HoldFineTiming(bool hold, bool& holds)
+{
+    TFineTiming& timing = FineTiming();
+    std::lock_guard<std::mutex> lock(timing.Mutex);
+    if (hold == holds)
+        return;
+    holds = hold;
+    timing.Holds += hold ? 1 : -1;
+    if (hold && timing.Holds == 1)
+        timing.Agreed = Timing()->HoldFullSpeed(true);
+    else if (!hold && timing.Holds == 0 && timing.Agreed.exchange(false))
+        Timing()->HoldFullSpeed(false);
+}
+
+bool FineTimeoutsHeld()
+{
+    return FineTiming().Agreed;
 }
