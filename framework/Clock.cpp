@@ -69,8 +69,10 @@ namespace {
 struct TSleepMeans {
     LONGLONG Late[2];
     int SinceTry;
+    int TryEvery;  // doubles while the other means keeps losing
 };
-constexpr int TryOtherMeansEvery = 128;
+constexpr int TryOtherMeansFirst = 128;
+constexpr int TryOtherMeansAtMost = 8192;
 
 TSleepMeans& ThisThreadsSleepMeans()
 {
@@ -97,10 +99,15 @@ void PreciseSleep(LONGLONG counts)
         return;
     }
     TSleepMeans& means = ThisThreadsSleepMeans();
-    int use = means.Late[1] + MsToCounts(1) < means.Late[0] ? 1 : 0;
-    if (++means.SinceTry >= TryOtherMeansEvery) {
+    if (means.TryEvery == 0)
+        means.TryEvery = TryOtherMeansFirst;
+    const LONGLONG margin = MsToCounts(1);
+    const int best = means.Late[1] + margin < means.Late[0] ? 1 : 0;
+    int use = best;
+    const bool trying = ++means.SinceTry >= means.TryEvery;
+    if (trying) {
         means.SinceTry = 0;
-        use = 1 - use;
+        use = 1 - best;
     }
     const LONGLONG until = CounterNow() + counts;
     if (use == 1 && timing->SetWaitTimer(timer, DueIn(counts)))
@@ -109,6 +116,10 @@ void PreciseSleep(LONGLONG counts)
         timing->FineSleep(hundredNs);
     const LONGLONG late = std::max<LONGLONG>(0, CounterNow() - until);
     means.Late[use] += (late - means.Late[use]) / 8;
+    // A means that stays far behind (the address wait of a hidden program) is tried ever more rarely.
+    if (trying)
+        means.TryEvery = late > means.Late[best] + margin ? std::min(means.TryEvery * 2, TryOtherMeansAtMost)
+                                                          : TryOtherMeansFirst;
 }
 
 namespace {
