@@ -110,14 +110,16 @@ void PreciseSleep(LONGLONG counts)
         use = 1 - best;
     }
     const LONGLONG until = CounterNow() + counts;
-    if (use == 1 && timing->SetWaitTimer(timer, DueIn(counts)))
+    if (use == 1 && timing->SetWaitTimer(timer, DueIn(counts))) {
         timing->Wait(1, &timer, INFINITE, 0);
-    else
+    } else {
+        use = 0;
         timing->FineSleep(hundredNs);
+    }
     const LONGLONG late = std::max<LONGLONG>(0, CounterNow() - until);
     means.Late[use] += (late - means.Late[use]) / 8;
     // A means that stays far behind (the address wait of a hidden program) is tried ever more rarely.
-    if (trying)
+    if (trying && use != best)
         means.TryEvery = late > means.Late[best] + margin ? std::min(means.TryEvery * 2, TryOtherMeansAtMost)
                                                           : TryOtherMeansFirst;
 }
