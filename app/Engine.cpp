@@ -2,6 +2,7 @@
 
 #include "app/InputPort.h"
 #include "app/Mainform.h"
+#include "framework/Clock.h"
 
 #include <algorithm>
 
@@ -36,40 +37,67 @@ bool KeyDown(int key)
 {
     return (static_cast<unsigned short>(Input()->GetAsyncKeyState(key)) & 0x8000) != 0;
 }
-}  // namespace
 
-void AbsoluteInputPosition(POINT point, DWORD& dx, DWORD& dy)
+// The clicks counted against the pace of the running mode, on the timers' clock. The timers drop
+// deadlines they missed; the engine makes those clicks up.
+struct TClickPace {
+    unsigned Run = 0;  // changes with every start and stop
+    bool Running = false;
+    LONGLONG Start = 0;   // where the count began, no later than the click timer's start
+    LONGLONG Period = 1;  // counts per click
+    LONGLONG Made = 0;    // clicks made since Start
+    LONGLONG Clicked[2] = {};  // when the last two clicks were made, the older first
+    int Recent = 0;            // how many of those there are
+};
+TClickPace Pace;
+
+// A tick waits this long at most for room for its click; a longer wait is left to a later tick.
+constexpr LONGLONG RoomWaitMs = 2;
+
+// Counted before the timer starts, so that each tick finds its own deadline due.
+void StartPace(unsigned intervalMs)
 {
-    // The system maps a coordinate n back to the pixel n * size / 65536 (rounded down), so each
-    // pixel's smallest n is taken: rounded up.
-    const auto normalise = [](LONG pixel, int origin, int size) -> DWORD {
-        if (size <= 0)
-            return 0;
-        const long long offset = std::max<long long>(0, static_cast<long long>(pixel) - origin);
-        return static_cast<DWORD>(std::min<long long>((offset * 65536 + size - 1) / size, 65535));
-    };
-    dx = normalise(point.x, GetSystemMetrics(SM_XVIRTUALSCREEN), GetSystemMetrics(SM_CXVIRTUALSCREEN));
-    dy = normalise(point.y, GetSystemMetrics(SM_YVIRTUALSCREEN), GetSystemMetrics(SM_CYVIRTUALSCREEN));
+    ++Pace.Run;
+    Pace.Running = true;
+    Pace.Start = Input()->Now();
+    Pace.Period = std::max<LONGLONG>(1, MsToCounts(intervalMs));
+    Pace.Made = 0;
+    Pace.Recent = 0;
 }
 
-void ApplyPace(TMForm& form)
+// After a click timer stopped: the count ends once neither runs.
+void StopPaceUnlessRunning(TMForm& form)
 {
-    int position = form.RendaSpeed->GetPosition();
-    form.Speed->SetCaption(Format(PaceFormat, position));
-    form.Timer1->SetInterval(static_cast<unsigned>(position));
-    form.Timer3->SetInterval(static_cast<unsigned>(position));
-}
-
-void ApplyLockKey(TMForm& form)
-{
-    int index = form.LockKey->GetItemIndex();
-    if (!InRange(index, LockKeyCount))
+    if (form.Timer1->GetEnabled() || form.Timer3->GetEnabled())
         return;
-    Input()->UnregisterHotKey(form.GetHandle(), HotKeyId);
-    RegisterLockKey(form.GetHandle(), index);
+    ++Pace.Run;
+    Pace.Running = false;
 }
 
-void ClickStep(TMForm& form)
+// No interval holds three clicks: a click comes one interval after the click two before it at the
+// soonest. Returns whether there is room now, after a short wait if need be.
+bool RoomForClick()
+{
+    if (Pace.Recent < 2)
+        return true;
+    const LONGLONG wait = Pace.Clicked[0] + Pace.Period - Input()->Now();
+    if (wait <= 0)
+        return true;
+    if (wait > MsToCounts(RoomWaitMs))
+        return false;
+    Input()->SleepFor(wait);
+    return true;
+}
+
+void CountClick()
+{
+    Pace.Clicked[0] = Pace.Recent == 0 ? Input()->Now() : Pace.Clicked[1];
+    Pace.Clicked[1] = Input()->Now();
+    Pace.Recent = std::min(Pace.Recent + 1, 2);
+    ++Pace.Made;
+}
+
+void ClickOnce(TMForm& form)
 {
     if (form.CursorLock->GetChecked()) {
         Input()->SetCursorPos(LockPoint.x, LockPoint.y);
@@ -89,7 +117,70 @@ void ClickStep(TMForm& form)
     index = form.Renda->GetItemIndex();
     if (InRange(index, ButtonCount))
         Input()->MouseEvent(position | ButtonUpFlags[index], dx, dy, 0, 0);
-    Input()->ProcessMessages();
+}
+}  // namespace
+
+int CatchUpClicks(LONGLONG due, LONGLONG& made, LONGLONG window)
+{
+    const LONGLONG owed = due - made - 1;
+    if (owed < 0 || owed > window) {
+        made = due - 1;
+        return 1;
+    }
+    return owed > 0 ? 2 : 1;
+}
+
+void AbsoluteInputPosition(POINT point, DWORD& dx, DWORD& dy)
+{
+    // The system maps a coordinate n back to the pixel n * size / 65536 (rounded down), so each
+    // pixel's smallest n is taken: rounded up.
+    const auto normalise = [](LONG pixel, int origin, int size) -> DWORD {
+        if (size <= 0)
+            return 0;
+        const long long offset = std::max<long long>(0, static_cast<long long>(pixel) - origin);
+        return static_cast<DWORD>(std::min<long long>((offset * 65536 + size - 1) / size, 65535));
+    };
+    dx = normalise(point.x, GetSystemMetrics(SM_XVIRTUALSCREEN), GetSystemMetrics(SM_CXVIRTUALSCREEN));
+    dy = normalise(point.y, GetSystemMetrics(SM_YVIRTUALSCREEN), GetSystemMetrics(SM_CYVIRTUALSCREEN));
+}
+
+void ApplyPace(TMForm& form)
+{
+    int position = form.RendaSpeed->GetPosition();
+    form.Speed->SetCaption(Format(PaceFormat, position));
+    // A new interval starts the running timer's period afresh, and the count with it.
+    if (Pace.Running && form.Timer1->GetInterval() != static_cast<unsigned>(position))
+        StartPace(static_cast<unsigned>(position));
+    form.Timer1->SetInterval(static_cast<unsigned>(position));
+    form.Timer3->SetInterval(static_cast<unsigned>(position));
+}
+
+void ApplyLockKey(TMForm& form)
+{
+    int index = form.LockKey->GetItemIndex();
+    if (!InRange(index, LockKeyCount))
+        return;
+    Input()->UnregisterHotKey(form.GetHandle(), HotKeyId);
+    RegisterLockKey(form.GetHandle(), index);
+}
+
+void ClickStep(TMForm& form)
+{
+    // The count belongs to a running mode; a tick from elsewhere clicks once.
+    if (!Pace.Running || !(form.Timer1->GetEnabled() || form.Timer3->GetEnabled())) {
+        ClickOnce(form);
+        Input()->ProcessMessages();
+        return;
+    }
+    const unsigned run = Pace.Run;
+    const LONGLONG due = (Input()->Now() - Pace.Start) / Pace.Period;
+    const int clicks = CatchUpClicks(due, Pace.Made, MsToCounts(DebtWindowMs) / Pace.Period);
+    // Messages handled after a click may stop or restart clicking: no click of the old run follows.
+    for (int click = 0; click < clicks && Pace.Run == run && RoomForClick(); ++click) {
+        ClickOnce(form);
+        CountClick();
+        Input()->ProcessMessages();
+    }
 }
 
 void ToggleClicking(TMForm& form)
@@ -97,10 +188,12 @@ void ToggleClicking(TMForm& form)
     if (form.Timer1->GetEnabled()) {
         SetChoicesEnabled(form, true);
         form.Timer1->SetEnabled(false);
+        StopPaceUnlessRunning(form);
         form.StatusBar1->SetPanelText(ModePanel, "");
     } else {
         Input()->GetCursorPos(&LockPoint);
         SetChoicesEnabled(form, false);
+        StartPace(form.Timer1->GetInterval());
         form.Timer1->SetEnabled(true);
         form.StatusBar1->SetPanelText(ModePanel, ModeTextToggle);
     }
@@ -114,6 +207,9 @@ void PollHoldKeys(TMForm& form)
         SetChoicesEnabled(form, false);
         Input()->GetCursorPos(&LockPoint);
         form.Timer1->SetEnabled(false);
+        // Polls while the keys stay down leave the running timer and its count alone.
+        if (!form.Timer3->GetEnabled())
+            StartPace(form.Timer3->GetInterval());
         form.Timer3->SetEnabled(true);
         form.StatusBar1->SetPanelText(ModePanel, ModeTextHold);
     } else if (form.Timer3->GetEnabled()) {
@@ -125,6 +221,7 @@ void PollHoldKeys(TMForm& form)
         } else {
             SetChoicesEnabled(form, true);
             form.Timer3->SetEnabled(false);
+            StopPaceUnlessRunning(form);
             form.StatusBar1->SetPanelText(ModePanel, "");
         }
     }

@@ -1,6 +1,7 @@
 #include "app/InputPort.h"
 
 #include "framework/Application.h"
+#include "framework/Clock.h"
 
 namespace {
 TInputPort RealInput;
@@ -40,6 +41,16 @@ SHORT TInputPort::GetAsyncKeyState(int key)
 void TInputPort::ProcessMessages()
 {
     Application->ProcessMessages();
+}
+
+LONGLONG TInputPort::Now()
+{
+    return CounterNow();
+}
+
+void TInputPort::SleepFor(LONGLONG counts)
+{
+    PreciseSleep(counts);
 }
 
 TInputPort* Input()

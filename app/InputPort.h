@@ -1,5 +1,6 @@
 // The engine's way to the system's input: hot keys, the cursor, synthetic mouse input and key
-// state. The program always uses the real calls; tests put a recorder in their place.
+// state, and the clock it counts its clicks by. The program always uses the real calls; tests put
+// a recorder in their place.
 #pragma once
 
 #include <windows.h>
@@ -15,6 +16,9 @@ public:
     virtual SHORT GetAsyncKeyState(int key);
     // Handles the GUI thread's pending messages (the application's ProcessMessages).
     virtual void ProcessMessages();
+    // The timers' clock: the performance counter, and a precise sleep of `counts` on it.
+    virtual LONGLONG Now();
+    virtual void SleepFor(LONGLONG counts);
 };
 
 // The port in use; never null.

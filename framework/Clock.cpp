@@ -1,9 +1,11 @@
 #include "framework/Clock.h"
 
-#include "framework/SysUtils.h"
+#include "framework/TimingPort.h"
 
 #include <algorithm>
+#include <atomic>
 #include <climits>
+#include <mutex>
 
 LONGLONG CounterFrequency()
 {
@@ -61,60 +63,149 @@ DWORD TimeoutMs(LONGLONG counts)
     return static_cast<DWORD>(std::min<LONGLONG>(ms, MAXLONG - 1) + 1);
 }
 
-// The wait is an address wait that nobody ends early: under Wine it is a plain kernel wait with a
-// fine timeout. A delay (NtDelayExecution) gives up the processor before it sleeps there, which on
-// a machine whose cores are all busy costs a whole time slice of a busy program; the delay is the
-// fallback where the address wait is missing.
+namespace {
+// How late each means of the precise sleep has woken of late on this thread: [0] the address
+// wait, [1] the high-resolution timer; and the sleeps since the other means was tried.
+struct TSleepMeans {
+    LONGLONG Late[2];
+    int SinceTry;
+    int TryEvery;  // doubles while the other means keeps losing
+};
+constexpr int TryOtherMeansFirst = 128;
+constexpr int TryOtherMeansAtMost = 8192;
+
+TSleepMeans& ThisThreadsSleepMeans()
+{
+    static thread_local TSleepMeans means = {};
+    return means;
+}
+}  // namespace
+
+// The address wait wakes on time where the system keeps the fine resolution for the process, and
+// on a busy machine under Wine it wakes sooner than a timer, which goes through the server. On
+// Windows 11 a hidden program that could not opt out gets no finer resolution than 15.6 ms for
+// it; a high-resolution timer keeps its time there. So without the opt-out the sleep takes the
+// timer while that has woken clearly sooner of late, and tries the other means now and then.
 void PreciseSleep(LONGLONG counts)
 {
-    using WaitOnAddressFunc = LONG(WINAPI*)(const volatile void* address, const void* compare, SIZE_T size,
-                                            const LARGE_INTEGER* timeout);
-    using DelayFunc = LONG(WINAPI*)(BOOLEAN alertable, PLARGE_INTEGER interval);
-    static const HMODULE ntdll = GetModuleHandleA("ntdll.dll");
-    static const WaitOnAddressFunc waitOnAddress =
-        reinterpret_cast<WaitOnAddressFunc>(reinterpret_cast<void*>(GetProcAddress(ntdll, "RtlWaitOnAddress")));
-    static const DelayFunc delay =
-        reinterpret_cast<DelayFunc>(reinterpret_cast<void*>(GetProcAddress(ntdll, "NtDelayExecution")));
     const LONGLONG hundredNs = CountsToHundredNs(counts);
     if (hundredNs <= 0)
         return;
-    LARGE_INTEGER relative;
-    relative.QuadPart = -hundredNs;
-    if (waitOnAddress != nullptr) {
-        // Never woken by address: the value stays what the wait expects.
-        static const volatile LONG unchanged = 0;
-        const LONG expected = 0;
-        waitOnAddress(&unchanged, &expected, sizeof expected, &relative);
-    } else if (delay != nullptr) {
-        delay(FALSE, &relative);
-    } else {
-        Sleep(TimeoutMs(counts));
+    TTimingPort* timing = Timing();
+    bool highResolution = false;
+    HANDLE timer = FineTimeoutsHeld() ? nullptr : ThreadWaitTimer(&highResolution);
+    if (timer == nullptr || !highResolution) {
+        timing->FineSleep(hundredNs);
+        return;
     }
+    TSleepMeans& means = ThisThreadsSleepMeans();
+    if (means.TryEvery == 0)
+        means.TryEvery = TryOtherMeansFirst;
+    const LONGLONG margin = MsToCounts(1);
+    const int best = means.Late[1] + margin < means.Late[0] ? 1 : 0;
+    int use = best;
+    const bool trying = ++means.SinceTry >= means.TryEvery;
+    if (trying) {
+        means.SinceTry = 0;
+        use = 1 - best;
+    }
+    const LONGLONG until = CounterNow() + counts;
+    if (use == 1 && timing->SetWaitTimer(timer, DueIn(counts))) {
+        timing->Wait(1, &timer, INFINITE, 0);
+    } else {
+        use = 0;
+        timing->FineSleep(hundredNs);
+    }
+    const LONGLONG late = std::max<LONGLONG>(0, CounterNow() - until);
+    means.Late[use] += (late - means.Late[use]) / 8;
+    // A means that stays far behind (the address wait of a hidden program) is tried ever more rarely.
+    if (trying && use != best)
+        means.TryEvery = late > means.Late[best] + margin ? std::min(means.TryEvery * 2, TryOtherMeansAtMost)
+                                                          : TryOtherMeansFirst;
 }
 
 namespace {
-// Owns one thread's waitable timer; the handle is closed as the thread ends.
+// Owns one thread's waitable timer, made through the timing port in use (made again after a change
+// of port); the handle is closed as the thread ends.
 class TThreadWaitTimer {
 public:
-    TThreadWaitTimer() : FHandle(CreateWaitableTimerA(nullptr, FALSE, nullptr))
-    {
-        if (FHandle == nullptr)
-            throw Exception(Format("Cannot create a waitable timer (error %lu)", GetLastError()));
-    }
-    ~TThreadWaitTimer() { CloseHandle(FHandle); }
+    TThreadWaitTimer() = default;
+    ~TThreadWaitTimer() { Close(); }
     TThreadWaitTimer(const TThreadWaitTimer&) = delete;
     TThreadWaitTimer& operator=(const TThreadWaitTimer&) = delete;
 
-    HANDLE Handle() const { return FHandle; }
+    HANDLE Handle(bool& highResolution)
+    {
+        const unsigned changes = TimingChanges();
+        if (FHandle == nullptr || FChanges != changes) {
+            Close();
+            TTimingPort* timing = Timing();
+            FPort = timing;
+            FChanges = changes;
+            FHighResolution = true;
+            FHandle = timing->CreateWaitTimer(true);
+            if (FHandle == nullptr) {
+                FHighResolution = false;
+                FHandle = timing->CreateWaitTimer(false);
+            }
+        }
+        highResolution = FHighResolution;
+        return FHandle;
+    }
 
 private:
-    HANDLE FHandle;
+    void Close()
+    {
+        if (FHandle != nullptr)
+            FPort->CloseWaitTimer(FHandle);
+        FHandle = nullptr;
+    }
+
+    HANDLE FHandle = nullptr;
+    TTimingPort* FPort = nullptr;  // made through this port
+    unsigned FChanges = 0;
+    bool FHighResolution = false;
 };
+
+struct TFineTiming {
+    std::mutex Mutex;
+    int Holds = 0;
+    std::atomic<bool> Agreed{false};
+};
+
+TFineTiming& FineTiming()
+{
+    // Never destroyed: a timer freed late in program exit may still let go.
+    static TFineTiming* timing = new TFineTiming;
+    return *timing;
+}
 }  // namespace
 
-HANDLE ThreadWaitTimer()
+HANDLE ThreadWaitTimer(bool* highResolution)
 {
-    // A failed construction leaves the variable unmade, so the next call tries again.
     static thread_local TThreadWaitTimer timer;
-    return timer.Handle();
+    bool fine = false;
+    HANDLE handle = timer.Handle(fine);
+    if (highResolution != nullptr)
+        *highResolution = fine;
+    return handle;
+}
+
+void HoldFineTiming(bool hold, bool& holds)
+{
+    TFineTiming& timing = FineTiming();
+    std::lock_guard<std::mutex> lock(timing.Mutex);
+    if (hold == holds)
+        return;
+    holds = hold;
+    timing.Holds += hold ? 1 : -1;
+    if (hold && timing.Holds == 1)
+        timing.Agreed = Timing()->HoldFullSpeed(true);
+    else if (!hold && timing.Holds == 0 && timing.Agreed.exchange(false))
+        Timing()->HoldFullSpeed(false);
+}
+
+bool FineTimeoutsHeld()
+{
+    return FineTiming().Agreed;
 }

@@ -26,6 +26,14 @@ DWORD TimeoutMs(LONGLONG counts);
 // Sleeps for `counts` of the performance counter, finer than a millisecond where the system can.
 void PreciseSleep(LONGLONG counts);
 
-// The calling thread's one-shot waitable timer, made on first use and closed when the thread
-// ends. Throws Exception when the system cannot make one.
-HANDLE ThreadWaitTimer();
+// The calling thread's one-shot waitable timer, high-resolution where the system has such timers
+// (`highResolution` tells), made on first use and closed when the thread ends. Null when the
+// system cannot make one.
+HANDLE ThreadWaitTimer(bool* highResolution = nullptr);
+
+// While a fast timer runs anywhere in the process, the process asks to keep its fine timer
+// resolution and full speed when its windows are hidden. Each holder keeps its own `holds`; a
+// call that would not change it does nothing.
+void HoldFineTiming(bool hold, bool& holds);
+// Whether the system agreed: a plain wait's fine timeout then holds even while hidden.
+bool FineTimeoutsHeld();

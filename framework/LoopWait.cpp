@@ -2,6 +2,7 @@
 
 #include "framework/Clock.h"
 #include "framework/Timer.h"
+#include "framework/TimingPort.h"
 
 #include <algorithm>
 
@@ -12,8 +13,9 @@
 // `MessageWaiting`.
 //
 // The last stretch is waited for by one of two means. A precise sleep wakes on time; the
-// waitable timer wakes only to the whole millisecond, but through the system, which may let
-// the thread on sooner where a sleeping thread waits for the processor. The loop keeps how
+// waitable timer (where it is not high-resolution) wakes only to the whole millisecond, but
+// through the system, which may let the thread on sooner where a sleeping thread waits for the
+// processor. The loop keeps how
 // late each means has woken of late and uses the waitable timer only while it woke clearly
 // sooner, trying the other means now and then.
 
@@ -38,11 +40,11 @@ TFineWait& ThisThreadsFineWait()
 // returns false for a message.
 bool WaitOnTimer(LONGLONG counts)
 {
+    TTimingPort* timing = Timing();
     HANDLE timer = ThreadWaitTimer();
-    LARGE_INTEGER due = DueIn(counts);
-    if (!SetWaitableTimer(timer, &due, 0, nullptr, nullptr, FALSE))
-        return MsgWaitForMultipleObjectsEx(0, nullptr, TimeoutMs(counts), QS_ALLINPUT, MWMO_INPUTAVAILABLE) == WAIT_TIMEOUT;
-    if (MsgWaitForMultipleObjectsEx(1, &timer, INFINITE, QS_ALLINPUT, MWMO_INPUTAVAILABLE) == WAIT_OBJECT_0)
+    if (timer == nullptr || !timing->SetWaitTimer(timer, DueIn(counts)))
+        return timing->Wait(0, nullptr, TimeoutMs(counts), QS_ALLINPUT) == WAIT_TIMEOUT;
+    if (timing->Wait(1, &timer, INFINITE, QS_ALLINPUT) == WAIT_OBJECT_0)
         return true;
     // Woken by a message: the timer must not end a later wait early.
     CancelWaitableTimer(timer);
@@ -91,7 +93,7 @@ bool WaitForMessageOrTick()
         if (TTimer::RunDueTick(next, any))
             return true;
         if (!any) {
-            MsgWaitForMultipleObjectsEx(0, nullptr, INFINITE, QS_ALLINPUT, MWMO_INPUTAVAILABLE);
+            Timing()->Wait(0, nullptr, INFINITE, QS_ALLINPUT);
             return false;
         }
         LONGLONG remaining = next - CounterNow();

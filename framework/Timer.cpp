@@ -2,6 +2,7 @@
 
 #include "framework/Clock.h"
 #include "framework/SysUtils.h"
+#include "framework/TimingPort.h"
 #include "framework/WindowObject.h"
 
 #include <mmsystem.h>
@@ -180,30 +181,25 @@ public:
 private:
     TTimerClock()
     {
-        // Without either the clock thread could only spin; no timer is made then.
+        // Without it the clock thread could not be woken; no timer is made then.
         FWake = CreateEventA(nullptr, FALSE, FALSE, nullptr);
         if (FWake == nullptr)
             throw Exception(Format("Cannot create the timers' wake-up event (error %lu)", GetLastError()));
-        FFarWait = CreateWaitableTimerA(nullptr, FALSE, nullptr);
-        if (FFarWait == nullptr) {
-            DWORD error = GetLastError();
-            CloseHandle(FWake);
-            throw Exception(Format("Cannot create the timers' waitable timer (error %lu)", error));
-        }
     }
 
     // Waits until `counts` have passed or a change of schedule wakes the thread. The wait ends by
     // a signal, not by its timeout: under Wine a wait that times out gives up the processor.
     void WaitFar(LONGLONG counts)
     {
-        LARGE_INTEGER due = DueIn(counts);
-        if (SetWaitableTimer(FFarWait, &due, 0, nullptr, nullptr, FALSE)) {
-            HANDLE handles[2] = {FWake, FFarWait};
-            if (WaitForMultipleObjects(2, handles, FALSE, INFINITE) == WAIT_OBJECT_0)
-                CancelWaitableTimer(FFarWait);
+        TTimingPort* timing = Timing();
+        HANDLE timer = ThreadWaitTimer();
+        if (timer != nullptr && timing->SetWaitTimer(timer, DueIn(counts))) {
+            HANDLE handles[2] = {FWake, timer};
+            if (timing->Wait(2, handles, INFINITE, 0) == WAIT_OBJECT_0)
+                CancelWaitableTimer(timer);
             return;
         }
-        WaitForSingleObject(FWake, TimeoutMs(counts));
+        timing->Wait(1, &FWake, TimeoutMs(counts), 0);
     }
 
     // How long a tick the application's loop claimed may stay untaken before the clock thread
@@ -270,7 +266,6 @@ private:
     std::vector<TTimerSlot*> FSlots;
     std::thread FThread;
     HANDLE FWake = nullptr;
-    HANDLE FFarWait = nullptr;
 };
 
 // The priority a thread had before one of its fine timers raised it. Plain data, so a timer
@@ -309,7 +304,8 @@ TTimer::TTimer(TComponent* owner) : TComponent(owner)
     // The clock and the wait of this thread's loop, made here so that a system short of handles
     // fails the timer's construction rather than a later wait.
     TTimerClock::Instance();
-    ThreadWaitTimer();
+    if (ThreadWaitTimer() == nullptr)
+        throw Exception(Format("Cannot create a waitable timer (error %lu)", GetLastError()));
     HINSTANCE instance = GetModuleHandleA(nullptr);
     WNDCLASSA wc = {};
     if (!GetClassInfoA(instance, TimerWindowClass, &wc)) {
@@ -336,6 +332,7 @@ TTimer::~TTimer()
         *FFreed = true;
     TTimerClock::Instance().Detach(FSlot);
     delete FSlot;
+    HoldFineTiming(false, FHoldsFineTiming);
     if (FWindow != nullptr) {
         TimerOfWindow.Unbind(FWindow);
         DestroyWindow(FWindow);
@@ -375,10 +372,17 @@ void TTimer::UpdateTimer()
 {
     FTickHeld = false;
     // Once destruction has begun nothing starts it again (a handler run from a box shown then).
-    if (FEnabled && FInterval != 0 && OnTimer && !(ComponentState() & csDestroying))
+    bool run = FEnabled && FInterval != 0 && OnTimer && !(ComponentState() & csDestroying);
+    // Held before the first wait for the timer, so that no wait is made without.
+    bool fine = run && FInterval < TTimerClock::FineIntervalMs;
+    if (fine)
+        HoldFineTiming(true, FHoldsFineTiming);
+    if (run)
         TTimerClock::Instance().Start(FSlot, FInterval);
     else
         TTimerClock::Instance().Stop(FSlot);
+    if (!fine)
+        HoldFineTiming(false, FHoldsFineTiming);
     UpdateThreadPriority();
 }
 

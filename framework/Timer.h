@@ -58,4 +58,6 @@ private:
     bool FTickHeld = false;
     // Set while the handler runs; the destructor marks it, so a handler may free its own timer.
     bool* FFreed = nullptr;
+    // Running with a fine interval, the timer holds the process's fine timing (HoldFineTiming).
+    bool FHoldsFineTiming = false;
 };

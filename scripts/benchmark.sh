@@ -5,13 +5,15 @@
 # as an X11 peer. For each pace it clicks into the click target for a fixed span and reads the
 # target's log: clicks per second against the ideal 1000 / pace, and the median and 95th
 # percentile of the intervals between presses. Then the CPU use of the idle program and of the
-# hold mode (Shift+Ctrl held). --load N runs N CPU-bound processes (`yes`) beside all of it.
+# hold mode (Shift+Ctrl held). --load N runs N CPU-bound processes (`yes`) beside all of it;
+# --runs N measures the paces N times over.
 #
-#   bash scripts/benchmark.sh [--paces "1 2 5 10 16 50 100 500"] [--span SECONDS]
+#   bash scripts/benchmark.sh [--paces "1 2 5 10 16 50 100 500"] [--span SECONDS] [--runs N]
 #                             [--idle SECONDS] [--load N] [--csv FILE] [--build-dir DIR]
 #
-# Prints a table and writes a CSV (default build/bench/benchmark.csv). These are figures, not
-# a test: nothing here passes or fails on a timing.
+# Prints a table, then Tapstorm's clicks a second at 1, 2 and 5 ms as a share of the ideal with
+# xdotool's in the same run beside them, and writes a CSV (default build/bench/benchmark.csv).
+# These are figures, not a test: nothing here passes or fails on a timing.
 set -uo pipefail
 cd "$(dirname "${BASH_SOURCE[0]}")/.." || exit 1
 ROOT=$PWD
@@ -22,21 +24,26 @@ idle_span=10
 csv=$ROOT/build/bench/benchmark.csv
 build_dir=""
 load=0
+runs=1
 while [ $# -gt 0 ]; do
   case $1 in
     --paces) paces=$2; shift 2 ;;
     --span) span=$2; shift 2 ;;
     --idle) idle_span=$2; shift 2 ;;
     --load) load=$2; shift 2 ;;
+    --runs) runs=$2; shift 2 ;;
     --csv) csv=$(realpath -m "$2"); shift 2 ;;
     --build-dir) build_dir=$(realpath -m "$2"); shift 2 ;;
-    -h | --help) sed -n '2,16s/^# \{0,1\}//p' "$0"; exit 0 ;;
+    -h | --help) sed -n '2,18s/^# \{0,1\}//p' "$0"; exit 0 ;;
     *) echo "benchmark.sh: unknown option $1 (try --help)" >&2; exit 2 ;;
   esac
 done
 
 case $load in
   '' | *[!0-9]*) echo "benchmark.sh: --load takes a number of processes" >&2; exit 2 ;;
+esac
+case $runs in
+  '' | 0 | *[!0-9]*) echo "benchmark.sh: --runs takes a number of runs, at least 1" >&2; exit 2 ;;
 esac
 
 # --build-dir: programs already built there (tapstorm, tapstorm_plaintimer, tapstorm_postedtimer,
@@ -180,6 +187,7 @@ settled() {
 span_for() { awk -v s="$span" -v p="$1" 'BEGIN { m = p * 12 / 1000; printf "%g", (m > s ? m : s) }'; }
 
 ROWS=()
+RUN=1
 # row <clicker> <scenario> <pace> <clicks cps median p95 received> <program cpu> <wineserver cpu>
 row() {
   local clicker=$1 scenario=$2 pace=$3 clicks=$4 cps=$5 median=$6 p95=$7 received=$8 cpu=$9 server=${10}
@@ -188,7 +196,7 @@ row() {
     ideal=$(awk -v p="$pace" 'BEGIN { printf "%.1f", 1000 / p }')
     [ "$cps" != "-" ] && pct=$(awk -v c="$cps" -v i="$ideal" 'BEGIN { printf "%.1f", c * 100 / i }')
   fi
-  ROWS+=("$clicker,$scenario,$pace,$ideal,$clicks,$cps,$pct,$median,$p95,$received,$cpu,$server")
+  ROWS+=("$RUN,$clicker,$scenario,$pace,$ideal,$clicks,$cps,$pct,$median,$p95,$received,$cpu,$server")
 }
 
 # run_clicker <name> <exe> <pace>: toggle mode with F1 for the span.
@@ -291,12 +299,16 @@ load_start
 conditions_before="$(uptime)"
 echo "benchmark: $load busy processes beside the clickers; $conditions_before" >&2
 
-for pace in $paces; do
-  run_clicker tapstorm "$program_exe" "$pace"
-  run_clicker settimer "$plain_exe" "$pace"
-  run_clicker posted "$posted_exe" "$pace"
-  run_xdotool "$pace"
+for ((RUN = 1; RUN <= runs; RUN++)); do
+  [ "$runs" -gt 1 ] && echo "benchmark: run $RUN of $runs" >&2
+  for pace in $paces; do
+    run_clicker tapstorm "$program_exe" "$pace"
+    run_clicker settimer "$plain_exe" "$pace"
+    run_clicker posted "$posted_exe" "$pace"
+    run_xdotool "$pace"
+  done
 done
+RUN=1
 run_idle tapstorm "$program_exe"
 run_idle settimer "$plain_exe"
 run_idle posted "$posted_exe"
@@ -307,16 +319,32 @@ conditions_after="$(uptime)"
 load_stop
 target_stop
 
-header="clicker,scenario,pace_ms,ideal_cps,clicks,cps,percent_of_ideal,median_interval_ms,p95_interval_ms,received_cps,program_cpu_percent,wineserver_cpu_percent"
+header="run,clicker,scenario,pace_ms,ideal_cps,clicks,cps,percent_of_ideal,median_interval_ms,p95_interval_ms,received_cps,program_cpu_percent,wineserver_cpu_percent"
 {
   echo "$header"
   printf '%s\n' "${ROWS[@]}"
 } >"$csv"
 
 echo
-printf '%-9s %-8s %7s %9s %7s %8s %7s %10s %10s %8s %8s %8s\n' clicker scenario pace_ms ideal/s clicks clicks/s "%ideal" median_ms p95_ms recv/s cpu% server%
-printf '%s\n' "${ROWS[@]}" | sort -t, -k2,2r -k3,3n -k1,1 -s | awk -F, '{
-  printf "%-9s %-8s %7s %9s %7s %8s %7s %10s %10s %8s %8s %8s\n", $1, $2, $3, $4, $5, $6, $7, $8, $9, $10, $11, $12 }'
+printf '%-3s %-9s %-8s %7s %9s %7s %8s %7s %10s %10s %8s %8s %8s\n' run clicker scenario pace_ms ideal/s clicks clicks/s "%ideal" median_ms p95_ms recv/s cpu% server%
+printf '%s\n' "${ROWS[@]}" | sort -t, -k1,1n -k3,3r -k4,4n -k2,2 -s | awk -F, '{
+  printf "%-3s %-9s %-8s %7s %9s %7s %8s %7s %10s %10s %8s %8s %8s\n", $1, $2, $3, $4, $5, $6, $7, $8, $9, $10, $11, $12, $13 }'
+echo
+echo "Tapstorm's pace as a share of the ideal, xdotool in the same run beside it (clicks a second):"
+printf '%s\n' "${ROWS[@]}" | awk -F, '
+  $3 == "pace" && ($4 == 1 || $4 == 2 || $4 == 5) {
+    if ($2 == "tapstorm") { tap[$1 "," $4] = $7; pct[$1 "," $4] = $8 }
+    if ($2 == "xdotool") xdo[$1 "," $4] = $7
+    if (!($4 in seen)) { seen[$4] = 1; paces[++np] = $4 }
+    if ($1 > runs) runs = $1
+  }
+  END {
+    for (r = 1; r <= runs; r++)
+      for (i = 1; i <= np; i++) {
+        k = r "," paces[i]
+        printf "  run %d, %d ms: tapstorm %s (%s %% of %d), xdotool %s\n", r, paces[i], tap[k], pct[k], 1000 / paces[i], xdo[k]
+      }
+  }'
 echo
 echo "clicks/s: from the system's time stamps of the inputs; recv/s and the intervals: as the target received them."
 echo "cpu%: the program's process, server%: the prefix's wineserver, in percent of one core."

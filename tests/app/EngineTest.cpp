@@ -3,6 +3,8 @@
 #include "app/Mainform.h"
 #include "app/SettingsFile.h"
 #include "framework/Application.h"
+#include "framework/Clock.h"
+#include "support/HiddenWindows11.h"
 #include "support/RecordingInput.h"
 
 #include <gtest/gtest.h>
@@ -45,6 +47,15 @@ protected:
         Form->Timer2Timer(Form->Timer2);
     }
     void Tick(TTimer* timer) { Form->MainControl(timer); }
+    int Clicks() { return static_cast<int>(std::count(Input().Calls.begin(), Input().Calls.end(), "mouse_event 0x2 0 0 0 0")); }
+    // The clicks a tick of `timer` makes at `ms` on the engine's clock.
+    int TickAt(TTimer* timer, double ms)
+    {
+        Input().Clock = static_cast<LONGLONG>(ms * static_cast<double>(MsToCounts(1000)) / 1000.0);
+        int before = Clicks();
+        Tick(timer);
+        return Clicks() - before;
+    }
     AnsiString Panel() { return Form->StatusBar1->GetPanelText(1); }
     // Label1, Renda, Label3, LockKey: all enabled, all disabled, or a mix.
     int ChoicesEnabled()
@@ -339,6 +350,115 @@ TEST_F(EngineTest, ClickStepsNeverNestIntoThemselvesAtTheFastestPace)
     PressLockKey();
     EXPECT_GE(clicks, 100);
     EXPECT_EQ(1, deepest);
+}
+
+// Clicks a tick makes from the count of clicks due (the tick's own included) and made, with a
+// debt window of 50 clicks unless a row says otherwise.
+TEST(CatchUpTest, ATickMakesUpOneClickAtMostAndForgivesALongStall)
+{
+    struct Row {
+        const char* name;
+        LONGLONG due, made, window;
+        int clicks;
+        LONGLONG madeAfter;  // the count the tick goes on from
+    } rows[] = {
+        {"first tick", 1, 0, 50, 1, 0},
+        {"on time", 5, 4, 50, 1, 4},
+        {"one tick late", 6, 4, 50, 2, 4},
+        {"ten ticks late", 15, 4, 50, 2, 4},
+        {"the whole window owed", 55, 4, 50, 2, 4},
+        {"a stall longer than the window", 56, 4, 50, 1, 55},
+        {"a slow pace has no window", 6, 4, 0, 1, 5},
+        {"the count restarted by a pace change mid-debt", 1, 0, 50, 1, 0},
+        {"ahead of the count", 3, 9, 50, 1, 2},
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.name);
+        LONGLONG made = row.made;
+        EXPECT_EQ(row.clicks, CatchUpClicks(row.due, made, row.window));
+        EXPECT_EQ(row.madeAfter, made);
+    }
+}
+
+// The machine holds ticks back (on the engine's clock): the clicks owed are made up one extra a
+// tick, never three within one interval; a longer stall is forgiven; a pace change starts the
+// count afresh; a stop in the middle of a tick's clicks ends them.
+TEST_F(EngineTest, LateTicksAreMadeUpWithoutABurst)
+{
+    std::vector<LONGLONG> times;
+    Input().OnProcessMessages = [&] { times.push_back(Input().Clock); };
+    Form->RendaSpeed->SetPosition(1);
+    PressLockKey();
+    EXPECT_EQ(1, TickAt(Form->Timer1, 1));
+    EXPECT_EQ(1, TickAt(Form->Timer1, 2));
+    EXPECT_EQ(2, TickAt(Form->Timer1, 12.4)) << "ten deadlines passed";
+    for (int ms = 13; ms <= 20; ++ms)
+        EXPECT_EQ(2, TickAt(Form->Timer1, ms)) << ms;
+    EXPECT_EQ(20, Clicks()) << "caught up";
+    EXPECT_EQ(1, TickAt(Form->Timer1, 21));
+    for (size_t i = 2; i < times.size(); ++i)
+        EXPECT_GE(times[i] - times[i - 2], MsToCounts(1)) << "three clicks within one interval, click " << i;
+
+    EXPECT_EQ(1, TickAt(Form->Timer1, 101)) << "a stall of 80 clicks is not paid";
+    EXPECT_EQ(1, TickAt(Form->Timer1, 102));
+
+    EXPECT_EQ(2, TickAt(Form->Timer1, 110));
+    Form->RendaSpeed->SetPosition(2);
+    EXPECT_EQ(1, TickAt(Form->Timer1, 112)) << "the debt at the old pace is gone";
+    EXPECT_EQ(1, TickAt(Form->Timer1, 114));
+
+    Input().OnProcessMessages = [&] {
+        Input().OnProcessMessages = nullptr;
+        PressLockKey();
+    };
+    EXPECT_EQ(1, TickAt(Form->Timer1, 130)) << "no click after the stop";
+    ExpectIdle();
+}
+
+// Hold mode makes clicks up the same way; the polls while the keys stay down keep the count.
+TEST_F(EngineTest, HoldModeMakesUpLateTicksAndItsPollsKeepTheCount)
+{
+    Form->RendaSpeed->SetPosition(1);
+    Poll(true, true);
+    EXPECT_EQ(2, TickAt(Form->Timer3, 5.5));
+    Poll(true, true);
+    EXPECT_EQ(2, TickAt(Form->Timer3, 6));
+    EXPECT_EQ(2, TickAt(Form->Timer3, 7));
+    EXPECT_EQ(2, TickAt(Form->Timer3, 8));
+    EXPECT_EQ(1, TickAt(Form->Timer3, 9));
+    EXPECT_EQ(9, Clicks());
+}
+
+// Windows 11 gives a minimized program no finer timer than its default resolution unless it opts
+// out; clicking at 1 ms keeps its timing through the opt-out where the system grants it and
+// through high-resolution timers where it has them.
+TEST_F(EngineTest, MinimizedAtOneMillisecondKeepsItsTimingOnWindows11)
+{
+    struct Row {
+        const char* name;
+        bool grantsOptOut;
+        bool hasHighResolution;
+    } rows[] = {
+        {"opt-out refused, high-resolution timers", false, true},
+        {"opt-out granted, no high-resolution timers", true, false},
+    };
+    Form->RendaSpeed->SetPosition(1);
+    ShowWindow(Form->GetHandle(), SW_SHOWMINIMIZED);
+    Input().RealClock = true;
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.name);
+        HiddenWindows11Scope windows(row.grantsOptOut, row.hasHighResolution);
+        Input().Calls.clear();
+        PressLockKey();
+        windows.Platform().Coarsened = 0;
+        DWORD start = GetTickCount();
+        while (Clicks() < 300 && GetTickCount() - start < 30000)
+            Application->HandleMessage();
+        // A precise sleep tries the coarse means now and then; almost every wait keeps its time.
+        EXPECT_LE(windows.Platform().Coarsened.load(), Clicks() / 20) << "waits held to the default resolution";
+        PressLockKey();
+        EXPECT_GE(Clicks(), 300);
+    }
 }
 
 }  // namespace

@@ -18,6 +18,10 @@ public:
     bool AcceptsNoRepeat = true;
     // Runs inside every ProcessMessages call (to model a handler nested in the click step).
     std::function<void()> OnProcessMessages;
+    // The engine's clock, in performance-counter counts: stands still unless a test moves it or
+    // the engine sleeps; with RealClock the counter itself.
+    LONGLONG Clock = 0;
+    bool RealClock = false;
 
     BOOL RegisterHotKey(HWND, int id, UINT modifiers, UINT key) override
     {
@@ -56,6 +60,14 @@ public:
         Calls.push_back("ProcessMessages");
         if (OnProcessMessages)
             OnProcessMessages();
+    }
+    LONGLONG Now() override { return RealClock ? TInputPort::Now() : Clock; }
+    void SleepFor(LONGLONG counts) override
+    {
+        if (RealClock)
+            TInputPort::SleepFor(counts);
+        else
+            Clock += counts;
     }
 };
 
