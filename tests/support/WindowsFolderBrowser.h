@@ -104,8 +104,12 @@ private:
             // grows (the tree, the edit box), another that ends past the middle moves (OK, which
             // starts just before it, too: Windows keeps the buttons' size).
             FAnchored.clear();
-            auto grows = [](LONG nearEdge, LONG farEdge, LONG size) { return nearEdge < size / 4 && farEdge > size / 2; };
-            auto moves = [](LONG nearEdge, LONG farEdge, LONG size) { return nearEdge >= size / 4 && farEdge > size / 2; };
+            auto grows = [](LONG nearEdge, LONG farEdge, LONG size) {
+                return nearEdge < size / 4 && farEdge > size / 2;
+            };
+            auto moves = [](LONG nearEdge, LONG farEdge, LONG size) {
+                return nearEdge >= size / 4 && farEdge > size / 2;
+            };
             for (HWND child = GetWindow(window, GW_CHILD); child != nullptr; child = GetWindow(child, GW_HWNDNEXT)) {
                 const RECT r = Place(child);
                 FAnchored.push_back({child, moves(r.left, r.right, client.right), grows(r.left, r.right, client.right),
