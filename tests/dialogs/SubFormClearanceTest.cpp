@@ -16,6 +16,7 @@
 
 #include <memory>
 #include <string>
+#include <vector>
 
 using namespace TestDialogs;
 
@@ -97,44 +98,102 @@ void ExpectClear(HWND window, TForm* sub, TSubFormPos pos, TCustomDlgsUnit* unit
     EXPECT_GT(seen, 2);
 }
 
-// OK and Cancel cover no other control and keep one gap to the edges of the room the sub form
-// leaves, shown and grown (`gap`: set at the first look).
-void ExpectButtonsInPlace(HWND window, TForm* sub, TSubFormPos pos, TCustomDlgsUnit* unit, SIZE& gap, const char* when)
-{
-    SCOPED_TRACE(when);
-    const SIZE client = ClientSize(window);
-    const RECT subRect = ClientRectOfWindow(sub->GetHandle());
-    const TDialogEdgeSpace* now = unit->GetNowEdgeSpace();
-    const LONG roomRight = pos == fpRight ? SubWidth : pos == fpClient ? LONG(now->GetRightSpace()) : 0;
-    const LONG roomBottom = pos == fpBottom ? SubHeight : pos == fpClient ? LONG(now->GetBottomSpace()) : 0;
-    const LONG right = pos == fpRight ? subRect.left : client.cx - roomRight;
-    const LONG bottom = pos == fpBottom ? subRect.top : client.cy - roomBottom;
-    for (int id : {IDOK, IDCANCEL}) {
-        HWND button = GetDlgItem(window, id);
-        const RECT r = ClientRectOfWindow(button);
-        if (id == IDOK && gap.cx == -1)
-            gap = SIZE{right - r.right, bottom - r.bottom};
-        if (id == IDOK) {
-            EXPECT_EQ(gap.cx, right - r.right) << Text(r);
-            EXPECT_EQ(gap.cy, bottom - r.bottom) << Text(r);
-        }
-        EXPECT_GE(right - r.right, 0) << id << " " << Text(r);
-        EXPECT_GE(bottom - r.bottom, 0) << id << " " << Text(r);
-        for (HWND other = GetWindow(window, GW_CHILD); other != nullptr; other = GetWindow(other, GW_HWNDNEXT)) {
-            RECT o = ClientRectOfWindow(other), overlap;
-            if (other != button && other != sub->GetHandle() && IsWindowVisible(other) && !IsGrip(other))
-                EXPECT_FALSE(IntersectRect(&overlap, &r, &o)) << id << " " << Text(r) << " on " << GetDlgCtrlID(other)
-                                                              << " " << Text(o);
-        }
-    }
-}
-
 void Grow(HWND window)
 {
     RECT r;
     GetWindowRect(window, &r);
     SetWindowPos(window, nullptr, 0, 0, r.right - r.left + GrowX, r.bottom - r.top + GrowY,
                  SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+}
+
+// The browser's tree as one of its own controls: the tree, or the host it sits in.
+HWND TreeControl(HWND browser)
+{
+    HWND tree = WindowsFolderBrowser::Tree(browser);
+    return tree != nullptr && GetParent(tree) != browser ? GetParent(tree) : tree;
+}
+
+// Where the tree, OK and Cancel end: their gaps to the right and bottom edges `right` and
+// `bottom`, and their sizes.
+struct FarPlace {
+    SIZE Gap, Size;
+};
+std::vector<FarPlace> FarPlaces(HWND browser, LONG right, LONG bottom)
+{
+    std::vector<FarPlace> places;
+    for (HWND control : {TreeControl(browser), GetDlgItem(browser, IDOK), GetDlgItem(browser, IDCANCEL)}) {
+        const RECT r = ClientRectOfWindow(control);
+        places.push_back({SIZE{right - r.right, bottom - r.bottom}, SIZE{r.right - r.left, r.bottom - r.top}});
+    }
+    return places;
+}
+
+// The places in the same browser opened plain, shown; grown, the gaps and the buttons' sizes stay.
+std::vector<FarPlace> PlainFarPlaces(TSFolderOptions options)
+{
+    std::vector<FarPlace> shown, grown;
+    auto dialog = MakeObject<TSelectFolderDialog>(nullptr);
+    dialog->SetOptions(options);
+    FileDialogDriver driver;
+    auto places = [](HWND window) {
+        const SIZE client = ClientSize(window);
+        return FarPlaces(window, client.cx, client.cy);
+    };
+    driver.Run(*dialog, {[&](HWND window) {
+                             shown = places(window);
+                             Grow(window);
+                         },
+                         [&](HWND window) {
+                             grown = places(window);
+                             FileDialogDriver::Cancel(window);
+                         }});
+    EXPECT_TRUE(driver.RanAll()) << "the plain browser: " << driver.StepsRun << " steps ran";
+    EXPECT_EQ(shown.size(), grown.size());
+    for (size_t i = 0; i < shown.size() && i < grown.size(); ++i) {
+        EXPECT_EQ(shown[i].Gap.cx, grown[i].Gap.cx) << "control " << i;
+        EXPECT_EQ(shown[i].Gap.cy, grown[i].Gap.cy) << "control " << i;
+    }
+    return shown;
+}
+
+// The tree, OK and Cancel keep the plain browser's gaps to the edges of the room the sub form
+// leaves, shown and grown (a room taken back twice leaves a second gap as wide as the room), and
+// OK and Cancel their size; they cover no other control.
+void ExpectButtonsInPlace(HWND window, TForm* sub, TSubFormPos pos, TCustomDlgsUnit* unit,
+                          const std::vector<FarPlace>& plain, const char* when)
+{
+    SCOPED_TRACE(when);
+    const SIZE client = ClientSize(window);
+    const RECT subRect = ClientRectOfWindow(sub->GetHandle());
+    const TDialogEdgeSpace* now = unit->GetNowEdgeSpace();
+    const LONG roomRight = pos == fpClient ? LONG(now->GetRightSpace()) : 0;
+    const LONG roomBottom = pos == fpClient ? LONG(now->GetBottomSpace()) : 0;
+    const LONG right = pos == fpRight ? subRect.left : client.cx - roomRight;
+    const LONG bottom = pos == fpBottom ? subRect.top : client.cy - roomBottom;
+    const std::vector<FarPlace> places = FarPlaces(window, right, bottom);
+    ASSERT_EQ(plain.size(), places.size());
+    for (size_t i = 0; i < places.size(); ++i) {
+        const char* const name = i == 0 ? "tree" : i == 1 ? "OK" : "Cancel";
+        EXPECT_EQ(plain[i].Gap.cx, places[i].Gap.cx) << name << " from the right";
+        EXPECT_EQ(plain[i].Gap.cy, places[i].Gap.cy) << name << " from the bottom";
+        if (i > 0) {
+            EXPECT_EQ(plain[i].Size.cx, places[i].Size.cx) << name << " wide";
+            EXPECT_EQ(plain[i].Size.cy, places[i].Size.cy) << name << " high";
+        }
+    }
+    for (int id : {IDOK, IDCANCEL}) {
+        HWND button = GetDlgItem(window, id);
+        const RECT r = ClientRectOfWindow(button);
+        EXPECT_GE(right - r.right, 0) << id << " " << Text(r);
+        EXPECT_GE(bottom - r.bottom, 0) << id << " " << Text(r);
+        for (HWND other = GetWindow(window, GW_CHILD); other != nullptr; other = GetWindow(other, GW_HWNDNEXT)) {
+            RECT o = ClientRectOfWindow(other), overlap;
+            if (other != button && other != sub->GetHandle() && IsWindowVisible(other) && !IsGrip(other)) {
+                EXPECT_FALSE(IntersectRect(&overlap, &r, &o)) << id << " " << Text(r) << " on " << GetDlgCtrlID(other)
+                                                              << " " << Text(o);
+            }
+        }
+    }
 }
 
 template <class TDialog>
@@ -151,23 +210,22 @@ void Customize(TDialog& dialog, TForm* sub, TSubFormPos pos)
 }
 
 // A modal dialog: checked once shown, grown, checked again, cancelled.
-// `buttons`: OK and Cancel are checked too.
+// `plain`: the folder browser's tree, OK and Cancel are checked too, against these gaps.
 template <class TDialog>
-void RunModal(TDialog& dialog, TForm* sub, TSubFormPos pos, bool buttons = false)
+void RunModal(TDialog& dialog, TForm* sub, TSubFormPos pos, const std::vector<FarPlace>* plain = nullptr)
 {
-    SIZE gap = {-1, -1};
     FileDialogDriver driver;
     driver.Run(dialog, {[&](HWND window) {
                             ExpectClear(window, sub, pos, dialog.GetCustomizer()->GetDlgsUnit(), "shown");
-                            if (buttons)
-                                ExpectButtonsInPlace(window, sub, pos, dialog.GetCustomizer()->GetDlgsUnit(), gap,
+                            if (plain != nullptr)
+                                ExpectButtonsInPlace(window, sub, pos, dialog.GetCustomizer()->GetDlgsUnit(), *plain,
                                                      "shown");
                             Grow(window);
                         },
                         [&](HWND window) {
                             ExpectClear(window, sub, pos, dialog.GetCustomizer()->GetDlgsUnit(), "grown");
-                            if (buttons)
-                                ExpectButtonsInPlace(window, sub, pos, dialog.GetCustomizer()->GetDlgsUnit(), gap,
+                            if (plain != nullptr)
+                                ExpectButtonsInPlace(window, sub, pos, dialog.GetCustomizer()->GetDlgsUnit(), *plain,
                                                      "grown");
                             // The platform opens the next file dialog of the process at the last
                             // one's size: back to the size it first had, each opening is a first.
@@ -214,9 +272,11 @@ TEST_P(SubFormClearanceTest, NoControlOnTheSubFormAtAnyPositionShownAndGrown)
             auto dialogOwned = MakeObject<TCSelectFolderDialog>(nullptr);
             TCSelectFolderDialog& dialog = *dialogOwned;
             const unsigned look = kind != Kind::FolderOld ? OptionBit(bifNewDialogStyle) : 0;
-            dialog.SetOptions(static_cast<TSFolderOptions>(OptionBit(bifReturnOnlyFSDirs) | look));
+            const auto options = static_cast<TSFolderOptions>(OptionBit(bifReturnOnlyFSDirs) | look);
+            dialog.SetOptions(options);
             Customize(dialog, sub.get(), pos);
-            RunModal(dialog, sub.get(), pos, kind != Kind::FolderOld);
+            const auto plain = kind != Kind::FolderOld ? PlainFarPlaces(options) : std::vector<FarPlace>();
+            RunModal(dialog, sub.get(), pos, kind != Kind::FolderOld ? &plain : nullptr);
             break;
         }
         case Kind::OpenExplorer:

@@ -100,12 +100,20 @@ private:
             RECT client;
             GetClientRect(window, &client);
             FClient = SIZE{client.right, client.bottom};
-            // Anchors as the controls lie: past the middle moves, across it grows.
+            // Anchors as the controls lie: one that reaches from the first quarter across the middle
+            // grows (the tree, the edit box), another that ends past the middle moves (OK, which
+            // starts just before it, too: Windows keeps the buttons' size).
             FAnchored.clear();
+            auto grows = [](LONG nearEdge, LONG farEdge, LONG size) {
+                return nearEdge < size / 4 && farEdge > size / 2;
+            };
+            auto moves = [](LONG nearEdge, LONG farEdge, LONG size) {
+                return nearEdge >= size / 4 && farEdge > size / 2;
+            };
             for (HWND child = GetWindow(window, GW_CHILD); child != nullptr; child = GetWindow(child, GW_HWNDNEXT)) {
                 const RECT r = Place(child);
-                FAnchored.push_back({child, r.left >= client.right / 2, r.left < client.right / 2 && r.right > client.right / 2,
-                                     r.top >= client.bottom / 2, r.top < client.bottom / 2 && r.bottom > client.bottom / 2});
+                FAnchored.push_back({child, moves(r.left, r.right, client.right), grows(r.left, r.right, client.right),
+                                     moves(r.top, r.bottom, client.bottom), grows(r.top, r.bottom, client.bottom)});
             }
         }
         if (DeltaLayout || TypedNames) {
