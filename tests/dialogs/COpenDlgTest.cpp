@@ -138,6 +138,33 @@ void ShrinkToMinimum(HWND window)
     SetWindowPos(window, nullptr, 0, 0, 1, 1, SWP_NOMOVE | SWP_NOZORDER);
 }
 
+// The sub form in its room at `pos` of the dialog's client area, and no shown control of the
+// dialog's own on it.
+void ExpectSubFormInItsRoom(HWND dialog, TForm* sub, TSubFormPos pos, int width, int height)
+{
+    const SIZE client = ClientSize(dialog);
+    RECT want = {0, 0, client.cx, client.cy};
+    switch (pos) {
+    case fpLeft: want.right = width; break;
+    case fpRight: want.left = client.cx - width; break;
+    case fpTop: want.bottom = height; break;
+    case fpBottom: want.top = client.cy - height; break;
+    case fpClient: break;
+    }
+    const RECT got = ClientRectOfWindow(sub->GetHandle());
+    EXPECT_TRUE(EqualRect(&want, &got)) << "sub form at " << Text(got) << " instead of " << Text(want);
+    EXPECT_TRUE(IsWindowVisible(sub->GetHandle()));
+    if (pos == fpClient)
+        return;
+    for (const Placed& control : OwnControls(dialog, sub->GetHandle())) {
+        RECT overlap;
+        if (IsWindowVisible(GetDlgItem(dialog, control.Id)) && !IsRectEmpty(&control.Rect)) {
+            EXPECT_FALSE(IntersectRect(&overlap, &control.Rect, &got))
+                << control.Class << " " << control.Id << " " << Text(control.Rect) << " on the sub form";
+        }
+    }
+}
+
 }  // namespace
 
 TEST(OpenDialogTest, EachLookGetsItsCustomizerInBothDialogs)
@@ -331,35 +358,6 @@ TEST(OpenDialogTest, SubFormMakesRoomAndFollowsResizingInEveryLook)
     }
 }
 
-namespace {
-// The sub form in its room at `pos` of the dialog's client area, and no shown control of the
-// dialog's own on it.
-void ExpectSubFormInItsRoom(HWND dialog, TForm* sub, TSubFormPos pos, int width, int height)
-{
-    const SIZE client = ClientSize(dialog);
-    RECT want = {0, 0, client.cx, client.cy};
-    switch (pos) {
-    case fpLeft: want.right = width; break;
-    case fpRight: want.left = client.cx - width; break;
-    case fpTop: want.bottom = height; break;
-    case fpBottom: want.top = client.cy - height; break;
-    case fpClient: break;
-    }
-    const RECT got = ClientRectOfWindow(sub->GetHandle());
-    EXPECT_TRUE(EqualRect(&want, &got)) << "sub form at " << Text(got) << " instead of " << Text(want);
-    EXPECT_TRUE(IsWindowVisible(sub->GetHandle()));
-    if (pos == fpClient)
-        return;
-    for (const Placed& control : OwnControls(dialog, sub->GetHandle())) {
-        RECT overlap;
-        if (IsWindowVisible(GetDlgItem(dialog, control.Id)) && !IsRectEmpty(&control.Rect)) {
-            EXPECT_FALSE(IntersectRect(&overlap, &control.Rect, &got))
-                << control.Class << " " << control.Id << " " << Text(control.Rect) << " on the sub form";
-        }
-    }
-}
-}  // namespace
-
 // Windows restores the Explorer look's last size, and older Windows its place too, right after the
 // first folder change (WindowsFileDialog puts that into Wine's dialog; the old look gets it after
 // its first show-window message), or a platform may do so as it shows the dialog: the place and
@@ -412,10 +410,8 @@ TEST(OpenDialogTest, TheRememberedPlaceAndSizeWinOverThePlatformsOwn)
                 }});
                 ASSERT_TRUE(driver.RanAll());
                 EXPECT_TRUE(WindowsFileDialog::PlaceRestored());
-                EXPECT_EQ(150, placed.left);
-                EXPECT_EQ(120, placed.top);
-                EXPECT_EQ(size.x, placed.right - placed.left);
-                EXPECT_EQ(size.y, placed.bottom - placed.top);
+                const RECT remembered = {150, 120, 150 + size.x, 120 + size.y};
+                EXPECT_TRUE(EqualRect(&remembered, &placed)) << Text(placed) << " instead of " << Text(remembered);
                 // The platform opens its next dialog at this one's size: back to the first.
                 dialog.OnShow = nullptr;
                 driver.Run(dialog, {[&](HWND window) {

@@ -334,10 +334,6 @@ TEST(CustomFolderDialogTest, RegisterPutsBothFolderDialogsOnTheDialogsPage)
     ClearDesignRegistry();
 }
 
-}  // namespace
-
-namespace {
-
 // A folder 30 levels down and the last and the middle of 300 siblings, made before any browser
 // opens (Wine's browser does not see folders made after it listed their parent).
 std::string PresetRoot()
@@ -366,21 +362,26 @@ class PresetFolders : public testing::Environment {
 public:
     void SetUp() override
     {
-        for (const std::string& path : {PresetRoot(), PresetRoot() + "\\wide", Deep(0)})
+        for (const std::string& path : Paths())
             CreateDirectoryA(path.c_str(), nullptr);
-        for (int n = 1; n <= 300; ++n)
-            CreateDirectoryA(Sibling(n).c_str(), nullptr);
-        for (int level = 1; level <= 30; ++level)
-            CreateDirectoryA(Deep(level).c_str(), nullptr);
     }
     void TearDown() override
     {
-        for (int level = 30; level >= 0; --level)
-            RemoveDirectoryA(Deep(level).c_str());
+        const std::vector<std::string> paths = Paths();
+        for (auto path = paths.rbegin(); path != paths.rend(); ++path)
+            RemoveDirectoryA(path->c_str());
+    }
+
+private:
+    // Parents first.
+    static std::vector<std::string> Paths()
+    {
+        std::vector<std::string> paths = {PresetRoot(), PresetRoot() + "\\wide"};
         for (int n = 1; n <= 300; ++n)
-            RemoveDirectoryA(Sibling(n).c_str());
-        RemoveDirectoryA((PresetRoot() + "\\wide").c_str());
-        RemoveDirectoryA(PresetRoot().c_str());
+            paths.push_back(Sibling(n));
+        for (int level = 0; level <= 30; ++level)
+            paths.push_back(Deep(level));
+        return paths;
     }
 };
 testing::Environment* const Presets = testing::AddGlobalTestEnvironment(new PresetFolders);

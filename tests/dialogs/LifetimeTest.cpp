@@ -84,20 +84,24 @@ struct Kind {
 };
 
 // A sub form owned by `owner`, shown on its own until the dialog takes it, and an icon: what a
-// customized component carries. Returns the sub form.
-template <class T>
+// customized component carries. Returns the sub form (null for a plain component).
+template <bool Customized, class T>
 TForm* Customize(T& dialog, TForm* owner)
 {
-    auto* sub = new TForm(owner);
-    sub->SetBorderStyle(bsNone);
-    sub->SetClientWidth(80);
-    sub->SetClientHeight(60);
-    sub->SetVisible(true);
-    dialog.SetSubForm(sub);
-    TIcon icon;
-    icon.SetHandle(CopyIcon(LoadIconA(nullptr, MAKEINTRESOURCEA(32512))));  // IDI_APPLICATION
-    dialog.SetIcon(&icon);
-    return sub;
+    if constexpr (!Customized) {
+        return nullptr;
+    } else {
+        auto* sub = new TForm(owner);
+        sub->SetBorderStyle(bsNone);
+        sub->SetClientWidth(80);
+        sub->SetClientHeight(60);
+        sub->SetVisible(true);
+        dialog.SetSubForm(sub);
+        TIcon icon;
+        icon.SetHandle(CopyIcon(LoadIconA(nullptr, MAKEINTRESOURCEA(32512))));  // IDI_APPLICATION
+        dialog.SetIcon(&icon);
+        return sub;
+    }
 }
 
 template <class T, bool Customized>
@@ -112,9 +116,7 @@ template <class T, bool Customized>
 Subject MakeFind(TForm* owner, const TEventSink& sink)
 {
     auto* dialog = new T(owner);
-    TForm* sub = nullptr;
-    if constexpr (Customized)
-        sub = Customize(*dialog, owner);
+    TForm* sub = Customize<Customized>(*dialog, owner);
     dialog->SetFindText("needle");
     dialog->OnShow = [sink](TObject* s) { sink("OnShow", s); };
     dialog->OnFind = [sink](TObject* s) { sink("OnFind", s); };
@@ -139,9 +141,7 @@ Subject MakeFile(TForm* owner, const TEventSink& sink)
 {
     static TempFolder folder("tapstorm-lifetime");
     auto* dialog = new T(owner);
-    TForm* sub = nullptr;
-    if constexpr (Customized)
-        sub = Customize(*dialog, owner);
+    TForm* sub = Customize<Customized>(*dialog, owner);
     dialog->SetInitialDir(folder.Path(""));
     BindBrowsingEvents(*dialog, sink);
     return {dialog, [dialog] { return dialog->Execute(); },
@@ -154,9 +154,7 @@ Subject MakeFolder(TForm* owner, const TEventSink& sink)
 {
     static TempFolder folder("tapstorm-lifetime");
     auto* dialog = new T(owner);
-    TForm* sub = nullptr;
-    if constexpr (Customized)
-        sub = Customize(*dialog, owner);
+    TForm* sub = Customize<Customized>(*dialog, owner);
     dialog->SetSelectFolder(folder.Path("").substr(0, folder.Path("").size() - 1));
     BindBrowsingEvents(*dialog, sink);
     return {dialog, [dialog] { return dialog->Execute(); }, [dialog] { return dialog->GetHandle(); },
@@ -253,6 +251,18 @@ bool PumpUntil(const std::function<bool()>& done)
         MsgWaitForMultipleObjects(0, nullptr, FALSE, 10, QS_ALLINPUT);
     }
     return true;
+}
+
+// What went wrong with a sub form shown before its dialog opened, once the dialog has closed or
+// gone: it is back on its own and shown again.
+std::string SubFormGivenBack(TForm* sub)
+{
+    std::string problems;
+    if (!sub->GetVisible() || !IsWindowVisible(sub->GetHandle()))
+        problems += "sub form hidden; ";
+    if (GetParent(sub->GetHandle()) != nullptr || (GetWindowLongA(sub->GetHandle(), GWL_STYLE) & WS_CHILD))
+        problems += "sub form still a child; ";
+    return problems;
 }
 
 // Runs one case; returns what went wrong, empty for nothing.
@@ -370,11 +380,9 @@ std::string RunCase(const Kind& kind, Way way, const char* event, Action cause)
     if (closes != 1)
         problems += "OnClose seen " + std::to_string(closes) + " times; ";
     if (way != Way::WithOwner && way != Way::ReleasedAtOwnersEnd && way != Way::ReleasedThenOwnerFreed) {
-        // The sub form outlives the dialog: back on its own, shown as it was before.
-        if (subject.Sub != nullptr &&
-            (!subject.Sub->GetVisible() || !IsWindowVisible(subject.Sub->GetHandle()) ||
-             GetParent(subject.Sub->GetHandle()) != nullptr))
-            problems += "sub form not given back shown; ";
+        // The sub form outlives the dialog.
+        if (subject.Sub != nullptr)
+            problems += SubFormGivenBack(subject.Sub);
         FreeObject(owner);
     }
     return problems;
@@ -422,9 +430,6 @@ TEST(LifetimeTest, EveryComponentEndsWholeHoweverItIsFreedWhileOpen)
     }
 }
 
-}  // namespace
-
-namespace {
 // Opens the customized component of `kind` once and cancels it; returns what went wrong with its
 // sub form, shown before the dialog opened, once the dialog has closed.
 std::string SubFormAfterClosing(const Kind& kind)
@@ -445,16 +450,10 @@ std::string SubFormAfterClosing(const Kind& kind)
     const bool closed = PumpUntil([&] { return seen != nullptr && !IsWindow(seen); });
     KillTimer(nullptr, timer);
     Step = nullptr;
-    std::string problems = closed ? "" : "never closed; ";
-    TForm* sub = subject.Sub;
-    if (!sub->GetVisible() || !IsWindowVisible(sub->GetHandle()))
-        problems += "hidden; ";
-    if (GetParent(sub->GetHandle()) != nullptr || (GetWindowLongA(sub->GetHandle(), GWL_STYLE) & WS_CHILD))
-        problems += "still a child; ";
+    std::string problems = (closed ? "" : "never closed; ") + SubFormGivenBack(subject.Sub);
     FreeObject(owner);
     return problems;
 }
-}  // namespace
 
 TEST(LifetimeTest, ASubFormShownBeforeItsDialogOpenedIsShownAgainOnceItCloses)
 {
@@ -464,3 +463,5 @@ TEST(LifetimeTest, ASubFormShownBeforeItsDialogOpenedIsShownAgainOnceItCloses)
         }
     }
 }
+
+}  // namespace

@@ -577,10 +577,6 @@ TEST(SelectFolderDialogTest, AnErrorOutOfTheBrowserStillRestoresWhatTheRunChange
     DestroyWindow(other);
 }
 
-}  // namespace
-
-namespace {
-
 // A name typed into the edit box at OK, on Wine as it is (which ignores the box) and with the box
 // taken as Windows takes it: the close handler judges the folder the run returns.
 class TypedFolderTest : public testing::TestWithParam<bool> {};
@@ -596,14 +592,15 @@ TEST_P(TypedFolderTest, TheCloseHandlerJudgesTheTypedFolderThatIsReturned)
         bool Validate;
         bool RefuseInner;
         bool Returned;
-        std::string Result;
+        std::vector<std::string> Judged;  // what the close handler was asked about
+        const char* Failed;               // what failed validation, if anything
     };
     const Case cases[] = {
-        {"inner", false, false, true, inner},
-        {"inner", true, false, true, inner},
-        {inner, false, false, true, inner},
-        {"inner", false, true, false, ""},  // refused: the run is cancelled after
-        {"missing", true, false, false, ""},
+        {"inner", false, false, true, {inner}, nullptr},
+        {"inner", true, false, true, {inner}, nullptr},
+        {inner, false, false, true, {inner}, nullptr},
+        {"inner", false, true, false, {inner}, nullptr},  // refused: the run is cancelled after
+        {"missing", true, false, false, {}, "missing"},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.Typed + (c.Validate ? " validated" : "") + (c.RefuseInner ? " refused" : ""));
@@ -633,18 +630,14 @@ TEST_P(TypedFolderTest, TheCloseHandlerJudgesTheTypedFolderThatIsReturned)
         };
         EXPECT_EQ(c.Returned, RunWatched(dialog));
         if (c.Returned) {
-            EXPECT_EQ(c.Result, dialog.GetSelectFolder());
-            EXPECT_EQ(AnsiToWide(c.Result), dialog.GetSelectFolderW());
-            EXPECT_EQ(std::vector<std::string>{c.Result}, judged);
+            EXPECT_EQ(inner, dialog.GetSelectFolder());
+            EXPECT_EQ(AnsiToWide(inner), dialog.GetSelectFolderW());
         }
-        if (c.RefuseInner) {
-            EXPECT_EQ(std::vector<std::string>{inner}, judged);
-        }
-        if (c.Typed == "missing") {
-            EXPECT_TRUE(judged.empty());
-            EXPECT_EQ(std::vector<std::string>{"missing"}, failed);
-            EXPECT_EQ(std::vector<WideString>{L"missing"}, failedW);
-        }
+        EXPECT_EQ(c.Judged, judged);
+        using Names = std::vector<std::string>;
+        using WideNames = std::vector<WideString>;
+        EXPECT_EQ(c.Failed ? Names{c.Failed} : Names{}, failed);
+        EXPECT_EQ(c.Failed ? WideNames{AnsiToWide(c.Failed)} : WideNames{}, failedW);
     }
 }
 

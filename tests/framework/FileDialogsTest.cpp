@@ -3,8 +3,8 @@
 #include "framework/Dialogs.h"
 
 #include "support/FileDialogDriver.h"
-#include "support/WindowsFileDialog.h"
 #include "support/TempFolder.h"
+#include "support/WindowsFileDialog.h"
 
 #include <commctrl.h>
 #include <shlobj.h>

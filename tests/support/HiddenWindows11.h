@@ -5,6 +5,8 @@
 
 #include "framework/TimingPort.h"
 
+#include <gtest/gtest.h>
+
 #include <atomic>
 #include <mutex>
 #include <set>
@@ -18,8 +20,8 @@ public:
     // Waits held to the default resolution since the last Reset.
     std::atomic<int> Coarsened{0};
 
-    // One instance for the process: the timers' threads may still be inside it, or close their timers
-// through it, after a test ends.
+    // One instance for the process: the timers' threads may still be inside it, or close their
+    // timers through it, after a test ends.
     static HiddenWindows11& Instance()
     {
         static HiddenWindows11* port = new HiddenWindows11;
@@ -48,10 +50,11 @@ public:
     }
     BOOL SetWaitTimer(HANDLE timer, LARGE_INTEGER due) override
     {
-        if (!IsFine(timer) && Coarse() && due.QuadPart < 0 && -due.QuadPart < DefaultResolution) {
-            ++Coarsened;
-            due.QuadPart = -DefaultResolution;
-        }
+        // A relative due time is negative; an absolute one is left alone.
+        LONGLONG relative = -due.QuadPart;
+        if (!IsFine(timer))
+            Hold(relative, DefaultResolution);
+        due.QuadPart = -relative;
         return TTimingPort::SetWaitTimer(timer, due);
     }
     void CloseWaitTimer(HANDLE timer) override
@@ -64,18 +67,12 @@ public:
     }
     DWORD Wait(DWORD count, const HANDLE* handles, DWORD timeoutMs, DWORD wakeMask) override
     {
-        if (Coarse() && timeoutMs != 0 && timeoutMs < 16) {
-            ++Coarsened;
-            timeoutMs = 16;
-        }
+        Hold(timeoutMs, DWORD(16));
         return TTimingPort::Wait(count, handles, timeoutMs, wakeMask);
     }
     void FineSleep(LONGLONG hundredNs) override
     {
-        if (Coarse() && hundredNs > 0 && hundredNs < DefaultResolution) {
-            ++Coarsened;
-            hundredNs = DefaultResolution;
-        }
+        Hold(hundredNs, DefaultResolution);
         TTimingPort::FineSleep(hundredNs);
     }
     bool HoldFullSpeed(bool hold) override
@@ -87,7 +84,15 @@ public:
     }
 
 private:
-    bool Coarse() const { return !FOptedOut; }
+    // Stretches a wait shorter than `floor` to it unless the process opted out.
+    template <class T>
+    void Hold(T& wait, T floor)
+    {
+        if (!FOptedOut && wait > 0 && wait < floor) {
+            ++Coarsened;
+            wait = floor;
+        }
+    }
     bool IsFine(HANDLE timer)
     {
         std::lock_guard<std::mutex> lock(FMutex);
@@ -99,16 +104,35 @@ private:
     std::set<HANDLE> FFine;
 };
 
-// Puts the hidden Windows 11 in place for the life of the scope.
+// The two ways a program keeps its timing there: the opt-out, or high-resolution timers.
+struct HiddenWindows11Case {
+    const char* Name;
+    bool GrantsOptOut;
+    bool HasHighResolution;
+};
+const HiddenWindows11Case HiddenWindows11Cases[] = {
+    {"opt-out refused, high-resolution timers", false, true},
+    {"opt-out granted, no high-resolution timers", true, false},
+};
+
+// Puts the hidden Windows 11 of `row` in place for the life of the scope.
 class HiddenWindows11Scope {
 public:
-    HiddenWindows11Scope(bool grantsOptOut, bool hasHighResolution)
+    explicit HiddenWindows11Scope(const HiddenWindows11Case& row)
     {
-        HiddenWindows11::Instance().Reset(grantsOptOut, hasHighResolution);
+        HiddenWindows11::Instance().Reset(row.GrantsOptOut, row.HasHighResolution);
         FPrevious = SetTiming(&HiddenWindows11::Instance());
     }
     ~HiddenWindows11Scope() { SetTiming(FPrevious); }
     HiddenWindows11& Platform() { return HiddenWindows11::Instance(); }
+    // A precise sleep tries the coarse means now and then; almost every one of `waits` keeps its time.
+    testing::AssertionResult KeptTheTimeOf(int waits)
+    {
+        const int coarsened = Platform().Coarsened;
+        if (coarsened <= waits / 20)
+            return testing::AssertionSuccess();
+        return testing::AssertionFailure() << coarsened << " of " << waits << " waits held to the default resolution";
+    }
 
 private:
     TTimingPort* FPrevious = nullptr;

@@ -3,6 +3,8 @@
 // hook does (and act once it has answered). One dialog at a time.
 #pragma once
 
+#include "support/FileDialogDriver.h"
+
 #include <windows.h>
 #include <commctrl.h>
 #include <dlgs.h>
@@ -34,22 +36,14 @@ inline PlaceState& Place()
     return state;
 }
 
-// The dialog of a hook window: its parent in the Explorer look, itself in the old.
-inline HWND DialogOf(HWND hook)
-{
-    return (GetWindowLongPtrW(hook, GWL_STYLE) & WS_CHILD) != 0 ? GetParent(hook) : hook;
-}
-
 inline LRESULT CALLBACK RestoringHook(HWND window, UINT msg, WPARAM wParam, LPARAM lParam)
 {
     PlaceState& state = Place();
     const WNDPROC next = state.Proc;
-    // After the folder change: the message that starts the customizing (the first folder change in
-    // the Explorer look, the first show-window message in the old one).
     const bool start = state.When == RestoreMoment::AsShown
                            ? msg == WM_SHOWWINDOW && wParam != 0
                            : (msg == WM_NOTIFY && reinterpret_cast<const NMHDR*>(lParam)->code == CDN_FOLDERCHANGE) ||
-                                 (msg == WM_SHOWWINDOW && DialogOf(window) == window);
+                                 (msg == WM_SHOWWINDOW && FileDialogDriver::DialogOf(window) == window);
     if (msg == WM_NCDESTROY) {
         SetWindowLongPtrW(window, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(next));
         state.Window = nullptr;
@@ -58,7 +52,7 @@ inline LRESULT CALLBACK RestoringHook(HWND window, UINT msg, WPARAM wParam, LPAR
     if (start && state.Armed) {
         state.Armed = false;
         const RECT& r = state.Place;
-        SetWindowPos(DialogOf(window), nullptr, r.left, r.top, r.right - r.left, r.bottom - r.top,
+        SetWindowPos(FileDialogDriver::DialogOf(window), nullptr, r.left, r.top, r.right - r.left, r.bottom - r.top,
                      SWP_NOZORDER | SWP_NOACTIVATE);
         state.Restored = true;
     }
@@ -100,7 +94,7 @@ inline void RestorePlace(HWND hook, const RECT& place, RestoreMoment when = Rest
     state.Armed = true;
     state.Restored = false;
     // The hook sees the folder change; the dialog is told it is shown.
-    HWND window = when == RestoreMoment::AsShown ? Detail::DialogOf(hook) : hook;
+    HWND window = when == RestoreMoment::AsShown ? FileDialogDriver::DialogOf(hook) : hook;
     if (state.Window == window)
         return;
     state.Window = window;
