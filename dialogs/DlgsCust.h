@@ -121,6 +121,9 @@ protected:
     // Scales what the layout keeps in the dialog's pixels by m / d (new / old resolution).
     // `controlsScaled`: the platform scaled the dialog's own controls with it.
     virtual void ScaleLayout(int m, int d, bool controlsScaled);
+    // A shown control of the platform's that reaches past the client area with nothing to show
+    // there (the Explorer look's tool bar is wider than its buttons) ends at the client area.
+    void TrimToClientArea();
     // The dialog's controls of a fixed height (buttons, texts, combo boxes) and their places.
     TChildPlaces FixedHeightControls();
     // The windows of ours in the dialog (the sub form, the grip) and their places.
