@@ -218,16 +218,21 @@ void ExpectLayoutAt(HWND dialog, TDialogCustomizer& customizer, const SampleSubF
 }
 
 // How the platform answers a change of resolution beneath the customizer: not at all (as Wine),
-// or as Windows' dialog manager does, moving the dialog before or after it rescales the children.
-enum class Platform { Wine, MoveFirst, ChildrenFirst };
-const Platform Platforms[] = {Platform::Wine, Platform::MoveFirst, Platform::ChildrenFirst};
+// or as Windows' dialog manager does, moving the dialog before or after it rescales the children;
+// before Windows 10 1703 the product's opt-outs are not there to honour, and the sub form and the
+// grip are rescaled with the rest.
+enum class Platform { Wine, MoveFirst, ChildrenFirst, MoveFirstScalingAll, ChildrenFirstScalingAll };
+const Platform Platforms[] = {Platform::Wine, Platform::MoveFirst, Platform::ChildrenFirst,
+                              Platform::MoveFirstScalingAll, Platform::ChildrenFirstScalingAll};
 
 std::unique_ptr<DialogRescale> Emulate(Platform platform)
 {
     if (platform == Platform::Wine)
         return nullptr;
-    return std::make_unique<DialogRescale>(platform == Platform::MoveFirst ? DialogRescale::Order::MoveFirst
-                                                                           : DialogRescale::Order::ChildrenFirst);
+    const bool moveFirst = platform == Platform::MoveFirst || platform == Platform::MoveFirstScalingAll;
+    const bool honourOptOuts = platform == Platform::MoveFirst || platform == Platform::ChildrenFirst;
+    return std::make_unique<DialogRescale>(
+        moveFirst ? DialogRescale::Order::MoveFirst : DialogRescale::Order::ChildrenFirst, honourOptOuts);
 }
 
 // The dialog's own visible controls and the room they have beside the sub form.
