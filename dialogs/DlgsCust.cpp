@@ -784,6 +784,10 @@ RECT TSizingDialogCustomizer::SubFormRoom()
 
 void TSizingDialogCustomizer::FollowResolution(TMessage& message)
 {
+    // A dialog that did not lay itself out yet as the customizing started (the Explorer look
+    // starts it from inside its own initialisation) showed no edge kept from the far side then.
+    if (FAnchors.LaidOutFromFarEdge().empty())
+        MoveItself([this] { LearnLayoutAnchors(); });
     RECT clientBefore;
     GetClientRect(FHandle, &clientBefore);
     const RECT roomBefore = SubFormRoom();

@@ -254,8 +254,9 @@ Layout Capture(HWND dialog, TDialogCustomizer& customizer, const SampleSubForm& 
 
 // Each edge of each control is where a dialog opened at the new scale and sized as this one is
 // would have it: at its former distance, scaled by m / d, from the near or the far side of the
-// room (a pixel or two of rounding either way).
-void ExpectAsOpenedAt(const Layout& was, const Layout& now, int m, int d)
+// room (a pixel or two of rounding either way). `cornerButtons`: the dialog's own layout keeps OK
+// and Cancel in the room's far corner.
+void ExpectAsOpenedAt(const Layout& was, const Layout& now, int m, int d, bool cornerButtons = false)
 {
     const int slack = 2;
     auto fits = [&](LONG edge, LONG before, LONG wasNear, LONG wasFar, LONG nowNear, LONG nowFar) {
@@ -276,11 +277,20 @@ void ExpectAsOpenedAt(const Layout& was, const Layout& now, int m, int d)
                     (ownHeight || fits(got.bottom, r.bottom, was.Room.top, was.Room.bottom, now.Room.top, now.Room.bottom)))
             << name << " " << GetDlgCtrlID(control) << " at " << Text(got) << ", was " << Text(r) << " in "
             << Text(was.Room) << ", room now " << Text(now.Room);
+        const int id = GetDlgCtrlID(control);
+        if (cornerButtons && lstrcmpiA(name, "Button") == 0 && (id == IDOK || id == IDCANCEL)) {
+            EXPECT_NEAR(now.Room.right - got.right, MulDiv(was.Room.right - r.right, m, d), slack)
+                << id << " at " << Text(got) << ", was " << Text(r) << " in " << Text(was.Room) << ", room now "
+                << Text(now.Room);
+            EXPECT_NEAR(now.Room.bottom - got.bottom, MulDiv(was.Room.bottom - r.bottom, m, d), slack)
+                << id << " at " << Text(got) << ", was " << Text(r) << " in " << Text(was.Room) << ", room now "
+                << Text(now.Room);
+        }
     }
 }
 
 void RoundTrip(HWND dialog, TDialogCustomizer* customizer, const SampleSubForm& sub, TSubFormPos pos,
-               const DialogRescale* platform = nullptr)
+               const DialogRescale* platform = nullptr, bool cornerButtons = false)
 {
     ASSERT_NE(nullptr, customizer);
     const int ppi = customizer->GetPixelsPerInch();
@@ -298,13 +308,13 @@ void RoundTrip(HWND dialog, TDialogCustomizer* customizer, const SampleSubForm& 
     }
     MoveToResolution(dialog, ppi, other);
     ExpectLayoutAt(dialog, *customizer, sub, pos, other);
-    ExpectAsOpenedAt(start, Capture(dialog, *customizer, sub), m, d);
+    ExpectAsOpenedAt(start, Capture(dialog, *customizer, sub), m, d, cornerButtons);
     MoveToResolution(dialog, other, ppi);
     ExpectLayoutAt(dialog, *customizer, sub, pos, ppi);
     // Back where it started, not a pixel off.
     EXPECT_EQ(min.x, customizer->GetMinDialogSizeValue().x);
     EXPECT_EQ(min.y, customizer->GetMinDialogSizeValue().y);
-    ExpectAsOpenedAt(start, Capture(dialog, *customizer, sub), 1, 1);
+    ExpectAsOpenedAt(start, Capture(dialog, *customizer, sub), 1, 1, cornerButtons);
     if (platform != nullptr) {
         EXPECT_EQ(2, platform->Answered);
         EXPECT_GT(platform->ChildrenScaled, 2);
@@ -313,11 +323,12 @@ void RoundTrip(HWND dialog, TDialogCustomizer* customizer, const SampleSubForm& 
 
 // The round trip inside a modal dialog's loop, which is then cancelled.
 template <class TDialog>
-void RoundTripModal(TDialog& dialog, const SampleSubForm& sub, TSubFormPos pos, const DialogRescale* platform)
+void RoundTripModal(TDialog& dialog, const SampleSubForm& sub, TSubFormPos pos, const DialogRescale* platform,
+                    bool cornerButtons = false)
 {
     FileDialogDriver driver;
     driver.Run(dialog, {[&](HWND window) {
-                   RoundTrip(window, dialog.GetCustomizer(), sub, pos, platform);
+                   RoundTrip(window, dialog.GetCustomizer(), sub, pos, platform, cornerButtons);
                    // The platform opens the next file dialog at this one's size: each opening is a first.
                    const TPoint first = dialog.GetCustomizer()->GetInitDialogSize();
                    SetWindowPos(window, nullptr, 0, 0, first.x, first.y, SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
@@ -381,7 +392,8 @@ TEST(ScaledSubFormTest, OpenDialogFollowsItsResolution)
                 TDialogEdgeSpace minEdge(MinEdge[0], MinEdge[1], MinEdge[2], MinEdge[3]);
                 dialog->SetMinEdgeSpace(&minEdge);
                 dialog->SetDialogSizing(pos == fpLeft);
-                RoundTripModal(*dialog, sub, pos, rescale.get());
+                // The resizable look keeps OK and Cancel in the corner of the room.
+                RoundTripModal(*dialog, sub, pos, rescale.get(), look == ExplorerSizing);
             }
         }
     }
@@ -403,7 +415,7 @@ TEST(ScaledSubFormTest, FolderBrowserFollowsItsResolution)
                 dialog->SetSubFormPos(pos);
                 TDialogEdgeSpace minEdge(MinEdge[0], MinEdge[1], MinEdge[2], MinEdge[3]);
                 dialog->SetMinEdgeSpace(&minEdge);
-                RoundTripModal(*dialog, sub, pos, rescale.get());
+                RoundTripModal(*dialog, sub, pos, rescale.get(), newLook);
             }
         }
     }
