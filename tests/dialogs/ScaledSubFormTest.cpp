@@ -345,7 +345,8 @@ TEST(ScaledSubFormTest, FindDialogFollowsItsResolution)
     for (Platform platform : Platforms) {
         for (bool replace : {false, true}) {
             for (TSubFormPos pos : {fpLeft, fpTop, fpRight, fpBottom, fpClient}) {
-                SCOPED_TRACE(testing::Message() << "platform " << int(platform) << " replace " << replace << " " << pos);
+                SCOPED_TRACE(testing::Message() << "platform " << int(platform) << " replace " << replace
+                                                << " position " << int(pos));
                 SampleSubForm sub;
                 const auto rescale = Emulate(platform);
                 auto run = [&](auto* dialog) {
@@ -376,7 +377,8 @@ TEST(ScaledSubFormTest, OpenDialogFollowsItsResolution)
     for (Platform platform : Platforms) {
         for (Look look : {Explorer, ExplorerSizing, Old, OldSave}) {
             for (TSubFormPos pos : {fpLeft, fpTop, fpRight, fpBottom, fpClient}) {
-                SCOPED_TRACE(testing::Message() << "platform " << int(platform) << " look " << look << " " << pos);
+                SCOPED_TRACE(testing::Message() << "platform " << int(platform) << " look " << look << " position "
+                                                << int(pos));
                 SampleSubForm sub;
                 const auto rescale = Emulate(platform);
                 TObjectPtr<TCOpenDialog> dialog(look == OldSave ? new TCSaveDialog(nullptr) : new TCOpenDialog(nullptr));
@@ -404,7 +406,8 @@ TEST(ScaledSubFormTest, FolderBrowserFollowsItsResolution)
     for (Platform platform : Platforms) {
         for (bool newLook : {true, false}) {
             for (TSubFormPos pos : {fpLeft, fpTop, fpRight, fpBottom, fpClient}) {
-                SCOPED_TRACE(testing::Message() << "platform " << int(platform) << " new look " << newLook << " " << pos);
+                SCOPED_TRACE(testing::Message() << "platform " << int(platform) << " new look " << newLook
+                                                << " position " << int(pos));
                 SampleSubForm sub;
                 const auto rescale = Emulate(platform);
                 auto dialog = MakeObject<TCSelectFolderDialog>(nullptr);

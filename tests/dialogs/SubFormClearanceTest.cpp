@@ -150,9 +150,10 @@ void ExpectButtonsInPlace(HWND window, TForm* sub, TSubFormPos pos, TCustomDlgsU
         EXPECT_GE(bottom - r.bottom, 0) << id << " " << Text(r);
         for (HWND other = GetWindow(window, GW_CHILD); other != nullptr; other = GetWindow(other, GW_HWNDNEXT)) {
             RECT o = ClientRectOfWindow(other), overlap;
-            if (other != button && other != sub->GetHandle() && IsWindowVisible(other) && !IsGrip(other))
+            if (other != button && other != sub->GetHandle() && IsWindowVisible(other) && !IsGrip(other)) {
                 EXPECT_FALSE(IntersectRect(&overlap, &r, &o)) << id << " " << Text(r) << " on " << GetDlgCtrlID(other)
                                                               << " " << Text(o);
+            }
         }
     }
 }
