@@ -116,6 +116,7 @@ void TDialogCustomizer::RegistDialog(HWND window, TCustomDlgsUnit& unit)
 
 void TDialogCustomizer::InitializeDialog()
 {
+    TrimToClientArea();
     RECT window, client;
     GetWindowRect(FHandle, &window);
     GetClientRect(FHandle, &client);
@@ -126,6 +127,26 @@ void TDialogCustomizer::InitializeDialog()
     FRegisteredPixelsPerInch = FPixelsPerInch;
     FOldWndProc = reinterpret_cast<WNDPROC>(
         SetWindowLongPtrA(FHandle, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(FObjectInstance)));
+}
+
+void TDialogCustomizer::TrimToClientArea()
+{
+    RECT client;
+    GetClientRect(FHandle, &client);
+    TList list;
+    GetDlgControlsHandle(&list);
+    for (int i = 0; i < list.Count(); ++i) {
+        HWND control = static_cast<HWND>(list.Items(i));
+        if (!(GetWindowLongA(control, GWL_STYLE) & WS_VISIBLE))
+            continue;
+        const RECT now = ClientRectOfControl(control);
+        const RECT content = ContentRectOfControl(control);
+        const RECT want = {now.left, now.top, std::max<LONG>(std::min(now.right, client.right), content.right),
+                           std::max<LONG>(std::min(now.bottom, client.bottom), content.bottom)};
+        if (!EqualRect(&want, &now))
+            SetWindowPos(control, nullptr, 0, 0, RectWidth(want), RectHeight(want),
+                         SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+    }
 }
 
 void TDialogCustomizer::UpdateProperty()
@@ -763,6 +784,10 @@ RECT TSizingDialogCustomizer::SubFormRoom()
 
 void TSizingDialogCustomizer::FollowResolution(TMessage& message)
 {
+    // A dialog that did not lay itself out yet as the customizing started (the Explorer look
+    // starts it from inside its own initialisation) showed no edge kept from the far side then.
+    if (FAnchors.LaidOutFromFarEdge().empty())
+        MoveItself([this] { LearnLayoutAnchors(); });
     RECT clientBefore;
     GetClientRect(FHandle, &clientBefore);
     const RECT roomBefore = SubFormRoom();

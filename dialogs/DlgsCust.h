@@ -121,6 +121,9 @@ protected:
     // Scales what the layout keeps in the dialog's pixels by m / d (new / old resolution).
     // `controlsScaled`: the platform scaled the dialog's own controls with it.
     virtual void ScaleLayout(int m, int d, bool controlsScaled);
+    // A shown control of the platform's that reaches past the client area with nothing to show
+    // there (the Explorer look's tool bar is wider than its buttons) ends at the client area.
+    void TrimToClientArea();
     // The dialog's controls of a fixed height (buttons, texts, combo boxes) and their places.
     TChildPlaces FixedHeightControls();
     // The windows of ours in the dialog (the sub form, the grip) and their places.
@@ -129,9 +132,8 @@ protected:
     virtual HWND GripWindow() const { return nullptr; }
     // A shown control of the dialog's that reaches past `controls` (their room, in client
     // coordinates) on a side the sub form takes moves back inside it, as a drag of the grip
-    // leaves it, keeping its size (the file dialog's tool bar is wider than the client area the
-    // platform made, and sizes itself to its buttons again after any trim). Only one larger
-    // than the room is cut at its edge. The controls in `leave` are not touched.
+    // leaves it, keeping its size. Only one larger than the room is cut at its edge. The
+    // controls in `leave` are not touched.
     void KeepControlsInsideRoom(const RECT& controls, const std::vector<HWND>& leave = {});
     // Lets the window go: the subclassing comes off, the unit records the place, the sub form
     // goes back. At the window's destruction, or when the customizer goes while still attached.
@@ -190,7 +192,8 @@ protected:
     // The dialog's controls and their client rectangles.
     TChildPlaces ControlPlaces();
     // Lets the dialog lay itself out at two sizes and notes which control edges followed the
-    // right or bottom edge (once, as the customizing starts).
+    // right or bottom edge (as the customizing starts, and again at a change of resolution if
+    // none did then).
     void LearnLayoutAnchors();
     // A dialog that lays its controls out afresh from its edges puts those it keeps at the right
     // or bottom into the room made there for the sub form: those edges come back by the room

@@ -2,12 +2,35 @@
 
 #include "framework/Types.h"
 
+#include <commctrl.h>
+
 RECT ClientRectOfControl(HWND control)
 {
     RECT r;
     GetWindowRect(control, &r);
     MapWindowPoints(nullptr, GetParent(control), reinterpret_cast<POINT*>(&r), 2);
     return r;
+}
+
+RECT ContentRectOfControl(HWND control)
+{
+    const RECT whole = ClientRectOfControl(control);
+    char name[32] = "";
+    GetClassNameA(control, name, sizeof(name));
+    if (lstrcmpiA(name, TOOLBARCLASSNAMEA) != 0)
+        return whole;
+    RECT buttons = {0, 0, 0, 0};
+    const int count = static_cast<int>(SendMessageA(control, TB_BUTTONCOUNT, 0, 0));
+    for (int i = 0; i < count; ++i) {
+        RECT button;
+        if (SendMessageA(control, TB_GETITEMRECT, static_cast<WPARAM>(i), reinterpret_cast<LPARAM>(&button)) &&
+            !IsRectEmpty(&button))
+            UnionRect(&buttons, &buttons, &button);
+    }
+    if (IsRectEmpty(&buttons))
+        return RECT{whole.left, whole.top, whole.left, whole.top};
+    MapWindowPoints(control, GetParent(control), reinterpret_cast<POINT*>(&buttons), 2);
+    return buttons;
 }
 
 void MoveChildWindows(const TChildPlaces& places)

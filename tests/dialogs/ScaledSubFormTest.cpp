@@ -218,16 +218,21 @@ void ExpectLayoutAt(HWND dialog, TDialogCustomizer& customizer, const SampleSubF
 }
 
 // How the platform answers a change of resolution beneath the customizer: not at all (as Wine),
-// or as Windows' dialog manager does, moving the dialog before or after it rescales the children.
-enum class Platform { Wine, MoveFirst, ChildrenFirst };
-const Platform Platforms[] = {Platform::Wine, Platform::MoveFirst, Platform::ChildrenFirst};
+// or as Windows' dialog manager does, moving the dialog before or after it rescales the children;
+// before Windows 10 1703 the product's opt-outs are not there to honour, and the sub form and the
+// grip are rescaled with the rest.
+enum class Platform { Wine, MoveFirst, ChildrenFirst, MoveFirstScalingAll, ChildrenFirstScalingAll };
+const Platform Platforms[] = {Platform::Wine, Platform::MoveFirst, Platform::ChildrenFirst,
+                              Platform::MoveFirstScalingAll, Platform::ChildrenFirstScalingAll};
 
 std::unique_ptr<DialogRescale> Emulate(Platform platform)
 {
     if (platform == Platform::Wine)
         return nullptr;
-    return std::make_unique<DialogRescale>(platform == Platform::MoveFirst ? DialogRescale::Order::MoveFirst
-                                                                           : DialogRescale::Order::ChildrenFirst);
+    const bool moveFirst = platform == Platform::MoveFirst || platform == Platform::MoveFirstScalingAll;
+    const bool honourOptOuts = platform == Platform::MoveFirst || platform == Platform::ChildrenFirst;
+    return std::make_unique<DialogRescale>(
+        moveFirst ? DialogRescale::Order::MoveFirst : DialogRescale::Order::ChildrenFirst, honourOptOuts);
 }
 
 // The dialog's own visible controls and the room they have beside the sub form.
@@ -249,8 +254,9 @@ Layout Capture(HWND dialog, TDialogCustomizer& customizer, const SampleSubForm& 
 
 // Each edge of each control is where a dialog opened at the new scale and sized as this one is
 // would have it: at its former distance, scaled by m / d, from the near or the far side of the
-// room (a pixel or two of rounding either way).
-void ExpectAsOpenedAt(const Layout& was, const Layout& now, int m, int d)
+// room (a pixel or two of rounding either way). `cornerButtons`: the dialog's own layout keeps OK
+// and Cancel in the room's far corner.
+void ExpectAsOpenedAt(const Layout& was, const Layout& now, int m, int d, bool cornerButtons = false)
 {
     const int slack = 2;
     auto fits = [&](LONG edge, LONG before, LONG wasNear, LONG wasFar, LONG nowNear, LONG nowFar) {
@@ -271,11 +277,20 @@ void ExpectAsOpenedAt(const Layout& was, const Layout& now, int m, int d)
                     (ownHeight || fits(got.bottom, r.bottom, was.Room.top, was.Room.bottom, now.Room.top, now.Room.bottom)))
             << name << " " << GetDlgCtrlID(control) << " at " << Text(got) << ", was " << Text(r) << " in "
             << Text(was.Room) << ", room now " << Text(now.Room);
+        const int id = GetDlgCtrlID(control);
+        if (cornerButtons && lstrcmpiA(name, "Button") == 0 && (id == IDOK || id == IDCANCEL)) {
+            EXPECT_NEAR(now.Room.right - got.right, MulDiv(was.Room.right - r.right, m, d), slack)
+                << id << " at " << Text(got) << ", was " << Text(r) << " in " << Text(was.Room) << ", room now "
+                << Text(now.Room);
+            EXPECT_NEAR(now.Room.bottom - got.bottom, MulDiv(was.Room.bottom - r.bottom, m, d), slack)
+                << id << " at " << Text(got) << ", was " << Text(r) << " in " << Text(was.Room) << ", room now "
+                << Text(now.Room);
+        }
     }
 }
 
 void RoundTrip(HWND dialog, TDialogCustomizer* customizer, const SampleSubForm& sub, TSubFormPos pos,
-               const DialogRescale* platform = nullptr)
+               const DialogRescale* platform = nullptr, bool cornerButtons = false)
 {
     ASSERT_NE(nullptr, customizer);
     const int ppi = customizer->GetPixelsPerInch();
@@ -293,13 +308,13 @@ void RoundTrip(HWND dialog, TDialogCustomizer* customizer, const SampleSubForm& 
     }
     MoveToResolution(dialog, ppi, other);
     ExpectLayoutAt(dialog, *customizer, sub, pos, other);
-    ExpectAsOpenedAt(start, Capture(dialog, *customizer, sub), m, d);
+    ExpectAsOpenedAt(start, Capture(dialog, *customizer, sub), m, d, cornerButtons);
     MoveToResolution(dialog, other, ppi);
     ExpectLayoutAt(dialog, *customizer, sub, pos, ppi);
     // Back where it started, not a pixel off.
     EXPECT_EQ(min.x, customizer->GetMinDialogSizeValue().x);
     EXPECT_EQ(min.y, customizer->GetMinDialogSizeValue().y);
-    ExpectAsOpenedAt(start, Capture(dialog, *customizer, sub), 1, 1);
+    ExpectAsOpenedAt(start, Capture(dialog, *customizer, sub), 1, 1, cornerButtons);
     if (platform != nullptr) {
         EXPECT_EQ(2, platform->Answered);
         EXPECT_GT(platform->ChildrenScaled, 2);
@@ -308,11 +323,12 @@ void RoundTrip(HWND dialog, TDialogCustomizer* customizer, const SampleSubForm& 
 
 // The round trip inside a modal dialog's loop, which is then cancelled.
 template <class TDialog>
-void RoundTripModal(TDialog& dialog, const SampleSubForm& sub, TSubFormPos pos, const DialogRescale* platform)
+void RoundTripModal(TDialog& dialog, const SampleSubForm& sub, TSubFormPos pos, const DialogRescale* platform,
+                    bool cornerButtons = false)
 {
     FileDialogDriver driver;
     driver.Run(dialog, {[&](HWND window) {
-                   RoundTrip(window, dialog.GetCustomizer(), sub, pos, platform);
+                   RoundTrip(window, dialog.GetCustomizer(), sub, pos, platform, cornerButtons);
                    // The platform opens the next file dialog at this one's size: each opening is a first.
                    const TPoint first = dialog.GetCustomizer()->GetInitDialogSize();
                    SetWindowPos(window, nullptr, 0, 0, first.x, first.y, SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
@@ -329,7 +345,8 @@ TEST(ScaledSubFormTest, FindDialogFollowsItsResolution)
     for (Platform platform : Platforms) {
         for (bool replace : {false, true}) {
             for (TSubFormPos pos : {fpLeft, fpTop, fpRight, fpBottom, fpClient}) {
-                SCOPED_TRACE(testing::Message() << "platform " << int(platform) << " replace " << replace << " " << pos);
+                SCOPED_TRACE(testing::Message() << "platform " << int(platform) << " replace " << replace
+                                                << " position " << int(pos));
                 SampleSubForm sub;
                 const auto rescale = Emulate(platform);
                 auto run = [&](auto* dialog) {
@@ -360,7 +377,8 @@ TEST(ScaledSubFormTest, OpenDialogFollowsItsResolution)
     for (Platform platform : Platforms) {
         for (Look look : {Explorer, ExplorerSizing, Old, OldSave}) {
             for (TSubFormPos pos : {fpLeft, fpTop, fpRight, fpBottom, fpClient}) {
-                SCOPED_TRACE(testing::Message() << "platform " << int(platform) << " look " << look << " " << pos);
+                SCOPED_TRACE(testing::Message() << "platform " << int(platform) << " look " << look << " position "
+                                                << int(pos));
                 SampleSubForm sub;
                 const auto rescale = Emulate(platform);
                 TObjectPtr<TCOpenDialog> dialog(look == OldSave ? new TCSaveDialog(nullptr) : new TCOpenDialog(nullptr));
@@ -376,7 +394,8 @@ TEST(ScaledSubFormTest, OpenDialogFollowsItsResolution)
                 TDialogEdgeSpace minEdge(MinEdge[0], MinEdge[1], MinEdge[2], MinEdge[3]);
                 dialog->SetMinEdgeSpace(&minEdge);
                 dialog->SetDialogSizing(pos == fpLeft);
-                RoundTripModal(*dialog, sub, pos, rescale.get());
+                // The resizable look keeps OK and Cancel in the corner of the room.
+                RoundTripModal(*dialog, sub, pos, rescale.get(), look == ExplorerSizing);
             }
         }
     }
@@ -387,7 +406,8 @@ TEST(ScaledSubFormTest, FolderBrowserFollowsItsResolution)
     for (Platform platform : Platforms) {
         for (bool newLook : {true, false}) {
             for (TSubFormPos pos : {fpLeft, fpTop, fpRight, fpBottom, fpClient}) {
-                SCOPED_TRACE(testing::Message() << "platform " << int(platform) << " new look " << newLook << " " << pos);
+                SCOPED_TRACE(testing::Message() << "platform " << int(platform) << " new look " << newLook
+                                                << " position " << int(pos));
                 SampleSubForm sub;
                 const auto rescale = Emulate(platform);
                 auto dialog = MakeObject<TCSelectFolderDialog>(nullptr);
@@ -398,7 +418,7 @@ TEST(ScaledSubFormTest, FolderBrowserFollowsItsResolution)
                 dialog->SetSubFormPos(pos);
                 TDialogEdgeSpace minEdge(MinEdge[0], MinEdge[1], MinEdge[2], MinEdge[3]);
                 dialog->SetMinEdgeSpace(&minEdge);
-                RoundTripModal(*dialog, sub, pos, rescale.get());
+                RoundTripModal(*dialog, sub, pos, rescale.get(), newLook);
             }
         }
     }

@@ -85,6 +85,12 @@ void ExpectClear(HWND window, TForm* sub, TSubFormPos pos, TCustomDlgsUnit* unit
         ++seen;
         char name[32] = "";
         GetClassNameA(child, name, sizeof(name));
+        // Nothing pokes past the client area (the Explorer look's tool bar did by a few pixels).
+        const RECT whole = {0, 0, client.cx, client.cy};
+        RECT inside;
+        UnionRect(&inside, &r, &whole);
+        EXPECT_TRUE(EqualRect(&inside, &whole)) << name << " " << GetDlgCtrlID(child) << " " << Text(r)
+                                                << " past the client area " << Text(whole);
         RECT overlap;
         if (pos == fpClient) {
             UnionRect(&overlap, &r, &room);
