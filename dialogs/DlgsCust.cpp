@@ -516,7 +516,8 @@ void TDialogCustomizer::WMDpiChanged(TMessage& message)
     const RECT suggested = *reinterpret_cast<const RECT*>(message.LParam);
     // The dialog's own steps first, without this layout: it still has the old resolution's
     // sizes. Whether the platform rescaled the dialog's controls shows in their heights after.
-    const TChildPlaces heights = FixedHeightControls();
+    // A layout of the dialog's own never changes the fixed heights; a new font and a rescale do.
+    const TChildPlaces heights = ControlPlaces(true);
     const TChildPlaces ours = OwnWindowPlaces();
     const TSizeChangedEvent layout = FOnSizeChanged;
     FOnSizeChanged = nullptr;
@@ -571,15 +572,14 @@ void TDialogCustomizer::WMDpiChanged(TMessage& message)
     message.Result = 0;
 }
 
-TChildPlaces TDialogCustomizer::FixedHeightControls()
+TChildPlaces TDialogCustomizer::ControlPlaces(bool fixedHeightOnly)
 {
-    // A layout of the dialog's own never changes these heights; a new font and a rescale do.
     TChildPlaces places;
     TList list;
     GetDlgControlsHandle(&list);
     for (int i = 0; i < list.Count(); ++i) {
         HWND control = static_cast<HWND>(list.Items(i));
-        if (KeepsItsHeight(control))
+        if (!fixedHeightOnly || KeepsItsHeight(control))
             places.emplace_back(control, ClientRectOfControl(control));
     }
     return places;
@@ -719,18 +719,6 @@ void TSizingDialogCustomizer::InitializeDialogSize(const TPoint& clientSize)
         SetWindowPos(control, nullptr, r.left + controls.left - origin.x, r.top + controls.top - origin.y, 0, 0,
                      SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
     }
-}
-
-TChildPlaces TSizingDialogCustomizer::ControlPlaces()
-{
-    TChildPlaces places;
-    TList list;
-    GetDlgControlsHandle(&list);
-    for (int i = 0; i < list.Count(); ++i) {
-        HWND control = static_cast<HWND>(list.Items(i));
-        places.emplace_back(control, ClientRectOfControl(control));
-    }
-    return places;
 }
 
 void TSizingDialogCustomizer::LearnLayoutAnchors()

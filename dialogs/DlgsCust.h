@@ -124,8 +124,9 @@ protected:
     // A shown control of the platform's that reaches past the client area with nothing to show
     // there (the Explorer look's tool bar is wider than its buttons) ends at the client area.
     void TrimToClientArea();
-    // The dialog's controls of a fixed height (buttons, texts, combo boxes) and their places.
-    TChildPlaces FixedHeightControls();
+    // The dialog's controls and their client rectangles; with `fixedHeightOnly`, only those of a
+    // fixed height (buttons, texts, combo boxes).
+    TChildPlaces ControlPlaces(bool fixedHeightOnly = false);
     // The windows of ours in the dialog (the sub form, the grip) and their places.
     TChildPlaces OwnWindowPlaces();
     // The size grip's window, if the customizer made one.
@@ -189,8 +190,6 @@ public:
     void WndProc(TMessage& message) override;
 
 protected:
-    // The dialog's controls and their client rectangles.
-    TChildPlaces ControlPlaces();
     // Lets the dialog lay itself out at two sizes and notes which control edges followed the
     // right or bottom edge (as the customizing starts, and again at a change of resolution if
     // none did then).
