@@ -1,6 +1,7 @@
 #include "framework/FileDialog.h"
 
 #include "framework/Application.h"
+#include "framework/ChildWindows.h"
 #include "framework/Controls.h"
 #include "framework/FileNames.h"
 
@@ -344,16 +345,6 @@ WideString CurrentFolder()
     return folder;
 }
 
-BOOL CALLBACK FindListView(HWND child, LPARAM param)
-{
-    wchar_t name[32] = {};
-    GetClassNameW(child, name, 32);
-    if (lstrcmpW(name, WC_LISTVIEWW) != 0)
-        return TRUE;
-    *reinterpret_cast<HWND*>(param) = child;
-    return FALSE;
-}
-
 // The names of the items selected in the dialog's file list, as the list shows them: the list
 // view of the Explorer look's shell view, the list box of the old look. Only the shell view's own
 // list counts: newer views have none, and another list view in the dialog (a caller's, on a sub
@@ -362,9 +353,8 @@ std::vector<WideString> SelectedNames(HWND dialog, bool explorer)
 {
     std::vector<WideString> names;
     if (explorer) {
-        HWND list = nullptr;
-        if (HWND view = GetDlgItem(dialog, lst2))
-            EnumChildWindows(view, FindListView, reinterpret_cast<LPARAM>(&list));
+        HWND view = GetDlgItem(dialog, lst2);
+        HWND list = view != nullptr ? FindDescendant(view, WC_LISTVIEWW) : nullptr;
         if (list == nullptr)
             return names;
         for (int item = -1;

@@ -15,9 +15,8 @@
 // The last stretch is waited for by one of two means. A precise sleep wakes on time; the
 // waitable timer (where it is not high-resolution) wakes only to the whole millisecond, but
 // through the system, which may let the thread on sooner where a sleeping thread waits for the
-// processor. The loop keeps how
-// late each means has woken of late and uses the waitable timer only while it woke clearly
-// sooner, trying the other means now and then.
+// processor. The loop keeps how late each means has woken of late and uses the waitable timer
+// only while it woke clearly sooner, trying the other means now and then.
 
 namespace {
 // Deadlines this close are slept for precisely; farther ones are waited for interruptibly.
